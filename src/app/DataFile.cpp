@@ -1,0 +1,1 @@
+#include "app/DataFile.h"

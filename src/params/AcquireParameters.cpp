@@ -1,0 +1,1 @@
+#include "params/AcquireParameters.h"

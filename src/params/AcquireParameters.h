@@ -1,0 +1,33 @@
+// Input acquisition: field texts to the ParameterSet, with the fixed messages.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "params/FieldTexts.h"
+#include "params/ParameterSet.h"
+#include "params/UserMessages.h"
+
+namespace quillmere {
+
+struct SimulationState;
+
+//! The largest step count a zone can take: its trace holds 2000 points, point 0 the entry.
+inline constexpr int kMaxZoneSteps = 1999;
+
+//! A further zone's outer temperature that is not empty and does not convert. It is not
+//! answered by a message of the acquisition: it ends the whole run as an error.
+class InputConversionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+//! Reads every field, converts it and fills `params` (and the initial web temperature into
+//! point 0 of zone 1 of `state`), decides ZoneCount and the ZoneSteps. Returns false after
+//! showing a message when the input is refused. Throws InputConversionError for a further
+//! zone's unconvertible outer temperature and FloatingPointError when the step count
+//! division faults (an Increment of z of 0).
+bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
+                       ParameterSet& params, SimulationState& state);
+
+}  // namespace quillmere

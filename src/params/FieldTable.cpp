@@ -1,0 +1,220 @@
+#include "params/FieldTable.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+#include "sim/SimulationState.h"
+
+namespace quillmere {
+namespace {
+
+constexpr int kZoneQuantities = 6;
+
+struct ZoneQuantitySpec {
+  std::string_view caption;
+  std::string_view unit;
+  std::string_view defaultText;  // zones 1 and 2; zones 3 to 14 start empty
+  ZoneArray<double> ZoneConditions::*quantity;
+};
+
+constexpr std::array<ZoneQuantitySpec, kZoneQuantities> kZoneQuantitySpecs{{
+    {"  Outer Temperature (℃)", "°C", "60.0", &ZoneConditions::OuterTemperature},
+    {"  Zone Length (m)", "m", "30.0", &ZoneConditions::ZoneLength},
+    {"  Solvent-1 Absolute Humidity", "kg/kg", "0.0", &ZoneConditions::Solvent1Humidity},
+    {"  Solvent-2 Absolute Humidity", "kg/kg", "0.0", &ZoneConditions::Solvent2Humidity},
+    {"  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "kJ/m2.s.K", "0.022",
+     &ZoneConditions::HeatTransferUpper},
+    {"  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "kJ/m2.s.K", "0.055",
+     &ZoneConditions::HeatTransferLower},
+}};
+
+FieldSpec Member(std::string_view name, std::string_view caption, std::string_view unit,
+                 std::string_view defaultText, FieldGroup group, double ParameterSet::*member,
+                 bool enabled = true) {
+  FieldSpec f;
+  f.name = name;
+  f.caption = caption;
+  f.unit = unit;
+  f.defaultText = defaultText;
+  f.enabled = enabled;
+  f.group = group;
+  f.slot = FieldSlot::Member;
+  f.member = member;
+  return f;
+}
+
+FieldSpec ZoneField(std::string_view name, int zone, int index) {
+  const ZoneQuantitySpec& q = kZoneQuantitySpecs[static_cast<std::size_t>(index)];
+  FieldSpec f;
+  f.name = name;
+  f.caption = q.caption;
+  f.unit = q.unit;
+  f.defaultText = zone <= 2 ? q.defaultText : std::string_view{};
+  f.group = FieldGroup::Zone;
+  f.zone = zone;
+  f.slot = FieldSlot::ZoneQuantity;
+  f.zoneQuantity = q.quantity;
+  return f;
+}
+
+// Names of the zone fields of zones 2 to 14 ("Edit21" ... "Edit146"), kept for the
+// program's lifetime so that the table can hold views of them.
+const std::array<std::string, (kMaxZones - 1) * kZoneQuantities>& FurtherZoneNames() {
+  static const auto names = [] {
+    std::array<std::string, (kMaxZones - 1) * kZoneQuantities> n;
+    for (int zone = 2; zone <= kMaxZones; ++zone) {
+      for (int i = 0; i < kZoneQuantities; ++i) {
+        n[static_cast<std::size_t>((zone - 2) * kZoneQuantities + i)] = ZoneFieldName(zone, i);
+      }
+    }
+    return n;
+  }();
+  return names;
+}
+
+std::vector<FieldSpec> BuildTable() {
+  using P = ParameterSet;
+  using G = FieldGroup;
+  std::vector<FieldSpec> t;
+  // Start conditions, in the group "Zone 1".
+  t.push_back(Member("Edit1", "  Initial Coating Weight (kg/m2)", "kg/m2", "0.0695",
+                     G::StartConditions, &P::InitialCoatingWeight));
+  t.push_back(Member("Edit2", "  Base Film Weight (kg/m2)", "kg/m2", "0.0685", G::StartConditions,
+                     &P::BaseFilmWeight));
+  t.push_back(Member("Edit3", "  Initial Solid Weight Ratio", "", "0.18", G::StartConditions,
+                     &P::InitialSolidRatio));
+  t.push_back(Member("Edit4", "  Initial Solvent-1 Weight Ratio ", "", "0.60", G::StartConditions,
+                     &P::InitialSolvent1Ratio));
+  t.push_back(Member("Edit5", "  Initial Solvent-2 Weight Ratio", "", "0.22", G::StartConditions,
+                     &P::InitialSolvent2Ratio));
+  t.push_back(Member("Edit6", "  Speed (m/s)", "m/s", "1.0", G::StartConditions, &P::Speed));
+  {
+    FieldSpec f;
+    f.name = "Edit7";
+    f.caption = "  Initial Temperature (℃)";
+    f.unit = "°C";
+    f.defaultText = "15.0";
+    f.group = G::StartConditions;
+    f.slot = FieldSlot::InitialTemperature;
+    t.push_back(f);
+  }
+  static constexpr std::array<std::string_view, kZoneQuantities> kZone1Names{
+      "Edit8", "Edit9", "Edit10", "Edit11", "Edit12", "Edit13"};
+  for (int i = 0; i < kZoneQuantities; ++i) {
+    t.push_back(ZoneField(kZone1Names[static_cast<std::size_t>(i)], 1, i));
+  }
+  // Fitting parameters.
+  t.push_back(Member("Edit201", "  Drying Speed Correction Factor Wi", "", "0.3", G::Fitting, &P::Wi));
+  t.push_back(Member("Edit202", "  Drying Speed Correction Factor We", "", "0.1", G::Fitting, &P::We));
+  t.push_back(Member("Edit203", "  Drying Speed Correction Factor Wx", "", "0.2", G::Fitting, &P::Wx));
+  t.push_back(Member("Edit204", "  Drying Speed Correction Factor Wy", "", "0.5", G::Fitting, &P::Wy));
+  t.push_back(Member("Edit205", "  Dryer Efficiency Parameter Keff", "", "0.3", G::Fitting, &P::Keff));
+  t.push_back(Member("Edit206", "  Interaction Parameter χ1p", "", "0.01", G::Fitting, &P::Chi1p));
+  t.push_back(Member("Edit207", "  Interaction Parameter χ2p", "", "0.5", G::Fitting, &P::Chi2p));
+  t.push_back(Member("Edit208", "  Interaction Parameter χ12", "", "0.5", G::Fitting, &P::Chi12));
+  // Polymer.
+  t.push_back(Member("Edit211", "  Specific Heat (kJ/kg.K)", "kJ/kg.K", "1.47", G::Polymer,
+                     &P::PolymerSpecificHeat));
+  t.push_back(Member("Edit212", "  Density (g/cm3)", "g/cm3", "1.4", G::Polymer, &P::PolymerDensity));
+  // Solvent-1; the Antoine constants and the molecular weight are fixed.
+  constexpr std::string_view kVaporPressure = "  Vapor Pressure (mmHg)  log10 Ps = ";
+  t.push_back(Member("Edit221", "  Specific Heat of Solvent-1 (kJ/kg.K)", "kJ/kg.K", "2.30",
+                     G::Solvent1, &P::Solvent1SpecificHeat));
+  t.push_back(Member("Edit222", "  Heat of Vaporization of Solvent-1 (kJ/kg)", "kJ/kg", "460.0",
+                     G::Solvent1, &P::Solvent1HeatOfVaporization));
+  t.push_back(Member("Edit223", "  Diffusion Coefficient of Solvent-1 in Air (m2/s)", "m2/s",
+                     "0.00000903", G::Solvent1, &P::Solvent1Diffusivity));
+  t.push_back(Member("Edit224", kVaporPressure, "", "6.38469", G::Solvent1, &P::Solvent1AntoineA,
+                     false));
+  t.push_back(Member("Edit225", "", "", "916.01", G::Solvent1, &P::Solvent1AntoineB, false));
+  t.push_back(Member("Edit226", "", "", "181.84", G::Solvent1, &P::Solvent1AntoineC, false));
+  t.push_back(Member("Edit227", "  Density (g/cm3)", "g/cm3", "0.806", G::Solvent1,
+                     &P::Solvent1Density));
+  t.push_back(Member("Edit228", "  Molecular Weight", "", "72.1", G::Solvent1,
+                     &P::Solvent1MolecularWeight, false));
+  // Solvent-2.
+  t.push_back(Member("Edit231", "  Specific Heat of Solvent-2 (kJ/kg.K)", "kJ/kg.K", "1.80",
+                     G::Solvent2, &P::Solvent2SpecificHeat));
+  t.push_back(Member("Edit232", "  Heat of Vaporization of Solvent-2 (kJ/kg)", "kJ/kg", "398.0",
+                     G::Solvent2, &P::Solvent2HeatOfVaporization));
+  t.push_back(Member("Edit233", "  Diffusion Coefficient of Solvent-2 in Air (m2/s)", "m2/s",
+                     "0.00000849", G::Solvent2, &P::Solvent2Diffusivity));
+  t.push_back(Member("Edit234", kVaporPressure, "", "6.95464", G::Solvent2, &P::Solvent2AntoineA,
+                     false));
+  t.push_back(Member("Edit235", "", "", "1344.8", G::Solvent2, &P::Solvent2AntoineB, false));
+  t.push_back(Member("Edit236", "", "", "219.482", G::Solvent2, &P::Solvent2AntoineC, false));
+  t.push_back(Member("Edit237", "  Density (g/cm3)", "g/cm3", "0.866", G::Solvent2,
+                     &P::Solvent2Density));
+  t.push_back(Member("Edit238", "  Molecular Weight", "", "92.1", G::Solvent2,
+                     &P::Solvent2MolecularWeight, false));
+  // Base film, then the calculation accuracy.
+  t.push_back(Member("Edit241", "  Specific Heat of Base Film (kJ/kg.K)", "kJ/kg.K", "1.26",
+                     G::BaseFilm, &P::BaseFilmSpecificHeat));
+  t.push_back(Member("Edit20", "  Increment of z (m)", "m", "0.1", G::Accuracy, &P::IncrementZ));
+  {
+    FieldSpec f;
+    f.name = "Edit250";
+    f.defaultText = "result.txt";
+    f.group = G::SaveFile;
+    f.slot = FieldSlot::SaveFileName;
+    t.push_back(f);
+  }
+  // Zones 2 to 14.
+  const auto& names = FurtherZoneNames();
+  for (int zone = 2; zone <= kMaxZones; ++zone) {
+    for (int i = 0; i < kZoneQuantities; ++i) {
+      t.push_back(ZoneField(names[static_cast<std::size_t>((zone - 2) * kZoneQuantities + i)], zone, i));
+    }
+  }
+  return t;
+}
+
+}  // namespace
+
+std::span<const FieldSpec> AllFields() {
+  static const std::vector<FieldSpec> table = BuildTable();
+  return table;
+}
+
+const FieldSpec* FindField(std::string_view name) {
+  const auto fields = AllFields();
+  const auto it = std::find_if(fields.begin(), fields.end(),
+                               [name](const FieldSpec& f) { return f.name == name; });
+  return it == fields.end() ? nullptr : &*it;
+}
+
+std::string ZoneFieldName(int zone, int index) {
+  if (zone == 1) return "Edit" + std::to_string(8 + index);
+  return "Edit" + std::to_string(10 * zone + 1 + index);
+}
+
+std::string DefaultText(const FieldSpec& field, char decimalSeparator) {
+  std::string text(field.defaultText);
+  if (field.slot != FieldSlot::SaveFileName) {
+    std::replace(text.begin(), text.end(), '.', decimalSeparator);
+  }
+  return text;
+}
+
+double& ValueSlot(const FieldSpec& field, ParameterSet& params, SimulationState& state) {
+  switch (field.slot) {
+    case FieldSlot::Member:
+      return params.*field.member;
+    case FieldSlot::ZoneQuantity:
+      return (params.Zones.*field.zoneQuantity)[field.zone];
+    case FieldSlot::InitialTemperature:
+      return state.Trace.Temperature[1][0];
+    case FieldSlot::SaveFileName:
+      break;
+  }
+  throw std::logic_error("Field " + std::string(field.name) + " holds no number");
+}
+
+double StoredValue(const FieldSpec& field, const ParameterSet& params,
+                   const SimulationState& state) {
+  return ValueSlot(field, const_cast<ParameterSet&>(params), const_cast<SimulationState&>(state));
+}
+
+}  // namespace quillmere

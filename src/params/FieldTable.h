@@ -1,0 +1,76 @@
+// The one declarative table of the input fields: name, caption, unit, default text, enabled
+// state, where the field stands and where its value goes. The window builds its rows from it,
+// input acquisition reads the fields in its order, the data file and the command-line front
+// end address fields through it.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "params/ParameterSet.h"
+
+namespace quillmere {
+
+struct SimulationState;
+
+//! The group box a field stands in.
+enum class FieldGroup {
+  StartConditions,  //!< Edit1 to Edit7, in the group "Zone 1"
+  Zone,             //!< the six conditions of a zone, in the group "Zone n"
+  Accuracy,         //!< "  Calculation Accuracy  "
+  SaveFile,         //!< "  Save File Name  "
+  Fitting,          //!< "Fitting Parameter"
+  Polymer,          //!< "  Solid (Polymer)"
+  Solvent1,         //!< "  Solvent-1 "
+  Solvent2,         //!< "  Solvent-2  "
+  BaseFilm,         //!< "  Base Film  "
+};
+
+//! Where a converted field value is stored.
+enum class FieldSlot {
+  Member,              //!< a double of the ParameterSet
+  ZoneQuantity,        //!< one element of a zone condition array
+  InitialTemperature,  //!< Temperature of point 0 of zone 1 of the trace
+  SaveFileName,        //!< text, stored unconverted
+};
+
+struct FieldSpec {
+  std::string_view name;         //!< "Edit1" ... "Edit250"
+  std::string_view caption;      //!< caption as the window shows it, blanks included
+  std::string_view unit;         //!< unit of the value, "" where it has none
+  std::string_view defaultText;  //!< default text with "." as decimal separator
+  bool enabled = true;           //!< false for the eight fixed constants
+  FieldGroup group = FieldGroup::StartConditions;
+  int zone = 0;                  //!< 1 to 14 for zone fields, 0 otherwise
+  FieldSlot slot = FieldSlot::Member;
+  double ParameterSet::*member = nullptr;                   //!< for FieldSlot::Member
+  ZoneArray<double> ZoneConditions::*zoneQuantity = nullptr;  //!< for FieldSlot::ZoneQuantity
+};
+
+//! Every input field, in the order in which acquisition reads them: the general block
+//! (Edit1 to Edit13, Edit201 to Edit241, Edit20), the save file name Edit250, then the six
+//! fields of each zone 2 to 14.
+std::span<const FieldSpec> AllFields();
+
+//! The field of that name, or nullptr.
+const FieldSpec* FindField(std::string_view name);
+
+//! Name of the field of zone `zone` (1 to 14) that holds condition `index` (0 = outer
+//! temperature ... 5 = lower heat transfer coefficient): Edit8..Edit13 for zone 1,
+//! Edit(10k+1+index) for zone k.
+std::string ZoneFieldName(int zone, int index);
+
+//! A field's default text as the window shows it: "." replaced by the user's decimal
+//! separator, so that the defaults convert in every locale.
+std::string DefaultText(const FieldSpec& field, char decimalSeparator);
+
+//! The value that acquisition stored for a numeric field (the initial temperature is read
+//! from point 0 of zone 1 of the trace). Not for Edit250.
+double StoredValue(const FieldSpec& field, const ParameterSet& params,
+                   const SimulationState& state);
+
+//! The place where acquisition stores a numeric field's value. Not for Edit250.
+double& ValueSlot(const FieldSpec& field, ParameterSet& params, SimulationState& state);
+
+}  // namespace quillmere

@@ -1,0 +1,68 @@
+// The drying model and its integration: property and rate models, the Runge–Kutta–Gill step
+// and the march through one zone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "params/ParameterSet.h"
+#include "sim/SimulationState.h"
+
+namespace quillmere {
+
+//! The integrated state: up to 10 equations, of which a zone step uses the first three.
+using StateVector = std::array<double, 10>;
+
+//! Names of the state components.
+enum StateComponent : std::size_t {
+  kSolvent1Weight = 0,  //!< [kg/m2]
+  kSolvent2Weight = 1,  //!< [kg/m2]
+  kWebTemperature = 2,  //!< [°C]
+};
+
+//! Equations integrated for a dryer zone.
+inline constexpr int kZoneEquations = 3;
+
+//! Mass transfer coefficient of a solvent vapour [m/s] from the heat/mass transfer analogy:
+//! k = (Sc / Pr)^0.42 × D × hK / λair × 1000 with Sc = νair / D.
+//! `diffusivity` [m2/s]; `effectiveHeatTransfer` = HeatTransferUpper × Keff [kJ/m2.s.K].
+double MassTransferCoefficient(double diffusivity, double effectiveHeatTransfer);
+
+//! Drying speed correction factor of a total solvent mass fraction x: 1 down to Wi, a line to
+//! Wy at Wx, a line to 0 at We, 0 below.
+double DryingSpeedCorrection(const ParameterSet& params, double solventFraction);
+
+//! Volume fractions of the two solvents in the coating.
+struct VolumeFractions {
+  double Solvent1 = 0;  //!< φ1 [-]
+  double Solvent2 = 0;  //!< φ2 [-]
+};
+VolumeFractions SolventVolumeFractions(const ParameterSet& params, double solvent1Weight,
+                                       double solvent2Weight);
+
+//! Equilibrium absolute humidities over the coating surface [kg vapour / kg dry air]: Antoine
+//! vapour pressures times the ternary Flory–Huggins activities, against 760 mmHg of air.
+void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
+                       double antoineA2, double antoineB2, double antoineC2, double phi1,
+                       double phi2, double chi12, double chi1p, double chi2p,
+                       double molecularWeight1, double molecularWeight2, double& humidity1,
+                       double& humidity2);
+
+//! Heat capacity of the web per area [kJ/m2.K]: coating solvents, polymer and base film.
+double WebHeatCapacity(const ParameterSet& params, double solvent1Weight, double solvent2Weight);
+
+//! Time derivatives of the state in zone `zone` with the current step's working values:
+//! evaporation rates [kg/m2.s] and the web temperature rate [K/s]. `time` is not used.
+StateVector ZoneDerivatives(const ParameterSet& params, const SimulationState& state, int zone,
+                            double time, StateVector y);
+
+//! One Runge–Kutta–Gill step of size h [s] from time x for n equations, y updated in place.
+void RungeKuttaGillStep(const ParameterSet& params, const SimulationState& state, int n,
+                        StateVector& y, int zone, double x, double h);
+
+//! Marches the web through zone `zone` for `steps` steps from point 0 of its trace. Throws
+//! FloatingPointError on a fault; the points before the faulty one stay in the trace.
+void IntegrateZone(const ParameterSet& params, SimulationState& state, int zone,
+                   std::int32_t steps);
+
+}  // namespace quillmere

@@ -1,0 +1,61 @@
+// The state of the drying simulation: a trace of web states for every zone, the zones' mass
+// transfer coefficients, the time step and the working values of the current step.
+#pragma once
+
+#include <array>
+
+#include "params/ParameterSet.h"
+
+namespace quillmere {
+
+//! Points of a zone's trace: point 0 is the web as it enters the zone, point j the state after
+//! j steps, so a zone takes at most kTracePoints - 1 steps.
+inline constexpr int kTracePoints = 2000;
+
+//! Every quantity in its own array indexed by zone (1 to 14) and point (0 to 1999):
+//! `trace.Temperature[zone][point]`.
+struct ZoneTrace {
+  using Points = ZoneArray<std::array<double, kTracePoints>>;
+  Points Time;              //!< since the web entered zone 1 [s]
+  Points Solvent1Weight;    //!< Solvent-1 left in the coating [kg/m2]
+  Points Solvent2Weight;    //!< Solvent-2 left in the coating [kg/m2]
+  Points Temperature;       //!< web temperature, coating and base film [°C]
+  Points Solvent1Fraction;  //!< mass fraction of Solvent-1 in the coating [-]
+  Points Solvent2Fraction;  //!< mass fraction of Solvent-2 in the coating [-]
+  Points Solvent1Residual;  //!< Solvent-1 weight / its weight at the dryer entry [-]
+  Points Solvent2Residual;  //!< Solvent-2 weight / its weight at the dryer entry [-]
+  Points Solvent1SurfaceHumidity;  //!< equilibrium humidity over the surface [kg/kg dry air]
+  Points Solvent2SurfaceHumidity;  //!< the same for Solvent-2 [kg/kg dry air]
+};
+
+//! One instance lives as long as the program (it is large: allocate it once); it starts
+//! zero-filled, nothing clears it, and every run overwrites only what it computes.
+struct SimulationState {
+  ZoneTrace Trace;
+  ZoneArray<double> MassTransferCoefficient1;  //!< Solvent-1 vapour, surface to air [m/s]
+  ZoneArray<double> MassTransferCoefficient2;  //!< Solvent-2 vapour [m/s]
+  double TimeStep = 0;  //!< IncrementZ / Speed: time to travel one increment of z [s]
+
+  // Working values of the current integration step, fixed through its four stages.
+  double CorrectionFactor = 0;      //!< drying speed correction factor [-]
+  double StepSurfaceHumidity1 = 0;  //!< surface humidity of the step's start [kg/kg]
+  double StepSurfaceHumidity2 = 0;  //!< [kg/kg]
+  double HeatCapacity = 0;          //!< web heat capacity per area [kJ/m2.K]
+};
+
+//! Polymer per area [kg/m2]: InitialCoatingWeight × InitialSolidRatio. It never changes during
+//! a run and is recomputed wherever it is used.
+inline double SolidWeight(const ParameterSet& p) {
+  return p.InitialCoatingWeight * p.InitialSolidRatio;
+}
+
+//! Sets the entry state of the web (point 0 of zone 1, all but its temperature, which
+//! acquisition stored) and the time step. Throws FloatingPointError on a fault (a zero initial
+//! solvent ratio makes a residual ratio 0 / 0; a zero speed divides by zero).
+void InitialiseSimulation(const ParameterSet& params, SimulationState& state);
+
+//! Copies the last point of zone `zone` (point `steps`) into point 0 of zone `zone` + 1:
+//! time, weights, temperature, fractions and residual ratios, as stored.
+void HandOverZone(SimulationState& state, int zone, int steps);
+
+}  // namespace quillmere
