@@ -2,6 +2,7 @@
 // action that caused them instead of leaving a silent infinity or not-a-number behind.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 
 namespace quillmere {
@@ -17,8 +18,9 @@ void ClearFloatingPointFaults();
 
 //! Throws FloatingPointError ("Invalid floating point operation", "Floating point division
 //! by zero" or "Floating point overflow") when one of the flags is raised since the last
-//! clear. Defined out of line so that every result computed before the call is complete
-//! (stored) when the flags are read.
-void ThrowOnFloatingPointFault();
+//! clear. The results of the guarded computation are passed in so that they are certainly
+//! computed when the flags are read (the compiler may not move them past the call); store
+//! them only after this returns, so that no infinity or not-a-number is ever kept.
+void ThrowOnFloatingPointFault(std::initializer_list<double> results);
 
 }  // namespace quillmere

@@ -1,1 +1,42 @@
 #include "sim/SimulationState.h"
+
+#include "sim/FloatingPointGuard.h"
+
+namespace quillmere {
+
+void InitialiseSimulation(const ParameterSet& p, SimulationState& s) {
+  ClearFloatingPointFaults();
+  const double w0 = p.InitialCoatingWeight;
+  const double solvent1 = w0 * p.InitialSolvent1Ratio;
+  const double solvent2 = w0 * p.InitialSolvent2Ratio;
+  const double timeStep = p.IncrementZ / p.Speed;
+  const double coating = solvent1 + solvent2 + w0 * p.InitialSolidRatio;
+  const double fraction1 = solvent1 / coating;
+  const double fraction2 = solvent2 / coating;
+  // Quotients, not constants: a zero initial solvent weight is a fault (0 / 0).
+  const double residual1 = solvent1 / solvent1;
+  const double residual2 = solvent2 / solvent2;
+  ThrowOnFloatingPointFault({timeStep, fraction1, fraction2, residual1, residual2});
+
+  ZoneTrace& t = s.Trace;
+  t.Solvent1Weight[1][0] = solvent1;
+  t.Solvent2Weight[1][0] = solvent2;
+  t.Time[1][0] = 0;
+  s.TimeStep = timeStep;
+  t.Solvent1Fraction[1][0] = fraction1;
+  t.Solvent2Fraction[1][0] = fraction2;
+  t.Solvent1Residual[1][0] = residual1;
+  t.Solvent2Residual[1][0] = residual2;
+}
+
+void HandOverZone(SimulationState& s, int zone, int steps) {
+  ZoneTrace& t = s.Trace;
+  const auto last = static_cast<std::size_t>(steps);
+  for (ZoneTrace::Points* quantity :
+       {&t.Time, &t.Solvent1Weight, &t.Solvent2Weight, &t.Temperature, &t.Solvent1Fraction,
+        &t.Solvent2Fraction, &t.Solvent1Residual, &t.Solvent2Residual}) {
+    (*quantity)[zone + 1][0] = (*quantity)[zone][last];
+  }
+}
+
+}  // namespace quillmere

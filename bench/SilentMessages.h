@@ -1,0 +1,15 @@
+// User messages that go nowhere, for benchmarks.
+#pragma once
+
+#include "params/UserMessages.h"
+
+namespace quillmere {
+
+class SilentMessages : public UserMessages {
+ public:
+  void ShowMessage(std::string_view) override {}
+  void ShowError(std::string_view) override {}
+  void ShowFinish() override {}
+};
+
+}  // namespace quillmere

@@ -1,0 +1,53 @@
+// Shared helpers of the tests: a user-message recorder and a scratch directory.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "params/ParameterSet.h"
+#include "params/UserMessages.h"
+#include "sim/SimulationState.h"
+
+namespace quillmere::test {
+
+//! Records what the program would show the user, in order.
+class RecordingMessages : public UserMessages {
+ public:
+  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+  void ShowError(std::string_view text) override { errors.emplace_back(text); }
+  void ShowFinish() override { ++finishCount; }
+
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  int finishCount = 0;
+};
+
+//! A fresh directory under the system's temporary directory, removed again at the end of the
+//! test.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+//! The whole content of a file as bytes ("" when it does not exist).
+std::string ReadBytes(const std::filesystem::path& file);
+
+//! The program's two lifetime objects, zero-filled as at start-up.
+struct Model {
+  std::unique_ptr<ParameterSet> params = std::make_unique<ParameterSet>();
+  std::unique_ptr<SimulationState> state = std::make_unique<SimulationState>();
+};
+
+}  // namespace quillmere::test
