@@ -1,1 +1,378 @@
 #include "report/ResultFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "params/FieldTable.h"
+#include "report/CodePage.h"
+#include "report/FormatFixed.h"
+
+namespace quillmere {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// ---- value lines --------------------------------------------------------------------------
+
+// The six conditions of a zone: the same texts and formats in the echo (zone 1) and in the
+// conditions block of every further zone. The two temperature labels carry "℃", so their "="
+// stands one character to the left and, in code page 932, at the same byte as the others.
+constexpr std::array<ValueLineLayout, 6> kZoneConditionLines{{
+    {"Outer Temperature (℃)", 5, 55, 6, 2},
+    {"Zone Length (m)", 5, 56, 6, 2},
+    {"Solvent-1 Absolute Humidity", 5, 56, 8, 6},
+    {"Solvent-2 Absolute Humidity", 5, 56, 8, 6},
+    {"Heat Trans. Coeff. - Upper (kJ/m2.s.K)", 5, 56, 7, 5},
+    {"Heat Trans. Coeff. - Lower (kJ/m2.s.K)", 5, 56, 7, 5},
+}};
+
+//! The zone condition arrays in the order of kZoneConditionLines (and of ZoneFieldName).
+constexpr std::array<ZoneArray<double> ZoneConditions::*, 6> kZoneQuantities{
+    &ZoneConditions::OuterTemperature,  &ZoneConditions::ZoneLength,
+    &ZoneConditions::Solvent1Humidity,  &ZoneConditions::Solvent2Humidity,
+    &ZoneConditions::HeatTransferUpper, &ZoneConditions::HeatTransferLower,
+};
+
+// The value lines of the input echo, in the order of the echo and of a data file's first 41
+// lines. The polymer's two lines keep their "=" one column left of all others.
+constexpr std::array<EchoValueLine, 41> kEchoValueLines{{
+    // Solid (polymer)
+    {{"Specific Heat of Polymer (kJ/kg.K)", 4, 55, 4, 3}, "Edit211"},
+    {{"Density of Polymer (g/cm3)", 4, 55, 5, 3}, "Edit212"},
+    // Solvent-1
+    {{"Specific Heat of Solvent-1 (kJ/kg.K)", 4, 56, 4, 3}, "Edit221"},
+    {{"Heat of Vaporization of Solvent-1 (kJ/kg)", 4, 56, 7, 2}, "Edit222"},
+    {{"Diffusion Coefficient of Solvent-1 in Air (m2/s)", 4, 56, 11, 9}, "Edit223"},
+    {{"Vapor Pressure Parameter A of Solvent-1", 4, 56, 9, 6}, "Edit224"},
+    {{"Vapor Pressure Parameter B of Solvent-1", 4, 56, 8, 3}, "Edit225"},
+    {{"Vapor Pressure Parameter C of Solvent-1", 4, 56, 8, 3}, "Edit226"},
+    {{"Density of Solvent-1 (g/cm3)", 4, 56, 5, 3}, "Edit227"},
+    {{"Molecular Weight of Solvent-1", 4, 56, 6, 2}, "Edit228"},
+    // Solvent-2
+    {{"Specific Heat of Solvent-2 (kJ/kg.K)", 4, 56, 4, 3}, "Edit231"},
+    {{"Heat of Vaporization of Solvent-2 (kJ/kg)", 4, 56, 7, 2}, "Edit232"},
+    {{"Diffusion Coefficient of Solvent-2 in Air (m2/s)", 4, 56, 11, 9}, "Edit233"},
+    {{"Vapor Pressure Parameter A of Solvent-2", 4, 56, 9, 6}, "Edit234"},
+    {{"Vapor Pressure Parameter B of Solvent-2", 4, 56, 8, 3}, "Edit235"},
+    {{"Vapor Pressure Parameter C of Solvent-2", 4, 56, 8, 3}, "Edit236"},
+    {{"Density of Solvent-2 (g/cm3)", 4, 56, 5, 3}, "Edit237"},
+    {{"Molecular Weight of Solvent-2", 4, 56, 6, 2}, "Edit238"},
+    // Base film
+    {{"Specific Heat of Base Film (kJ/kg.K)", 4, 56, 4, 3}, "Edit241"},
+    // Fitting parameters
+    {{"Drying Speed Correction Factor Wi", 4, 56, 4, 2}, "Edit201"},
+    {{"Drying Speed Correction Factor We", 4, 56, 4, 2}, "Edit202"},
+    {{"Drying Speed Correction Factor Wx", 4, 56, 4, 2}, "Edit203"},
+    {{"Drying Speed Correction Factor Wy", 4, 56, 4, 2}, "Edit204"},
+    {{"Dryer Efficiency Parameter Keff", 4, 56, 4, 2}, "Edit205"},
+    {{"Interaction Parameter χ1p", 4, 55, 5, 3}, "Edit206"},
+    {{"Interaction Parameter χ2p", 4, 55, 5, 3}, "Edit207"},
+    {{"Interaction Parameter χ12", 4, 55, 5, 3}, "Edit208"},
+    // Calculation accuracy
+    {{"Increment of z (m)", 5, 56, 7, 5}, "Edit20"},
+    // Operating conditions of zone 1: the start of the web, then the zone's conditions.
+    {{"Initial  Coating Weight (kg/m2)", 5, 56, 8, 6}, "Edit1"},
+    {{"Base Film Weight (kg/m2)", 5, 56, 8, 6}, "Edit2"},
+    {{"Initial Solid Weight Ratio", 5, 56, 5, 3}, "Edit3"},
+    {{"Initial Solvent-1 Weight Ratio", 5, 56, 5, 3}, "Edit4"},
+    {{"Initial Solvent-2 Weight Ratio", 5, 56, 5, 3}, "Edit5"},
+    {{"Speed (m/s)", 5, 56, 7, 3}, "Edit6"},
+    {{"Initial Temperature (℃)", 5, 55, 6, 2}, "Edit7"},
+    {kZoneConditionLines[0], "Edit8"},
+    {kZoneConditionLines[1], "Edit9"},
+    {kZoneConditionLines[2], "Edit10"},
+    {kZoneConditionLines[3], "Edit11"},
+    {kZoneConditionLines[4], "Edit12"},
+    {kZoneConditionLines[5], "Edit13"},
+}};
+
+//! Lines of the echo that carry no value, each followed by `valueLines` lines of the next
+//! value lines of kEchoValueLines.
+struct EchoSection {
+  std::span<const std::string_view> headingLines;
+  std::size_t valueLines = 0;
+};
+
+constexpr std::string_view kUnderline9 = "  ---------";
+constexpr std::string_view kZoneRule = "  -------";
+
+constexpr std::array<std::string_view, 6> kPolymerHeading{
+    "===================", "PHISICAL PROPERTIES", "===================", "",
+    "  SOLID (POLYMER)",   "  ---------------"};
+constexpr std::array<std::string_view, 3> kSolvent1Heading{"", "  SOLVENT-1", kUnderline9};
+constexpr std::array<std::string_view, 3> kSolvent2Heading{"", "  SOLVENT-2", kUnderline9};
+constexpr std::array<std::string_view, 3> kBaseFilmHeading{"", "  BASE FILM", kUnderline9};
+constexpr std::array<std::string_view, 5> kFittingHeading{
+    "", "", "==================", "FITTING PARAMETERS", "=================="};
+constexpr std::array<std::string_view, 5> kAccuracyHeading{
+    "", "", "====================", "CALCULATION ACCURACY", "===================="};
+constexpr std::array<std::string_view, 5> kOperatingHeading{
+    "", "", "===================", "OPERATING CONDITION", "==================="};
+constexpr std::array<std::string_view, 4> kZone1Heading{"", kZoneRule, "  ZONE 1", kZoneRule};
+constexpr std::array<std::string_view, 2> kEchoEnd{"", ""};
+
+constexpr std::array<EchoSection, 9> kEchoSections{{
+    {kPolymerHeading, 2},
+    {kSolvent1Heading, 8},
+    {kSolvent2Heading, 8},
+    {kBaseFilmHeading, 1},
+    {kFittingHeading, 8},
+    {kAccuracyHeading, 1},
+    {kOperatingHeading, 0},
+    {kZone1Heading, 13},
+    {kEchoEnd, 0},
+}};
+
+static_assert(
+    [] {
+      std::size_t values = 0;
+      for (const EchoSection& section : kEchoSections) values += section.valueLines;
+      return values;
+    }() == kEchoValueLines.size(),
+    "every value line of the echo has its place in a section");
+
+//! Characters (code points) of a UTF-8 text: every byte that does not continue a sequence.
+int CharacterCount(std::string_view utf8) {
+  int count = 0;
+  for (const char c : utf8) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+void AppendLine(std::string& text, std::string_view line) {
+  text += line;
+  text += kLineEnd;
+}
+
+void AppendValueLine(std::string& text, const ValueLineLayout& layout, double value,
+                     char decimalSeparator) {
+  char number[kFormatFixedCapacity];
+  const std::size_t length =
+      FormatFixedTo(number, value, layout.precision, layout.digits, decimalSeparator);
+  AppendLine(text, ValueLine(layout, std::string_view(number, length)));
+}
+
+void CheckZone(int zone) {
+  if (zone < 1 || zone > kMaxZones) {
+    throw std::out_of_range("Zone " + std::to_string(zone) + " is not a dryer zone (1 to " +
+                            std::to_string(kMaxZones) + ")");
+  }
+}
+
+// ---- the zone table -----------------------------------------------------------------------
+
+constexpr std::array<std::string_view, 4> kTableHeading{
+    "  [SIMULATION RESULTS]",
+    "   TIME     LENGTH     TEMP     WEIGHT1  RESIDUAL RAT1   WEIGHT2  RESIDUAL RAT2",
+    "    (s)       (m)     (deg-C)   (kg/m2)       (-)         (kg/m2)       (-)",
+    "",
+};
+
+//! One column of a table row: its format, the text lengths that are padded with blanks on the
+//! left up to `width` (none when `width` is 0), and the blanks after it.
+struct TableColumn {
+  int precision;
+  int digits;
+  std::size_t shortestPadded;
+  std::size_t width;
+  std::size_t gapAfter;
+};
+
+enum TableColumnIndex : std::size_t {
+  kTime,
+  kLength,
+  kTemperature,
+  kSolvent1Weight,
+  kSolvent1Residual,
+  kSolvent2Weight,
+  kSolvent2Residual,
+  kTableColumns
+};
+
+constexpr std::array<TableColumn, kTableColumns> kColumns{{
+    {8, 3, 5, 8, 3},  // TIME [s]
+    {7, 3, 5, 7, 4},  // LENGTH [m]
+    {6, 2, 4, 6, 4},  // TEMP [°C]
+    {7, 5, 0, 0, 6},  // WEIGHT1 [kg/m2]
+    {6, 4, 0, 0, 6},  // RESIDUAL RAT1 [-]
+    {7, 5, 0, 0, 6},  // WEIGHT2 [kg/m2]
+    {6, 4, 0, 0, 0},  // RESIDUAL RAT2 [-]
+}};
+
+//! Longest row: every text at the buffer's capacity.
+constexpr std::size_t kLongestRow = kTableColumns * (kFormatFixedCapacity + 6);
+//! A row with every text at its nominal width.
+constexpr std::size_t kNominalRow = 76 + kLineEnd.size();
+
+void AppendRow(std::string& text, const std::array<double, kTableColumns>& values,
+               char decimalSeparator) {
+  char row[kLongestRow];
+  char* end = row;
+  for (std::size_t c = 0; c < kTableColumns; ++c) {
+    const TableColumn& column = kColumns[c];
+    char number[kFormatFixedCapacity];
+    const std::size_t length =
+        FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
+    if (length >= column.shortestPadded && length < column.width) {
+      end = std::fill_n(end, column.width - length, ' ');
+    }
+    end = std::copy(number, number + length, end);
+    end = std::fill_n(end, column.gapAfter, ' ');
+  }
+  text.append(row, end);
+  text += kLineEnd;
+}
+
+// ---- the file -----------------------------------------------------------------------------
+
+enum class OpenMode { Create, Append };
+
+[[noreturn]] void ThrowWriteError(std::string_view what, const std::string& fileName, int error) {
+  throw ResultFileWriteError("Could not " + std::string(what) + " the result file \"" + fileName +
+                             "\": " + std::strerror(error));
+}
+
+//! Opens the result file, writes the text in code page 932 and closes the file again.
+bool WriteResultFile(const std::string& fileName, OpenMode mode, std::string_view utf8,
+                     UserMessages& messages) {
+  const std::string bytes = EncodeCodePage932(utf8);
+  const int flags = mode == OpenMode::Create ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC
+                                             : O_WRONLY | O_APPEND | O_CLOEXEC;
+  const int file = ::open(fileName.c_str(), flags, 0666);
+  if (file < 0) {
+    messages.ShowMessage(kFileCanNotOpen);
+    return false;
+  }
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(file, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(file);
+      ThrowWriteError("write", fileName, error);
+    }
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  // On Linux the descriptor is released even when close reports EINTR.
+  if (::close(file) != 0 && errno != EINTR) ThrowWriteError("close", fileName, errno);
+  return true;
+}
+
+}  // namespace
+
+std::span<const EchoValueLine> EchoValueLines() {
+  return kEchoValueLines;
+}
+
+std::span<const ValueLineLayout> ZoneConditionLines() {
+  return kZoneConditionLines;
+}
+
+std::string ValueLine(const ValueLineLayout& layout, std::string_view valueText) {
+  std::string line(static_cast<std::size_t>(layout.lead), ' ');
+  line += layout.label;
+  const int used = layout.lead + CharacterCount(layout.label);
+  if (used < layout.equalsColumn - 1) {
+    line.append(static_cast<std::size_t>(layout.equalsColumn - 1 - used), ' ');
+  }
+  line += "=  ";
+  line += valueText;
+  return line;
+}
+
+std::string ResultHeaderText(const ParameterSet& params, const SimulationState& state,
+                             char decimalSeparator) {
+  std::string text;
+  text.reserve(6144);
+  std::size_t next = 0;  // next value line of the echo
+  for (const EchoSection& section : kEchoSections) {
+    for (const std::string_view line : section.headingLines) AppendLine(text, line);
+    for (std::size_t i = 0; i < section.valueLines; ++i, ++next) {
+      const EchoValueLine& line = kEchoValueLines[next];
+      const FieldSpec* field = FindField(line.field);
+      if (field == nullptr) {
+        throw std::logic_error("The echo prints the unknown field " + std::string(line.field));
+      }
+      AppendValueLine(text, line.layout, StoredValue(*field, params, state), decimalSeparator);
+    }
+  }
+  return text;
+}
+
+std::string ZoneConditionsText(const ParameterSet& params, int zone, char decimalSeparator) {
+  CheckZone(zone);
+  std::string text;
+  text.reserve(512);
+  AppendLine(text, "");
+  AppendLine(text, kZoneRule);
+  AppendLine(text, "  ZONE " + std::to_string(zone));
+  AppendLine(text, kZoneRule);
+  for (std::size_t i = 0; i < kZoneConditionLines.size(); ++i) {
+    AppendValueLine(text, kZoneConditionLines[i], (params.Zones.*kZoneQuantities[i])[zone],
+                    decimalSeparator);
+  }
+  AppendLine(text, "");
+  AppendLine(text, "");
+  return text;
+}
+
+std::string ZoneTableText(const ParameterSet& params, const SimulationState& state, int zone,
+                          int steps, char decimalSeparator) {
+  CheckZone(zone);
+  if (steps >= kTracePoints) {
+    throw std::out_of_range("Zone " + std::to_string(zone) + " has " + std::to_string(steps) +
+                            " steps; a zone holds at most " + std::to_string(kTracePoints - 1));
+  }
+  const ZoneTrace& trace = state.Trace;
+  std::string text;
+  const std::size_t rows = steps < 0 ? 0 : static_cast<std::size_t>(steps) + 1;
+  text.reserve(160 + rows * kNominalRow);
+  for (const std::string_view line : kTableHeading) AppendLine(text, line);
+  for (int s = 0; s <= steps; ++s) {
+    const auto point = static_cast<std::size_t>(s);
+    // Distance from the zone's entry [m], formed in the widest floating type.
+    const long double length = static_cast<long double>(s) *
+                               static_cast<long double>(state.TimeStep) *
+                               static_cast<long double>(params.Speed);
+    std::array<double, kTableColumns> values{};
+    values[kTime] = trace.Time[zone][point];
+    values[kLength] = static_cast<double>(length);
+    values[kTemperature] = trace.Temperature[zone][point];
+    values[kSolvent1Weight] = trace.Solvent1Weight[zone][point];
+    values[kSolvent1Residual] = trace.Solvent1Residual[zone][point];
+    values[kSolvent2Weight] = trace.Solvent2Weight[zone][point];
+    values[kSolvent2Residual] = trace.Solvent2Residual[zone][point];
+    AppendRow(text, values, decimalSeparator);
+  }
+  return text;
+}
+
+bool WriteResultHeader(const ParameterSet& params, const SimulationState& state,
+                       char decimalSeparator, UserMessages& messages) {
+  return WriteResultFile(params.SaveFileName, OpenMode::Create,
+                         ResultHeaderText(params, state, decimalSeparator), messages);
+}
+
+bool AppendZoneConditions(const ParameterSet& params, int zone, char decimalSeparator,
+                          UserMessages& messages) {
+  return WriteResultFile(params.SaveFileName, OpenMode::Append,
+                         ZoneConditionsText(params, zone, decimalSeparator), messages);
+}
+
+bool AppendZoneTable(const ParameterSet& params, const SimulationState& state, int zone, int steps,
+                     char decimalSeparator, UserMessages& messages) {
+  return WriteResultFile(params.SaveFileName, OpenMode::Append,
+                         ZoneTableText(params, state, zone, steps, decimalSeparator), messages);
+}
+
+}  // namespace quillmere

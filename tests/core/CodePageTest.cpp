@@ -1,0 +1,67 @@
+#include "report/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quillmere {
+namespace {
+
+TEST(CodePage932, EncodesAsciiUnchanged) {
+  const std::string ascii = "  ZONE 14\r\n=  0.000\\result~1.txt\t";
+  EXPECT_EQ(EncodeCodePage932(ascii), ascii);
+  EXPECT_EQ(EncodeCodePage932(""), "");
+}
+
+TEST(CodePage932, EncodesTheLabelCharacters) {
+  EXPECT_EQ(EncodeCodePage932("χ"), "\x83\xD4");  // GREEK SMALL LETTER CHI
+  EXPECT_EQ(EncodeCodePage932("℃"), "\x81\x8E");  // DEGREE CELSIUS
+  EXPECT_EQ(EncodeCodePage932("Interaction Parameter χ1p"),
+            std::string("Interaction Parameter \x83\xD4") + "1p");
+  EXPECT_EQ(EncodeCodePage932("Outer Temperature (℃)"), "Outer Temperature (\x81\x8E)");
+}
+
+TEST(CodePage932, WritesAQuestionMarkForACharacterItLacks) {
+  EXPECT_EQ(EncodeCodePage932("é"), "?");
+  EXPECT_EQ(EncodeCodePage932("x\xC3\xA9z"), "x?z");               // é between letters
+  EXPECT_EQ(EncodeCodePage932("\xF0\x9F\x98\x80℃"), "?\x81\x8E");  // an emoji, then ℃
+  EXPECT_EQ(EncodeCodePage932("éé"), "??");
+}
+
+TEST(CodePage932, WritesAQuestionMarkForMalformedUtf8) {
+  EXPECT_EQ(EncodeCodePage932("\xC3("), "?(");      // a lead byte without its continuation
+  EXPECT_EQ(EncodeCodePage932("x\x80z"), "x?z");    // a lone continuation byte
+  EXPECT_EQ(EncodeCodePage932("a\xE2\x84"), "a?");  // a character cut off at the end
+}
+
+TEST(CodePage932, DecodesToUtf8) {
+  EXPECT_EQ(DecodeCodePage932("\x83\xD4"), "χ");
+  EXPECT_EQ(DecodeCodePage932("\x81\x8E"), "℃");
+  EXPECT_EQ(DecodeCodePage932("\xB1"), "ｱ");  // half-width katakana, one byte
+  EXPECT_EQ(DecodeCodePage932("x=0.5 m/s\\~"), "x=0.5 m/s\\~");
+  EXPECT_EQ(DecodeCodePage932(""), "");
+}
+
+TEST(CodePage932, DecodesInvalidBytesAsReplacementCharacter) {
+  EXPECT_EQ(DecodeCodePage932("\x80"), "\uFFFD");
+  EXPECT_EQ(DecodeCodePage932("x\xFFz"), "x\uFFFDz");
+  EXPECT_EQ(DecodeCodePage932("\x81 =  1"), "\uFFFD =  1");  // a bad second byte is kept
+  EXPECT_EQ(DecodeCodePage932("= 1\x81"), "= 1\uFFFD");      // a lead byte cut off at the end
+}
+
+TEST(CodePage932, RoundTripsTheLabels) {
+  for (const std::string text : {"Interaction Parameter χ12", "Initial Temperature (℃)"}) {
+    EXPECT_EQ(DecodeCodePage932(EncodeCodePage932(text)), text);
+  }
+}
+
+TEST(CodePage932, ConvertsLongTexts) {
+  // One byte each in code page 932, three in UTF-8: the output outgrows a first guess.
+  std::string katakana;
+  for (int i = 0; i < 5000; ++i) katakana += "ｱ";
+  EXPECT_EQ(DecodeCodePage932(std::string(5000, '\xB1')), katakana);
+  EXPECT_EQ(EncodeCodePage932(katakana), std::string(5000, '\xB1'));
+}
+
+}  // namespace
+}  // namespace quillmere
