@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::string_view kInputValueNotCorrect = "Input value is not correct!";
 constexpr std::string_view kInputSaveFileName = "Input Save File Name!";
-constexpr int kZoneQuantities = 6;
 
 std::string ZoneMessage(int zone) {
   return "Input value of Zone " + std::to_string(zone) + " is not correct!";
@@ -25,9 +24,9 @@ std::string ZoneMessage(int zone) {
 std::string StepCountText(double steps) {
   char buffer[64];
   const bool huge = std::fabs(steps) >= 1e15;
-  const auto result = huge ? std::to_chars(buffer, buffer + sizeof buffer, steps)
-                           : std::to_chars(buffer, buffer + sizeof buffer, steps,
-                                           std::chars_format::fixed, 0);
+  const auto result =
+      huge ? std::to_chars(buffer, buffer + sizeof buffer, steps)
+           : std::to_chars(buffer, buffer + sizeof buffer, steps, std::chars_format::fixed, 0);
   return std::string(buffer, result.ptr);
 }
 
@@ -86,7 +85,7 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
       zoneCount = zone - 1;
       break;
     }
-    for (int i = 0; i < kZoneQuantities; ++i) {
+    for (int i = 0; i < static_cast<int>(kZoneQuantities.size()); ++i) {
       const FieldSpec& field = *FindField(ZoneFieldName(zone, i));
       const std::optional<double> value = ParseNumber(fields.Text(field.name), decimalSeparator);
       if (!value) {
@@ -100,9 +99,7 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
 
   // 5.
   for (int zone = 2; zone <= params.ZoneCount; ++zone) {
-    for (auto quantity : {&ZoneConditions::OuterTemperature, &ZoneConditions::ZoneLength,
-                          &ZoneConditions::Solvent1Humidity, &ZoneConditions::Solvent2Humidity,
-                          &ZoneConditions::HeatTransferUpper, &ZoneConditions::HeatTransferLower}) {
+    for (const auto quantity : kZoneQuantities) {
       (params.Zones.*quantity)[zone] = (scratch.*quantity)[zone];
     }
   }

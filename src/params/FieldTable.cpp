@@ -10,24 +10,21 @@
 namespace quillmere {
 namespace {
 
-constexpr int kZoneQuantities = 6;
+constexpr int kZoneFields = static_cast<int>(kZoneQuantities.size());
 
 struct ZoneQuantitySpec {
   std::string_view caption;
   std::string_view unit;
   std::string_view defaultText;  // zones 1 and 2; zones 3 to 14 start empty
-  ZoneArray<double> ZoneConditions::*quantity;
 };
 
-constexpr std::array<ZoneQuantitySpec, kZoneQuantities> kZoneQuantitySpecs{{
-    {"  Outer Temperature (℃)", "°C", "60.0", &ZoneConditions::OuterTemperature},
-    {"  Zone Length (m)", "m", "30.0", &ZoneConditions::ZoneLength},
-    {"  Solvent-1 Absolute Humidity", "kg/kg", "0.0", &ZoneConditions::Solvent1Humidity},
-    {"  Solvent-2 Absolute Humidity", "kg/kg", "0.0", &ZoneConditions::Solvent2Humidity},
-    {"  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "kJ/m2.s.K", "0.022",
-     &ZoneConditions::HeatTransferUpper},
-    {"  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "kJ/m2.s.K", "0.055",
-     &ZoneConditions::HeatTransferLower},
+constexpr std::array<ZoneQuantitySpec, kZoneFields> kZoneQuantitySpecs{{
+    {"  Outer Temperature (℃)", "°C", "60.0"},
+    {"  Zone Length (m)", "m", "30.0"},
+    {"  Solvent-1 Absolute Humidity", "kg/kg", "0.0"},
+    {"  Solvent-2 Absolute Humidity", "kg/kg", "0.0"},
+    {"  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "kJ/m2.s.K", "0.022"},
+    {"  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "kJ/m2.s.K", "0.055"},
 }};
 
 FieldSpec Member(std::string_view name, std::string_view caption, std::string_view unit,
@@ -55,18 +52,18 @@ FieldSpec ZoneField(std::string_view name, int zone, int index) {
   f.group = FieldGroup::Zone;
   f.zone = zone;
   f.slot = FieldSlot::ZoneQuantity;
-  f.zoneQuantity = q.quantity;
+  f.zoneQuantity = kZoneQuantities[static_cast<std::size_t>(index)];
   return f;
 }
 
 // Names of the zone fields of zones 2 to 14 ("Edit21" ... "Edit146"), kept for the
 // program's lifetime so that the table can hold views of them.
-const std::array<std::string, (kMaxZones - 1) * kZoneQuantities>& FurtherZoneNames() {
+const std::array<std::string, (kMaxZones - 1) * kZoneFields>& FurtherZoneNames() {
   static const auto names = [] {
-    std::array<std::string, (kMaxZones - 1) * kZoneQuantities> n;
+    std::array<std::string, (kMaxZones - 1) * kZoneFields> n;
     for (int zone = 2; zone <= kMaxZones; ++zone) {
-      for (int i = 0; i < kZoneQuantities; ++i) {
-        n[static_cast<std::size_t>((zone - 2) * kZoneQuantities + i)] = ZoneFieldName(zone, i);
+      for (int i = 0; i < kZoneFields; ++i) {
+        n[static_cast<std::size_t>((zone - 2) * kZoneFields + i)] = ZoneFieldName(zone, i);
       }
     }
     return n;
@@ -100,24 +97,30 @@ std::vector<FieldSpec> BuildTable() {
     f.slot = FieldSlot::InitialTemperature;
     t.push_back(f);
   }
-  static constexpr std::array<std::string_view, kZoneQuantities> kZone1Names{
+  static constexpr std::array<std::string_view, kZoneFields> kZone1Names{
       "Edit8", "Edit9", "Edit10", "Edit11", "Edit12", "Edit13"};
-  for (int i = 0; i < kZoneQuantities; ++i) {
+  for (int i = 0; i < kZoneFields; ++i) {
     t.push_back(ZoneField(kZone1Names[static_cast<std::size_t>(i)], 1, i));
   }
   // Fitting parameters.
-  t.push_back(Member("Edit201", "  Drying Speed Correction Factor Wi", "", "0.3", G::Fitting, &P::Wi));
-  t.push_back(Member("Edit202", "  Drying Speed Correction Factor We", "", "0.1", G::Fitting, &P::We));
-  t.push_back(Member("Edit203", "  Drying Speed Correction Factor Wx", "", "0.2", G::Fitting, &P::Wx));
-  t.push_back(Member("Edit204", "  Drying Speed Correction Factor Wy", "", "0.5", G::Fitting, &P::Wy));
-  t.push_back(Member("Edit205", "  Dryer Efficiency Parameter Keff", "", "0.3", G::Fitting, &P::Keff));
+  t.push_back(
+      Member("Edit201", "  Drying Speed Correction Factor Wi", "", "0.3", G::Fitting, &P::Wi));
+  t.push_back(
+      Member("Edit202", "  Drying Speed Correction Factor We", "", "0.1", G::Fitting, &P::We));
+  t.push_back(
+      Member("Edit203", "  Drying Speed Correction Factor Wx", "", "0.2", G::Fitting, &P::Wx));
+  t.push_back(
+      Member("Edit204", "  Drying Speed Correction Factor Wy", "", "0.5", G::Fitting, &P::Wy));
+  t.push_back(
+      Member("Edit205", "  Dryer Efficiency Parameter Keff", "", "0.3", G::Fitting, &P::Keff));
   t.push_back(Member("Edit206", "  Interaction Parameter χ1p", "", "0.01", G::Fitting, &P::Chi1p));
   t.push_back(Member("Edit207", "  Interaction Parameter χ2p", "", "0.5", G::Fitting, &P::Chi2p));
   t.push_back(Member("Edit208", "  Interaction Parameter χ12", "", "0.5", G::Fitting, &P::Chi12));
   // Polymer.
   t.push_back(Member("Edit211", "  Specific Heat (kJ/kg.K)", "kJ/kg.K", "1.47", G::Polymer,
                      &P::PolymerSpecificHeat));
-  t.push_back(Member("Edit212", "  Density (g/cm3)", "g/cm3", "1.4", G::Polymer, &P::PolymerDensity));
+  t.push_back(
+      Member("Edit212", "  Density (g/cm3)", "g/cm3", "1.4", G::Polymer, &P::PolymerDensity));
   // Solvent-1; the Antoine constants and the molecular weight are fixed.
   constexpr std::string_view kVaporPressure = "  Vapor Pressure (mmHg)  log10 Ps = ";
   t.push_back(Member("Edit221", "  Specific Heat of Solvent-1 (kJ/kg.K)", "kJ/kg.K", "2.30",
@@ -126,12 +129,12 @@ std::vector<FieldSpec> BuildTable() {
                      G::Solvent1, &P::Solvent1HeatOfVaporization));
   t.push_back(Member("Edit223", "  Diffusion Coefficient of Solvent-1 in Air (m2/s)", "m2/s",
                      "0.00000903", G::Solvent1, &P::Solvent1Diffusivity));
-  t.push_back(Member("Edit224", kVaporPressure, "", "6.38469", G::Solvent1, &P::Solvent1AntoineA,
-                     false));
+  t.push_back(
+      Member("Edit224", kVaporPressure, "", "6.38469", G::Solvent1, &P::Solvent1AntoineA, false));
   t.push_back(Member("Edit225", "", "", "916.01", G::Solvent1, &P::Solvent1AntoineB, false));
   t.push_back(Member("Edit226", "", "", "181.84", G::Solvent1, &P::Solvent1AntoineC, false));
-  t.push_back(Member("Edit227", "  Density (g/cm3)", "g/cm3", "0.806", G::Solvent1,
-                     &P::Solvent1Density));
+  t.push_back(
+      Member("Edit227", "  Density (g/cm3)", "g/cm3", "0.806", G::Solvent1, &P::Solvent1Density));
   t.push_back(Member("Edit228", "  Molecular Weight", "", "72.1", G::Solvent1,
                      &P::Solvent1MolecularWeight, false));
   // Solvent-2.
@@ -141,12 +144,12 @@ std::vector<FieldSpec> BuildTable() {
                      G::Solvent2, &P::Solvent2HeatOfVaporization));
   t.push_back(Member("Edit233", "  Diffusion Coefficient of Solvent-2 in Air (m2/s)", "m2/s",
                      "0.00000849", G::Solvent2, &P::Solvent2Diffusivity));
-  t.push_back(Member("Edit234", kVaporPressure, "", "6.95464", G::Solvent2, &P::Solvent2AntoineA,
-                     false));
+  t.push_back(
+      Member("Edit234", kVaporPressure, "", "6.95464", G::Solvent2, &P::Solvent2AntoineA, false));
   t.push_back(Member("Edit235", "", "", "1344.8", G::Solvent2, &P::Solvent2AntoineB, false));
   t.push_back(Member("Edit236", "", "", "219.482", G::Solvent2, &P::Solvent2AntoineC, false));
-  t.push_back(Member("Edit237", "  Density (g/cm3)", "g/cm3", "0.866", G::Solvent2,
-                     &P::Solvent2Density));
+  t.push_back(
+      Member("Edit237", "  Density (g/cm3)", "g/cm3", "0.866", G::Solvent2, &P::Solvent2Density));
   t.push_back(Member("Edit238", "  Molecular Weight", "", "92.1", G::Solvent2,
                      &P::Solvent2MolecularWeight, false));
   // Base film, then the calculation accuracy.
@@ -164,8 +167,9 @@ std::vector<FieldSpec> BuildTable() {
   // Zones 2 to 14.
   const auto& names = FurtherZoneNames();
   for (int zone = 2; zone <= kMaxZones; ++zone) {
-    for (int i = 0; i < kZoneQuantities; ++i) {
-      t.push_back(ZoneField(names[static_cast<std::size_t>((zone - 2) * kZoneQuantities + i)], zone, i));
+    for (int i = 0; i < kZoneFields; ++i) {
+      t.push_back(
+          ZoneField(names[static_cast<std::size_t>((zone - 2) * kZoneFields + i)], zone, i));
     }
   }
   return t;

@@ -42,9 +42,9 @@ struct FieldSpec {
   std::string_view defaultText;  //!< default text with "." as decimal separator
   bool enabled = true;           //!< false for the eight fixed constants
   FieldGroup group = FieldGroup::StartConditions;
-  int zone = 0;                  //!< 1 to 14 for zone fields, 0 otherwise
+  int zone = 0;  //!< 1 to 14 for zone fields, 0 otherwise
   FieldSlot slot = FieldSlot::Member;
-  double ParameterSet::*member = nullptr;                   //!< for FieldSlot::Member
+  double ParameterSet::*member = nullptr;                     //!< for FieldSlot::Member
   ZoneArray<double> ZoneConditions::*zoneQuantity = nullptr;  //!< for FieldSlot::ZoneQuantity
 };
 

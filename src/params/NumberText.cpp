@@ -9,7 +9,9 @@
 namespace quillmere {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Decimal exponent bound beyond which every non-zero mantissa is out of the double range in
 // one direction; used only to tell overflow from underflow and to keep the sum from wrapping.

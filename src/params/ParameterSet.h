@@ -31,6 +31,14 @@ struct ZoneConditions {
   ZoneArray<double> HeatTransferLower;  //!< heat transfer coefficient below the web [kJ/m2.s.K]
 };
 
+//! The six condition arrays in the order of a zone's fields: outer temperature, zone length,
+//! the two humidities, the upper and the lower heat transfer coefficient.
+inline constexpr std::array<ZoneArray<double> ZoneConditions::*, 6> kZoneQuantities{
+    &ZoneConditions::OuterTemperature,  &ZoneConditions::ZoneLength,
+    &ZoneConditions::Solvent1Humidity,  &ZoneConditions::Solvent2Humidity,
+    &ZoneConditions::HeatTransferUpper, &ZoneConditions::HeatTransferLower,
+};
+
 //! Every input of one calculation. One instance lives as long as the program; each run
 //! refills it from the fields and nothing clears it, so values a run does not reach keep
 //! what an earlier run stored. The initial web temperature is not here: acquisition puts it
@@ -88,8 +96,8 @@ struct ParameterSet {
   std::string SaveFileName;  //!< result file name exactly as typed
 
   // Derived by acquisition.
-  std::int32_t ZoneCount = 0;          //!< number of active zones, 1 to 14 after a complete run
-  ZoneArray<std::int32_t> ZoneSteps;   //!< integration steps of each zone
+  std::int32_t ZoneCount = 0;         //!< number of active zones, 1 to 14 after a complete run
+  ZoneArray<std::int32_t> ZoneSteps;  //!< integration steps of each zone
 };
 
 }  // namespace quillmere

@@ -32,13 +32,6 @@ constexpr std::array<ValueLineLayout, 6> kZoneConditionLines{{
     {"Heat Trans. Coeff. - Lower (kJ/m2.s.K)", 5, 56, 7, 5},
 }};
 
-//! The zone condition arrays in the order of kZoneConditionLines (and of ZoneFieldName).
-constexpr std::array<ZoneArray<double> ZoneConditions::*, 6> kZoneQuantities{
-    &ZoneConditions::OuterTemperature,  &ZoneConditions::ZoneLength,
-    &ZoneConditions::Solvent1Humidity,  &ZoneConditions::Solvent2Humidity,
-    &ZoneConditions::HeatTransferUpper, &ZoneConditions::HeatTransferLower,
-};
-
 // The value lines of the input echo, in the order of the echo and of a data file's first 41
 // lines. The polymer's two lines keep their "=" one column left of all others.
 constexpr std::array<EchoValueLine, 41> kEchoValueLines{{

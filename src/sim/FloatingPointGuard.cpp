@@ -8,7 +8,9 @@ namespace {
 constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 }
 
-void ClearFloatingPointFaults() { std::feclearexcept(kFaults); }
+void ClearFloatingPointFaults() {
+  std::feclearexcept(kFaults);
+}
 
 void ThrowOnFloatingPointFault(std::initializer_list<double> /*results*/) {
   const int raised = std::fetestexcept(kFaults);

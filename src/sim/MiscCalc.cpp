@@ -74,8 +74,10 @@ void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, d
   const double x2 = phiP + (chi12 * phi1 + chi2p * phiP) * (phi1 + phiP) - chi1p * phi1 * phiP;
   const double partial1 = std::exp(x1) * (pure1 * phi1);
   const double partial2 = std::exp(x2) * (pure2 * phi2);
-  humidity1 = partial1 / (kTotalPressure - partial1 - partial2) * (molecularWeight1 / kAirMolarMass);
-  humidity2 = partial2 / (kTotalPressure - partial1 - partial2) * (molecularWeight2 / kAirMolarMass);
+  humidity1 =
+      partial1 / (kTotalPressure - partial1 - partial2) * (molecularWeight1 / kAirMolarMass);
+  humidity2 =
+      partial2 / (kTotalPressure - partial1 - partial2) * (molecularWeight2 / kAirMolarMass);
 }
 
 double WebHeatCapacity(const ParameterSet& p, double solvent1Weight, double solvent2Weight) {
@@ -181,9 +183,8 @@ void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int
     const double fraction2 = y[kSolvent2Weight] / coating;
     const double residual1 = y[kSolvent1Weight] / entrySolvent1;
     const double residual2 = y[kSolvent2Weight] / entrySolvent2;
-    ThrowOnFloatingPointFault({humidity1, humidity2, time, y[kSolvent1Weight],
-                               y[kSolvent2Weight], y[kWebTemperature], fraction1, fraction2,
-                               residual1, residual2});
+    ThrowOnFloatingPointFault({humidity1, humidity2, time, y[kSolvent1Weight], y[kSolvent2Weight],
+                               y[kWebTemperature], fraction1, fraction2, residual1, residual2});
 
     t.Solvent1SurfaceHumidity[zone][from] = humidity1;
     t.Solvent2SurfaceHumidity[zone][from] = humidity2;

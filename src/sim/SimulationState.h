@@ -16,14 +16,14 @@ inline constexpr int kTracePoints = 2000;
 //! `trace.Temperature[zone][point]`.
 struct ZoneTrace {
   using Points = ZoneArray<std::array<double, kTracePoints>>;
-  Points Time;              //!< since the web entered zone 1 [s]
-  Points Solvent1Weight;    //!< Solvent-1 left in the coating [kg/m2]
-  Points Solvent2Weight;    //!< Solvent-2 left in the coating [kg/m2]
-  Points Temperature;       //!< web temperature, coating and base film [°C]
-  Points Solvent1Fraction;  //!< mass fraction of Solvent-1 in the coating [-]
-  Points Solvent2Fraction;  //!< mass fraction of Solvent-2 in the coating [-]
-  Points Solvent1Residual;  //!< Solvent-1 weight / its weight at the dryer entry [-]
-  Points Solvent2Residual;  //!< Solvent-2 weight / its weight at the dryer entry [-]
+  Points Time;                     //!< since the web entered zone 1 [s]
+  Points Solvent1Weight;           //!< Solvent-1 left in the coating [kg/m2]
+  Points Solvent2Weight;           //!< Solvent-2 left in the coating [kg/m2]
+  Points Temperature;              //!< web temperature, coating and base film [°C]
+  Points Solvent1Fraction;         //!< mass fraction of Solvent-1 in the coating [-]
+  Points Solvent2Fraction;         //!< mass fraction of Solvent-2 in the coating [-]
+  Points Solvent1Residual;         //!< Solvent-1 weight / its weight at the dryer entry [-]
+  Points Solvent2Residual;         //!< Solvent-2 weight / its weight at the dryer entry [-]
   Points Solvent1SurfaceHumidity;  //!< equilibrium humidity over the surface [kg/kg dry air]
   Points Solvent2SurfaceHumidity;  //!< the same for Solvent-2 [kg/kg dry air]
 };

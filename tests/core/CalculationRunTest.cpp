@@ -25,21 +25,6 @@ constexpr int kEchoLines = 77;
 constexpr int kTableHeadingLines = 4;
 constexpr int kConditionsLines = 12;
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t end = bytes.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(bytes.substr(start));
-      break;
-    }
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
 // The seven texts of a table row.
 std::vector<std::string> Columns(const std::string& row) {
   std::vector<std::string> columns;
@@ -57,10 +42,10 @@ class CalculationRunTest : public ::testing::Test {
  protected:
   CalculationRunTest() { fields.SetText("Edit250", resultFile); }
 
-  RunOutcome Run() {
-    return RunCalculation(fields, messages, '.', *model.params, *model.state);
+  RunOutcome Run() { return RunCalculation(fields, messages, '.', *model.params, *model.state); }
+  std::vector<std::string> ResultLines() const {
+    return test::CrLfLines(test::ReadBytes(resultFile));
   }
-  std::vector<std::string> ResultLines() const { return SplitLines(test::ReadBytes(resultFile)); }
   void SetZone(int zone, const char* outer, const char* length) {
     fields.SetText(ZoneFieldName(zone, 0), outer);
     fields.SetText(ZoneFieldName(zone, 1), length);
@@ -161,7 +146,6 @@ TEST_F(CalculationRunTest, AZoneOfNoStepsHasOneRowThatTheNextZoneStartsFrom) {
 }
 
 TEST_F(CalculationRunTest, ARefusedInputWritesNothing) {
-  test::RecordingMessages quiet;
   {
     std::ofstream existing(resultFile, std::ios::binary);
     existing << "older result";
@@ -207,8 +191,7 @@ TEST_F(CalculationRunTest, AFailingWriteEndsTheRunWithItsCause) {
     Run();
     FAIL();
   } catch (const ResultFileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos)
-        << e.what();
+    EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos) << e.what();
   }
   EXPECT_EQ(messages.finishCount, 0);
 }
@@ -235,7 +218,8 @@ TEST_F(CalculationRunTest, AFaultInAFurtherZoneLeavesItsConditionsBlockWithoutTa
   }
   const std::vector<std::string> lines = ResultLines();
   ASSERT_EQ(lines.size(), std::size_t{kEchoLines + kTableHeadingLines + 301 + kConditionsLines});
-  EXPECT_EQ(lines[lines.size() - 3], "     Heat Trans. Coeff. - Lower (kJ/m2.s.K)            =  1E308");
+  EXPECT_EQ(lines[lines.size() - 3],
+            "     Heat Trans. Coeff. - Lower (kJ/m2.s.K)            =  1E308");
 }
 
 TEST_F(CalculationRunTest, ALaterRunWithFewerZonesLeavesTheExtraTracesAsTheyWere) {

@@ -19,12 +19,6 @@ using test::RecordingMessages;
 // the tolerances are half a unit of the last digit given.
 class MiscCalcTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    MemoryFieldTexts fields;
-    RecordingMessages messages;
-    ASSERT_TRUE(AcquireParameters(fields, messages, '.', p, s));
-    InitialiseSimulation(p, s);
-  }
   // Sets the step's working values for the state at point `point` of zone `zone`, as the
   // integrator does at the start of a step.
   void PrepareStep(int zone, int point) {
@@ -32,16 +26,17 @@ class MiscCalcTest : public ::testing::Test {
     const ZoneTrace& t = s.Trace;
     s.CorrectionFactor =
         DryingSpeedCorrection(p, t.Solvent1Fraction[zone][j] + t.Solvent2Fraction[zone][j]);
-    const VolumeFractions phi = SolventVolumeFractions(p, t.Solvent1Weight[zone][j], t.Solvent2Weight[zone][j]);
+    const VolumeFractions phi =
+        SolventVolumeFractions(p, t.Solvent1Weight[zone][j], t.Solvent2Weight[zone][j]);
     SurfaceHumidities(t.Temperature[zone][j], p.Solvent1AntoineA, p.Solvent1AntoineB,
                       p.Solvent1AntoineC, p.Solvent2AntoineA, p.Solvent2AntoineB,
                       p.Solvent2AntoineC, phi.Solvent1, phi.Solvent2, p.Chi12, p.Chi1p, p.Chi2p,
-                      p.Solvent1MolecularWeight, p.Solvent2MolecularWeight,
-                      s.StepSurfaceHumidity1, s.StepSurfaceHumidity2);
+                      p.Solvent1MolecularWeight, p.Solvent2MolecularWeight, s.StepSurfaceHumidity1,
+                      s.StepSurfaceHumidity2);
     s.HeatCapacity = WebHeatCapacity(p, t.Solvent1Weight[zone][j], t.Solvent2Weight[zone][j]);
   }
 
-  Model model;
+  Model model = test::DefaultModel();
   ParameterSet& p = *model.params;
   SimulationState& s = *model.state;
 };
@@ -75,7 +70,8 @@ TEST_F(MiscCalcTest, EntryStateOfTheDefaultInputs) {
   EXPECT_DOUBLE_EQ(s.TimeStep, 0.1);
   EXPECT_EQ(t.Temperature[1][0], 15.0);
 
-  const VolumeFractions phi = SolventVolumeFractions(p, t.Solvent1Weight[1][0], t.Solvent2Weight[1][0]);
+  const VolumeFractions phi =
+      SolventVolumeFractions(p, t.Solvent1Weight[1][0], t.Solvent2Weight[1][0]);
   EXPECT_NEAR(phi.Solvent1, 0.66051, 0.5e-5);
   EXPECT_NEAR(phi.Solvent2, 0.22541, 0.5e-5);
   double h1 = 0;
@@ -227,7 +223,8 @@ TEST_F(MiscCalcTest, FloatingPointFaultsEndTheZoneWithTheirNames) {
   };
   // Zero heat capacity of the web: the temperature rate divides by zero.
   const ParameterSet defaults = p;
-  p.Solvent1SpecificHeat = p.Solvent2SpecificHeat = p.PolymerSpecificHeat = p.BaseFilmSpecificHeat = 0;
+  p.Solvent1SpecificHeat = p.Solvent2SpecificHeat = p.PolymerSpecificHeat = p.BaseFilmSpecificHeat =
+      0;
   expectFault("Floating point division by zero");
   EXPECT_EQ(s.Trace.Temperature[1][1], 0.0);  // nothing of the faulty step is kept
   p = defaults;

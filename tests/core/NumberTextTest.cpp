@@ -32,9 +32,9 @@ TEST(ParseNumber, ReadsALoneSeparatorAsZeroAndABareExponentLetterAsExponentZero)
 }
 
 TEST(ParseNumber, RefusesEverythingOutsideTheGrammar) {
-  for (const char* text : {"", "   ", "abc", "1,000.5", "1.2.3", "1e5x", "E5", "+", "-", "1 000",
-                           "\t1", "1\t", "--1", "+-1", "1e5.5", "0x10", "inf", "nan", "1e 5",
-                           "60,0", "1..", "١"}) {
+  for (const char* text :
+       {"",    "   ", "abc", "1,000.5", "1.2.3", "1e5x", "E5",  "+",    "-",    "1 000", "\t1",
+        "1\t", "--1", "+-1", "1e5.5",   "0x10",  "inf",  "nan", "1e 5", "60,0", "1..",   "١"}) {
     EXPECT_FALSE(ParseNumber(text, '.')) << '"' << text << '"';
   }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "params/AcquireParameters.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
@@ -20,60 +21,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingMessages : public UserMessages {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  void ShowError(std::string_view text) override { errors.emplace_back(text); }
-  void ShowFinish() override { ++finishes; }
+using test::CrLfLines;
+using test::ReadBytes;
+using test::RecordingMessages;
 
-  std::vector<std::string> messages;
-  std::vector<std::string> errors;
-  int finishes = 0;
-};
-
-//! A run's state after the OK button with the main window's default texts: the inputs
-//! acquired and the entry state of the web set at point 0 of zone 1.
+//! The default inputs acquired, with the web's entry state set.
 struct DefaultInputs {
-  ParameterSet params;
-  std::unique_ptr<SimulationState> state = std::make_unique<SimulationState>();
-
-  DefaultInputs() {
-    const MemoryFieldTexts fields('.');
-    RecordingMessages messages;
-    if (!AcquireParameters(fields, messages, '.', params, *state)) {
-      ADD_FAILURE() << "the default texts are refused";
-    }
-    InitialiseSimulation(params, *state);
-  }
+  test::Model model = test::DefaultModel();
+  ParameterSet& params = *model.params;
+  SimulationState* state = model.state.get();
 };
-
-//! The lines of a text whose every line ends with CR LF; fails the test on a bare CR or LF.
-std::vector<std::string> LinesOf(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find("\r\n");
-    if (end == std::string_view::npos) {
-      ADD_FAILURE() << "text ends without CR LF: \"" << text << "\"";
-      break;
-    }
-    const std::string_view line = text.substr(0, end);
-    EXPECT_EQ(line.find_first_of("\r\n"), std::string_view::npos) << "bare CR or LF in " << line;
-    lines.emplace_back(line);
-    text.remove_prefix(end + 2);
-  }
-  return lines;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 //! A file of tests/data, byte for byte.
 std::string TestData(const std::string& name) {
   const fs::path path = fs::path(QUILLMERE_TEST_DATA) / name;
   EXPECT_TRUE(fs::exists(path)) << path;
-  return ReadFile(path);
+  return ReadBytes(path);
 }
 
 //! The echo of the default inputs as the result file holds it (code page 932, CR LF), written
@@ -135,7 +98,7 @@ TEST(ResultFileValueLine, LabelReachingTheColumnIsFollowedByTheEqualsSign) {
 
 TEST(ResultFileHeader, EchoesTheDefaultInputs) {
   const DefaultInputs in;
-  const std::vector<std::string> lines = LinesOf(ResultHeaderText(in.params, *in.state, '.'));
+  const std::vector<std::string> lines = CrLfLines(ResultHeaderText(in.params, *in.state, '.'));
   ASSERT_EQ(lines.size(), 77u);
   EXPECT_EQ(lines[6], "    Specific Heat of Polymer (kJ/kg.K)                =  1.470");
   EXPECT_EQ(lines[13], "    Diffusion Coefficient of Solvent-1 in Air (m2/s)   =  0.000009030");
@@ -145,9 +108,9 @@ TEST(ResultFileHeader, EchoesTheDefaultInputs) {
 
 TEST(ResultFileHeader, MatchesTheGoldenEchoOfTheDefaultInputs) {
   const DefaultInputs in;
-  const std::vector<std::string> golden = LinesOf(GoldenHeader());
+  const std::vector<std::string> golden = CrLfLines(GoldenHeader());
   const std::vector<std::string> lines =
-      LinesOf(EncodeCodePage932(ResultHeaderText(in.params, *in.state, '.')));
+      CrLfLines(EncodeCodePage932(ResultHeaderText(in.params, *in.state, '.')));
   ASSERT_EQ(golden.size(), 77u);
   ASSERT_EQ(lines.size(), golden.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -158,7 +121,7 @@ TEST(ResultFileHeader, MatchesTheGoldenEchoOfTheDefaultInputs) {
 TEST(ResultFileHeader, StandsTheEqualsSignsInOneByteColumnInCodePage932) {
   const DefaultInputs in;
   const std::string bytes = EncodeCodePage932(ResultHeaderText(in.params, *in.state, '.'));
-  const std::vector<std::string> lines = LinesOf(bytes);
+  const std::vector<std::string> lines = CrLfLines(bytes);
   ASSERT_EQ(lines.size(), 77u);
   int valueLines = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -177,7 +140,7 @@ TEST(ResultFileHeader, StandsTheEqualsSignsInOneByteColumnInCodePage932) {
 
 TEST(ResultFileHeader, WritesTheGivenDecimalSeparator) {
   const DefaultInputs in;
-  const std::vector<std::string> lines = LinesOf(ResultHeaderText(in.params, *in.state, ','));
+  const std::vector<std::string> lines = CrLfLines(ResultHeaderText(in.params, *in.state, ','));
   ASSERT_EQ(lines.size(), 77u);
   EXPECT_EQ(lines[6], "    Specific Heat of Polymer (kJ/kg.K)                =  1,470");
   EXPECT_EQ(lines[13], "    Diffusion Coefficient of Solvent-1 in Air (m2/s)   =  0,000009030");
@@ -187,7 +150,7 @@ TEST(ResultFileHeader, WritesTheGivenDecimalSeparator) {
 TEST(ResultFileHeader, PrintsTheInitialTemperatureFromTheTrace) {
   DefaultInputs in;
   in.state->Trace.Temperature[1][0] = -5;
-  const std::vector<std::string> lines = LinesOf(ResultHeaderText(in.params, *in.state, '.'));
+  const std::vector<std::string> lines = CrLfLines(ResultHeaderText(in.params, *in.state, '.'));
   ASSERT_EQ(lines.size(), 77u);
   EXPECT_EQ(lines[68], "     Initial Temperature (℃)                          =  -5.00");
 }
@@ -196,7 +159,7 @@ TEST(ResultFileHeader, PrintsLargeValuesInScientificForm) {
   DefaultInputs in;
   in.params.Solvent2AntoineB = 123456789;
   in.params.Zones.ZoneLength[1] = 12345;
-  const std::vector<std::string> lines = LinesOf(ResultHeaderText(in.params, *in.state, '.'));
+  const std::vector<std::string> lines = CrLfLines(ResultHeaderText(in.params, *in.state, '.'));
   ASSERT_EQ(lines.size(), 77u);
   EXPECT_EQ(lines[26], "    Vapor Pressure Parameter B of Solvent-2            =  1.2345679E008");
   EXPECT_EQ(lines[70], "     Zone Length (m)                                   =  12345.00");
@@ -206,8 +169,8 @@ TEST(ResultFileHeader, PrintsLargeValuesInScientificForm) {
 
 TEST(ResultFileZoneConditions, WritesTheBlockOfZoneTwo) {
   const DefaultInputs in;
-  const std::vector<std::string> lines = LinesOf(ZoneConditionsText(in.params, 2, '.'));
-  const std::vector<std::string> golden = LinesOf(DecodeCodePage932(GoldenHeader()));
+  const std::vector<std::string> lines = CrLfLines(ZoneConditionsText(in.params, 2, '.'));
+  const std::vector<std::string> golden = CrLfLines(DecodeCodePage932(GoldenHeader()));
   ASSERT_EQ(lines.size(), 12u);
   ASSERT_EQ(golden.size(), 77u);
   EXPECT_EQ(lines[0], "");
@@ -229,7 +192,7 @@ TEST(ResultFileZoneConditions, WritesTwoDigitZonesUnderTheSameRule) {
   in.params.Zones.Solvent2Humidity[14] = -0.0000004;
   in.params.Zones.HeatTransferUpper[14] = 0.03;
   in.params.Zones.HeatTransferLower[14] = 0.000004;
-  const std::vector<std::string> lines = LinesOf(ZoneConditionsText(in.params, 14, ','));
+  const std::vector<std::string> lines = CrLfLines(ZoneConditionsText(in.params, 14, ','));
   const std::vector<std::string> expected{
       "",
       "  -------",
@@ -245,13 +208,13 @@ TEST(ResultFileZoneConditions, WritesTwoDigitZonesUnderTheSameRule) {
       "",
   };
   EXPECT_EQ(lines, expected);
-  EXPECT_EQ(LinesOf(ZoneConditionsText(in.params, 10, '.'))[2], "  ZONE 10");
+  EXPECT_EQ(CrLfLines(ZoneConditionsText(in.params, 10, '.'))[2], "  ZONE 10");
 }
 
 TEST(ResultFileZoneConditions, StandsTheEqualsSignsInOneByteColumnInCodePage932) {
   const DefaultInputs in;
   const std::vector<std::string> lines =
-      LinesOf(EncodeCodePage932(ZoneConditionsText(in.params, 2, '.')));
+      CrLfLines(EncodeCodePage932(ZoneConditionsText(in.params, 2, '.')));
   ASSERT_EQ(lines.size(), 12u);
   for (std::size_t i = 4; i < 10; ++i) EXPECT_EQ(lines[i].find('='), 55u) << lines[i];
 }
@@ -292,7 +255,8 @@ void SetPoint(SimulationState& state, int zone, std::size_t s, double time, doub
 
 TEST(ResultFileZoneTable, StartsWithTheEntryStateOfTheWeb) {
   const DefaultInputs in;
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 300, '.'));
+  const std::vector<std::string> lines =
+      CrLfLines(ZoneTableText(in.params, *in.state, 1, 300, '.'));
   ExpectHeading(lines);
   ASSERT_EQ(lines.size(), 4u + 301u);
   EXPECT_EQ(lines[4],
@@ -304,7 +268,8 @@ TEST(ResultFileZoneTable, StartsWithTheEntryStateOfTheWeb) {
 TEST(ResultFileZoneTable, WritesARowOfAnyPoint) {
   DefaultInputs in;
   SetPoint(*in.state, 1, 300, 123.4, 59.87, 0.00012, 0.0029, 0, 0);
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 300, '.'));
+  const std::vector<std::string> lines =
+      CrLfLines(ZoneTableText(in.params, *in.state, 1, 300, '.'));
   ASSERT_EQ(lines.size(), 305u);
   EXPECT_EQ(lines[304],
             " 123.400    30.000     59.87    0.00012      0.0029      0.00000      0.0000");
@@ -314,7 +279,7 @@ TEST(ResultFileZoneTable, MeasuresTheLengthFromTheEntryOfEachZone) {
   DefaultInputs in;
   in.params.Speed = 2.5;
   in.state->TimeStep = 0.04;  // 0.1 m at 2.5 m/s
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 2, 3, '.'));
+  const std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 2, 3, '.'));
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[4].substr(0, 18), "   0.000     0.000");
   EXPECT_EQ(lines[5].substr(0, 18), "   0.000     0.100");
@@ -325,7 +290,7 @@ TEST(ResultFileZoneTable, WritesTextsLongerThanTheirColumnUnpadded) {
   DefaultInputs in;
   SetPoint(*in.state, 1, 0, 10000, 15, 0.0417, 1, 0.01529, 1);
   SetPoint(*in.state, 1, 1, 123456.789, 100, 1.5, 12.25, 0.25, 0.5);
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 1, '.'));
+  const std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, 1, '.'));
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[4],
             "10000.000     0.000     15.00    0.04170      1.0000      0.01529      1.0000");
@@ -336,7 +301,7 @@ TEST(ResultFileZoneTable, WritesTextsLongerThanTheirColumnUnpadded) {
 TEST(ResultFileZoneTable, PadsNegativeTextsByTheirLength) {
   DefaultInputs in;
   SetPoint(*in.state, 1, 0, -1.5, -5, 0.0417, 1, 0.01529, 1);
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 0, '.'));
+  const std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, 0, '.'));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[4],
             "  -1.500     0.000     -5.00    0.04170      1.0000      0.01529      1.0000");
@@ -345,7 +310,7 @@ TEST(ResultFileZoneTable, PadsNegativeTextsByTheirLength) {
 TEST(ResultFileZoneTable, WritesAWeightRoundedToZeroWithoutSign) {
   DefaultInputs in;
   SetPoint(*in.state, 1, 0, 0, 15, -0.000004, -0.00004, -0.0000001, -0.0);
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 0, '.'));
+  const std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, 0, '.'));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[4],
             "   0.000     0.000     15.00    0.00000      0.0000      0.00000      0.0000");
@@ -353,18 +318,18 @@ TEST(ResultFileZoneTable, WritesAWeightRoundedToZeroWithoutSign) {
 
 TEST(ResultFileZoneTable, WritesOneRowForNoStepsAndNoneForFewer) {
   const DefaultInputs in;
-  std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 0, '.'));
+  std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, 0, '.'));
   ExpectHeading(lines);
   EXPECT_EQ(lines.size(), 5u);
 
-  lines = LinesOf(ZoneTableText(in.params, *in.state, 1, -1, '.'));
+  lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, -1, '.'));
   ExpectHeading(lines);
   EXPECT_EQ(lines.size(), 4u);
 }
 
 TEST(ResultFileZoneTable, WritesTheSeparatorInRowsNotInHeadings) {
   const DefaultInputs in;
-  const std::vector<std::string> lines = LinesOf(ZoneTableText(in.params, *in.state, 1, 1, ','));
+  const std::vector<std::string> lines = CrLfLines(ZoneTableText(in.params, *in.state, 1, 1, ','));
   ExpectHeading(lines);
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[4],
@@ -413,7 +378,7 @@ class ResultFileOnDisk : public ::testing::Test {
 TEST_F(ResultFileOnDisk, CreatesTheFileWithTheEchoInCodePage932) {
   EXPECT_TRUE(WriteResultHeader(in_.params, *in_.state, '.', messages_));
   EXPECT_TRUE(messages_.messages.empty());
-  const std::string bytes = ReadFile(file_);
+  const std::string bytes = ReadBytes(file_);
   EXPECT_EQ(bytes, GoldenHeader());
   EXPECT_EQ(bytes.substr(0, 21), "===================\r\n");  // no byte-order mark
   EXPECT_NE(bytes.find("(\x81\x8E)"), std::string::npos);
@@ -423,7 +388,7 @@ TEST_F(ResultFileOnDisk, CreatesTheFileWithTheEchoInCodePage932) {
 TEST_F(ResultFileOnDisk, ReplacesAnExistingFile) {
   std::ofstream(file_, std::ios::binary) << std::string(10000, 'x');
   EXPECT_TRUE(WriteResultHeader(in_.params, *in_.state, '.', messages_));
-  EXPECT_EQ(ReadFile(file_), Header());
+  EXPECT_EQ(ReadBytes(file_), Header());
 }
 
 TEST_F(ResultFileOnDisk, AppendsTheBlocksOfARunInOrder) {
@@ -435,9 +400,9 @@ TEST_F(ResultFileOnDisk, AppendsTheBlocksOfARunInOrder) {
   EXPECT_TRUE(AppendZoneTable(in_.params, *in_.state, 2, 300, '.', messages_));
   EXPECT_TRUE(messages_.messages.empty());
 
-  const std::string bytes = ReadFile(file_);
+  const std::string bytes = ReadBytes(file_);
   EXPECT_EQ(bytes, Header() + Table(1, 300) + Conditions(2) + Table(2, 300));
-  const std::vector<std::string> lines = LinesOf(bytes);
+  const std::vector<std::string> lines = CrLfLines(bytes);
   ASSERT_EQ(lines.size(), 77u + 305u + 12u + 305u);
   EXPECT_EQ(lines[77], "  [SIMULATION RESULTS]");
   // Zone 1's last row, then the one empty line before zone 2's heading.
@@ -485,7 +450,7 @@ TEST_F(ResultFileOnDisk, ReadOnlyFileCannotBeOpened) {
   EXPECT_FALSE(WriteResultHeader(in_.params, *in_.state, '.', messages_));
   EXPECT_FALSE(AppendZoneConditions(in_.params, 2, '.', messages_));
   EXPECT_EQ(messages_.messages, std::vector<std::string>(2, "File can not open!"));
-  EXPECT_EQ(ReadFile(file_), "kept");
+  EXPECT_EQ(ReadBytes(file_), "kept");
 }
 
 TEST_F(ResultFileOnDisk, FailingWriteThrowsWithTheSystemsReason) {

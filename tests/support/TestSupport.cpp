@@ -1,8 +1,13 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <random>
+
+#include "params/AcquireParameters.h"
+#include "params/MemoryFieldTexts.h"
 
 namespace quillmere::test {
 
@@ -21,6 +26,33 @@ ScratchDirectory::~ScratchDirectory() {
 std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> CrLfLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find("\r\n");
+    if (end == std::string_view::npos) {
+      ADD_FAILURE() << "text ends without CR LF: \"" << text << "\"";
+      break;
+    }
+    const std::string_view line = text.substr(0, end);
+    EXPECT_EQ(line.find_first_of("\r\n"), std::string_view::npos) << "bare CR or LF in " << line;
+    lines.emplace_back(line);
+    text.remove_prefix(end + 2);
+  }
+  return lines;
+}
+
+Model DefaultModel(char decimalSeparator) {
+  Model model;
+  const MemoryFieldTexts fields(decimalSeparator);
+  RecordingMessages messages;
+  if (!AcquireParameters(fields, messages, decimalSeparator, *model.params, *model.state)) {
+    ADD_FAILURE() << "the default texts are refused";
+  }
+  InitialiseSimulation(*model.params, *model.state);
+  return model;
 }
 
 }  // namespace quillmere::test

@@ -44,10 +44,18 @@ class ScratchDirectory {
 //! The whole content of a file as bytes ("" when it does not exist).
 std::string ReadBytes(const std::filesystem::path& file);
 
+//! The lines of a text whose every line ends with CR LF; fails the test on a bare CR or LF
+//! or a last line without its line end.
+std::vector<std::string> CrLfLines(std::string_view text);
+
 //! The program's two lifetime objects, zero-filled as at start-up.
 struct Model {
   std::unique_ptr<ParameterSet> params = std::make_unique<ParameterSet>();
   std::unique_ptr<SimulationState> state = std::make_unique<SimulationState>();
 };
+
+//! The state after the OK button with the window's default texts has acquired the inputs and
+//! set the web's entry state at point 0 of zone 1.
+Model DefaultModel(char decimalSeparator = '.');
 
 }  // namespace quillmere::test
