@@ -2,13 +2,54 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 namespace quillmere {
 namespace {
 
-TEST(FieldTable, HoldsEveryInputOnce) {
-  EXPECT_EQ(AllFields().size(), 41u + 1u + 13u * 6u);
-  ASSERT_NE(FindField("Edit146"), nullptr);
+TEST(FieldTable, HoldsEveryInputOnceInTheOrderAcquisitionReadsThem) {
+  const auto fields = AllFields();
+  EXPECT_EQ(fields.size(), 41u + 1u + 13u * 6u);
+  std::set<std::string_view> names;
+  for (const FieldSpec& field : fields) names.insert(field.name);
+  EXPECT_EQ(names.size(), fields.size());
+  EXPECT_EQ(fields.front().name, "Edit1");
+  EXPECT_EQ(fields[13].name, "Edit201");
+  EXPECT_EQ(fields[40].name, "Edit20");
+  EXPECT_EQ(fields[41].name, "Edit250");
+  EXPECT_EQ(fields.back().name, "Edit146");
   EXPECT_EQ(FindField("Edit147"), nullptr);
+}
+
+TEST(FieldTable, ZoneFieldsAreNumberedByZone) {
+  EXPECT_EQ(ZoneFieldName(1, 0), "Edit8");
+  EXPECT_EQ(ZoneFieldName(1, 5), "Edit13");
+  EXPECT_EQ(ZoneFieldName(2, 0), "Edit21");
+  EXPECT_EQ(ZoneFieldName(9, 2), "Edit93");
+  EXPECT_EQ(ZoneFieldName(14, 5), "Edit146");
+  const FieldSpec& zone9 = *FindField("Edit94");
+  EXPECT_EQ(zone9.zone, 9);
+  EXPECT_EQ(zone9.zoneQuantity, &ZoneConditions::Solvent2Humidity);
+  EXPECT_EQ(zone9.caption, "  Solvent-2 Absolute Humidity");
+}
+
+TEST(FieldTable, OnlyTheAntoineConstantsAndMolecularWeightsAreDisabled) {
+  std::set<std::string_view> disabled;
+  for (const FieldSpec& field : AllFields()) {
+    if (!field.enabled) disabled.insert(field.name);
+  }
+  EXPECT_EQ(disabled, (std::set<std::string_view>{"Edit224", "Edit225", "Edit226", "Edit228",
+                                                  "Edit234", "Edit235", "Edit236", "Edit238"}));
+}
+
+TEST(FieldTable, DefaultsAreShownWithTheUsersDecimalSeparator) {
+  EXPECT_EQ(DefaultText(*FindField("Edit1"), '.'), "0.0695");
+  EXPECT_EQ(DefaultText(*FindField("Edit1"), ','), "0,0695");
+  EXPECT_EQ(DefaultText(*FindField("Edit223"), ','), "0,00000903");
+  EXPECT_EQ(DefaultText(*FindField("Edit250"), ','), "result.txt");
+  EXPECT_EQ(DefaultText(*FindField("Edit22"), ','), "30,0");
+  EXPECT_EQ(DefaultText(*FindField("Edit31"), '.'), "");
 }
 
 }  // namespace
