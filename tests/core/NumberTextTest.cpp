@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <string>
 #include <limits>
 
 namespace quillmere {
@@ -72,6 +74,16 @@ TEST(ParseNumber, RefusesOverflowButReadsUnderflowAsZero) {
   EXPECT_TRUE(std::signbit(*negative));
   EXPECT_EQ(ParseNumber("0e99999999999", '.'), 0.0);
   EXPECT_EQ(ParseNumber("0.000e400", '.'), 0.0);
+}
+
+TEST(LocaleDecimalSeparator, FollowsTheNumericLocale) {
+  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+  EXPECT_EQ(LocaleDecimalSeparator(), '.');  // the "C" locale of a program that set none
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no de_DE.UTF-8 locale (scripts/bootstrap generates it)";
+  }
+  EXPECT_EQ(LocaleDecimalSeparator(), ',');
+  std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 }  // namespace
