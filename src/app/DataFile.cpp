@@ -95,14 +95,6 @@ std::string ErrnoText(int error) {
   return std::strerror(error);
 }
 
-//! Code page 932 holds ASCII unchanged: only text with a byte above 0x7F needs converting.
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) > 0x7F) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string DataFileField(int line) {
@@ -123,7 +115,7 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view raw = bytes.substr(start, end - start);
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    line = IsAscii(raw) ? std::string(raw) : DecodeCodePage932(raw);
+    line = DecodeCodePage932(raw);
     start = end + 1;
   }
   return lines;
@@ -192,7 +184,7 @@ std::string DataFileText(const FieldTexts& fields) {
       fault = "holds a blank between other characters";
     } else if (value.find('\n') != std::string_view::npos) {
       fault = "holds a line break";
-    } else if (!IsAscii(value) && DecodeCodePage932(EncodeCodePage932(value)) != value) {
+    } else if (DecodeCodePage932(EncodeCodePage932(value)) != value) {
       fault = "holds a character that code page 932 lacks";
     }
     if (!fault.empty()) {

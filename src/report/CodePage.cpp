@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -58,6 +59,11 @@ std::size_t OneByte(const char*, std::size_t) {
 //! `replacement` is written and conversion goes on after the bytes `skip` gives.
 std::string Convert(const char* to, const char* from, std::string_view input,
                     std::string_view replacement, std::size_t (*skip)(const char*, std::size_t)) {
+  // Both encodings hold ASCII unchanged; most text (every table row) needs no converter.
+  if (std::all_of(input.begin(), input.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(input);
+  }
   const IconvHandle converter(to, from);
   std::string out(input.size() + 16, '\0');
   std::size_t used = 0;
