@@ -1,4 +1,4 @@
-// Shared helpers of the tests: a user-message recorder and a scratch directory.
+// Shared helpers of the core tests: scratch directories, file bytes, the default model.
 #pragma once
 
 #include <filesystem>
@@ -8,22 +8,10 @@
 #include <vector>
 
 #include "params/ParameterSet.h"
-#include "params/UserMessages.h"
+#include "RecordingMessages.h"
 #include "sim/SimulationState.h"
 
 namespace quillmere::test {
-
-//! Records what the program would show the user, in order.
-class RecordingMessages : public UserMessages {
- public:
-  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-  void ShowError(std::string_view text) override { errors.emplace_back(text); }
-  void ShowFinish() override { ++finishCount; }
-
-  std::vector<std::string> messages;
-  std::vector<std::string> errors;
-  int finishCount = 0;
-};
 
 //! A fresh directory under the system's temporary directory, removed again at the end of the
 //! test.

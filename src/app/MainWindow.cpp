@@ -1,0 +1,173 @@
+#include "app/MainWindow.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/CoatingLinePicture.h"
+#include "app/DataFile.h"
+#include "app/FieldRows.h"
+#include "app/FileBrowser.h"
+#include "app/InputPages.h"
+#include "params/FieldTable.h"
+#include "params/UserMessages.h"
+#include "sim/CalculationRun.h"
+#include "sim/SimulationState.h"
+
+namespace quillmere {
+namespace {
+
+constexpr int kClientWidth = 727;
+constexpr int kClientHeight = 545;
+
+// A page of the notebook, covered by one lowered panel on which its groups stand (positions
+// within the page are positions on the panel).
+QWidget* AddPage(QTabWidget& notebook, const QString& caption) {
+  auto* page = new QWidget;
+  auto* panel = new QFrame(page);
+  panel->setObjectName(QStringLiteral("PagePanel%1").arg(notebook.count() + 1));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* cover = new QVBoxLayout(page);
+  cover->setContentsMargins(0, 0, 0, 0);
+  cover->addWidget(panel);
+  notebook.addTab(page, caption);
+  return panel;
+}
+
+QPushButton* Button(QWidget& parent, const char* name, const QString& text, const QFont& font,
+                    const QRect& geometry) {
+  auto* button = new QPushButton(text, &parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setFont(font);
+  button->setGeometry(geometry);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSeparator,
+               DataFileChooser chooseDataFile, QWidget* parent)
+    : QWidget(parent),
+      messages_(messages),
+      decimalSeparator_(decimalSeparator),
+      chooseDataFile_(std::move(chooseDataFile)),
+      state_(std::make_unique<SimulationState>()) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quillmere  (Refined  Version)"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(look.Font(kCaptionPixels));
+  if (!chooseDataFile_) {
+    chooseDataFile_ = [this](const QString& start) { return ChooseDataFile(this, start); };
+  }
+
+  TabbedNotebook1 = new QTabWidget(this);
+  TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
+  TabbedNotebook1->setGeometry(0, 0, kClientWidth, kClientHeight);
+  TabbedNotebook1->tabBar()->setFont(look.TabFont());
+  TabbedNotebook1->setUsesScrollButtons(false);
+
+  const FieldRowBuilder rows(look, decimalSeparator_, fields_);
+  QWidget* first = AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (1)"));
+  BuildFirstPageFields(*first, rows);
+  BuildFirstPage(*first, look);
+  BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (2)")), 3, rows);
+  BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
+  BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
+  TabbedNotebook1->setCurrentIndex(0);
+
+  // OK is the default button. It stands on the first page, so Enter in a field of that page
+  // runs the calculation (on the other pages the button is hidden and Enter does nothing).
+  for (QLineEdit* edit : first->findChildren<QLineEdit*>()) {
+    connect(edit, &QLineEdit::returnPressed, this, &TForm1::BitBtn1Click);
+  }
+  CentreOnScreen(*this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
+  auto* Panel3 = new QFrame(&page);
+  Panel3->setObjectName(QStringLiteral("Panel3"));
+  Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel3->setLineWidth(2);
+  Panel3->setGeometry(353, 12, 361, 139);
+  auto* Image1 = new CoatingLinePicture(look.family, Panel3);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->move(3, 3);
+
+  InputData = Button(page, "InputData", QStringLiteral("Input Data File"), look.Font(kButtonPixels),
+                     QRect(372, 227, 137, 31));
+  SetTextColour(*InputData, colours::kDataButton);
+  connect(InputData, &QPushButton::clicked, this, &TForm1::InputDataClick);
+
+  DriveComboBox1 = new DriveComboBox(&page);
+  DriveComboBox1->setGeometry(371, 273, 159, 21);
+  DirectoryListBox1 = new DirectoryListBox(&page);
+  DirectoryListBox1->setGeometry(371, 298, 158, 153);
+  FileListBox1 = new FileListBox(&page);
+  FileListBox1->setGeometry(546, 273, 154, 175);
+  FileListBox1->SetDirectory(DirectoryListBox1->Directory());
+  DriveComboBox1->ShowDirectory(DirectoryListBox1->Directory());
+  connect(DriveComboBox1, &DriveComboBox::DriveChosen, DirectoryListBox1,
+          &DirectoryListBox::OpenDirectory);
+  connect(DirectoryListBox1, &DirectoryListBox::DirectoryChanged, FileListBox1,
+          &FileListBox::SetDirectory);
+  connect(DirectoryListBox1, &DirectoryListBox::DirectoryChanged, DriveComboBox1,
+          &DriveComboBox::ShowDirectory);
+
+  BitBtn1 = Button(page, "BitBtn1", QStringLiteral("OK"), look.Font(kButtonPixels),
+                   QRect(409, 461, 110, 41));
+  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  BitBtn1->setDefault(true);
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+
+  BitBtn2 = Button(page, "BitBtn2", QStringLiteral("&Close"), look.Font(kButtonPixels),
+                   QRect(556, 460, 110, 41));
+  BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+}
+
+QString TForm1::ShownDirectory() const {
+  return DirectoryListBox1->Directory();
+}
+
+// The actions run to their end on the user interface thread. An error that ends one (a
+// floating-point fault, a failed write) is shown in the error box here, at the action's edge,
+// and the window stays usable.
+
+void TForm1::BitBtn1Click() {
+  try {
+    RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_);
+  } catch (const std::exception& error) {
+    messages_.ShowError(ErrorBoxText(error.what()));
+  }
+  FileListBox1->Refresh();  // the result file, new or partly written, shows in the list
+}
+
+void TForm1::InputDataClick() {
+  try {
+    const std::optional<QString> chosen = chooseDataFile_(ShownDirectory());
+    if (!chosen) {
+      messages_.ShowMessage(kSelectOneDataFile);
+      return;
+    }
+    DataFileName = chosen->toStdString();
+    LoadDataFile(DataFileName, fields_, messages_);
+  } catch (const std::exception& error) {
+    messages_.ShowError(ErrorBoxText(error.what()));
+  }
+}
+
+void TForm1::BitBtn2Click() {
+  close();
+}
+
+}  // namespace quillmere

@@ -1,0 +1,71 @@
+// Form1: the main window with the notebook of input pages, the picture of the line, the file
+// browser and the three buttons.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/LineEditFieldTexts.h"
+#include "app/OpenFileDialog.h"
+#include "app/WindowLook.h"
+#include "params/ParameterSet.h"
+
+class QPushButton;
+class QTabWidget;
+
+namespace quillmere {
+
+class UserMessages;
+struct SimulationState;
+class DriveComboBox;
+class DirectoryListBox;
+class FileListBox;
+
+//! The main window. It owns the field texts (its line edits, named "Edit1" ... "Edit250"),
+//! the program's one ParameterSet and one SimulationState; it reports through `messages`.
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  //! `decimalSeparator` is the user's, for the defaults shown and for every calculation;
+  //! `chooseDataFile` defaults to the open dialog.
+  TForm1(const WindowLook& look, UserMessages& messages, char decimalSeparator,
+         DataFileChooser chooseDataFile = {}, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  //! OK: runs one calculation from the field texts; the result file lands in the directory
+  //! shown when its name has no directory.
+  void BitBtn1Click();
+  //! "Input Data File": chooses a data file and copies its values into the enabled fields.
+  void InputDataClick();
+  //! Close: closes the window, which ends the program.
+  void BitBtn2Click();
+
+  //! The input fields by name.
+  FieldTexts& Fields() { return fields_; }
+  //! The directory shown by the directory list (the working directory).
+  QString ShownDirectory() const;
+
+  //! Full path of the data file chosen last (kept when its load failed), UTF-8.
+  std::string DataFileName;
+
+ private:
+  void BuildFirstPage(QWidget& page, const WindowLook& look);
+
+  UserMessages& messages_;
+  char decimalSeparator_;
+  DataFileChooser chooseDataFile_;
+  LineEditFieldTexts fields_;
+  ParameterSet parameters_;
+  std::unique_ptr<SimulationState> state_;
+
+  QTabWidget* TabbedNotebook1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QPushButton* BitBtn2 = nullptr;
+  QPushButton* InputData = nullptr;
+  DriveComboBox* DriveComboBox1 = nullptr;
+  DirectoryListBox* DirectoryListBox1 = nullptr;
+  FileListBox* FileListBox1 = nullptr;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,44 @@
+// Start-up: the main window with the defaults in its fields, the hidden finish dialog, and the
+// event loop, which ends when the main window closes.
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include "app/ApplicationIcon.h"
+#include "app/FinishForm.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/Screenshots.h"
+#include "app/WindowLook.h"
+#include "params/NumberText.h"
+
+int main(int argc, char* argv[]) {
+  using namespace quillmere;
+  // QApplication sets the C locale from the environment (setlocale(LC_ALL, "")), so the user's
+  // decimal separator can be read from LC_NUMERIC once it exists.
+  QApplication app(argc, argv);
+  QApplication::setDesktopFileName(QStringLiteral("quillmere"));
+  QApplication::setWindowIcon(ApplicationIcon());
+  // The windows are laid out to the pixel: one style and its own light palette everywhere.
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setPalette(QApplication::style()->standardPalette());
+  const char decimalSeparator = LocaleDecimalSeparator();
+  const WindowLook look = ChooseWindowLook();
+
+  TFinishForm FinishForm(look);
+  MessageBoxes messages(FinishForm);
+  TForm1 Form1(look, messages, decimalSeparator);
+  messages.SetOwner(&Form1);
+  Form1.show();
+
+  // Developer aid for the documentation: QUILLMERE_SCREENSHOTS=<directory> saves a picture of
+  // every page and of the finish dialog there and ends the program.
+  const QString screenshots = qEnvironmentVariable("QUILLMERE_SCREENSHOTS");
+  if (!screenshots.isEmpty()) {
+    QTimer::singleShot(300, &Form1, [&] {
+      QApplication::exit(SaveScreenshots(Form1, FinishForm, screenshots) ? 0 : 1);
+    });
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,40 @@
+// The program as started: it comes up with its windows and, asked for pictures of them (the
+// developer aid behind QUILLMERE_SCREENSHOTS), saves them and ends.
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class StartUpTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void SavesAPictureOfEveryPageAndOfTheFinishDialog() {
+    QTemporaryDir pictures;
+    QVERIFY(pictures.isValid());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILLMERE_SCREENSHOTS"), pictures.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(pictures.path());
+    program.start(QStringLiteral(QUILLMERE_EXECUTABLE), QStringList{});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    for (const char* page :
+         {"page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png"}) {
+      const QImage image(pictures.filePath(QString::fromLatin1(page)));
+      QVERIFY2(!image.isNull(), page);
+      QCOMPARE(image.size() / image.devicePixelRatio(), QSize(727, 545));
+    }
+    const QImage finish(pictures.filePath(QStringLiteral("finish.png")));
+    QVERIFY(!finish.isNull());
+    QCOMPARE(finish.size() / finish.devicePixelRatio(), QSize(316, 206));
+    // Nothing else was written: no result file, no settings.
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 5);
+  }
+};
+
+QTEST_GUILESS_MAIN(StartUpTest)
+#include "StartUpTest.moc"
