@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "params/ParameterSet.h"
 #include "RecordingMessages.h"
+#include "params/ParameterSet.h"
 #include "sim/SimulationState.h"
 
 namespace quillmere::test {
