@@ -150,12 +150,8 @@ TEST_F(AcquireParametersTest, ARefusedZoneLeavesEveryFurtherZoneOfTheSetAsItWas)
 
 TEST_F(AcquireParametersTest, AFurtherZonesOuterTemperatureThatDoesNotConvertEndsTheRunAsAnError) {
   fields.SetText("Edit31", "hot");
-  try {
-    Acquire();
-    FAIL() << "expected an error";
-  } catch (const InputConversionError& e) {
-    EXPECT_STREQ(e.what(), "Outer Temperature of Zone 3: 'hot' is not a valid number");
-  }
+  test::ExpectError<InputConversionError>(
+      [&] { Acquire(); }, "Outer Temperature of Zone 3: 'hot' is not a valid number");
   EXPECT_TRUE(messages.messages.empty());
   EXPECT_EQ(params.ZoneCount, 1);
   EXPECT_EQ(params.Zones.OuterTemperature[2], 0.0);
@@ -203,34 +199,15 @@ TEST_F(AcquireParametersTest, AStepCountATraceCannotHoldIsRefusedWithAClearMessa
 
 TEST_F(AcquireParametersTest, AStepCountDivisionThatFaultsEndsTheRunAsAnError) {
   fields.SetText("Edit20", "0");
-  EXPECT_THROW(
-      {
-        try {
-          Acquire();
-        } catch (const FloatingPointError& e) {
-          EXPECT_STREQ(e.what(), "Floating point division by zero");
-          throw;
-        }
-      },
-      FloatingPointError);
+  test::ExpectError<FloatingPointError>([&] { Acquire(); }, "Floating point division by zero");
   EXPECT_EQ(params.Zones.OuterTemperature[2], 60.0);  // the zone arrays are already copied
 
   fields.SetText("Edit9", "0");
-  try {
-    Acquire();
-    FAIL();
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Invalid floating point operation");
-  }
+  test::ExpectError<FloatingPointError>([&] { Acquire(); }, "Invalid floating point operation");
 
   fields.SetText("Edit20", "1E-300");
   fields.SetText("Edit9", "1E300");
-  try {
-    Acquire();
-    FAIL();
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Floating point overflow");
-  }
+  test::ExpectError<FloatingPointError>([&] { Acquire(); }, "Floating point overflow");
 }
 
 }  // namespace

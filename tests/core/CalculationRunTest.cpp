@@ -198,24 +198,14 @@ TEST_F(CalculationRunTest, AFailingWriteEndsTheRunWithItsCause) {
 
 TEST_F(CalculationRunTest, AZeroInitialSolventRatioLeavesTheHeaderOnly) {
   fields.SetText("Edit5", "0");
-  try {
-    Run();
-    FAIL();
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Invalid floating point operation");
-  }
+  test::ExpectError<FloatingPointError>([&] { Run(); }, "Invalid floating point operation");
   EXPECT_EQ(ResultLines().size(), std::size_t{kEchoLines});
   EXPECT_EQ(messages.finishCount, 0);
 }
 
 TEST_F(CalculationRunTest, AFaultInAFurtherZoneLeavesItsConditionsBlockWithoutTable) {
   fields.SetText("Edit26", "1E308");
-  try {
-    Run();
-    FAIL();
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Floating point overflow");
-  }
+  test::ExpectError<FloatingPointError>([&] { Run(); }, "Floating point overflow");
   const std::vector<std::string> lines = ResultLines();
   ASSERT_EQ(lines.size(), std::size_t{kEchoLines + kTableHeadingLines + 301 + kConditionsLines});
   EXPECT_EQ(lines[lines.size() - 3],

@@ -1,6 +1,8 @@
 // Shared helpers of the core tests: scratch directories, file bytes, the default model.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,6 +37,17 @@ std::string ReadBytes(const std::filesystem::path& file);
 //! The lines of a text whose every line ends with CR LF; fails the test on a bare CR or LF
 //! or a last line without its line end.
 std::vector<std::string> CrLfLines(std::string_view text);
+
+//! Runs `action` and checks that it ends with an `Error` whose text is exactly `text`.
+template <typename Error, typename Action>
+void ExpectError(Action&& action, std::string_view text) {
+  try {
+    action();
+    ADD_FAILURE() << "expected the error \"" << text << '"';
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string_view(e.what()), text);
+  }
+}
 
 //! The program's two lifetime objects, zero-filled as at start-up.
 struct Model {
