@@ -11,7 +11,6 @@ namespace quillmere {
 namespace {
 
 using test::Model;
-using test::RecordingMessages;
 
 // The reference values are those of the default inputs, given to five significant digits;
 // the tolerances are half a unit of the last digit given.

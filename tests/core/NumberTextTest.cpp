@@ -4,8 +4,8 @@
 
 #include <clocale>
 #include <cmath>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace quillmere {
 namespace {
