@@ -1,9 +1,6 @@
-// The drive selector, the directory list and the file list, and their link to the working
-// directory.
+// The drive selector, the directory list and the file list of the main window, and their
+// link to the working directory, where the result file lands and the open dialog starts.
 #include <QDir>
-#include <QFile>
-#include <QKeyEvent>
-#include <QSignalSpy>
 #include <QStorageInfo>
 #include <QtTest>
 #include <memory>
@@ -27,28 +24,10 @@ QTreeWidgetItem* Item(const QTreeWidget& tree, const QString& text) {
   return found.size() == 1 ? found.front() : nullptr;
 }
 
-// The three controls, linked as on the first page.
-struct Browser {
-  Browser() : drives(&host), directories(&host), files(&host) {
-    host.resize(400, 300);
-    drives.setGeometry(0, 0, 160, 22);
-    directories.setGeometry(0, 30, 160, 250);
-    files.setGeometry(200, 0, 160, 280);
-    files.SetDirectory(directories.Directory());
-    drives.ShowDirectory(directories.Directory());
-    QObject::connect(&drives, &DriveComboBox::DriveChosen, &directories,
-                     &DirectoryListBox::OpenDirectory);
-    QObject::connect(&directories, &DirectoryListBox::DirectoryChanged, &files,
-                     &FileListBox::SetDirectory);
-    QObject::connect(&directories, &DirectoryListBox::DirectoryChanged, &drives,
-                     &DriveComboBox::ShowDirectory);
-    host.show();
-  }
-
-  QWidget host;
-  DriveComboBox drives;
-  DirectoryListBox directories;
-  FileListBox files;
+struct Browser : Window {
+  DriveComboBox* drives = Named<DriveComboBox>("DriveComboBox1");
+  DirectoryListBox* directories = Named<DirectoryListBox>("DirectoryListBox1");
+  FileListBox* files = Named<FileListBox>("FileListBox1");
 };
 
 }  // namespace
@@ -62,113 +41,78 @@ class FileBrowserTest : public QObject {
     QVERIFY(QDir().mkpath(QStringLiteral("Beta/inner")));
     QVERIFY(QDir().mkpath(QStringLiteral("alpha")));
     QVERIFY(QDir().mkpath(QStringLiteral(".hidden")));
-    for (const char* name : {"b.txt", "A.dat", "c"})
+    for (const char* name : {"b.txt", "A.dat", "c"}) {
       QVERIFY(WriteAll(QString::fromLatin1(name), "x"));
+    }
   }
   void cleanup() { workingDirectory_.reset(); }
 
-  void StartsAtTheWorkingDirectory() {
+  void ShowsTheWorkingDirectoryOnItsDrive() {
     Browser b;
-    QCOMPARE(b.directories.Directory(), workingDirectory_->Path());
-    QCOMPARE(b.files.Directory(), workingDirectory_->Path());
-    QCOMPARE(b.drives.Drive(), QStorageInfo(workingDirectory_->Path()).rootPath());
-  }
-
-  void FileListShowsEveryFileAndNoDirectory() {
-    Browser b;
-    QCOMPARE(Texts(b.files), (QStringList{"A.dat", "b.txt", "c"}));
-  }
-
-  void DirectoryListShowsTheChainAndTheSubdirectories() {
-    Browser b;
-    QTreeWidgetItem* current = b.directories.currentItem();
+    const QString root = QStorageInfo(Here()).rootPath();
+    QCOMPARE(b.form.ShownDirectory(), Here());
+    QCOMPARE(b.drives->Drive(), root);
+    QCOMPARE(Texts(*b.files), (QStringList{"A.dat", "b.txt", "c"}));
+    QTreeWidgetItem* current = b.directories->currentItem();
     QVERIFY(current);
-    QCOMPARE(current->text(0), QFileInfo(workingDirectory_->Path()).fileName());
+    QCOMPARE(current->text(0), QFileInfo(Here()).fileName());
     QCOMPARE(current->childCount(), 2);  // hidden directories are left out
     QCOMPARE(current->child(0)->text(0), QStringLiteral("alpha"));
     QCOMPARE(current->child(1)->text(0), QStringLiteral("Beta"));
     // Up the chain to the volume's root.
-    QTreeWidgetItem* top = current;
-    while (top->parent() != nullptr) top = top->parent();
-    QCOMPARE(top->text(0), QStorageInfo(workingDirectory_->Path()).rootPath());
+    while (current->parent() != nullptr) current = current->parent();
+    QCOMPARE(current->text(0), root);
+    // The drive remembers the directory last shown on it and goes back there when chosen.
+    const QString alpha = workingDirectory_->FilePath(QStringLiteral("alpha"));
+    QVERIFY(b.directories->OpenDirectory(alpha));
+    QVERIFY(QDir::setCurrent(Here()));
+    b.directories->Refresh();
+    b.drives->activated(b.drives->findData(root, Qt::UserRole));
+    QCOMPARE(QDir::currentPath(), alpha);
+    QCOMPARE(b.files->Directory(), alpha);
   }
 
-  void DoubleClickOpensADirectory() {
+  void DoubleClickedDirectoryTakesTheResultFileAndTheOpenDialog() {
     Browser b;
-    QVERIFY(QTest::qWaitForWindowExposed(&b.host));
-    QSignalSpy changed(&b.directories, &DirectoryListBox::DirectoryChanged);
-    const QPoint centre = b.directories.visualItemRect(Item(b.directories, "Beta")).center();
-    QTest::mouseClick(b.directories.viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(b.directories.viewport(), Qt::LeftButton, {}, centre);
+    QVERIFY(QTest::qWaitForWindowExposed(&b.form));
+    b.Click("InputData");
+    QCOMPARE(b.startDirectories, QStringList{Here()});
+    const QPoint centre = b.directories->visualItemRect(Item(*b.directories, "Beta")).center();
+    QTest::mouseClick(b.directories->viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(QDir::currentPath(), Here());  // a single click opens nothing
+    QTest::mouseDClick(b.directories->viewport(), Qt::LeftButton, {}, centre);
     const QString beta = workingDirectory_->FilePath(QStringLiteral("Beta"));
     QCOMPARE(QDir::currentPath(), beta);
-    QCOMPARE(b.directories.Directory(), beta);
-    QCOMPARE(b.files.Directory(), beta);
-    QVERIFY(Texts(b.files).isEmpty());
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(b.directories.currentItem()->text(0), QStringLiteral("Beta"));
-    QCOMPARE(b.directories.currentItem()->child(0)->text(0), QStringLiteral("inner"));
+    b.Click("InputData");
+    QCOMPARE(b.startDirectories.back(), beta);
+
+    b.Click("BitBtn1");
+    QCOMPARE(b.messages.finishCount, 1);
+    QVERIFY(QFile::exists(QDir(beta).filePath(QStringLiteral("result.txt"))));
+    QVERIFY(!QFile::exists(workingDirectory_->FilePath(QStringLiteral("result.txt"))));
+    QCOMPARE(Texts(*b.files), QStringList{"result.txt"});
   }
 
-  void EnterOpensTheCurrentDirectoryAndParentsToo() {
+  void EnterOpensTheCurrentDirectoryOrItsParent() {
     Browser b;
-    b.directories.setCurrentItem(Item(b.directories, "alpha"));
-    QTest::keyClick(&b.directories, Qt::Key_Return);
+    b.directories->setCurrentItem(Item(*b.directories, "alpha"));
+    QTest::keyClick(b.directories, Qt::Key_Return);
     QCOMPARE(QDir::currentPath(), workingDirectory_->FilePath(QStringLiteral("alpha")));
     // Its parent stands above it in the list.
-    b.directories.setCurrentItem(b.directories.currentItem()->parent());
-    QTest::keyClick(&b.directories, Qt::Key_Enter);
-    QCOMPARE(QDir::currentPath(), workingDirectory_->Path());
-    QCOMPARE(Texts(b.files), (QStringList{"A.dat", "b.txt", "c"}));
-  }
-
-  void SingleClickDoesNotOpen() {
-    Browser b;
-    QVERIFY(QTest::qWaitForWindowExposed(&b.host));
-    const QPoint centre = b.directories.visualItemRect(Item(b.directories, "alpha")).center();
-    QTest::mouseClick(b.directories.viewport(), Qt::LeftButton, {}, centre);
-    QCOMPARE(QDir::currentPath(), workingDirectory_->Path());
-  }
-
-  void ADirectoryThatCannotBeEnteredChangesNothing() {
-    Browser b;
-    QVERIFY(!b.directories.OpenDirectory(workingDirectory_->FilePath(QStringLiteral("gone"))));
-    QCOMPARE(QDir::currentPath(), workingDirectory_->Path());
-    QCOMPARE(b.directories.Directory(), workingDirectory_->Path());
-  }
-
-  void RefreshShowsNewFiles() {
-    Browser b;
-    QVERIFY(WriteAll(QStringLiteral("result.txt"), "x"));
-    QVERIFY(!Texts(b.files).contains(QStringLiteral("result.txt")));
-    b.files.Refresh();
-    QVERIFY(Texts(b.files).contains(QStringLiteral("result.txt")));
-  }
-
-  void ChoosingADriveGoesToItsCurrentDirectory() {
-    Browser b;
-    const QString root = QStorageInfo(workingDirectory_->Path()).rootPath();
-    const int index = b.drives.findData(root, Qt::UserRole);
-    QVERIFY(index >= 0);
-    // The volume remembers the directory last shown on it, as a drive does.
-    QVERIFY(b.directories.OpenDirectory(workingDirectory_->FilePath(QStringLiteral("alpha"))));
-    QVERIFY(QDir::setCurrent(workingDirectory_->Path()));
-    b.directories.Refresh();
-    QSignalSpy chosen(&b.drives, &DriveComboBox::DriveChosen);
-    b.drives.activated(index);
-    QCOMPARE(chosen.size(), 1);
-    QCOMPARE(QDir::currentPath(), workingDirectory_->FilePath(QStringLiteral("alpha")));
-    QCOMPARE(b.files.Directory(), workingDirectory_->FilePath(QStringLiteral("alpha")));
-  }
-
-  void DriveSelectorListsTheRootVolume() {
-    Browser b;
-    QVERIFY(b.drives.count() >= 1);
-    QVERIFY(b.drives.findData(QStringLiteral("/"), Qt::UserRole) >= 0 ||
-            QStorageInfo::root().fileSystemType() == "tmpfs");
+    b.directories->setCurrentItem(b.directories->currentItem()->parent());
+    QTest::keyClick(b.directories, Qt::Key_Enter);
+    QCOMPARE(QDir::currentPath(), Here());
+    QCOMPARE(Texts(*b.files), (QStringList{"A.dat", "b.txt", "c"}));
+    QCOMPARE(b.messages.finishCount, 0);  // Enter here runs no calculation
+    // A directory that cannot be entered changes nothing.
+    QVERIFY(!b.directories->OpenDirectory(workingDirectory_->FilePath(QStringLiteral("gone"))));
+    QCOMPARE(QDir::currentPath(), Here());
+    QCOMPARE(b.form.ShownDirectory(), Here());
   }
 
  private:
+  QString Here() const { return workingDirectory_->Path(); }
+
   std::unique_ptr<WorkingDirectory> workingDirectory_;
 };
 

@@ -1,15 +1,15 @@
-// The layout of the main window: groups where they belong, every row inside its group, no
-// widget over another, every caption and default text readable in full.
+// How the main window looks: its frame, the groups where they belong, every caption and text
+// readable in full, no widget over another, and the picture of the coating line.
 #include <QFrame>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPainter>
 #include <QTabWidget>
 #include <QtTest>
 
 #include "TestSupport.h"
-#include "app/MainWindow.h"
-#include "params/FieldTable.h"
+#include "app/CoatingLinePicture.h"
 
 using namespace quillmere;
 using namespace quillmere::test;
@@ -18,17 +18,6 @@ namespace {
 
 // Room a line edit needs beside its text: frame and margins on both sides [px].
 constexpr int kLineEditPadding = 8;
-
-struct Window {
-  Window() : form(TestLook(), messages, '.', [](const QString&) { return std::nullopt; }) {
-    form.show();
-  }
-  QWidget* Named(const char* name) const {
-    return form.findChild<QWidget*>(QString::fromLatin1(name));
-  }
-  RecordingMessages messages;
-  TForm1 form;
-};
 
 QString Name(const QWidget* widget) {
   return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
@@ -61,144 +50,60 @@ void CheckNoOverlap(const QWidget& parent) {
   }
 }
 
+bool Near(QColor actual, QColor expected, int tolerance = 40) {
+  return std::abs(actual.red() - expected.red()) <= tolerance &&
+         std::abs(actual.green() - expected.green()) <= tolerance &&
+         std::abs(actual.blue() - expected.blue()) <= tolerance;
+}
+
 }  // namespace
 
 class InputPagesTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void NamedElementsStandWhereTheyBelong() {
+  void FrameAndGroupsStandWhereTheyBelong() {
     Window w;
-    const std::vector<std::pair<const char*, QRect>> places{
-        {"GroupBox1", {8, 8, 340, 322}},
-        {"GroupBox2", {9, 343, 340, 163}},
-        {"Panel3", {353, 12, 361, 139}},
-        {"GroupBox10", {357, 161, 347, 53}},
-        {"InputData", {372, 227, 137, 31}},
-        {"GroupBox9", {540, 221, 142, 44}},
-        {"DirectoryListBox1", {371, 298, 158, 153}},
-        {"FileListBox1", {546, 273, 154, 175}},
-        {"BitBtn1", {409, 461, 110, 41}},
-        {"BitBtn2", {556, 460, 110, 41}},
-        {"GeneralGroup", {10, 4, 700, 505}},
-        {"FittingGroup", {9, 18, 654, 126}},
-        {"PolymerGroup", {9, 153, 672, 51}},
-        {"Solvent1Group", {9, 206, 677, 109}},
-        {"Solvent2Group", {8, 324, 678, 113}},
-        {"BaseFilmGroup", {7, 442, 678, 52}},
+    QCOMPARE(w.form.windowTitle(), QStringLiteral("Quillmere  (Refined  Version)"));
+    QCOMPARE(w.form.size(), QSize(727, 545));
+    QCOMPARE(w.form.minimumSize(), w.form.maximumSize());
+    std::vector<std::pair<std::string, QRect>> places{
+        {"GroupBox1", {8, 8, 340, 322}},       {"GroupBox2", {9, 343, 340, 163}},
+        {"GroupBox10", {357, 161, 347, 53}},   {"GroupBox9", {540, 221, 142, 44}},
+        {"GeneralGroup", {10, 4, 700, 505}},   {"FittingGroup", {9, 18, 654, 126}},
+        {"PolymerGroup", {9, 153, 672, 51}},   {"Solvent1Group", {9, 206, 677, 109}},
+        {"Solvent2Group", {8, 324, 678, 113}}, {"BaseFilmGroup", {7, 442, 678, 52}},
     };
-    for (const auto& [name, rect] : places) {
-      QWidget* widget = w.Named(name);
-      QVERIFY2(widget, name);
-      QCOMPARE(widget->geometry(), rect);
-    }
-    QCOMPARE(w.Named("Image1")->size(), QSize(355, 132));
-    QCOMPARE(w.Named("Edit250")->size(), QSize(109, 21));
-    QCOMPARE(w.Named("DriveComboBox1")->pos(), QPoint(371, 273));
-  }
-
-  void ZoneGroupsInTwoColumnsOfThree() {
-    Window w;
+    // Zones 3 to 14: two columns of three on each of the two zone pages.
     for (int zone = 3; zone <= 14; ++zone) {
       const int i = (zone - 3) % 6;
-      auto* group = w.form.findChild<QGroupBox*>(QStringLiteral("ZoneGroup%1").arg(zone));
-      QVERIFY(group);
-      QCOMPARE(group->title(), QStringLiteral("Zone %1").arg(zone));
-      QCOMPARE(group->geometry(),
-               QRect(i < 3 ? 15 : 364, std::array{13, 177, 340}[i % 3], 336, 160));
-      QCOMPARE(group->findChildren<QLineEdit*>().size(), 6);
+      places.push_back({"ZoneGroup" + std::to_string(zone),
+                        {i < 3 ? 15 : 364, std::array{13, 177, 340}[i % 3], 336, 160}});
     }
-    QCOMPARE(w.form.findChild<QGroupBox*>(QStringLiteral("GroupBox1"))
-                 ->findChildren<QLineEdit*>()
-                 .size(),
-             13);
-  }
-
-  void GroupCaptionsAndColours() {
-    Window w;
-    const QColor red(0xff, 0, 0);
-    const QColor maroon(0x80, 0, 0);
-    for (QGroupBox* group : w.form.findChildren<QGroupBox*>()) {
-      const bool inner = group->parentWidget()->objectName() == QStringLiteral("GeneralGroup");
-      QCOMPARE(group->palette().color(QPalette::WindowText), inner ? maroon : red);
-    }
-    const auto title = [&w](const char* name) {
-      return w.form.findChild<QGroupBox*>(QString::fromLatin1(name))->title();
-    };
-    QCOMPARE(title("GroupBox10"), QStringLiteral("  Calculation Accuracy  "));
-    QCOMPARE(title("GroupBox9"), QStringLiteral("  Save File Name  "));
-    QCOMPARE(title("GeneralGroup"), QStringLiteral("  General  "));
-    QCOMPARE(title("FittingGroup"), QStringLiteral("Fitting Parameter"));
-    QCOMPARE(title("PolymerGroup"), QStringLiteral("  Solid (Polymer)"));
-    QCOMPARE(title("Solvent1Group"), QStringLiteral("  Solvent-1 "));
-    QCOMPARE(title("Solvent2Group"), QStringLiteral("  Solvent-2  "));
-    QCOMPARE(title("BaseFilmGroup"), QStringLiteral("  Base Film  "));
-    QCOMPARE(w.Named("InputData")->palette().color(QPalette::ButtonText), maroon);
-  }
-
-  void EveryRowIsACaptionedStripWithItsFieldAtTheRightEnd() {
-    Window w;
-    for (const FieldSpec& field : AllFields()) {
-      if (field.slot == FieldSlot::SaveFileName || field.caption.empty()) continue;
-      const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
-      auto* edit = w.form.findChild<QLineEdit*>(name);
-      auto* strip = qobject_cast<QLabel*>(edit->parentWidget());
-      QVERIFY2(strip, qPrintable(name));
-      QCOMPARE(strip->text(),
-               QString::fromUtf8(field.caption.data(), qsizetype(field.caption.size())));
-      QCOMPARE(strip->height(), 22);
-      QCOMPARE(edit->height(), 21);
-      QCOMPARE(strip->frameShadow(), QFrame::Sunken);
-      QCOMPARE(strip->palette().color(QPalette::WindowText), QColor(0, 0, 0xff));
-      QCOMPARE(edit->font().pixelSize(), 13);
-      QCOMPARE(strip->font().pixelSize(), 12);
-      // The caption is readable in full before the field.
-      const int captionWidth = strip->fontMetrics().horizontalAdvance(strip->text());
-      QVERIFY2(captionWidth + 2 <= edit->x(), qPrintable(name + " caption is cut off"));
-      const bool formula = strip->findChild<QLabel*>() != nullptr;  // the vapour pressure row
-      if (!formula) QCOMPARE(edit->geometry().right(), strip->width() - 1);
+    for (const auto& [name, rect] : places) {
+      auto* group = w.Named<QGroupBox>(name);
+      QVERIFY2(group, name.c_str());
+      QCOMPARE(group->geometry(), rect);
     }
   }
 
-  void VapourPressureRowsShowTheFormula() {
+  void NothingIsCutOffOrCovered() {
     Window w;
-    for (const auto& [a, b, c] : {std::array{"Edit224", "Edit225", "Edit226"},
-                                  std::array{"Edit234", "Edit235", "Edit236"}}) {
-      auto* editA = qobject_cast<QLineEdit*>(w.Named(a));
-      auto* editB = qobject_cast<QLineEdit*>(w.Named(b));
-      auto* editC = qobject_cast<QLineEdit*>(w.Named(c));
-      auto* strip = qobject_cast<QLabel*>(editA->parentWidget());
-      QCOMPARE(strip->text(), QStringLiteral("  Vapor Pressure (mmHg)  log10 Ps = "));
-      QCOMPARE(editB->parentWidget(), strip);
-      QCOMPARE(editC->parentWidget(), strip);
-      QVERIFY(editA->x() < editB->x() && editB->x() < editC->x());
-      QStringList between;
-      for (QLabel* label : strip->findChildren<QLabel*>()) between << label->text();
-      QCOMPARE(between, (QStringList{"- (", "/( T + ", " )) "}));
-      const QList<QLabel*> labels = strip->findChildren<QLabel*>();
-      QVERIFY(editA->geometry().right() < labels[0]->x() &&
-              labels[0]->geometry().right() < editB->x());
-      QVERIFY(editB->geometry().right() < labels[1]->x() &&
-              labels[1]->geometry().right() < editC->x());
-      QVERIFY(editC->geometry().right() < labels[2]->x());
-      QVERIFY(labels[2]->geometry().right() < strip->width());
-    }
-  }
-
-  void DefaultTextsAreReadableInFull() {
-    Window w;
-    for (QLineEdit* edit : w.form.findChildren<QLineEdit*>()) {
+    for (const auto& field : AllFields()) {
+      QLineEdit* edit = w.Edit(field.name);
       const int textWidth = edit->fontMetrics().horizontalAdvance(edit->text());
-      QVERIFY2(textWidth + kLineEditPadding <= edit->width(), qPrintable(edit->objectName()));
+      QVERIFY2(textWidth + kLineEditPadding <= edit->width(), field.name.data());
+      if (field.slot == FieldSlot::SaveFileName || field.caption.empty()) continue;
+      // The field stands in a strip that shows its caption in full before it.
+      auto* strip = qobject_cast<QLabel*>(edit->parentWidget());
+      QVERIFY2(strip && strip->text() == ToQString(field.caption), field.name.data());
+      QVERIFY2(strip->fontMetrics().horizontalAdvance(strip->text()) + 2 <= edit->x(),
+               field.name.data());
     }
-  }
-
-  void NoWidgetLiesOverAnother() {
-    Window w;
-    auto* notebook = w.form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
+    auto* notebook = w.Named<QTabWidget>("TabbedNotebook1");
     for (int page = 0; page < notebook->count(); ++page) {
       notebook->setCurrentIndex(page);
-      QWidget* panel = notebook->widget(page)->findChild<QFrame*>(
+      auto* panel = notebook->widget(page)->findChild<QFrame*>(
           QStringLiteral("PagePanel%1").arg(page + 1), Qt::FindDirectChildrenOnly);
       QVERIFY(panel);
       QCOMPARE(panel->size(), notebook->widget(page)->size());
@@ -208,12 +113,25 @@ class InputPagesTest : public QObject {
       for (QLabel* strip : panel->findChildren<QLabel*>()) {
         auto* group = qobject_cast<QGroupBox*>(strip->parentWidget());
         if (group == nullptr) continue;
-        QVERIFY2(strip->y() >= 16 && strip->geometry().bottom() < group->height() - 2,
-                 qPrintable(strip->text()));
-        QVERIFY2(strip->x() >= 4 && strip->geometry().right() < group->width() - 4,
+        QVERIFY2(group->rect().adjusted(4, 16, -4, -2).contains(strip->geometry()),
                  qPrintable(strip->text()));
       }
     }
+  }
+
+  void PictureShowsTheLineInItsColours() {
+    CoatingLinePicture widget(TestLook().family, nullptr);
+    QCOMPARE(widget.size(), QSize(kPictureWidth, kPictureHeight));
+    QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintCoatingLine(painter, TestLook().family);
+    painter.end();
+    QVERIFY(Near(image.pixelColor(2, 2), colours::kPictureSky, 2));      // background
+    QVERIFY(Near(image.pixelColor(30, 57), QColor(0xd4, 0x1c, 0xc4)));   // coated layer
+    QVERIFY(Near(image.pixelColor(30, 61), QColor(0x1f, 0x4f, 0xd8)));   // base film
+    QVERIFY(Near(image.pixelColor(133, 84), QColor(0xff, 0xe5, 0x5c)));  // dryer
+    QVERIFY(Near(image.pixelColor(186, 40), QColor(0xff, 0x86, 0x10)));  // hot gas
   }
 };
 

@@ -1,20 +1,23 @@
-// Helpers of the window tests: recorded messages instead of modal boxes, and a working
-// directory of their own for every test.
+// Helpers of the window tests: a working directory of their own, file bytes, and the main
+// window with recorded messages instead of modal boxes.
 #pragma once
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "RecordingMessages.h"
+#include "app/MainWindow.h"
 #include "app/WindowLook.h"
 #include "params/FieldTable.h"
 #include "params/FieldTexts.h"
-#include "params/UserMessages.h"
 
 namespace quillmere::test {
 
@@ -27,8 +30,6 @@ class WorkingDirectory {
     QVERIFY(QDir::setCurrent(dir_.path()));
   }
   ~WorkingDirectory() { QDir::setCurrent(former_); }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
   //! The temporary directory, canonical (as the working directory reads back).
   QString Path() const { return QDir(dir_.path()).canonicalPath(); }
@@ -39,10 +40,14 @@ class WorkingDirectory {
   QTemporaryDir dir_;
 };
 
+inline QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
 //! The texts of every input field.
 inline std::vector<std::string> AllTexts(const FieldTexts& fields) {
   std::vector<std::string> texts;
-  for (const FieldSpec& field : AllFields()) texts.push_back(fields.Text(field.name));
+  for (const auto& field : AllFields()) texts.push_back(fields.Text(field.name));
   return texts;
 }
 
@@ -62,5 +67,37 @@ inline const WindowLook& TestLook() {
   static const WindowLook look = ChooseWindowLook();
   return look;
 }
+
+//! The main window, shown, with recorded messages and a data file chooser that records where
+//! it starts and answers `chosenFile`.
+struct Window {
+  explicit Window(char separator = '.')
+      : form(TestLook(), messages, separator, [this](const QString& start) {
+          startDirectories.push_back(start);
+          return chosenFile;
+        }) {
+    form.show();
+  }
+
+  template <typename T = QWidget>
+  T* Named(std::string_view name) const {
+    return form.findChild<T*>(ToQString(name));
+  }
+  QLineEdit* Edit(std::string_view name) const { return Named<QLineEdit>(name); }
+  void Type(const char* field, const QString& text) const {
+    QLineEdit* edit = Edit(field);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  void Click(const char* button) const {
+    QTest::mouseClick(Named<QPushButton>(button), Qt::LeftButton);
+  }
+
+  RecordingMessages messages;
+  std::optional<QString> chosenFile;
+  QStringList startDirectories;
+  TForm1 form;
+};
 
 }  // namespace quillmere::test

@@ -1,0 +1,102 @@
+// The real dialogs, each answered as a user answers it: the message boxes, the finish dialog
+// and the open dialog for data files. None of them blocks a test.
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "TestSupport.h"
+#include "app/FinishForm.h"
+#include "app/MessageBoxes.h"
+#include "app/OpenFileDialog.h"
+
+using namespace quillmere;
+using namespace quillmere::test;
+
+namespace {
+
+// Runs `answer` on the modal dialog of type T once it is shown.
+template <typename T>
+void Answer(std::function<void(T&)> answer) {
+  QTimer::singleShot(0, [answer = std::move(answer)] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    answer(*dialog);
+  });
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void MessageBoxesShowTheTextWithOk() {
+    TFinishForm finish(TestLook());
+    MessageBoxes messages(finish);
+    QWidget owner;
+    owner.show();
+    messages.SetOwner(&owner);
+    const std::string text = "\"/tmp/χ℃.txt\" is not a correct data file!";  // UTF-8 crosses
+    QStringList seen;
+    for (const auto& [show, icon] : {std::pair{&MessageBoxes::ShowMessage, QMessageBox::NoIcon},
+                                     std::pair{&MessageBoxes::ShowError, QMessageBox::Critical}}) {
+      Answer<QMessageBox>([&seen, &owner, icon](QMessageBox& box) {
+        seen << box.text();
+        QCOMPARE(box.parentWidget(), &owner);
+        QCOMPARE(box.windowTitle(), QStringLiteral("Quillmere"));
+        QCOMPARE(box.icon(), icon);
+        QCOMPARE(box.buttons().size(), 1);
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+      });
+      (messages.*show)(text);
+    }
+    QCOMPARE(seen, QStringList(2, QString::fromStdString(text)));
+  }
+
+  void FinishDialogIsModalAndEveryWayOfClosingItIsOk() {
+    TFinishForm finish(TestLook());
+    MessageBoxes messages(finish);
+    Answer<TFinishForm>([](TFinishForm& form) {
+      QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    messages.ShowFinish();
+    QVERIFY(!finish.isVisible());
+    QStringList texts;
+    for (QLabel* label : finish.findChildren<QLabel*>()) {
+      texts << label->text();
+      QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    }
+    QVERIFY(texts.contains(QStringLiteral("Calculation is successfully finished !")));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+      QTimer::singleShot(0, &finish, [&finish, key] { QTest::keyClick(&finish, key); });
+      QCOMPARE(finish.exec(), int(QDialog::Accepted));
+    }
+    QTimer::singleShot(0, &finish, [&finish] { finish.close(); });
+    QCOMPARE(finish.exec(), int(QDialog::Accepted));
+  }
+
+  void OpenDialogReturnsTheFullPathOfOneFile() {
+    WorkingDirectory here;
+    const QString start = here.FilePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkdir(start));
+    Answer<QFileDialog>([start](QFileDialog& dialog) {
+      QCOMPARE(dialog.directory().absolutePath(), start);
+      QCOMPARE(dialog.nameFilters(), (QStringList{"Text Files (*.txt)", "All Files (*)"}));
+      QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
+      auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(edit);
+      QTest::keyClicks(edit, QStringLiteral("missing.dat"));  // need not exist
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QCOMPARE(ChooseDataFile(nullptr, start), start + QStringLiteral("/missing.dat"));
+    Answer<QFileDialog>([](QFileDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    QCOMPARE(ChooseDataFile(nullptr, start), std::nullopt);
+  }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
