@@ -12,8 +12,6 @@
 namespace quillmere {
 namespace {
 
-constexpr int kZoneQuantities = 6;
-
 // Zone groups: rows 23 px apart, strips inset 8 px from the group's sides.
 constexpr int kRowPitch = 23;
 constexpr int kFirstRowTop = 19;
@@ -35,7 +33,7 @@ void ZoneGroup(QWidget& page, const FieldRowBuilder& rows, int zone, std::string
       top += kRowPitch;
     }
   }
-  for (int index = 0; index < kZoneQuantities; ++index) {
+  for (int index = 0; index < static_cast<int>(kZoneQuantities.size()); ++index) {
     rows.Row(*group, ZoneFieldName(zone, index), kInset, top, width, kZoneFieldWidth);
     top += kRowPitch;
   }
