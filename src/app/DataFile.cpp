@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <span>
@@ -95,6 +96,9 @@ std::string ErrnoText(int error) {
   return std::strerror(error);
 }
 
+//! The most a data file is read: far more than 119 lines of labels and values ever take.
+constexpr std::size_t kDataFileReadLimit = 64u << 20;
+
 }  // namespace
 
 std::string DataFileField(int line) {
@@ -148,11 +152,14 @@ bool LoadDataFile(const std::string& path, FieldTexts& fields, UserMessages& mes
     messages.ShowMessage(kDataFileCanNotOpen);
     return false;
   }
-  // Read to the end, also from a pipe; a directory fails here (EISDIR).
+  // Read up to the end of line 119, also from a pipe; a directory fails here (EISDIR). What
+  // follows line 119 is never looked at, so reading stops there, and a file without line ends
+  // (a device, say) is read no further than any data file could reach.
   std::string bytes;
   std::vector<char> buffer(1 << 16);
   bool readFailed = false;
-  for (;;) {
+  int lineEnds = 0;
+  while (lineEnds < kDataFileLines && bytes.size() < kDataFileReadLimit) {
     const ssize_t n = ::read(fd, buffer.data(), buffer.size());
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -160,7 +167,9 @@ bool LoadDataFile(const std::string& path, FieldTexts& fields, UserMessages& mes
       break;
     }
     if (n == 0) break;
-    bytes.append(buffer.data(), static_cast<std::size_t>(n));
+    const auto chunk = std::string_view(buffer.data(), static_cast<std::size_t>(n));
+    lineEnds += static_cast<int>(std::count(chunk.begin(), chunk.end(), '\n'));
+    bytes.append(chunk);
   }
   ::close(fd);
   if (readFailed) {

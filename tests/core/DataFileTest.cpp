@@ -173,6 +173,18 @@ TEST(LoadDataFile, AMissingFileOrADirectoryCannotOpen) {
   }
 }
 
+// A device that never ends a line (or never ends at all) is read no further than a data file
+// could reach, and refused.
+TEST(LoadDataFile, AnEndlessFileWithoutLineEndsIsRefusedWithoutReadingItToTheEnd) {
+  MemoryFieldTexts fields;
+  const Texts before = Snapshot(fields);
+  RecordingMessages messages;
+  EXPECT_FALSE(LoadDataFile("/dev/zero", fields, messages));
+  EXPECT_EQ(messages.messages,
+            std::vector<std::string>{"\"/dev/zero\" is not a correct data file!"});
+  EXPECT_EQ(Snapshot(fields), before);
+}
+
 // ---- writing --------------------------------------------------------------------------------
 
 TEST(DataFileText, WritesTheTextsAsTheEchoLaysOutItsValueLines) {
