@@ -236,13 +236,16 @@ enum class OpenMode { Create, Append };
 bool WriteResultFile(const std::string& fileName, OpenMode mode, std::string_view utf8,
                      UserMessages& messages) {
   const std::string bytes = EncodeCodePage932(utf8);
+  // Opened without waiting: a named pipe that nobody reads cannot be opened, rather than
+  // hanging the run; the writes themselves then block as usual.
   const int flags = mode == OpenMode::Create ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC
                                              : O_WRONLY | O_APPEND | O_CLOEXEC;
-  const int file = ::open(fileName.c_str(), flags, 0666);
+  const int file = ::open(fileName.c_str(), flags | O_NONBLOCK, 0666);
   if (file < 0) {
     messages.ShowMessage(kFileCanNotOpen);
     return false;
   }
+  ::fcntl(file, F_SETFL, ::fcntl(file, F_GETFL) & ~O_NONBLOCK);
   const char* next = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {

@@ -241,6 +241,15 @@ TEST_F(ResultFileOnDisk, EveryStepShowsItsMessageWhenTheFileCannotOpen) {
   }
 }
 
+// A named pipe that nobody reads would block the open for ever.
+TEST_F(ResultFileOnDisk, APipeWithoutReaderCannotOpenRatherThanHangTheRun) {
+  const fs::path pipe = scratch_.path() / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  in_.params->SaveFileName = pipe.string();
+  for (const auto& step : Steps()) EXPECT_FALSE(step());
+  EXPECT_EQ(messages_.messages, std::vector<std::string>(3, "File can not open!"));
+}
+
 TEST_F(ResultFileOnDisk, FailingWriteThrowsWithTheSystemsReason) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   in_.params->SaveFileName = "/dev/full";  // opens, and every write fails with ENOSPC
