@@ -3,6 +3,7 @@
 #include "report/ResultFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <filesystem>
