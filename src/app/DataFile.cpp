@@ -146,12 +146,15 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
 bool LoadDataFile(const std::string& path, FieldTexts& fields, UserMessages& messages) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting for a writer: a named pipe that nobody writes reads as empty
+    // instead of hanging; reading itself then waits as usual (a pipe on standard input).
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     messages.ShowMessage(kDataFileCanNotOpen);
     return false;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   // Read up to the end of line 119, also from a pipe; a directory fails here (EISDIR). What
   // follows line 119 is never looked at, so reading stops there, and a file without line ends
   // (a device, say) is read no further than any data file could reach.

@@ -2,6 +2,7 @@
 #include "app/DataFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <map>
@@ -174,15 +175,21 @@ TEST(LoadDataFile, AMissingFileOrADirectoryCannotOpen) {
 }
 
 // A device that never ends a line (or never ends at all) is read no further than a data file
-// could reach, and refused.
-TEST(LoadDataFile, AnEndlessFileWithoutLineEndsIsRefusedWithoutReadingItToTheEnd) {
-  MemoryFieldTexts fields;
-  const Texts before = Snapshot(fields);
-  RecordingMessages messages;
-  EXPECT_FALSE(LoadDataFile("/dev/zero", fields, messages));
-  EXPECT_EQ(messages.messages,
-            std::vector<std::string>{"\"/dev/zero\" is not a correct data file!"});
-  EXPECT_EQ(Snapshot(fields), before);
+// could reach, and a named pipe that nobody writes reads as empty: both are refused, neither
+// hangs the program.
+TEST(LoadDataFile, AnEndlessFileOrAPipeWithoutWriterIsRefusedWithoutHanging) {
+  test::ScratchDirectory scratch;
+  const std::string pipe = scratch.File("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), pipe}) {
+    MemoryFieldTexts fields;
+    const Texts before = Snapshot(fields);
+    RecordingMessages messages;
+    EXPECT_FALSE(LoadDataFile(path, fields, messages));
+    EXPECT_EQ(messages.messages,
+              std::vector<std::string>{"\"" + path + "\" is not a correct data file!"});
+    EXPECT_EQ(Snapshot(fields), before);
+  }
 }
 
 // ---- writing --------------------------------------------------------------------------------
