@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -162,32 +163,25 @@ TEST(LoadDataFile, TakesLfAndCrLfAndIgnoresLinesAfter119) {
   }
 }
 
-TEST(LoadDataFile, AMissingFileOrADirectoryCannotOpen) {
-  test::ScratchDirectory scratch;
-  for (const std::string& path : {scratch.File("missing.txt"), scratch.path().string()}) {
-    MemoryFieldTexts fields;
-    const Texts before = Snapshot(fields);
-    RecordingMessages messages;
-    EXPECT_FALSE(LoadDataFile(path, fields, messages));
-    EXPECT_EQ(messages.messages, std::vector<std::string>{"Data file can not open!"}) << path;
-    EXPECT_EQ(Snapshot(fields), before);
-  }
-}
-
-// A device that never ends a line (or never ends at all) is read no further than a data file
-// could reach, and a named pipe that nobody writes reads as empty: both are refused, neither
-// hangs the program.
-TEST(LoadDataFile, AnEndlessFileOrAPipeWithoutWriterIsRefusedWithoutHanging) {
+// A missing file or a directory cannot be opened. A device that never ends a line (or never
+// ends at all) is read no further than a data file could reach, and a named pipe that nobody
+// writes reads as empty: both are refused, and neither hangs the program.
+TEST(LoadDataFile, UnreadableEndlessAndWriterlessFilesAreRefusedAndChangeNothing) {
   test::ScratchDirectory scratch;
   const std::string pipe = scratch.File("pipe");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  for (const std::string& path : {std::string("/dev/zero"), pipe}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {scratch.File("missing.txt"), "Data file can not open!"},
+      {scratch.path().string(), "Data file can not open!"},
+      {"/dev/zero", "\"/dev/zero\" is not a correct data file!"},
+      {pipe, "\"" + pipe + "\" is not a correct data file!"},
+  };
+  for (const auto& [path, message] : cases) {
     MemoryFieldTexts fields;
     const Texts before = Snapshot(fields);
     RecordingMessages messages;
     EXPECT_FALSE(LoadDataFile(path, fields, messages));
-    EXPECT_EQ(messages.messages,
-              std::vector<std::string>{"\"" + path + "\" is not a correct data file!"});
+    EXPECT_EQ(messages.messages, std::vector<std::string>{message}) << path;
     EXPECT_EQ(Snapshot(fields), before);
   }
 }
