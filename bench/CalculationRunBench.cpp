@@ -8,7 +8,7 @@
 #include "SilentMessages.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
-#include "sim/CalculationRun.h"
+#include "report/CalculationRun.h"
 
 namespace quillmere {
 namespace {
@@ -26,7 +26,7 @@ void BM_RunFourteenZonesOf1999Steps(benchmark::State& run) {
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
   for (auto _ : run) {
-    if (RunCalculation(fields, messages, '.', *params, *state) != RunOutcome::Finished) {
+    if (RunCalculation(fields, messages, '.', *params, *state).Outcome != RunOutcome::Finished) {
       run.SkipWithError("the run did not finish");
       break;
     }

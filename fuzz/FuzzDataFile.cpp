@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/DataFile.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/UserMessages.h"
+#include "report/DataFile.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -74,6 +75,9 @@ QLineEdit* FieldRowBuilder::Field(QWidget& parent, std::string_view field,
   edit->setFont(look_.Font(kFieldPixels));
   edit->setGeometry(geometry);
   edit->setEnabled(entry.enabled);
+  // A field keeps every character it is given, typed or loaded: Qt's default limit would cut
+  // a longer text without a word.
+  edit->setMaxLength(std::numeric_limits<int>::max());
   edit->setCursorPosition(0);
   fields_.Add(entry.name, edit);
   return edit;

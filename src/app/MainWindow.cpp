@@ -10,13 +10,13 @@
 #include <exception>
 
 #include "app/CoatingLinePicture.h"
-#include "app/DataFile.h"
 #include "app/FieldRows.h"
 #include "app/FileBrowser.h"
 #include "app/InputPages.h"
 #include "params/FieldTable.h"
 #include "params/UserMessages.h"
-#include "sim/CalculationRun.h"
+#include "report/CalculationRun.h"
+#include "report/DataFile.h"
 #include "sim/SimulationState.h"
 
 namespace quillmere {
@@ -145,7 +145,9 @@ QString TForm1::ShownDirectory() const {
 
 void TForm1::BitBtn1Click() {
   try {
-    RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_);
+    ResultFileOptions options;
+    options.DataFile = loadedDataFile_;
+    RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
@@ -160,7 +162,9 @@ void TForm1::InputDataClick() {
       return;
     }
     DataFileName = chosen->toStdString();
-    LoadDataFile(DataFileName, fields_, messages_);
+    if (std::optional<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_)) {
+      loadedDataFile_ = std::move(loaded);
+    }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }

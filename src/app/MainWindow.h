@@ -4,12 +4,14 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/LineEditFieldTexts.h"
 #include "app/OpenFileDialog.h"
 #include "app/WindowLook.h"
 #include "params/ParameterSet.h"
+#include "report/DataFile.h"
 
 class QPushButton;
 class QTabWidget;
@@ -54,6 +56,8 @@ class TForm1 : public QWidget {
 
   UserMessages& messages_;
   char decimalSeparator_;
+  //! The data file applied last: a run never writes its result file over it.
+  std::optional<LoadedDataFile> loadedDataFile_;
   DataFileChooser chooseDataFile_;
   LineEditFieldTexts fields_;
   ParameterSet parameters_;

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <csignal>
 
 #include "app/ApplicationIcon.h"
 #include "app/FinishForm.h"
@@ -15,6 +16,9 @@
 
 int main(int argc, char* argv[]) {
   using namespace quillmere;
+  // A result file on a named pipe whose reader goes away makes the write fail with "Broken
+  // pipe", shown like any failed write, instead of ending the program without a word.
+  std::signal(SIGPIPE, SIG_IGN);
   // QApplication sets the C locale from the environment (setlocale(LC_ALL, "")), so the user's
   // decimal separator can be read from LC_NUMERIC once it exists.
   QApplication app(argc, argv);

@@ -1,5 +1,4 @@
-// The headless front end: runs a calculation from the window's default texts, optionally
-// refilled from a data file, and writes data file templates.
+// quillmere-cli: the calculation of the window's OK button and its companions for batch work.
 #pragma once
 
 #include <ostream>
@@ -8,10 +7,10 @@ namespace quillmere {
 
 //! Exit statuses of quillmere-cli.
 enum ExitStatus : int {
-  kExitFinished = 0,        //!< the calculation finished, or the template was written
-  kExitInputRefused = 1,    //!< an input message or a data file that was refused or unreadable
-  kExitFileNotWritten = 2,  //!< the result file (or the template) could not be opened or written
-  kExitError = 3,           //!< any other error that ended the run (a floating-point fault)
+  kExitFinished = 0,        //!< the command finished
+  kExitInputRefused = 1,    //!< an input or data file message: the inputs were refused
+  kExitFileNotWritten = 2,  //!< a file could not be opened, read or written
+  kExitError = 3,           //!< another error ended the run (a floating-point fault)
   kExitUsage = 64,          //!< the command line itself was wrong
 };
 

@@ -5,9 +5,8 @@
 #include <string>
 
 #include "params/FieldTable.h"
+#include "params/FloatingPointGuard.h"
 #include "params/NumberText.h"
-#include "sim/FloatingPointGuard.h"
-#include "sim/SimulationState.h"
 
 namespace quillmere {
 namespace {
@@ -44,7 +43,7 @@ std::string StepCountMessage(int zone, double steps) {
 }  // namespace
 
 bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
-                       ParameterSet& params, SimulationState& state) {
+                       ParameterSet& params, double& initialTemperature) {
   // 1. The general block and zone 1, stored one by one as they convert.
   for (const FieldSpec& field : AllFields()) {
     if (field.group == FieldGroup::Zone && field.zone >= 2) continue;
@@ -54,7 +53,7 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
       messages.ShowMessage(kInputValueNotCorrect);
       return false;
     }
-    ValueSlot(field, params, state) = *value;
+    ValueSlot(field, params, initialTemperature) = *value;
   }
   params.SaveFileName = fields.Text("Edit250");
 

@@ -10,8 +10,6 @@
 
 namespace quillmere {
 
-struct SimulationState;
-
 //! The largest step count a zone can take: its trace holds 2000 points, point 0 the entry.
 inline constexpr int kMaxZoneSteps = 1999;
 
@@ -22,12 +20,14 @@ class InputConversionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-//! Reads every field, converts it and fills `params` (and the initial web temperature into
-//! point 0 of zone 1 of `state`), decides ZoneCount and the ZoneSteps. Returns false after
-//! showing a message when the input is refused. Throws InputConversionError for a further
-//! zone's unconvertible outer temperature and FloatingPointError when the step count
-//! division faults (an Increment of z of 0).
+//! Reads every field, converts it and fills `params`, decides ZoneCount and the ZoneSteps.
+//! The initial web temperature has no place in the set: it is stored into
+//! `initialTemperature`, which the caller passes as the temperature of the web's entry point
+//! (point 0 of zone 1 of the simulation trace). Returns false after showing a message when the
+//! input is refused. Throws InputConversionError for a further zone's unconvertible outer
+//! temperature and FloatingPointError when the step count division faults (an Increment of z
+//! of 0).
 bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
-                       ParameterSet& params, SimulationState& state);
+                       ParameterSet& params, double& initialTemperature);
 
 }  // namespace quillmere

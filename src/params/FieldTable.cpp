@@ -5,8 +5,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "sim/SimulationState.h"
-
 namespace quillmere {
 namespace {
 
@@ -202,23 +200,22 @@ std::string DefaultText(const FieldSpec& field, char decimalSeparator) {
   return text;
 }
 
-double& ValueSlot(const FieldSpec& field, ParameterSet& params, SimulationState& state) {
+double& ValueSlot(const FieldSpec& field, ParameterSet& params, double& initialTemperature) {
   switch (field.slot) {
     case FieldSlot::Member:
       return params.*field.member;
     case FieldSlot::ZoneQuantity:
       return (params.Zones.*field.zoneQuantity)[field.zone];
     case FieldSlot::InitialTemperature:
-      return state.Trace.Temperature[1][0];
+      return initialTemperature;
     case FieldSlot::SaveFileName:
       break;
   }
   throw std::logic_error("Field " + std::string(field.name) + " holds no number");
 }
 
-double StoredValue(const FieldSpec& field, const ParameterSet& params,
-                   const SimulationState& state) {
-  return ValueSlot(field, const_cast<ParameterSet&>(params), const_cast<SimulationState&>(state));
+double StoredValue(const FieldSpec& field, const ParameterSet& params, double initialTemperature) {
+  return ValueSlot(field, const_cast<ParameterSet&>(params), initialTemperature);
 }
 
 }  // namespace quillmere

@@ -12,8 +12,6 @@
 
 namespace quillmere {
 
-struct SimulationState;
-
 //! The group box a field stands in.
 enum class FieldGroup {
   StartConditions,  //!< Edit1 to Edit7, in the group "Zone 1"
@@ -31,7 +29,7 @@ enum class FieldGroup {
 enum class FieldSlot {
   Member,              //!< a double of the ParameterSet
   ZoneQuantity,        //!< one element of a zone condition array
-  InitialTemperature,  //!< Temperature of point 0 of zone 1 of the trace
+  InitialTemperature,  //!< the web's entry temperature, kept by the simulation
   SaveFileName,        //!< text, stored unconverted
 };
 
@@ -65,12 +63,12 @@ std::string ZoneFieldName(int zone, int index);
 //! separator, so that the defaults convert in every locale.
 std::string DefaultText(const FieldSpec& field, char decimalSeparator);
 
-//! The value that acquisition stored for a numeric field (the initial temperature is read
-//! from point 0 of zone 1 of the trace). Not for Edit250.
-double StoredValue(const FieldSpec& field, const ParameterSet& params,
-                   const SimulationState& state);
+//! The value that acquisition stored for a numeric field; the initial temperature has no
+//! place in the set and is passed in from where it was stored. Not for Edit250.
+double StoredValue(const FieldSpec& field, const ParameterSet& params, double initialTemperature);
 
-//! The place where acquisition stores a numeric field's value. Not for Edit250.
-double& ValueSlot(const FieldSpec& field, ParameterSet& params, SimulationState& state);
+//! The place where acquisition stores a numeric field's value: a member of the set, or
+//! `initialTemperature` for Edit7. Not for Edit250.
+double& ValueSlot(const FieldSpec& field, ParameterSet& params, double& initialTemperature);
 
 }  // namespace quillmere

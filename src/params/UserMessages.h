@@ -18,6 +18,12 @@ class UserMessages {
   virtual void ShowError(std::string_view text) = 0;
   //! The modal "Calculation is successfully finished !" dialog.
   virtual void ShowFinish() = 0;
+  //! What the last message or error leaves out: which line of a data file, which field, the
+  //! system's reason, where in the dryer a fault arose. The window's boxes keep their fixed
+  //! texts and leave it out; the command line prints it on the next line.
+  virtual void ShowDetail(std::string_view /*text*/) {}
+  //! The input field whose text the last message refused (the window puts the cursor there).
+  virtual void PointAtField(std::string_view /*field*/) {}
 };
 
 //! The text of the error box: the error's message with a "." appended when its last

@@ -55,8 +55,16 @@ std::size_t OneByte(const char*, std::size_t) {
   return 1;
 }
 
-//! Converts `input` piece by piece: where iconv meets a sequence it cannot convert, the
-//! `replacement` is written and conversion goes on after the bytes `skip` gives.
+//! Input handed to iconv in one call. Each call costs time in proportion to the input it is
+//! offered (a checked build inspects all of it), so a text with many unconvertible bytes must
+//! not offer the whole rest of the text at each of them.
+constexpr std::size_t kConversionWindow = 4096;
+//! Most output bytes a character of either encoding takes.
+constexpr std::size_t kMaxCharacterBytes = 4;
+
+//! Converts `input` window by window: where iconv meets a sequence it cannot convert, the
+//! `replacement` is written and conversion goes on after the bytes `skip` gives. Linear in the
+//! length of the input, however many sequences are replaced.
 std::string Convert(const char* to, const char* from, std::string_view input,
                     std::string_view replacement, std::size_t (*skip)(const char*, std::size_t)) {
   // Both encodings hold ASCII unchanged; most text (every table row) needs no converter.
@@ -65,35 +73,36 @@ std::string Convert(const char* to, const char* from, std::string_view input,
     return std::string(input);
   }
   const IconvHandle converter(to, from);
-  std::string out(input.size() + 16, '\0');
-  std::size_t used = 0;
+  std::string out;
+  out.reserve(input.size() + 16);
   char* in = const_cast<char*>(input.data());  // iconv does not write through it
   std::size_t inLeft = input.size();
+  char window[kConversionWindow * kMaxCharacterBytes];
 
   while (inLeft > 0) {
-    char* outPtr = out.data() + used;
-    std::size_t outLeft = out.size() - used;
-    const std::size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-    used = static_cast<std::size_t>(outPtr - out.data());
-    if (result != static_cast<std::size_t>(-1)) break;
-
+    const std::size_t offered = std::min(inLeft, kConversionWindow);
+    std::size_t offeredLeft = offered;
+    char* outPtr = window;
+    std::size_t outLeft = sizeof window;
+    const std::size_t result = iconv(converter.get(), &in, &offeredLeft, &outPtr, &outLeft);
     const int error = errno;
-    if (error == E2BIG) {
-      out.resize(out.size() * 2);
-    } else if (error == EILSEQ || error == EINVAL) {
-      // EILSEQ: a sequence without a counterpart; EINVAL: a sequence cut off at the end.
-      if (out.size() - used < replacement.size()) out.resize(out.size() * 2 + replacement.size());
-      std::memcpy(out.data() + used, replacement.data(), replacement.size());
-      used += replacement.size();
-      const std::size_t skipped = skip(in, inLeft);
-      in += skipped;
-      inLeft -= skipped;
-    } else {
+    out.append(window, static_cast<std::size_t>(outPtr - window));
+    inLeft -= offered - offeredLeft;
+    if (result != static_cast<std::size_t>(-1)) continue;
+
+    // EINVAL: a sequence cut off. At the window's edge the next window holds its rest; at the
+    // end of the input it is unconvertible. EILSEQ: a sequence without a counterpart.
+    const bool cutAtWindowEdge = error == EINVAL && offeredLeft < inLeft;
+    if (error == E2BIG || cutAtWindowEdge) continue;
+    if (error != EILSEQ && error != EINVAL) {
       throw std::system_error(error, std::generic_category(),
                               std::string("Cannot convert text from ") + from + " to " + to);
     }
+    out += replacement;
+    const std::size_t skipped = skip(in, inLeft);
+    in += skipped;
+    inLeft -= skipped;
   }
-  out.resize(used);
   return out;
 }
 

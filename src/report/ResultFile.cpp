@@ -1,15 +1,12 @@
 #include "report/ResultFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "params/FieldTable.h"
+#include "params/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/FormatFixed.h"
 
@@ -223,47 +220,6 @@ void AppendRow(std::string& text, const std::array<double, kTableColumns>& value
   text += kLineEnd;
 }
 
-// ---- the file -----------------------------------------------------------------------------
-
-enum class OpenMode { Create, Append };
-
-[[noreturn]] void ThrowWriteError(std::string_view what, const std::string& fileName, int error) {
-  throw ResultFileWriteError("Could not " + std::string(what) + " the result file \"" + fileName +
-                             "\": " + std::strerror(error));
-}
-
-//! Opens the result file, writes the text in code page 932 and closes the file again.
-bool WriteResultFile(const std::string& fileName, OpenMode mode, std::string_view utf8,
-                     UserMessages& messages) {
-  const std::string bytes = EncodeCodePage932(utf8);
-  // Opened without waiting: a named pipe that nobody reads cannot be opened, rather than
-  // hanging the run; the writes themselves then block as usual.
-  const int flags = mode == OpenMode::Create ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC
-                                             : O_WRONLY | O_APPEND | O_CLOEXEC;
-  const int file = ::open(fileName.c_str(), flags | O_NONBLOCK, 0666);
-  if (file < 0) {
-    messages.ShowMessage(kFileCanNotOpen);
-    return false;
-  }
-  ::fcntl(file, F_SETFL, ::fcntl(file, F_GETFL) & ~O_NONBLOCK);
-  const char* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(file, next, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(file);
-      ThrowWriteError("write", fileName, error);
-    }
-    next += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  // On Linux the descriptor is released even when close reports EINTR.
-  if (::close(file) != 0 && errno != EINTR) ThrowWriteError("close", fileName, errno);
-  return true;
-}
-
 }  // namespace
 
 std::span<const EchoValueLine> EchoValueLines() {
@@ -286,7 +242,7 @@ std::string ValueLine(const ValueLineLayout& layout, std::string_view valueText)
   return line;
 }
 
-std::string ResultHeaderText(const ParameterSet& params, const SimulationState& state,
+std::string ResultHeaderText(const ParameterSet& params, double initialTemperature,
                              char decimalSeparator) {
   std::string text;
   text.reserve(6144);
@@ -299,7 +255,8 @@ std::string ResultHeaderText(const ParameterSet& params, const SimulationState& 
       if (field == nullptr) {
         throw std::logic_error("The echo prints the unknown field " + std::string(line.field));
       }
-      AppendValueLine(text, line.layout, StoredValue(*field, params, state), decimalSeparator);
+      AppendValueLine(text, line.layout, StoredValue(*field, params, initialTemperature),
+                      decimalSeparator);
     }
   }
   return text;
@@ -322,53 +279,90 @@ std::string ZoneConditionsText(const ParameterSet& params, int zone, char decima
   return text;
 }
 
-std::string ZoneTableText(const ParameterSet& params, const SimulationState& state, int zone,
-                          int steps, char decimalSeparator) {
-  CheckZone(zone);
-  if (steps >= kTracePoints) {
-    throw std::out_of_range("Zone " + std::to_string(zone) + " has " + std::to_string(steps) +
-                            " steps; a zone holds at most " + std::to_string(kTracePoints - 1));
-  }
-  const ZoneTrace& trace = state.Trace;
-  std::string text;
-  const std::size_t rows = steps < 0 ? 0 : static_cast<std::size_t>(steps) + 1;
-  text.reserve(160 + rows * kNominalRow);
+void AppendZoneTableText(std::string& text, const ZoneView& zone, char decimalSeparator) {
+  const std::size_t rows = static_cast<std::size_t>(zone.Steps()) + 1;
+  text.reserve(text.size() + 160 + rows * kNominalRow);
   for (const std::string_view line : kTableHeading) AppendLine(text, line);
-  for (int s = 0; s <= steps; ++s) {
-    const auto point = static_cast<std::size_t>(s);
-    // Distance from the zone's entry [m], formed in the widest floating type.
-    const long double length = static_cast<long double>(s) *
-                               static_cast<long double>(state.TimeStep) *
-                               static_cast<long double>(params.Speed);
-    std::array<double, kTableColumns> values{};
-    values[kTime] = trace.Time[zone][point];
-    values[kLength] = static_cast<double>(length);
-    values[kTemperature] = trace.Temperature[zone][point];
-    values[kSolvent1Weight] = trace.Solvent1Weight[zone][point];
-    values[kSolvent1Residual] = trace.Solvent1Residual[zone][point];
-    values[kSolvent2Weight] = trace.Solvent2Weight[zone][point];
-    values[kSolvent2Residual] = trace.Solvent2Residual[zone][point];
-    AppendRow(text, values, decimalSeparator);
+  for (int s = 0; s <= zone.Steps(); ++s) {
+    const TracePoint point = zone.At(s);
+    AppendRow(text,
+              {point.Time, point.ZonePosition, point.Temperature, point.Solvent1Weight,
+               point.Solvent1Residual, point.Solvent2Weight, point.Solvent2Residual},
+              decimalSeparator);
   }
+}
+
+std::string ZoneTableText(const ZoneView& zone, char decimalSeparator) {
+  std::string text;
+  AppendZoneTableText(text, zone, decimalSeparator);
   return text;
 }
 
-bool WriteResultHeader(const ParameterSet& params, const SimulationState& state,
-                       char decimalSeparator, UserMessages& messages) {
-  return WriteResultFile(params.SaveFileName, OpenMode::Create,
-                         ResultHeaderText(params, state, decimalSeparator), messages);
+// ---- the file -----------------------------------------------------------------------------
+
+ResultFile::ResultFile(const ParameterSet& params, char decimalSeparator, UserMessages& messages,
+                       ResultFileOptions options)
+    : params_(params),
+      decimalSeparator_(decimalSeparator),
+      messages_(messages),
+      options_(std::move(options)) {}
+
+bool ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
+  if (options_.ToStandardOutput) {
+    if (!standardOutput_) standardOutput_.emplace(OutputFile::StandardOutput("result file"));
+    standardOutput_->Write(bytes);
+    return true;
+  }
+  int error = 0;
+  std::optional<OutputFile> file =
+      OutputFile::Open(params_.SaveFileName, mode, "result file", error);
+  if (!file) {
+    messages_.ShowMessage(kFileCanNotOpen);
+    return false;
+  }
+  if (mode == OutputFile::Mode::Create) {
+    // Emptied only once it is known not to be the file the inputs came from.
+    const LoadedDataFile* dataFile = options_.DataFile ? &*options_.DataFile : nullptr;
+    if (dataFile != nullptr && dataFile->Identity && file->Identity() == dataFile->Identity) {
+      messages_.ShowMessage("The result file " + Quoted(params_.SaveFileName) +
+                            " is the data file " + Quoted(dataFile->Name) +
+                            " of this run, which is left as it is. Choose another result file.");
+      return false;
+    }
+    file->Truncate();
+  }
+  file->Write(bytes);
+  file->Close();
+  return true;
 }
 
-bool AppendZoneConditions(const ParameterSet& params, int zone, char decimalSeparator,
-                          UserMessages& messages) {
-  return WriteResultFile(params.SaveFileName, OpenMode::Append,
-                         ZoneConditionsText(params, zone, decimalSeparator), messages);
+bool ResultFile::WriteResultHeader(double initialTemperature) {
+  return WriteStep(OutputFile::Mode::Create, EncodeCodePage932(ResultHeaderText(
+                                                 params_, initialTemperature, decimalSeparator_)));
 }
 
-bool AppendZoneTable(const ParameterSet& params, const SimulationState& state, int zone, int steps,
-                     char decimalSeparator, UserMessages& messages) {
-  return WriteResultFile(params.SaveFileName, OpenMode::Append,
-                         ZoneTableText(params, state, zone, steps, decimalSeparator), messages);
+bool ResultFile::AppendZoneConditions(int zone) {
+  return WriteStep(OutputFile::Mode::Append,
+                   EncodeCodePage932(ZoneConditionsText(params_, zone, decimalSeparator_)));
+}
+
+bool ResultFile::AppendZoneTable(const ZoneView& zone) {
+  // Table rows are ASCII, the same bytes in code page 932: written without conversion.
+  text_.clear();
+  AppendZoneTableText(text_, zone, decimalSeparator_);
+  return WriteStep(OutputFile::Mode::Append, text_);
+}
+
+bool ResultFile::RunStarting(const ParameterSet& /*params*/, const SimulationState& state) {
+  return WriteResultHeader(state.Trace.Temperature[1][0]);
+}
+
+bool ResultFile::ZoneStarting(int zone) {
+  return zone == 1 || AppendZoneConditions(zone);  // zone 1's conditions end the echo
+}
+
+bool ResultFile::ZoneFinished(const ZoneView& zone, const RunRecord& /*record*/) {
+  return AppendZoneTable(zone);
 }
 
 }  // namespace quillmere

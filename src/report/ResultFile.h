@@ -1,8 +1,10 @@
 // The result file: the input echo, the zone conditions blocks and the zone tables. Each step
 // builds its text, converts it to code page 932 with CR LF line ends, opens the file, writes,
-// and closes it again.
+// and closes it again. A write or close that fails after the file was opened (a full disk)
+// throws FileError and ends the run; the lines written before stay in the file.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -10,19 +12,16 @@
 
 #include "params/ParameterSet.h"
 #include "params/UserMessages.h"
+#include "report/DataFile.h"
+#include "report/FileIO.h"
+#include "sim/DryerMarch.h"
 #include "sim/SimulationState.h"
+#include "sim/TraceView.h"
 
 namespace quillmere {
 
 //! The message of a write step that cannot open the result file.
 inline constexpr std::string_view kFileCanNotOpen = "File can not open!";
-
-//! A write or close that failed after the result file was opened (a full disk): it ends the
-//! run; the lines written before stay in the file.
-class ResultFileWriteError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 //! Layout of one value line: `lead` blanks, the label, blanks up to the "=" in column
 //! `equalsColumn` (counted in characters from 1), "=", two blanks, the value as F(P, D).
@@ -51,25 +50,60 @@ std::span<const ValueLineLayout> ZoneConditionLines();
 //! One value line without its line end, in UTF-8.
 std::string ValueLine(const ValueLineLayout& layout, std::string_view valueText);
 
-//! The texts of the three write steps, UTF-8, every line ended by CR LF.
-std::string ResultHeaderText(const ParameterSet& params, const SimulationState& state,
+//! The texts of the write steps, UTF-8, every line ended by CR LF. The echo prints the
+//! initial temperature from where acquisition stored it (the web's entry point).
+std::string ResultHeaderText(const ParameterSet& params, double initialTemperature,
                              char decimalSeparator);
 std::string ZoneConditionsText(const ParameterSet& params, int zone, char decimalSeparator);
-std::string ZoneTableText(const ParameterSet& params, const SimulationState& state, int zone,
-                          int steps, char decimalSeparator);
+//! A zone's table: the four heading lines and one row for each of its points. Table texts
+//! are ASCII.
+std::string ZoneTableText(const ZoneView& zone, char decimalSeparator);
+//! The same, appended to `text`.
+void AppendZoneTableText(std::string& text, const ZoneView& zone, char decimalSeparator);
 
-//! Creates (or empties) the result file named by params.SaveFileName and writes the echo.
-//! Returns false after showing "File can not open!" when the file cannot be created; throws
-//! ResultFileWriteError when a write or close fails.
-bool WriteResultHeader(const ParameterSet& params, const SimulationState& state,
-                       char decimalSeparator, UserMessages& messages);
+//! Where the result file goes.
+struct ResultFileOptions {
+  //! Written to standard output instead of the file named by SaveFileName (the batch front
+  //! end's "-"); never emptied or closed.
+  bool ToStandardOutput = false;
+  //! The data file the run's inputs came from: refused as the result file, by its identity
+  //! (a hard or symbolic link to it too), so that a run never overwrites its own inputs.
+  std::optional<LoadedDataFile> DataFile;
+};
 
-//! Appends zone `zone`'s conditions block to the existing result file (never creates it).
-bool AppendZoneConditions(const ParameterSet& params, int zone, char decimalSeparator,
-                          UserMessages& messages);
+//! The result file of one run, named by params.SaveFileName and written in code page 932 with
+//! CR LF line ends. Each write step opens the file, writes its block and closes it again, so
+//! that between steps the file is complete up to its last line. As an observer of the march
+//! it writes the echo before the entry state is set, each further zone's conditions before
+//! the zone is integrated and each zone's table after it.
+class ResultFile : public MarchObserver {
+ public:
+  ResultFile(const ParameterSet& params, char decimalSeparator, UserMessages& messages,
+             ResultFileOptions options = {});
 
-//! Appends zone `zone`'s table of points 0 to `steps` to the existing result file.
-bool AppendZoneTable(const ParameterSet& params, const SimulationState& state, int zone,
-                     int steps, char decimalSeparator, UserMessages& messages);
+  //! Creates (or empties) the file and writes the echo. Returns false after showing "File can
+  //! not open!" when the file cannot be created, or a message naming both files when it is
+  //! the run's data file (which is then left untouched). Throws FileError when a write or
+  //! close fails.
+  bool WriteResultHeader(double initialTemperature);
+  //! Appends zone `zone`'s conditions block to the existing file (never creates it).
+  bool AppendZoneConditions(int zone);
+  //! Appends a finished zone's table to the existing file.
+  bool AppendZoneTable(const ZoneView& zone);
+
+  bool RunStarting(const ParameterSet& params, const SimulationState& state) override;
+  bool ZoneStarting(int zone) override;
+  bool ZoneFinished(const ZoneView& zone, const RunRecord& record) override;
+
+ private:
+  bool WriteStep(OutputFile::Mode mode, std::string_view bytes);
+
+  const ParameterSet& params_;
+  char decimalSeparator_;
+  UserMessages& messages_;
+  ResultFileOptions options_;
+  std::string text_;  //!< the block being written, reused by every step
+  std::optional<OutputFile> standardOutput_;
+};
 
 }  // namespace quillmere

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "sim/FloatingPointGuard.h"
+#include "params/FloatingPointGuard.h"
 
 namespace quillmere {
 namespace {
@@ -17,7 +17,6 @@ constexpr double kAnalogyExponent = 0.42;            // power of Sc / Pr in the 
 constexpr double kAirThermalConductivity = 0.02849;  // [W/m.K]
 constexpr double kKiloToUnit = 1000;                 // kJ to J
 constexpr double kAirDensity = 1.059;                // [kg/m3]
-constexpr double kTotalPressure = 760;               // pressure of the zone air [mmHg]
 constexpr double kAirMolarMass = 29;                 // [g/mol]
 constexpr double kAntoineBase = 10;                  // log10 form of the Antoine equation
 
@@ -62,18 +61,37 @@ VolumeFractions SolventVolumeFractions(const ParameterSet& p, double solvent1Wei
 // Antoine vapour pressure Pi = 10^(A - B / (T + C)) [mmHg]; ternary Flory–Huggins activity
 // ai = φi e^Xi with the solvents' molar volume ratios taken as 1 and no chain-length term;
 // humidity Hi = pi / (760 - p1 - p2) × Mi / 29.
-void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
-                       double antoineA2, double antoineB2, double antoineC2, double phi1,
-                       double phi2, double chi12, double chi1p, double chi2p,
-                       double molecularWeight1, double molecularWeight2, double& humidity1,
-                       double& humidity2) {
+SurfacePressures SurfacePartialPressures(double temperature, double antoineA1, double antoineB1,
+                                         double antoineC1, double antoineA2, double antoineB2,
+                                         double antoineC2, double phi1, double phi2, double chi12,
+                                         double chi1p, double chi2p) {
   const double pure1 = std::pow(kAntoineBase, antoineA1 - antoineB1 / (temperature + antoineC1));
   const double pure2 = std::pow(kAntoineBase, antoineA2 - antoineB2 / (temperature + antoineC2));
   const double phiP = 1 - phi1 - phi2;
   const double x1 = phiP + (chi12 * phi2 + chi1p * phiP) * (phi2 + phiP) - chi2p * phi2 * phiP;
   const double x2 = phiP + (chi12 * phi1 + chi2p * phiP) * (phi1 + phiP) - chi1p * phi1 * phiP;
-  const double partial1 = std::exp(x1) * (pure1 * phi1);
-  const double partial2 = std::exp(x2) * (pure2 * phi2);
+  return {std::exp(x1) * (pure1 * phi1), std::exp(x2) * (pure2 * phi2)};
+}
+
+SurfacePressures WebSurfacePressures(const ParameterSet& p, double temperature,
+                                     double solvent1Weight, double solvent2Weight) {
+  const VolumeFractions phi = SolventVolumeFractions(p, solvent1Weight, solvent2Weight);
+  return SurfacePartialPressures(temperature, p.Solvent1AntoineA, p.Solvent1AntoineB,
+                                 p.Solvent1AntoineC, p.Solvent2AntoineA, p.Solvent2AntoineB,
+                                 p.Solvent2AntoineC, phi.Solvent1, phi.Solvent2, p.Chi12, p.Chi1p,
+                                 p.Chi2p);
+}
+
+void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
+                       double antoineA2, double antoineB2, double antoineC2, double phi1,
+                       double phi2, double chi12, double chi1p, double chi2p,
+                       double molecularWeight1, double molecularWeight2, double& humidity1,
+                       double& humidity2) {
+  const SurfacePressures pressures =
+      SurfacePartialPressures(temperature, antoineA1, antoineB1, antoineC1, antoineA2, antoineB2,
+                              antoineC2, phi1, phi2, chi12, chi1p, chi2p);
+  const double partial1 = pressures.Solvent1;
+  const double partial2 = pressures.Solvent2;
   humidity1 =
       partial1 / (kTotalPressure - partial1 - partial2) * (molecularWeight1 / kAirMolarMass);
   humidity2 =
@@ -137,7 +155,11 @@ void RungeKuttaGillStep(const ParameterSet& p, const SimulationState& s, int n, 
   }
 }
 
-void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t steps) {
+namespace {
+
+// The steps of one zone; `step` tells the caller how far the march got when a fault ends it.
+void MarchZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t steps,
+               std::int32_t& step) {
   ClearFloatingPointFaults();
   const double upper = p.Zones.HeatTransferUpper[zone];
   const double coefficient1 = MassTransferCoefficient(p.Solvent1Diffusivity, upper * p.Keff);
@@ -151,7 +173,7 @@ void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int
   const double solidWeight = SolidWeight(p);
   const double entrySolvent1 = t.Solvent1Weight[1][0];
   const double entrySolvent2 = t.Solvent2Weight[1][0];
-  for (std::int32_t step = 1; step <= steps; ++step) {
+  for (step = 1; step <= steps; ++step) {
     const auto from = static_cast<std::size_t>(step - 1);
     const auto to = static_cast<std::size_t>(step);
     const double weight1 = t.Solvent1Weight[zone][from];
@@ -196,6 +218,17 @@ void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int
     t.Solvent2Fraction[zone][to] = fraction2;
     t.Solvent1Residual[zone][to] = residual1;
     t.Solvent2Residual[zone][to] = residual2;
+  }
+}
+
+}  // namespace
+
+void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t steps) {
+  std::int32_t step = 0;
+  try {
+    MarchZone(p, s, zone, steps, step);
+  } catch (const FloatingPointError& fault) {
+    throw FloatingPointError(fault.what(), zone, step > 0 ? step - 1 : 0);
   }
 }
 

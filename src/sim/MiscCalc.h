@@ -40,6 +40,28 @@ struct VolumeFractions {
 VolumeFractions SolventVolumeFractions(const ParameterSet& params, double solvent1Weight,
                                        double solvent2Weight);
 
+//! Total pressure of the zone air [mmHg]: the coating boils where its surface vapour pressure
+//! reaches it.
+inline constexpr double kTotalPressure = 760;
+
+//! Partial pressures of the two solvents over the coating surface [mmHg].
+struct SurfacePressures {
+  double Solvent1 = 0;  //!< p1 [mmHg]
+  double Solvent2 = 0;  //!< p2 [mmHg]
+};
+
+//! Antoine vapour pressures of the pure solvents times their ternary Flory–Huggins activities
+//! at web temperature `temperature` [°C] and solvent volume fractions φ1, φ2.
+SurfacePressures SurfacePartialPressures(double temperature, double antoineA1, double antoineB1,
+                                         double antoineC1, double antoineA2, double antoineB2,
+                                         double antoineC2, double phi1, double phi2, double chi12,
+                                         double chi1p, double chi2p);
+
+//! The surface partial pressures of a web state (temperature [°C], solvent weights [kg/m2])
+//! with the set's constants.
+SurfacePressures WebSurfacePressures(const ParameterSet& params, double temperature,
+                                     double solvent1Weight, double solvent2Weight);
+
 //! Equilibrium absolute humidities over the coating surface [kg vapour / kg dry air]: Antoine
 //! vapour pressures times the ternary Flory–Huggins activities, against 760 mmHg of air.
 void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
@@ -61,7 +83,8 @@ void RungeKuttaGillStep(const ParameterSet& params, const SimulationState& state
                         StateVector& y, int zone, double x, double h);
 
 //! Marches the web through zone `zone` for `steps` steps from point 0 of its trace. Throws
-//! FloatingPointError on a fault; the points before the faulty one stay in the trace.
+//! FloatingPointError on a fault, naming the zone and the last point computed before it; the
+//! points up to that one stay in the trace.
 void IntegrateZone(const ParameterSet& params, SimulationState& state, int zone,
                    std::int32_t steps);
 

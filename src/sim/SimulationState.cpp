@@ -1,6 +1,6 @@
 #include "sim/SimulationState.h"
 
-#include "sim/FloatingPointGuard.h"
+#include "params/FloatingPointGuard.h"
 
 namespace quillmere {
 

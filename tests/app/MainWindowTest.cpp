@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "app/DataFile.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/ParameterSet.h"
-#include "sim/CalculationRun.h"
+#include "report/CalculationRun.h"
+#include "report/DataFile.h"
 #include "sim/SimulationState.h"
 
 using namespace quillmere;

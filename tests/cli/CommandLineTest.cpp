@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "TestSupport.h"
-#include "app/DataFile.h"
 #include "params/MemoryFieldTexts.h"
+#include "report/DataFile.h"
 
 namespace quillmere {
 namespace {
@@ -122,7 +122,7 @@ TEST_F(CommandLine, RefusedDataFileExits1AndWritesNothing) {
   const Outcome run = Cli("run old-result.txt");
   EXPECT_EQ(run.status, 1);
   const std::string path = (std::filesystem::canonical(work_.path()) / "old-result.txt").string();
-  EXPECT_EQ(run.err, "\"" + path + "\" is not a correct data file!\n");
+  EXPECT_EQ(run.err, "\"" + path + "\" is not a correct data file!\nLine 2 holds no \"=\".\n");
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(ExistsInWork("result.txt"));
 }
@@ -135,17 +135,22 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
     int status;
     std::string err;
   };
+  const std::string work = std::filesystem::canonical(work_.path()).string();
   const Case cases[] = {
       {"", "run -o ''", 1, "Input Save File Name!\n"},
-      {"", "run missing.dat", 1, "Data file can not open!\n"},
+      {"", "run missing.dat", 1,
+       "Data file can not open!\nCould not open the data file \"" + work +
+           "/missing.dat\": No such file or directory\n"},
       {TemplateWith(34, "fast"), "run input.dat", 1, "Input value is not correct!\n"},  // Edit6
       {TemplateWith(48, "hot"), "run input.dat", 1,
        "Outer Temperature of Zone 3: 'hot' is not a valid number.\n"},
       {"", "run -o missing/result.txt", 2, "File can not open!\n"},
       {"", "template -o missing/defaults.dat", 2,
-       "Cannot create data file missing/defaults.dat: No such file or directory.\n"},
+       "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
       // A zero initial Solvent-1 ratio faults in the entry state.
-      {TemplateWith(32, "0"), "run input.dat", 3, "Invalid floating point operation.\n"},
+      {TemplateWith(32, "0"), "run input.dat", 3,
+       "Invalid floating point operation.\nat the dryer's entry\n"
+       "The result file \"result.txt\" holds the echo of the inputs only.\n"},
   };
   for (const Case& c : cases) {
     if (!c.input.empty()) std::ofstream(work_.File("input.dat"), std::ios::binary) << c.input;

@@ -4,8 +4,8 @@
 
 #include "TestSupport.h"
 #include "params/FieldTable.h"
+#include "params/FloatingPointGuard.h"
 #include "params/MemoryFieldTexts.h"
-#include "sim/FloatingPointGuard.h"
 
 namespace quillmere {
 namespace {
@@ -16,7 +16,8 @@ using test::RecordingMessages;
 class AcquireParametersTest : public ::testing::Test {
  protected:
   bool Acquire(char separator = '.') {
-    return AcquireParameters(fields, messages, separator, *model.params, *model.state);
+    return AcquireParameters(fields, messages, separator, *model.params,
+                             model.state->Trace.Temperature[1][0]);
   }
   // Fills zone `zone` (2 to 14) with plausible conditions.
   void FillZone(int zone, const char* outer = "70.0") {
@@ -60,7 +61,8 @@ TEST_F(AcquireParametersTest, DefaultsShownWithACommaConvertUnderACommaLocale) {
   MemoryFieldTexts commaFields(',');
   EXPECT_EQ(commaFields.Text("Edit1"), "0,0695");
   EXPECT_EQ(commaFields.Text("Edit250"), "result.txt");
-  ASSERT_TRUE(AcquireParameters(commaFields, messages, ',', params, *model.state));
+  ASSERT_TRUE(
+      AcquireParameters(commaFields, messages, ',', params, model.state->Trace.Temperature[1][0]));
   EXPECT_EQ(params.InitialCoatingWeight, 0.0695);
   EXPECT_EQ(params.Solvent1AntoineA, 6.38469);
   // The point defaults do not convert where the separator is a comma.

@@ -1,5 +1,5 @@
 // Data files: reading the 119 value lines into the input fields, and writing them back out.
-#include "app/DataFile.h"
+#include "report/DataFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,13 +8,14 @@
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/ResultFile.h"
 
@@ -129,7 +130,8 @@ TEST(LoadDataFile, RefusesAFileWithALineWithoutEqualsSignAndChangesNothing) {
   line60.replace(line60.find('=', at), 1, " ");
   const std::map<std::string, std::string> files{
       // The echo's first line, a row of "=", passes; "PHISICAL PROPERTIES" does not.
-      {"result.txt", EncodeCodePage932(ResultHeaderText(*zeros.params, *zeros.state, '.'))},
+      {"result.txt", EncodeCodePage932(ResultHeaderText(
+                         *zeros.params, zeros.state->Trace.Temperature[1][0], '.'))},
       {"short.txt", NumberedFile("\r\n", 118)},
       {"line60.txt", line60},
       {"empty.txt", ""},
@@ -239,7 +241,7 @@ TEST(WriteDataFile, ReplacesAnOlderFileButNotWithATextThatWouldReadBackChanged) 
       ADD_FAILURE() << "no DataFileWriteError for " << text;
     } catch (const DataFileWriteError& e) {
       const std::string what = e.what();
-      EXPECT_NE(what.find("\"" + text + "\" of Edit43 (Solvent-1 Absolute Humidity of zone 4)"),
+      EXPECT_NE(what.find(Quoted(text) + " of Edit43 (Solvent-1 Absolute Humidity of zone 4)"),
                 std::string::npos)
           << what;
     }

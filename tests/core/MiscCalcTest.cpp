@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "TestSupport.h"
-#include "sim/FloatingPointGuard.h"
+#include "params/FloatingPointGuard.h"
 
 namespace quillmere {
 namespace {

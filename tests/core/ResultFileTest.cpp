@@ -37,8 +37,8 @@ std::string GoldenHeader() {
 TEST(ResultFileHeader, MatchesTheGoldenEchoOfTheDefaultInputs) {
   const test::Model in = test::DefaultModel();
   const std::vector<std::string> golden = CrLfLines(GoldenHeader());
-  const std::vector<std::string> lines =
-      CrLfLines(EncodeCodePage932(ResultHeaderText(*in.params, *in.state, '.')));
+  const std::vector<std::string> lines = CrLfLines(
+      EncodeCodePage932(ResultHeaderText(*in.params, in.state->Trace.Temperature[1][0], '.')));
   ASSERT_EQ(golden.size(), 77u);
   ASSERT_EQ(lines.size(), golden.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -48,8 +48,8 @@ TEST(ResultFileHeader, MatchesTheGoldenEchoOfTheDefaultInputs) {
 
 TEST(ResultFileHeader, StandsTheEqualsSignsInOneByteColumnInCodePage932) {
   const test::Model in = test::DefaultModel();
-  const std::vector<std::string> lines =
-      CrLfLines(EncodeCodePage932(ResultHeaderText(*in.params, *in.state, '.')));
+  const std::vector<std::string> lines = CrLfLines(
+      EncodeCodePage932(ResultHeaderText(*in.params, in.state->Trace.Temperature[1][0], '.')));
   int valueLines = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].find("=  ") == std::string::npos) continue;
@@ -89,7 +89,7 @@ TEST(ResultFileHeader, FormatsEachValueAsItsLineSays) {
     test::Model in = test::DefaultModel();
     c.change(in);
     const std::vector<std::string> lines =
-        CrLfLines(ResultHeaderText(*in.params, *in.state, c.separator));
+        CrLfLines(ResultHeaderText(*in.params, in.state->Trace.Temperature[1][0], c.separator));
     ASSERT_EQ(lines.size(), 77u);
     EXPECT_EQ(lines[c.line - 1], c.expected) << "line " << c.line;
   }
@@ -122,13 +122,20 @@ TEST(ResultFileZoneConditions, WritesTheRuledZoneNumberAndTheSixConditions) {
   EXPECT_EQ(CrLfLines(ZoneConditionsText(*in.params, 10, ',')), expected);
 }
 
+//! The table of `zone` as if the run had given it `steps` steps.
+std::string TableText(test::Model& in, int zone, int steps, char separator) {
+  in.params->ZoneSteps[zone] = steps;
+  return ZoneTableText(ZoneView(*in.params, *in.state, zone), separator);
+}
+
 TEST(ResultFileBlocks, RefuseZonesAndPointsOutsideTheDryer) {
-  const test::Model in = test::DefaultModel();
+  test::Model in = test::DefaultModel();
   EXPECT_THROW(ZoneConditionsText(*in.params, 0, '.'), std::out_of_range);
   EXPECT_THROW(ZoneConditionsText(*in.params, 15, '.'), std::out_of_range);
-  EXPECT_NO_THROW(ZoneTableText(*in.params, *in.state, 14, kTracePoints - 1, '.'));
-  EXPECT_THROW(ZoneTableText(*in.params, *in.state, 1, kTracePoints, '.'), std::out_of_range);
-  EXPECT_THROW(ZoneTableText(*in.params, *in.state, 15, 0, '.'), std::out_of_range);
+  EXPECT_NO_THROW(TableText(in, 14, kTracePoints - 1, '.'));
+  EXPECT_THROW(TableText(in, 1, kTracePoints, '.'), std::out_of_range);
+  EXPECT_THROW(TableText(in, 1, -1, '.'), std::out_of_range);
+  EXPECT_THROW(ZoneView(*in.params, *in.state, 15), std::out_of_range);
 }
 
 // ---- the zone table -----------------------------------------------------------------------
@@ -140,9 +147,9 @@ const std::vector<std::string> kTableHeading{
     "",
 };
 
-// The headings never take the separator; steps 0 writes the entry state alone, -1 no row.
+// The headings never take the separator; steps 0 writes the entry state alone.
 TEST(ResultFileZoneTable, WritesTheHeadingsThenOneRowPerPoint) {
-  const test::Model in = test::DefaultModel();
+  test::Model in = test::DefaultModel();
   const std::pair<char, std::string> firstRows[] = {
       {'.', "   0.000     0.000     15.00    0.04170      1.0000      0.01529      1.0000"},
       {',', "   0,000     0,000     15,00    0,04170      1,0000      0,01529      1,0000"},
@@ -150,9 +157,8 @@ TEST(ResultFileZoneTable, WritesTheHeadingsThenOneRowPerPoint) {
   for (const auto& [separator, row] : firstRows) {
     std::vector<std::string> expected = kTableHeading;
     expected.push_back(row);
-    EXPECT_EQ(CrLfLines(ZoneTableText(*in.params, *in.state, 1, 0, separator)), expected);
+    EXPECT_EQ(CrLfLines(TableText(in, 1, 0, separator)), expected);
   }
-  EXPECT_EQ(CrLfLines(ZoneTableText(*in.params, *in.state, 1, -1, '.')), kTableHeading);
 }
 
 TEST(ResultFileZoneTable, PadsEachTextToItsColumnUnlessItIsLonger) {
@@ -189,8 +195,7 @@ TEST(ResultFileZoneTable, PadsEachTextToItsColumnUnlessItIsLonger) {
     t.Solvent1Residual[1][s] = c.values[3];
     t.Solvent2Weight[1][s] = c.values[4];
     t.Solvent2Residual[1][s] = c.values[5];
-    const std::vector<std::string> lines =
-        CrLfLines(ZoneTableText(*in.params, *in.state, 1, static_cast<int>(s), '.'));
+    const std::vector<std::string> lines = CrLfLines(TableText(in, 1, static_cast<int>(s), '.'));
     ASSERT_EQ(lines.size(), 4 + s + 1);
     EXPECT_EQ(lines.back(), c.row);
   }
@@ -200,35 +205,36 @@ TEST(ResultFileZoneTable, PadsEachTextToItsColumnUnlessItIsLonger) {
 
 class ResultFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override { in_.params->SaveFileName = file_; }
+  void SetUp() override { in_.params->SaveFileName = name_; }
 
   //! The three write steps, each returning whether it opened the file.
   std::vector<std::function<bool()>> Steps() {
     return {
-        [this] { return WriteResultHeader(*in_.params, *in_.state, '.', messages_); },
-        [this] { return AppendZoneTable(*in_.params, *in_.state, 1, 300, '.', messages_); },
-        [this] { return AppendZoneConditions(*in_.params, 2, '.', messages_); },
+        [this] { return file_.WriteResultHeader(in_.state->Trace.Temperature[1][0]); },
+        [this] { return file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)); },
+        [this] { return file_.AppendZoneConditions(2); },
     };
   }
 
   test::ScratchDirectory scratch_;
-  std::string file_ = scratch_.File("result.txt");
+  std::string name_ = scratch_.File("result.txt");
   test::Model in_ = test::DefaultModel();
   test::RecordingMessages messages_;
+  ResultFile file_{*in_.params, '.', messages_};
 };
 
 TEST_F(ResultFileOnDisk, WritesTheEchoInCodePage932AndReplacesAnExistingFile) {
-  std::ofstream(file_, std::ios::binary) << std::string(10000, 'x');
-  EXPECT_TRUE(WriteResultHeader(*in_.params, *in_.state, '.', messages_));
+  std::ofstream(name_, std::ios::binary) << std::string(10000, 'x');
+  EXPECT_TRUE(file_.WriteResultHeader(in_.state->Trace.Temperature[1][0]));
   EXPECT_TRUE(messages_.messages.empty());
-  EXPECT_EQ(ReadBytes(file_), GoldenHeader());
+  EXPECT_EQ(ReadBytes(name_), GoldenHeader());
 }
 
 TEST_F(ResultFileOnDisk, AppendingNeverCreatesTheFile) {
-  EXPECT_FALSE(AppendZoneConditions(*in_.params, 2, '.', messages_));
-  EXPECT_FALSE(AppendZoneTable(*in_.params, *in_.state, 1, 300, '.', messages_));
+  EXPECT_FALSE(file_.AppendZoneConditions(2));
+  EXPECT_FALSE(file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
   EXPECT_EQ(messages_.messages, std::vector<std::string>(2, "File can not open!"));
-  EXPECT_FALSE(fs::exists(file_));
+  EXPECT_FALSE(fs::exists(name_));
 }
 
 TEST_F(ResultFileOnDisk, EveryStepShowsItsMessageWhenTheFileCannotOpen) {
@@ -257,8 +263,8 @@ TEST_F(ResultFileOnDisk, FailingWriteThrowsWithTheSystemsReason) {
   for (const auto& step : Steps()) {
     try {
       step();
-      ADD_FAILURE() << "no ResultFileWriteError";
-    } catch (const ResultFileWriteError& e) {
+      ADD_FAILURE() << "no FileError";
+    } catch (const FileError& e) {
       EXPECT_STREQ(e.what(),
                    "Could not write the result file \"/dev/full\": No space left on device");
     }

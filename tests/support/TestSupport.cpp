@@ -48,7 +48,8 @@ Model DefaultModel(char decimalSeparator) {
   Model model;
   const MemoryFieldTexts fields(decimalSeparator);
   RecordingMessages messages;
-  if (!AcquireParameters(fields, messages, decimalSeparator, *model.params, *model.state)) {
+  if (!AcquireParameters(fields, messages, decimalSeparator, *model.params,
+                         model.state->Trace.Temperature[1][0])) {
     ADD_FAILURE() << "the default texts are refused";
   }
   InitialiseSimulation(*model.params, *model.state);

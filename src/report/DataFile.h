@@ -3,19 +3,36 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "params/FieldTexts.h"
 #include "params/UserMessages.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 
 inline constexpr int kDataFileLines = 119;
 
+//! The longest line a data file may hold [bytes]: far more than a label and a value take. A
+//! longer one makes the file "not a correct data file", so that no file makes the program
+//! read, decode or keep more than 119 such lines.
+inline constexpr std::size_t kDataFileLineLimit = 64 * 1024;
+
 //! The lines of a data file, decoded to UTF-8, without line ends; missing lines are empty.
-using DataFileLines = std::array<std::string, kDataFileLines>;
+struct DataFileLines {
+  std::array<std::string, kDataFileLines> Text;
+  //! Lines the file holds, counted up to one more than a data file reads.
+  int Count = 0;
+  //! The first of lines 1 to 119 longer than kDataFileLineLimit bytes (left empty in Text),
+  //! 0 when there is none.
+  int OverlongLine = 0;
+
+  std::string& operator[](std::size_t i) { return Text[i]; }
+  const std::string& operator[](std::size_t i) const { return Text[i]; }
+};
 
 inline constexpr std::string_view kDataFileCanNotOpen = "Data file can not open!";
 inline constexpr std::string_view kSelectOneDataFile = "Select one data file! Please try again.";
@@ -30,18 +47,34 @@ DataFileLines SplitDataFileLines(std::string_view bytes);
 
 //! Checks that every line holds an "=", then puts each line's value (behind the first "=",
 //! leading blanks removed, up to the next blank) into its field where the field is enabled.
-//! All or nothing: when a line lacks "=", shows "\"<dataFileName>\" is not a correct data
-//! file!", changes no field and returns false.
+//! All or nothing: when a line lacks "=" (or is too long), shows "\"<dataFileName>\" is not
+//! a correct data file!" with the reason as its detail, changes no field and returns false.
 bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, FieldTexts& fields,
                   UserMessages& messages);
 
+//! Reads a data file up to the end of its line 119 (or up to a line that is too long).
+//! Throws FileError when reading fails.
+DataFileLines ReadDataFileLines(InputFile& file);
+
+//! A data file that was read and applied.
+struct LoadedDataFile {
+  std::string Name;
+  std::optional<FileIdentity> Identity;  //!< the file read (none for a stream without one)
+};
+
 //! Reads the data file at `path` and applies it with SetInputData (`path` is the name the
-//! refusal message shows). Shows "Data file can not open!" and returns false when the file
-//! cannot be opened or read.
-bool LoadDataFile(const std::string& path, FieldTexts& fields, UserMessages& messages);
+//! refusal message shows). Shows "Data file can not open!" (the name and the system's reason
+//! as its detail) when the file cannot be opened or read. Returns the file when it was
+//! applied.
+std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
+                                           UserMessages& messages);
+
+//! The same for a file already open (standard input), shown by its name.
+std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
+                                           UserMessages& messages);
 
 //! A field text that a data file cannot carry (a blank between other characters, a line
-//! break, a character that code page 932 lacks), or a data file that cannot be written.
+//! break, a character that code page 932 lacks).
 class DataFileWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -53,8 +86,9 @@ class DataFileWriteError : public std::runtime_error {
 //! naming the field, for a text that would not read back unchanged.
 std::string DataFileText(const FieldTexts& fields);
 
-//! Writes DataFileText to `path` (created or emptied); throws DataFileWriteError when the text
-//! cannot be carried or the file cannot be written.
+//! Writes DataFileText to `path` (created or emptied). Throws DataFileWriteError when a text
+//! cannot be carried (nothing is written then) and FileError when the file cannot be
+//! created or written.
 void WriteDataFile(const std::string& path, const FieldTexts& fields);
 
 }  // namespace quillmere

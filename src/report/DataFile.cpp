@@ -1,18 +1,13 @@
-#include "app/DataFile.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "report/DataFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "params/FieldTable.h"
 #include "params/ParameterSet.h"
+#include "params/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/ResultFile.h"
 
@@ -92,13 +87,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(start, end - start + 1);
 }
 
-std::string ErrnoText(int error) {
-  return std::strerror(error);
-}
-
-//! The most a data file is read: far more than 119 lines of labels and values ever take.
-constexpr std::size_t kDataFileReadLimit = 64u << 20;
-
 }  // namespace
 
 std::string DataFileField(int line) {
@@ -113,13 +101,19 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
   // double-byte character, so a broken character cannot swallow a line end.
   DataFileLines lines;
   std::size_t start = 0;
-  for (std::string& line : lines) {
-    if (start > bytes.size()) break;  // past the end: the remaining lines stay empty
+  while (start < bytes.size() && lines.Count <= kDataFileLines) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
-    std::string_view raw = bytes.substr(start, end - start);
-    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    line = DecodeCodePage932(raw);
+    const int number = ++lines.Count;
+    if (number <= kDataFileLines) {
+      std::string_view raw = bytes.substr(start, end - start);
+      if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+      if (raw.size() > kDataFileLineLimit) {
+        if (lines.OverlongLine == 0) lines.OverlongLine = number;
+      } else {
+        lines[static_cast<std::size_t>(number - 1)] = DecodeCodePage932(raw);
+      }
+    }
     start = end + 1;
   }
   return lines;
@@ -128,11 +122,21 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
 bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, FieldTexts& fields,
                   UserMessages& messages) {
   // Every line is checked before the first field changes: a file is applied wholly or not.
-  for (const std::string& line : lines) {
-    if (line.find('=') == std::string::npos) {
-      messages.ShowMessage("\"" + std::string(dataFileName) + "\" is not a correct data file!");
-      return false;
+  std::string fault;
+  for (int line = 1; line <= kDataFileLines && fault.empty(); ++line) {
+    if (line == lines.OverlongLine) {
+      fault = "Line " + std::to_string(line) + " is longer than " +
+              std::to_string(kDataFileLineLimit) + " bytes.";
+    } else if (lines[static_cast<std::size_t>(line - 1)].find('=') == std::string::npos) {
+      fault = line > lines.Count ? "It ends after line " + std::to_string(lines.Count) +
+                                       ", and a data file holds 119 lines of \"label = value\"."
+                                 : "Line " + std::to_string(line) + " holds no \"=\".";
     }
+  }
+  if (!fault.empty()) {
+    messages.ShowMessage("\"" + PrintableText(dataFileName) + "\" is not a correct data file!");
+    messages.ShowDetail(fault);
+    return false;
   }
   for (int line = 1; line <= kDataFileLines; ++line) {
     const std::string& field = LineFields()[static_cast<std::size_t>(line - 1)];
@@ -143,43 +147,55 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
   return true;
 }
 
-bool LoadDataFile(const std::string& path, FieldTexts& fields, UserMessages& messages) {
-  int fd;
-  do {
-    // Opened without waiting for a writer: a named pipe that nobody writes reads as empty
-    // instead of hanging; reading itself then waits as usual (a pipe on standard input).
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    messages.ShowMessage(kDataFileCanNotOpen);
-    return false;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  // Read up to the end of line 119, also from a pipe; a directory fails here (EISDIR). What
-  // follows line 119 is never looked at, so reading stops there, and a file without line ends
-  // (a device, say) is read no further than any data file could reach.
+DataFileLines ReadDataFileLines(InputFile& file) {
+  // Read up to the end of line 119, also from a pipe; what follows is never looked at. A line
+  // that grows beyond the limit ends the reading too: the file is refused for it, so a device
+  // without line ends is read no further than one long line.
   std::string bytes;
-  std::vector<char> buffer(1 << 16);
-  bool readFailed = false;
+  std::array<char, 1 << 16> buffer;
   int lineEnds = 0;
-  while (lineEnds < kDataFileLines && bytes.size() < kDataFileReadLimit) {
-    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      readFailed = true;
-      break;
-    }
+  std::size_t lineStart = 0;
+  while (lineEnds < kDataFileLines) {
+    const std::size_t n = file.Read(buffer.data(), buffer.size());
     if (n == 0) break;
-    const auto chunk = std::string_view(buffer.data(), static_cast<std::size_t>(n));
-    lineEnds += static_cast<int>(std::count(chunk.begin(), chunk.end(), '\n'));
-    bytes.append(chunk);
+    const std::size_t before = bytes.size();
+    bytes.append(buffer.data(), n);
+    for (std::size_t i = before; i < bytes.size() && lineEnds < kDataFileLines; ++i) {
+      if (bytes[i] == '\n') {
+        ++lineEnds;
+        lineStart = i + 1;
+      }
+    }
+    if (lineEnds < kDataFileLines && bytes.size() - lineStart > kDataFileLineLimit + 1) break;
   }
-  ::close(fd);
-  if (readFailed) {
+  return SplitDataFileLines(bytes);
+}
+
+std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
+                                           UserMessages& messages) {
+  DataFileLines lines;
+  try {
+    lines = ReadDataFileLines(file);
+  } catch (const FileError& error) {
     messages.ShowMessage(kDataFileCanNotOpen);
-    return false;
+    messages.ShowDetail(error.what());
+    return std::nullopt;
   }
-  return SetInputData(SplitDataFileLines(bytes), path, fields, messages);
+  if (!SetInputData(lines, file.Name(), fields, messages)) return std::nullopt;
+  return LoadedDataFile{file.Name(), file.Identity()};
+}
+
+std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
+                                           UserMessages& messages) {
+  int error = 0;
+  std::optional<InputFile> file = InputFile::Open(path, "data file", error);
+  if (!file) {
+    messages.ShowMessage(kDataFileCanNotOpen);
+    messages.ShowDetail("Could not open the data file " + Quoted(path) + ": " +
+                        SystemReason(error));
+    return std::nullopt;
+  }
+  return LoadDataFile(*file, fields, messages);
 }
 
 std::string DataFileText(const FieldTexts& fields) {
@@ -200,7 +216,7 @@ std::string DataFileText(const FieldTexts& fields) {
       fault = "holds a character that code page 932 lacks";
     }
     if (!fault.empty()) {
-      throw DataFileWriteError("The text \"" + fieldText + "\" of " + field + " (" +
+      throw DataFileWriteError("The text " + Quoted(fieldText) + " of " + field + " (" +
                                LineCaption(line) + ") " + std::string(fault) +
                                " and cannot be written to a data file");
     }
@@ -212,27 +228,14 @@ std::string DataFileText(const FieldTexts& fields) {
 
 void WriteDataFile(const std::string& path, const FieldTexts& fields) {
   const std::string text = DataFileText(fields);  // before the file is touched
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    throw DataFileWriteError("Cannot create data file " + path + ": " + ErrnoText(errno));
+  int error = 0;
+  std::optional<OutputFile> file = OutputFile::Open(path, OutputFile::Mode::Create, "data file", error);
+  if (!file) {
+    throw FileError("Could not create the data file " + Quoted(path) + ": " + SystemReason(error));
   }
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      throw DataFileWriteError("Cannot write data file " + path + ": " + ErrnoText(error));
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0 && errno != EINTR) {
-    throw DataFileWriteError("Cannot write data file " + path + ": " + ErrnoText(errno));
-  }
+  file->Truncate();
+  file->Write(text);
+  file->Close();
 }
 
 }  // namespace quillmere

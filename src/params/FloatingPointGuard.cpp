@@ -1,4 +1,4 @@
-#include "sim/FloatingPointGuard.h"
+#include "params/FloatingPointGuard.h"
 
 #include <cfenv>
 
@@ -10,6 +10,12 @@ constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
 void ClearFloatingPointFaults() {
   std::feclearexcept(kFaults);
+}
+
+bool FloatingPointFaultRaised(std::initializer_list<double> /*results*/) {
+  if (std::fetestexcept(kFaults) == 0) return false;
+  std::feclearexcept(kFaults);
+  return true;
 }
 
 void ThrowOnFloatingPointFault(std::initializer_list<double> /*results*/) {

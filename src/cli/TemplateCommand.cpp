@@ -1,0 +1,66 @@
+// template: the window's default inputs as a data file, to edit and give to run.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/Command.h"
+#include "cli/CommandLine.h"
+#include "params/MemoryFieldTexts.h"
+#include "params/PrintableText.h"
+#include "params/UserMessages.h"
+#include "report/DataFile.h"
+#include "report/FileIO.h"
+
+namespace quillmere {
+namespace {
+
+class TemplateCommand : public Command {
+ public:
+  explicit TemplateCommand(CLI::App& app) {
+    subcommand_ = app.add_subcommand(
+        "template", "Write the default inputs as a data file, to edit and give to run");
+    subcommand_
+        ->add_option("-o,--output", file_,
+                     "Data file to write (default, or \"-\": standard output)")
+        ->type_name("FILE");
+  }
+
+  int Execute(char separator, std::ostream& out, std::ostream& err) override {
+    try {
+      const MemoryFieldTexts fields(separator);
+      if (file_ && *file_ != "-") {
+        WriteDataFile(*file_, fields);
+        return kExitFinished;
+      }
+      const std::string text = DataFileText(fields);
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      out.flush();
+      if (!out) {
+        err << "Could not write the data file to standard output: the output is full or "
+               "closed.\n";
+        return kExitFileNotWritten;
+      }
+      return kExitFinished;
+    } catch (const DataFileWriteError& e) {
+      err << PrintableText(ErrorBoxText(e.what())) << '\n';
+      return kExitInputRefused;
+    } catch (const FileError& e) {
+      err << PrintableText(ErrorBoxText(e.what())) << '\n';
+      return kExitFileNotWritten;
+    } catch (const std::exception& e) {
+      err << PrintableText(ErrorBoxText(e.what())) << '\n';
+      return kExitError;
+    }
+  }
+
+ private:
+  std::optional<std::string> file_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> AddTemplateCommand(CLI::App& app) {
+  return std::make_unique<TemplateCommand>(app);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,19 @@
+// Texts from outside the program (field texts, data file lines, file names) quoted in
+// messages: control characters and bytes that are not UTF-8 are shown as escapes, so that a
+// message can never move a terminal's cursor, clear its screen or set its title.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+//! `text` with every control character (C0, DEL, C1) written as an escape ("\t", "\n", "\r",
+//! otherwise \xHH) and every byte that does not belong to a well-formed UTF-8 character as
+//! \xHH; other characters unchanged.
+std::string PrintableText(std::string_view text);
+
+//! PrintableText in double quotation marks.
+std::string Quoted(std::string_view text);
+
+}  // namespace quillmere

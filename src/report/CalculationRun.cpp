@@ -1,0 +1,29 @@
+#include "report/CalculationRun.h"
+
+#include "params/AcquireParameters.h"
+#include "sim/DryerMarch.h"
+
+namespace quillmere {
+
+// The file receives the header with zone 1's conditions, zone 1's table, then for each further
+// zone its conditions block and its table. When a write step cannot open the result file it
+// has said so once; the run ends there rather than computing on and claiming success.
+CalculationResult RunCalculation(const FieldTexts& fields, UserMessages& messages,
+                                 char decimalSeparator, ParameterSet& params,
+                                 SimulationState& state, const ResultFileOptions& options) {
+  if (!AcquireParameters(fields, messages, decimalSeparator, params,
+                         state.Trace.Temperature[1][0])) {
+    return {RunOutcome::InputRefused, {}};
+  }
+  ResultFile resultFile(params, decimalSeparator, messages, options);
+  RunRecord record = MarchThroughDryer(params, state, resultFile);
+  if (record.Fault) {
+    messages.ShowError(ErrorBoxText(record.Fault->Message));
+    return {RunOutcome::Fault, std::move(record)};
+  }
+  if (record.Stopped) return {RunOutcome::ResultFileNotOpened, std::move(record)};
+  messages.ShowFinish();
+  return {RunOutcome::Finished, std::move(record)};
+}
+
+}  // namespace quillmere

@@ -1,0 +1,147 @@
+#include "report/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "params/PrintableText.h"
+
+namespace quillmere {
+namespace {
+
+//! Opens without blocking on a named pipe, retrying an interrupted call, then turns blocking
+//! on again: the reads and writes themselves wait as usual.
+int OpenWithoutWaiting(const std::string& path, int flags) {
+  int descriptor;
+  do {
+    descriptor = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor >= 0) ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  return descriptor;
+}
+
+std::optional<FileIdentity> IdentityOf(const struct stat& status) {
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                      static_cast<std::uint64_t>(status.st_ino)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return IdentityOf(status);
+}
+
+std::optional<FileIdentity> IdentityOfDescriptor(int descriptor) {
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) return std::nullopt;
+  return IdentityOf(status);
+}
+
+std::string SystemReason(int error) {
+  return std::strerror(error);
+}
+
+// ---- writing ------------------------------------------------------------------------------
+
+std::optional<OutputFile> OutputFile::Open(const std::string& path, Mode mode, std::string kind,
+                                           int& error) {
+  // Created without O_TRUNC: the caller may find that the name is a file it must not lose.
+  const int flags = mode == Mode::Create ? O_WRONLY | O_CREAT : O_WRONLY | O_APPEND;
+  const int descriptor = OpenWithoutWaiting(path, flags);
+  if (descriptor < 0) {
+    error = errno;
+    return std::nullopt;
+  }
+  return OutputFile(descriptor, path, std::move(kind), true);
+}
+
+OutputFile OutputFile::StandardOutput(std::string kind) {
+  return OutputFile(STDOUT_FILENO, "-", std::move(kind), false);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      name_(std::move(other.name_)),
+      kind_(std::move(other.kind_)),
+      owned_(other.owned_) {}
+
+OutputFile::~OutputFile() {
+  if (owned_ && descriptor_ >= 0) ::close(descriptor_);
+}
+
+void OutputFile::Fail(std::string_view verb, int error) const {
+  throw FileError("Could not " + std::string(verb) + " the " + kind_ + " " + Quoted(name_) + ": " +
+                  SystemReason(error));
+}
+
+void OutputFile::Truncate() {
+  struct stat status {};
+  if (::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode)) return;
+  int result;
+  do {
+    result = ::ftruncate(descriptor_, 0);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) Fail("empty", errno);
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail("write", errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+void OutputFile::Close() {
+  if (!owned_ || descriptor_ < 0) return;
+  // On Linux the descriptor is released even when close reports EINTR.
+  const int result = ::close(std::exchange(descriptor_, -1));
+  if (result != 0 && errno != EINTR) Fail("close", errno);
+}
+
+// ---- reading ------------------------------------------------------------------------------
+
+std::optional<InputFile> InputFile::Open(const std::string& path, std::string kind, int& error) {
+  const int descriptor = OpenWithoutWaiting(path, O_RDONLY);
+  if (descriptor < 0) {
+    error = errno;
+    return std::nullopt;
+  }
+  return InputFile(descriptor, path, std::move(kind), true);
+}
+
+InputFile InputFile::StandardInput(std::string kind) {
+  return InputFile(STDIN_FILENO, "-", std::move(kind), false);
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      name_(std::move(other.name_)),
+      kind_(std::move(other.kind_)),
+      owned_(other.owned_) {}
+
+InputFile::~InputFile() {
+  if (owned_ && descriptor_ >= 0) ::close(descriptor_);
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(descriptor_, buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) {
+      throw FileError("Could not read the " + kind_ + " " + Quoted(name_) + ": " +
+                      SystemReason(errno));
+    }
+  }
+}
+
+}  // namespace quillmere
