@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
 
 namespace quillmere {
 
@@ -25,5 +26,9 @@ class Command {
 std::unique_ptr<Command> AddRunCommand(CLI::App& app);
 //! "template": the default inputs as a data file.
 std::unique_ptr<Command> AddTemplateCommand(CLI::App& app);
+//! A command carried out by the program `tool` (beside quillmere-cli, or in libexec): the
+//! rest of the command line is handed to it, with the decimal separator when one was given.
+std::unique_ptr<Command> AddToolCommand(CLI::App& app, std::string name, std::string description,
+                                        std::string tool, const std::string& separatorText);
 
 }  // namespace quillmere

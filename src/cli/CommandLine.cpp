@@ -63,6 +63,16 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(AddRunCommand(app));
   commands.push_back(AddTemplateCommand(app));
+  commands.push_back(AddToolCommand(
+      app, "sweep",
+      "Run a grid of cases that vary inputs over ranges, on every core, into one table of "
+      "results (see: quillmere-cli sweep --help)",
+      "quillmere-sweep", separatorText));
+  commands.push_back(AddToolCommand(
+      app, "fit",
+      "Fit the fitting parameters to measurements of one or more trials by least squares "
+      "(see: quillmere-cli fit --help)",
+      "quillmere-fit", separatorText));
 
   try {
     app.parse(argc, argv);

@@ -11,25 +11,27 @@ namespace {
 constexpr int kZoneFields = static_cast<int>(kZoneQuantities.size());
 
 struct ZoneQuantitySpec {
+  std::string_view name;  // the quantity's name in ZoneConditions
   std::string_view caption;
   std::string_view unit;
   std::string_view defaultText;  // zones 1 and 2; zones 3 to 14 start empty
 };
 
 constexpr std::array<ZoneQuantitySpec, kZoneFields> kZoneQuantitySpecs{{
-    {"  Outer Temperature (℃)", "°C", "60.0"},
-    {"  Zone Length (m)", "m", "30.0"},
-    {"  Solvent-1 Absolute Humidity", "kg/kg", "0.0"},
-    {"  Solvent-2 Absolute Humidity", "kg/kg", "0.0"},
-    {"  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "kJ/m2.s.K", "0.022"},
-    {"  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "kJ/m2.s.K", "0.055"},
+    {"OuterTemperature", "  Outer Temperature (℃)", "°C", "60.0"},
+    {"ZoneLength", "  Zone Length (m)", "m", "30.0"},
+    {"Solvent1Humidity", "  Solvent-1 Absolute Humidity", "kg/kg", "0.0"},
+    {"Solvent2Humidity", "  Solvent-2 Absolute Humidity", "kg/kg", "0.0"},
+    {"HeatTransferUpper", "  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "kJ/m2.s.K", "0.022"},
+    {"HeatTransferLower", "  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "kJ/m2.s.K", "0.055"},
 }};
 
-FieldSpec Member(std::string_view name, std::string_view caption, std::string_view unit,
-                 std::string_view defaultText, FieldGroup group, double ParameterSet::*member,
-                 bool enabled = true) {
+FieldSpec Member(std::string_view name, std::string_view parameter, std::string_view caption,
+                 std::string_view unit, std::string_view defaultText, FieldGroup group,
+                 double ParameterSet::*member, bool enabled = true) {
   FieldSpec f;
   f.name = name;
+  f.parameter = parameter;
   f.caption = caption;
   f.unit = unit;
   f.defaultText = defaultText;
@@ -74,20 +76,22 @@ std::vector<FieldSpec> BuildTable() {
   using G = FieldGroup;
   std::vector<FieldSpec> t;
   // Start conditions, in the group "Zone 1".
-  t.push_back(Member("Edit1", "  Initial Coating Weight (kg/m2)", "kg/m2", "0.0695",
-                     G::StartConditions, &P::InitialCoatingWeight));
-  t.push_back(Member("Edit2", "  Base Film Weight (kg/m2)", "kg/m2", "0.0685", G::StartConditions,
-                     &P::BaseFilmWeight));
-  t.push_back(Member("Edit3", "  Initial Solid Weight Ratio", "", "0.18", G::StartConditions,
-                     &P::InitialSolidRatio));
-  t.push_back(Member("Edit4", "  Initial Solvent-1 Weight Ratio ", "", "0.60", G::StartConditions,
-                     &P::InitialSolvent1Ratio));
-  t.push_back(Member("Edit5", "  Initial Solvent-2 Weight Ratio", "", "0.22", G::StartConditions,
-                     &P::InitialSolvent2Ratio));
-  t.push_back(Member("Edit6", "  Speed (m/s)", "m/s", "1.0", G::StartConditions, &P::Speed));
+  t.push_back(Member("Edit1", "InitialCoatingWeight", "  Initial Coating Weight (kg/m2)", "kg/m2",
+                     "0.0695", G::StartConditions, &P::InitialCoatingWeight));
+  t.push_back(Member("Edit2", "BaseFilmWeight", "  Base Film Weight (kg/m2)", "kg/m2", "0.0685",
+                     G::StartConditions, &P::BaseFilmWeight));
+  t.push_back(Member("Edit3", "InitialSolidRatio", "  Initial Solid Weight Ratio", "", "0.18",
+                     G::StartConditions, &P::InitialSolidRatio));
+  t.push_back(Member("Edit4", "InitialSolvent1Ratio", "  Initial Solvent-1 Weight Ratio ", "",
+                     "0.60", G::StartConditions, &P::InitialSolvent1Ratio));
+  t.push_back(Member("Edit5", "InitialSolvent2Ratio", "  Initial Solvent-2 Weight Ratio", "",
+                     "0.22", G::StartConditions, &P::InitialSolvent2Ratio));
+  t.push_back(
+      Member("Edit6", "Speed", "  Speed (m/s)", "m/s", "1.0", G::StartConditions, &P::Speed));
   {
     FieldSpec f;
     f.name = "Edit7";
+    f.parameter = "InitialTemperature";
     f.caption = "  Initial Temperature (℃)";
     f.unit = "°C";
     f.defaultText = "15.0";
@@ -101,62 +105,75 @@ std::vector<FieldSpec> BuildTable() {
     t.push_back(ZoneField(kZone1Names[static_cast<std::size_t>(i)], 1, i));
   }
   // Fitting parameters.
+  t.push_back(Member("Edit201", "Wi", "  Drying Speed Correction Factor Wi", "", "0.3", G::Fitting,
+                     &P::Wi));
+  t.push_back(Member("Edit202", "We", "  Drying Speed Correction Factor We", "", "0.1", G::Fitting,
+                     &P::We));
+  t.push_back(Member("Edit203", "Wx", "  Drying Speed Correction Factor Wx", "", "0.2", G::Fitting,
+                     &P::Wx));
+  t.push_back(Member("Edit204", "Wy", "  Drying Speed Correction Factor Wy", "", "0.5", G::Fitting,
+                     &P::Wy));
+  t.push_back(Member("Edit205", "Keff", "  Dryer Efficiency Parameter Keff", "", "0.3", G::Fitting,
+                     &P::Keff));
   t.push_back(
-      Member("Edit201", "  Drying Speed Correction Factor Wi", "", "0.3", G::Fitting, &P::Wi));
+      Member("Edit206", "Chi1p", "  Interaction Parameter χ1p", "", "0.01", G::Fitting, &P::Chi1p));
   t.push_back(
-      Member("Edit202", "  Drying Speed Correction Factor We", "", "0.1", G::Fitting, &P::We));
+      Member("Edit207", "Chi2p", "  Interaction Parameter χ2p", "", "0.5", G::Fitting, &P::Chi2p));
   t.push_back(
-      Member("Edit203", "  Drying Speed Correction Factor Wx", "", "0.2", G::Fitting, &P::Wx));
-  t.push_back(
-      Member("Edit204", "  Drying Speed Correction Factor Wy", "", "0.5", G::Fitting, &P::Wy));
-  t.push_back(
-      Member("Edit205", "  Dryer Efficiency Parameter Keff", "", "0.3", G::Fitting, &P::Keff));
-  t.push_back(Member("Edit206", "  Interaction Parameter χ1p", "", "0.01", G::Fitting, &P::Chi1p));
-  t.push_back(Member("Edit207", "  Interaction Parameter χ2p", "", "0.5", G::Fitting, &P::Chi2p));
-  t.push_back(Member("Edit208", "  Interaction Parameter χ12", "", "0.5", G::Fitting, &P::Chi12));
+      Member("Edit208", "Chi12", "  Interaction Parameter χ12", "", "0.5", G::Fitting, &P::Chi12));
   // Polymer.
-  t.push_back(Member("Edit211", "  Specific Heat (kJ/kg.K)", "kJ/kg.K", "1.47", G::Polymer,
-                     &P::PolymerSpecificHeat));
-  t.push_back(
-      Member("Edit212", "  Density (g/cm3)", "g/cm3", "1.4", G::Polymer, &P::PolymerDensity));
+  t.push_back(Member("Edit211", "PolymerSpecificHeat", "  Specific Heat (kJ/kg.K)", "kJ/kg.K",
+                     "1.47", G::Polymer, &P::PolymerSpecificHeat));
+  t.push_back(Member("Edit212", "PolymerDensity", "  Density (g/cm3)", "g/cm3", "1.4", G::Polymer,
+                     &P::PolymerDensity));
   // Solvent-1; the Antoine constants and the molecular weight are fixed.
   constexpr std::string_view kVaporPressure = "  Vapor Pressure (mmHg)  log10 Ps = ";
-  t.push_back(Member("Edit221", "  Specific Heat of Solvent-1 (kJ/kg.K)", "kJ/kg.K", "2.30",
-                     G::Solvent1, &P::Solvent1SpecificHeat));
-  t.push_back(Member("Edit222", "  Heat of Vaporization of Solvent-1 (kJ/kg)", "kJ/kg", "460.0",
-                     G::Solvent1, &P::Solvent1HeatOfVaporization));
-  t.push_back(Member("Edit223", "  Diffusion Coefficient of Solvent-1 in Air (m2/s)", "m2/s",
-                     "0.00000903", G::Solvent1, &P::Solvent1Diffusivity));
-  t.push_back(
-      Member("Edit224", kVaporPressure, "", "6.38469", G::Solvent1, &P::Solvent1AntoineA, false));
-  t.push_back(Member("Edit225", "", "", "916.01", G::Solvent1, &P::Solvent1AntoineB, false));
-  t.push_back(Member("Edit226", "", "", "181.84", G::Solvent1, &P::Solvent1AntoineC, false));
-  t.push_back(
-      Member("Edit227", "  Density (g/cm3)", "g/cm3", "0.806", G::Solvent1, &P::Solvent1Density));
-  t.push_back(Member("Edit228", "  Molecular Weight", "", "72.1", G::Solvent1,
-                     &P::Solvent1MolecularWeight, false));
+  t.push_back(Member("Edit221", "Solvent1SpecificHeat", "  Specific Heat of Solvent-1 (kJ/kg.K)",
+                     "kJ/kg.K", "2.30", G::Solvent1, &P::Solvent1SpecificHeat));
+  t.push_back(Member("Edit222", "Solvent1HeatOfVaporization",
+                     "  Heat of Vaporization of Solvent-1 (kJ/kg)", "kJ/kg", "460.0", G::Solvent1,
+                     &P::Solvent1HeatOfVaporization));
+  t.push_back(Member("Edit223", "Solvent1Diffusivity",
+                     "  Diffusion Coefficient of Solvent-1 in Air (m2/s)", "m2/s", "0.00000903",
+                     G::Solvent1, &P::Solvent1Diffusivity));
+  t.push_back(Member("Edit224", "Solvent1AntoineA", kVaporPressure, "", "6.38469", G::Solvent1,
+                     &P::Solvent1AntoineA, false));
+  t.push_back(Member("Edit225", "Solvent1AntoineB", "", "", "916.01", G::Solvent1,
+                     &P::Solvent1AntoineB, false));
+  t.push_back(Member("Edit226", "Solvent1AntoineC", "", "", "181.84", G::Solvent1,
+                     &P::Solvent1AntoineC, false));
+  t.push_back(Member("Edit227", "Solvent1Density", "  Density (g/cm3)", "g/cm3", "0.806",
+                     G::Solvent1, &P::Solvent1Density));
+  t.push_back(Member("Edit228", "Solvent1MolecularWeight", "  Molecular Weight", "", "72.1",
+                     G::Solvent1, &P::Solvent1MolecularWeight, false));
   // Solvent-2.
-  t.push_back(Member("Edit231", "  Specific Heat of Solvent-2 (kJ/kg.K)", "kJ/kg.K", "1.80",
-                     G::Solvent2, &P::Solvent2SpecificHeat));
-  t.push_back(Member("Edit232", "  Heat of Vaporization of Solvent-2 (kJ/kg)", "kJ/kg", "398.0",
-                     G::Solvent2, &P::Solvent2HeatOfVaporization));
-  t.push_back(Member("Edit233", "  Diffusion Coefficient of Solvent-2 in Air (m2/s)", "m2/s",
-                     "0.00000849", G::Solvent2, &P::Solvent2Diffusivity));
-  t.push_back(
-      Member("Edit234", kVaporPressure, "", "6.95464", G::Solvent2, &P::Solvent2AntoineA, false));
-  t.push_back(Member("Edit235", "", "", "1344.8", G::Solvent2, &P::Solvent2AntoineB, false));
-  t.push_back(Member("Edit236", "", "", "219.482", G::Solvent2, &P::Solvent2AntoineC, false));
-  t.push_back(
-      Member("Edit237", "  Density (g/cm3)", "g/cm3", "0.866", G::Solvent2, &P::Solvent2Density));
-  t.push_back(Member("Edit238", "  Molecular Weight", "", "92.1", G::Solvent2,
-                     &P::Solvent2MolecularWeight, false));
+  t.push_back(Member("Edit231", "Solvent2SpecificHeat", "  Specific Heat of Solvent-2 (kJ/kg.K)",
+                     "kJ/kg.K", "1.80", G::Solvent2, &P::Solvent2SpecificHeat));
+  t.push_back(Member("Edit232", "Solvent2HeatOfVaporization",
+                     "  Heat of Vaporization of Solvent-2 (kJ/kg)", "kJ/kg", "398.0", G::Solvent2,
+                     &P::Solvent2HeatOfVaporization));
+  t.push_back(Member("Edit233", "Solvent2Diffusivity",
+                     "  Diffusion Coefficient of Solvent-2 in Air (m2/s)", "m2/s", "0.00000849",
+                     G::Solvent2, &P::Solvent2Diffusivity));
+  t.push_back(Member("Edit234", "Solvent2AntoineA", kVaporPressure, "", "6.95464", G::Solvent2,
+                     &P::Solvent2AntoineA, false));
+  t.push_back(Member("Edit235", "Solvent2AntoineB", "", "", "1344.8", G::Solvent2,
+                     &P::Solvent2AntoineB, false));
+  t.push_back(Member("Edit236", "Solvent2AntoineC", "", "", "219.482", G::Solvent2,
+                     &P::Solvent2AntoineC, false));
+  t.push_back(Member("Edit237", "Solvent2Density", "  Density (g/cm3)", "g/cm3", "0.866",
+                     G::Solvent2, &P::Solvent2Density));
+  t.push_back(Member("Edit238", "Solvent2MolecularWeight", "  Molecular Weight", "", "92.1",
+                     G::Solvent2, &P::Solvent2MolecularWeight, false));
   // Base film, then the calculation accuracy.
-  t.push_back(Member("Edit241", "  Specific Heat of Base Film (kJ/kg.K)", "kJ/kg.K", "1.26",
-                     G::BaseFilm, &P::BaseFilmSpecificHeat));
-  t.push_back(Member("Edit20", "  Increment of z (m)", "m", "0.1", G::Accuracy, &P::IncrementZ));
+  t.push_back(Member("Edit241", "BaseFilmSpecificHeat", "  Specific Heat of Base Film (kJ/kg.K)",
+                     "kJ/kg.K", "1.26", G::BaseFilm, &P::BaseFilmSpecificHeat));
+  t.push_back(Member("Edit20", "IncrementZ", "  Increment of z (m)", "m", "0.1", G::Accuracy,
+                     &P::IncrementZ));
   {
     FieldSpec f;
     f.name = "Edit250";
+    f.parameter = "SaveFileName";
     f.defaultText = "result.txt";
     f.group = G::SaveFile;
     f.slot = FieldSlot::SaveFileName;
@@ -185,6 +202,71 @@ const FieldSpec* FindField(std::string_view name) {
   const auto it = std::find_if(fields.begin(), fields.end(),
                                [name](const FieldSpec& f) { return f.name == name; });
   return it == fields.end() ? nullptr : &*it;
+}
+
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+//! Edits (insertions, deletions, substitutions, case ignored) that turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const std::size_t change = diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1);
+      row[j] = std::min({change, row[j - 1] + 1, above + 1});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+std::string InputName(const FieldSpec& field) {
+  if (field.slot != FieldSlot::ZoneQuantity) return std::string(field.parameter);
+  for (std::size_t i = 0; i < kZoneQuantities.size(); ++i) {
+    if (kZoneQuantities[i] == field.zoneQuantity) {
+      return "Zone" + std::to_string(field.zone) + "." + std::string(kZoneQuantitySpecs[i].name);
+    }
+  }
+  throw std::logic_error("Field " + std::string(field.name) + " has no zone quantity");
+}
+
+const FieldSpec* FindInput(std::string_view name) {
+  for (const FieldSpec& field : AllFields()) {
+    if (SameIgnoringCase(field.name, name) || SameIgnoringCase(InputName(field), name)) {
+      return &field;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ClosestInputNames(std::string_view name, std::size_t count) {
+  std::vector<std::pair<std::size_t, std::string>> ranked;
+  for (const FieldSpec& field : AllFields()) {
+    for (std::string candidate : {InputName(field), std::string(field.name)}) {
+      ranked.emplace_back(EditDistance(name, candidate), std::move(candidate));
+    }
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> closest;
+  for (std::size_t i = 0; i < ranked.size() && closest.size() < count; ++i) {
+    closest.push_back(ranked[i].second);
+  }
+  return closest;
 }
 
 std::string ZoneFieldName(int zone, int index) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "params/ParameterSet.h"
 
@@ -35,6 +36,7 @@ enum class FieldSlot {
 
 struct FieldSpec {
   std::string_view name;         //!< "Edit1" ... "Edit250"
+  std::string_view parameter;    //!< the input's name in the set ("Speed"); "" for zone fields
   std::string_view caption;      //!< caption as the window shows it, blanks included
   std::string_view unit;         //!< unit of the value, "" where it has none
   std::string_view defaultText;  //!< default text with "." as decimal separator
@@ -53,6 +55,19 @@ std::span<const FieldSpec> AllFields();
 
 //! The field of that name, or nullptr.
 const FieldSpec* FindField(std::string_view name);
+
+//! The name users address an input by: its name in the set ("Speed", "Keff",
+//! "InitialTemperature", "SaveFileName"), or for a zone's condition the zone and the
+//! quantity ("Zone3.OuterTemperature").
+std::string InputName(const FieldSpec& field);
+
+//! The field that an input name (as InputName gives it, or the field's own name "Edit31")
+//! stands for, in any mix of upper and lower case; nullptr when none does.
+const FieldSpec* FindInput(std::string_view name);
+
+//! The input names (and field names) closest to a name that is none, closest first: for a
+//! "did you mean" when a name is misspelt.
+std::vector<std::string> ClosestInputNames(std::string_view name, std::size_t count = 3);
 
 //! Name of the field of zone `zone` (1 to 14) that holds condition `index` (0 = outer
 //! temperature ... 5 = lower heat transfer coefficient): Edit8..Edit13 for zone 1,

@@ -103,6 +103,15 @@ double WebHeatCapacity(const ParameterSet& p, double solvent1Weight, double solv
          SolidWeight(p) * p.PolymerSpecificHeat + p.BaseFilmWeight * p.BaseFilmSpecificHeat;
 }
 
+SolventRates SolventRatesAt(const ParameterSet& p, const SimulationState& s, int zone,
+                            double correctionFactor, double humidity1, double humidity2) {
+  const ZoneConditions& c = p.Zones;
+  const double f = correctionFactor;
+  return {
+      -f * s.MassTransferCoefficient1[zone] * kAirDensity * (humidity1 - c.Solvent1Humidity[zone]),
+      -f * s.MassTransferCoefficient2[zone] * kAirDensity * (humidity2 - c.Solvent2Humidity[zone])};
+}
+
 // Evaporation at a rate proportional to the humidity difference between surface and air;
 // convection from both sides heats the web, the latent heat of evaporation cools it.
 StateVector ZoneDerivatives(const ParameterSet& p, const SimulationState& s, int zone,

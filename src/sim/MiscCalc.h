@@ -73,6 +73,18 @@ void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, d
 //! Heat capacity of the web per area [kJ/m2.K]: coating solvents, polymer and base film.
 double WebHeatCapacity(const ParameterSet& params, double solvent1Weight, double solvent2Weight);
 
+//! Rates at which the two solvent weights change [kg/m2.s] (negative while the coating dries).
+struct SolventRates {
+  double Solvent1 = 0;
+  double Solvent2 = 0;
+};
+
+//! The solvent rates of a step in zone `zone` (whose mass transfer coefficients are set) that
+//! starts with correction factor `correctionFactor` and surface humidities `humidity1` and
+//! `humidity2`: the first two time derivatives of ZoneDerivatives, to the bit.
+SolventRates SolventRatesAt(const ParameterSet& params, const SimulationState& state, int zone,
+                            double correctionFactor, double humidity1, double humidity2);
+
 //! Time derivatives of the state in zone `zone` with the current step's working values:
 //! evaporation rates [kg/m2.s] and the web temperature rate [K/s]. `time` is not used.
 StateVector ZoneDerivatives(const ParameterSet& params, const SimulationState& state, int zone,
