@@ -1,0 +1,259 @@
+// quillmere-fit, run as "quillmere-cli fit": the fitting parameters that best explain the
+// measurements of one or more trials, with their uncertainty, as a report; the first trial's
+// data file with the fitted values.
+#include <glog/logging.h>
+#include <CLI/CLI.hpp>
+
+#include <clocale>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/Fit.h"
+#include "analysis/FitReport.h"
+#include "cli/CommandLine.h"
+#include "cli/StreamMessages.h"
+#include "params/NumberText.h"
+#include "params/PrintableText.h"
+#include "report/DataFile.h"
+#include "report/FileIO.h"
+
+namespace quillmere {
+namespace {
+
+constexpr std::string_view kStandardStream = "-";
+
+//! The user's decimal separator, as the window takes it from the numeric locale.
+char UserDecimalSeparator() {
+  std::setlocale(LC_NUMERIC, "");
+  const char separator = LocaleDecimalSeparator();
+  std::setlocale(LC_NUMERIC, "C");
+  return separator;
+}
+
+//! Remembers whether a data file could not be opened or read (a file problem) rather than
+//! being refused (an input problem).
+class DataFileMessages : public StreamMessages {
+ public:
+  using StreamMessages::StreamMessages;
+  void ShowMessage(std::string_view text) override {
+    notOpened = notOpened || text == kDataFileCanNotOpen;
+    StreamMessages::ShowMessage(text);
+  }
+  bool notOpened = false;
+};
+
+struct Outputs {
+  std::optional<std::string> dataFile;
+  std::optional<std::string> report;
+};
+
+void WriteFile(const std::string& path, std::string_view kind, std::string_view bytes,
+               std::ostream& out) {
+  if (path == kStandardStream) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw FileError("Could not write the " + std::string(kind) + " to standard output");
+    return;
+  }
+  int error = 0;
+  std::optional<OutputFile> file =
+      OutputFile::Open(path, OutputFile::Mode::Create, std::string(kind), error);
+  if (!file) {
+    throw FileError("Could not create the " + std::string(kind) + " " + Quoted(path) + ": " +
+                    SystemReason(error));
+  }
+  file->Truncate();
+  file->Write(bytes);
+  file->Close();
+}
+
+int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{
+      "Fits the fitting parameters (Wi, We, Wx, Wy, Keff, Chi1p, Chi2p, Chi12) to measurements "
+      "of one or more trials by least squares, and reports the fitted values, their standard "
+      "errors, 95 % intervals and correlations, and how well the model explains each trial.",
+      "quillmere-cli fit"};
+  app.footer(
+      "MEASURED.csv: a header row naming the columns, then one measurement a line:\n"
+      "  position_m,quantity,value,sigma\n"
+      "  12.5,temperature,41.2,0.5\n"
+      "  60,residual1,0.0061,0.0004\n"
+      "or one line a position with one column a quantity (an empty cell: not measured):\n"
+      "  position_m,temperature,residual1,residual1_sigma\n"
+      "position_m is the distance from the dryer's entry (m); time_s, the time since the web "
+      "entered it (s), may stand instead. Quantities: temperature (deg C), residual1 and "
+      "residual2 (ratios to the entry), weight1 and weight2 (kg/m2). sigma, the standard "
+      "deviation, is optional: without it all measurements weigh alike. Numbers use \".\".\n\n"
+      "Every trial starts from the first trial's values of the free parameters; the others keep "
+      "each trial's own. Default bounds keep the parameters meaningful: 0 <= We <= Wx <= Wi <= "
+      "1, 0 <= Wy <= 1, Keff >= 1e-6.\n\n"
+      "Exit status: 0 fitted; 1 a data file, a measurement file or the start values were "
+      "refused; 2 a file could not be opened, read or written; 3 the solver failed; 64 a wrong "
+      "command line.");
+
+  std::vector<std::string> trialTexts;
+  std::vector<std::string> freeLists;
+  std::vector<std::string> boundTexts;
+  Outputs outputs;
+  int maxIterations = 200;
+  std::string separatorText;
+  app.add_option("--trial", trialTexts,
+                 "A trial: its data file (the line's settings) and its measurements, joined by "
+                 "\":\"; repeat for several trials (\"-\" reads one from standard input)")
+      ->type_name("DATAFILE:MEASURED.csv")
+      ->required();
+  app.add_option("--free", freeLists,
+                 "The parameters to fit, shared by all trials, separated by commas")
+      ->type_name("NAME,...")
+      ->required();
+  app.add_option("--bounds", boundTexts,
+                 "Bounds of a free parameter instead of the default ones; a side left empty is "
+                 "unbounded (Keff=0.1:2, Chi12=:1)")
+      ->type_name("NAME=LO:HI");
+  app.add_option("-o,--output", outputs.dataFile,
+                 "Write the first trial's data file with the fitted values (\"-\": standard "
+                 "output), to load with \"Input Data File\"")
+      ->type_name("FITTED.dat");
+  app.add_option("--report", outputs.report, "Write the report as JSON (\"-\": standard output)")
+      ->type_name("FIT.json");
+  app.add_option("--max-iterations", maxIterations, "Most iterations of the solver")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 10000));
+  app.add_option("--decimal-separator", separatorText,
+                 "Decimal separator of the number texts in data files (default: that of the "
+                 "numeric locale)")
+      ->type_name("CHAR")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            return text.size() == 1 && text[0] > ' ' && text[0] < 0x7F
+                       ? std::string()
+                       : std::string("the decimal separator must be a single character");
+          },
+          ""));
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e, out, err);
+    return status == 0 ? kExitFinished : kExitUsage;
+  }
+  const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];
+
+  std::vector<FreeParameter> free;
+  try {
+    free = ParseFreeParameters(freeLists);
+    ApplyBounds(free, boundTexts, separator);
+  } catch (const FitParameterError& e) {
+    err << PrintableText(e.what()) << '\n';
+    return kExitUsage;
+  }
+  int standardInputs = 0;
+  int standardOutputs = (outputs.dataFile == kStandardStream) + (outputs.report == kStandardStream);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const std::string& text : trialTexts) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
+      err << "--trial " << Quoted(text) << ": write DATAFILE:MEASURED.csv\n";
+      return kExitUsage;
+    }
+    files.emplace_back(text.substr(0, colon), text.substr(colon + 1));
+    standardInputs +=
+        (files.back().first == kStandardStream) + (files.back().second == kStandardStream);
+  }
+  if (standardInputs > 1 || standardOutputs > 1) {
+    err << "Only one file can be read from standard input, and only one written to standard "
+           "output.\n";
+    return kExitUsage;
+  }
+  std::ostream& report = standardOutputs > 0 ? err : out;
+
+  std::vector<FitTrial> trials;
+  for (const auto& [dataFile, measurementFile] : files) {
+    DataFileMessages messages(err);
+    FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
+    std::optional<LoadedDataFile> loaded;
+    if (dataFile == kStandardStream) {
+      InputFile input = InputFile::StandardInput("data file");
+      loaded = LoadDataFile(input, trial.Fields, messages);
+    } else {
+      loaded = LoadDataFile(dataFile, trial.Fields, messages);
+    }
+    if (!loaded) return messages.notOpened ? kExitFileNotWritten : kExitInputRefused;
+    try {
+      trial.Measurements = ReadMeasurements(measurementFile);
+    } catch (const FileError& e) {
+      err << PrintableText(e.what()) << '\n';
+      return kExitFileNotWritten;
+    } catch (const MeasurementError& e) {
+      err << PrintableText(e.what()) << '\n';
+      return kExitInputRefused;
+    }
+    trials.push_back(std::move(trial));
+  }
+  // Measurements with sigmas and without cannot be weighed against each other.
+  for (const FitTrial& trial : trials) {
+    if (trial.Measurements.HasSigma != trials.front().Measurements.HasSigma) {
+      const FitTrial& with = trial.Measurements.HasSigma ? trial : trials.front();
+      const FitTrial& without = trial.Measurements.HasSigma ? trials.front() : trial;
+      err << Quoted(with.Measurements.Name) << " gives sigmas and "
+          << Quoted(without.Measurements.Name)
+          << " does not: give a sigma for every measurement or for none.\n";
+      return kExitInputRefused;
+    }
+  }
+
+  try {
+    FitOptions options;
+    options.DecimalSeparator = separator;
+    options.MaxIterations = maxIterations;
+    Fit fit(std::move(trials), std::move(free), options);
+    const FitResult result = fit.Solve();
+    report << FitReportText(result, separator) << std::flush;
+    std::vector<double> fitted;
+    for (const FittedParameter& p : result.Parameters) fitted.push_back(p.Fitted);
+    if (outputs.dataFile) {
+      WriteFile(*outputs.dataFile, "data file", DataFileText(fit.FittedFields(fitted)), out);
+    }
+    if (outputs.report) WriteFile(*outputs.report, "report", FitReportJson(result), out);
+    if (result.Failed) {
+      err << "The solver failed: " << PrintableText(result.StopReason) << '\n';
+      return kExitError;
+    }
+    if (!result.Converged) {
+      err << "The fit did not converge: " << PrintableText(result.StopReason) << '\n';
+    }
+    return kExitFinished;
+  } catch (const FitRefused& e) {
+    err << PrintableText(e.what()) << '\n';
+    for (const std::string& detail : e.Details()) err << PrintableText(detail) << '\n';
+    return kExitInputRefused;
+  } catch (const FitParameterError& e) {
+    err << PrintableText(e.what()) << '\n';
+    return kExitInputRefused;
+  } catch (const FileError& e) {
+    err << PrintableText(ErrorBoxText(e.what())) << '\n';
+    return kExitFileNotWritten;
+  } catch (const DataFileWriteError& e) {
+    err << PrintableText(ErrorBoxText(e.what())) << '\n';
+    return kExitInputRefused;
+  } catch (const std::exception& e) {
+    err << PrintableText(ErrorBoxText(e.what())) << '\n';
+    return kExitError;
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);
+  // The solver's library logs through glog: nothing of it is for the user, and it must write no
+  // log files.
+  FLAGS_logtostderr = true;
+  FLAGS_minloglevel = google::GLOG_FATAL;
+  google::InitGoogleLogging(argv[0]);
+  return quillmere::RunFit(argc, argv, std::cout, std::cerr);
+}
