@@ -143,7 +143,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
            "/missing.dat\": No such file or directory\n"},
       {TemplateWith(34, "fast"), "run input.dat", 1, "Input value is not correct!\n"},  // Edit6
       {TemplateWith(48, "hot"), "run input.dat", 1,
-       "Outer Temperature of Zone 3: 'hot' is not a valid number.\n"},
+       "Outer Temperature of Zone 3: \"hot\" is not a valid number.\n"},
       {"", "run -o missing/result.txt", 2, "File can not open!\n"},
       {"", "template -o missing/defaults.dat", 2,
        "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
