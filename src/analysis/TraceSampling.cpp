@@ -52,6 +52,7 @@ std::optional<TraceSite> LocateOnTrace(const ParameterSet& params, const Simulat
     const double from = Along(view.At(low), axis);
     const double to = Along(view.At(high), axis);
     if (where <= from) return TraceSite{zone, low, 0};
+    if (where >= to) return TraceSite{zone, high, 0};  // a stored point reads exactly
     return TraceSite{zone, low, (where - from) / (to - from)};
   }
   return std::nullopt;
