@@ -242,6 +242,16 @@ Fit::Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptio
     : trials_(std::move(trials)), options_(options) {
   std::vector<const FieldSpec*> fields;
   for (const FreeParameter& p : free) fields.push_back(p.Field);
+  // Measurements with sigmas and without cannot be weighed against each other.
+  for (const FitTrial& trial : trials_) {
+    const MeasurementTable& first = trials_.front().Measurements;
+    if (trial.Measurements.HasSigma != first.HasSigma) {
+      const MeasurementTable& with = first.HasSigma ? first : trial.Measurements;
+      const MeasurementTable& without = first.HasSigma ? trial.Measurements : first;
+      throw FitRefused(Quoted(with.Name) + " gives sigmas and " + Quoted(without.Name) +
+                       " does not: give a sigma for every measurement or for none.");
+    }
+  }
   std::vector<FittingValues> fitting;
   for (const FitTrial& trial : trials_) {
     models_.push_back(

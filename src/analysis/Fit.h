@@ -130,8 +130,9 @@ struct FitResult {
 
 //! Prepares a fit: each trial is acquired and run at the start values (the free parameters
 //! take the first trial's values in every trial), and every measured place is located on its
-//! dryer. Throws FitRefused when a trial does not run or a measurement lies outside its dryer,
-//! FitParameterError when the bounds leave no room or a start value lies outside them.
+//! dryer. Throws FitRefused when a trial does not run, a measurement lies outside its dryer or
+//! some trials give sigmas and others do not; FitParameterError when the bounds leave no room
+//! or a start value lies outside them.
 class Fit {
  public:
   Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptions options = {});

@@ -193,18 +193,6 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     trials.push_back(std::move(trial));
   }
-  // Measurements with sigmas and without cannot be weighed against each other.
-  for (const FitTrial& trial : trials) {
-    if (trial.Measurements.HasSigma != trials.front().Measurements.HasSigma) {
-      const FitTrial& with = trial.Measurements.HasSigma ? trial : trials.front();
-      const FitTrial& without = trial.Measurements.HasSigma ? trials.front() : trial;
-      err << Quoted(with.Measurements.Name) << " gives sigmas and "
-          << Quoted(without.Measurements.Name)
-          << " does not: give a sigma for every measurement or for none.\n";
-      return kExitInputRefused;
-    }
-  }
-
   try {
     FitOptions options;
     options.DecimalSeparator = separator;

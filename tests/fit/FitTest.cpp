@@ -9,6 +9,7 @@
 #include <random>
 
 #include "FitTrials.h"
+#include "TestSupport.h"
 #include "analysis/CaseRun.h"
 
 namespace quillmere {
@@ -196,6 +197,16 @@ TEST(Fit, FittedTextsReadBackToTheFittedValues) {
   EXPECT_EQ(params->Keff, values[0]);
   EXPECT_EQ(params->Wi, values[1]);
   EXPECT_EQ(params->Speed, 0.5);  // the first trial's settings
+}
+
+// Measurements with sigmas and without cannot be weighed against each other.
+TEST(Fit, RefusesTrialsWithAndWithoutSigmas) {
+  std::vector<FitTrial> trials = TwoTrials(nullptr, true);
+  trials[1].Measurements = TwoTrials(nullptr, false)[1].Measurements;
+  test::ExpectError<FitRefused>(
+      [&] { Fit(std::move(trials), ParseFreeParameters({"Keff"})); },
+      "\"trial1.csv\" gives sigmas and \"trial2.csv\" does not: give a sigma for every "
+      "measurement or for none.");
 }
 
 // A trial that does not run at the start values is refused with the run's own message.
