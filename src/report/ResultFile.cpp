@@ -8,7 +8,7 @@
 #include "params/FieldTable.h"
 #include "params/PrintableText.h"
 #include "report/CodePage.h"
-#include "report/FormatFixed.h"
+#include "params/FormatFixed.h"
 
 namespace quillmere {
 namespace {
