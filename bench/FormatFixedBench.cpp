@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "report/FormatFixed.h"
+#include "params/FormatFixed.h"
 
 namespace quillmere {
 namespace {

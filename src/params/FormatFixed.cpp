@@ -1,4 +1,4 @@
-#include "report/FormatFixed.h"
+#include "params/FormatFixed.h"
 
 #include <algorithm>
 #include <charconv>
