@@ -9,15 +9,15 @@
 #include <cstring>
 
 // F(P, D) rounds twice: first |value| to its 18 correctly rounded significant digits (ties to
-// even), then those digits half away from zero to k = min(E + D, P, 18) digits. A double is
-// exactly m / 2^s, so for the values a run prints (below 2^53, D not negative, at most P
-// integer digits) the whole part is m >> s, and the decimals up to place k with the exact
-// fraction after them come from one 128-bit product, (fraction bits of m) × 10^D, or × 10^(P - E)
-// when P limits the digits. The first rounding moves |value| by at most half a unit of the 18th
-// digit, so the digits after place k read 5000... or more exactly when the fraction is at least
-// 1/2 - 10^(k - 18) / 2: that test is made on the exact fraction, and at k = 18 the fraction is
-// rounded once, ties to even. Other values (D negative, |value| of 2^53 or more, the scientific
-// form) take the 18 digits from std::to_chars and round those.
+// even), then those digits half away from zero to k = min(E + D, P, 18) digits. The 18 digits
+// are never formed here. A double below 2^53 is exactly m / 2^s: its whole part is m >> s, and
+// its fraction, exact as a 128-bit binary fraction, times 10^D (or 10^(P - E) when P limits the
+// digits) gives the decimals up to place k and the exact fraction after them. The first
+// rounding moves |value| by at most half a unit of the 18th digit, so the digits after place k
+// read 5000... or more exactly when that fraction exceeds 1/2 - 10^(k - 18) / 2, which is
+// tested on the exact fraction; at k = 18 it is rounded once, ties to even. With more integer
+// digits than P the whole part alone decides. Only D below 0 and magnitudes from 2^53 on take
+// the 18 digits from std::to_chars.
 
 namespace quillmere {
 namespace {
@@ -206,9 +206,9 @@ constexpr std::array<char, 200> kDigitPairs = [] {
   return pairs;
 }();
 
-//! Writes the last `count` digits of `number` so that they end at `end`, with leading zeros
-//! where it has fewer, and returns where they start.
-char* WriteDigitsBefore(char* end, std::uint64_t number, int count) {
+//! Writes `number`, below 10^count, as `count` digits (leading zeros where it has fewer) that
+//! end at `end`, and returns where they start. Inline: the hot callers know `count`'s range.
+inline char* WriteDigitsBefore(char* end, std::uint64_t number, int count) {
   // Four digits a step, as two independent pairs, then the rest.
   for (; count >= 4; count -= 4) {
     const std::uint64_t four = number % 10000;
@@ -222,7 +222,7 @@ char* WriteDigitsBefore(char* end, std::uint64_t number, int count) {
     std::memcpy(end, kDigitPairs.data() + 2 * (number % 100), 2);
     number /= 100;
   }
-  if (count == 1) *--end = static_cast<char>('0' + number % 10);
+  if (count == 1) *--end = static_cast<char>('0' + number);
   return end;
 }
 
@@ -327,9 +327,10 @@ std::size_t FormatFixedTo(char* out, double value, int precision, int digits,
     rounded = RoundViaEighteenDigits(std::fabs(value), precision, digits);
   }
   const int decimals = std::max(digits, 0);
-  if (rounded.significand == 0)
+  if (rounded.significand == 0) {
     return static_cast<std::size_t>(WriteFixed(out, 0, decimals, decimals, decimalSeparator) -
                                     start);
+  }
   if (negative) *out++ = '-';
   const int exponent = DecimalLength(rounded.significand) - rounded.scale;  // 0.ddd × 10^E
   out = exponent > precision
