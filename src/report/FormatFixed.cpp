@@ -9,8 +9,8 @@
 #include <cstring>
 
 // F(P, D) rounds twice: first |value| to its 18 correctly rounded significant digits (ties to
-// even), then those digits half away from zero to k = min(E + D, P, 18) digits. The 18 digits
-// are never formed here. A double below 2^53 is exactly m / 2^s: its whole part is m >> s, and
+// even), then those digits half away from zero to k = min(E + D, P, 18) digits. Mostly the 18
+// digits need not be formed: a double below 2^53 is exactly m / 2^s, its whole part m >> s, and
 // its fraction, exact as a 128-bit binary fraction, times 10^D (or 10^(P - E) when P limits the
 // digits) gives the decimals up to place k and the exact fraction after them. The first
 // rounding moves |value| by at most half a unit of the 18th digit, so the digits after place k
@@ -22,7 +22,8 @@
 namespace quillmere {
 namespace {
 
-__extension__ typedef unsigned __int128 Uint128;
+// GCC and Clang have a 128-bit integer; __extension__ keeps -Wpedantic quiet about it.
+__extension__ using Uint128 = unsigned __int128;
 
 //! Significant digits from which every number text is rounded.
 constexpr int kSignificantDigits = 18;
