@@ -215,7 +215,6 @@ TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {
                              "position_m,quantity,value,sigma", "Exit status: 0 fitted"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
-#ifdef QUILLMERE_CLI
   const Outcome cli = Run(QUILLMERE_CLI, "fit --help");
   EXPECT_EQ(cli.status, 0) << cli.err;
   EXPECT_EQ(cli.out, help.out);
@@ -223,7 +222,6 @@ TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {
       Run(QUILLMERE_CLI, "--decimal-separator . fit --trial trial1.dat:trial1.csv --free Keff");
   EXPECT_EQ(fit.status, 0) << fit.err;
   EXPECT_EQ(fit.out.rfind("Fitted Keff to 20 measurements of 1 trial.\n", 0), 0u) << fit.out;
-#endif
 }
 
 }  // namespace
