@@ -4,12 +4,14 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
+#include <QPointer>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace quillmere::plot {
 namespace {
@@ -93,6 +95,58 @@ QValueAxis* ValueAxis(const QChart& chart, Qt::Orientation orientation) {
   }
   return nullptr;
 }
+
+// The exact points of a chart's long lines, thinned again into their series for the range
+// and width shown.
+class LineThinner : public QObject {
+ public:
+  LineThinner(QChart& chart, int width) : QObject(&chart), chart_(chart), width_(width) {
+    for (QAbstractSeries* series : chart.series()) {
+      auto* line = qobject_cast<QLineSeries*>(series);
+      if (line != nullptr && line->count() > 4 * width) lines_.push_back({line, line->points()});
+    }
+    if (QValueAxis* x = XAxis(chart)) {
+      connect(x, &QValueAxis::rangeChanged, this, &LineThinner::Thin);
+    }
+    connect(&chart, &QChart::plotAreaChanged, this, &LineThinner::Thin);
+    Thin();
+  }
+
+  const QList<QPointF>* Exact(const QXYSeries& series) const {
+    for (const Line& line : lines_) {
+      if (line.series == &series) return &line.points;
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Line {
+    QPointer<QXYSeries> series;
+    QList<QPointF> points;
+  };
+
+  void Thin() {
+    const QValueAxis* x = XAxis(chart_);
+    if (x == nullptr) return;
+    const double plotWidth = chart_.plotArea().width();
+    const int columns = plotWidth >= 1 ? static_cast<int>(plotWidth) : width_;
+    for (const Line& line : lines_) {
+      if (line.series.isNull()) continue;
+      const QList<QPointF>& all = line.points;
+      const auto byX = [](const QPointF& p, double v) { return p.x() < v; };
+      // The points shown, and one beyond each side so the line reaches the plot's edges.
+      auto from = std::lower_bound(all.begin(), all.end(), x->min(), byX);
+      auto to = std::lower_bound(from, all.end(), x->max(), byX);
+      if (from != all.begin()) --from;
+      if (to != all.end()) ++to;
+      line.series->replace(ThinForWidth(QList<QPointF>(from, to), columns));
+    }
+  }
+
+  QChart& chart_;
+  int width_;
+  std::vector<Line> lines_;
+};
 
 }  // namespace
 
@@ -189,6 +243,20 @@ void FitAxis(QValueAxis& axis, double low, double high, double margin) {
     const double step = TickStep(span).step;
     axis.setRange(std::floor(low / step) * step, std::ceil(high / step) * step);
   }
+}
+
+void ThinLinesToPlotWidth(QChart& chart, int width) {
+  new LineThinner(chart, std::max(width, 1));
+}
+
+QList<QPointF> ExactPoints(const QChart& chart, const QXYSeries& series) {
+  // LineThinner has no meta-object of its own: told apart from the other children by its type.
+  for (const QObject* child : chart.children()) {
+    if (const auto* thinner = dynamic_cast<const LineThinner*>(child)) {
+      if (const QList<QPointF>* exact = thinner->Exact(series)) return *exact;
+    }
+  }
+  return series.points();
 }
 
 QList<QPointF> ThinForWidth(const QList<QPointF>& points, int buckets) {

@@ -66,4 +66,15 @@ void FitAxis(QValueAxis& axis, double low, double high, double margin = 0.02);
 //! pixel column, so it looks the same; lines of at most 4 × buckets points are kept whole.
 QList<QPointF> ThinForWidth(const QList<QPointF>& points, int buckets);
 
+//! Draws the long lines of a chart (QLineSeries of more than 4 × width points, x ordered)
+//! thinned with ThinForWidth to the pixel columns of the horizontal range shown. The chart
+//! keeps each line's exact points and thins them again whenever that range (zooming) or the
+//! width of its plot area changes, so a line of 28,000 points redraws as fast as one of a few
+//! thousand and looks the same at every zoom. `width` [px] is used until the chart is laid
+//! out. Call it once the series are added; series added later are drawn whole.
+void ThinLinesToPlotWidth(QChart& chart, int width);
+
+//! The exact points of a line of the chart, whether or not it is drawn thinned.
+QList<QPointF> ExactPoints(const QChart& chart, const QXYSeries& series);
+
 }  // namespace quillmere::plot

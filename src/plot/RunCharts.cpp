@@ -189,13 +189,11 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
       line.Name = several ? (q == 0 ? run.Name : QString()) : quantities[q].Name;
       line.Look = quantities[q].Look;
       line.Colour = colour;
-      QList<QPointF> exact = QuantityLine(*run.Series, quantities[q], options.Along);
-      for (const QPointF& p : exact) {
+      line.Points = QuantityLine(*run.Series, quantities[q], options.Along);
+      for (const QPointF& p : line.Points) {
         x.Add(p.x());
         y.Add(p.y());
       }
-      line.Points =
-          options.ThinToWidth > 0 ? ThinForWidth(exact, options.ThinToWidth) : std::move(exact);
       lines.push_back(std::move(line));
     }
   }
@@ -241,6 +239,7 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
   }
   built->legend()->setVisible(true);
   if (!runs.empty()) AddZoneAxis(*built, *runs.front().Series, options.Along);
+  if (options.ThinToWidth > 0) ThinLinesToPlotWidth(*built, options.ThinToWidth);
   return built;
 }
 

@@ -50,8 +50,9 @@ struct ChartedRun {
 struct RunChartOptions {
   AlongDryer Along = AlongDryer::Position;
   SolventAmount Solvent = SolventAmount::ResidualRatio;
-  //! 0 draws every point; otherwise each line is thinned with ThinForWidth to this many
-  //! pixel columns (about the chart's width), which looks the same and draws much faster.
+  //! 0 draws every point; otherwise the lines are drawn thinned to the pixel columns of the
+  //! plot (ThinLinesToPlotWidth, with this width until the chart is laid out): they look the
+  //! same and redraw many times faster.
   int ThinToWidth = 0;
 };
 

@@ -86,6 +86,41 @@ class LineChartTest : public QObject {
     QCOMPARE(ThinForWidth(upright, 10), upright);
   }
 
+  void LongLinesAreDrawnThinnedToTheRangeShown() {
+    const QList<QPointF> line = Wiggle(28000);
+    const std::vector<NamedSeries> series{{"long", line, SeriesLook::Line, {}},
+                                          {"short", {{0, 0}, {1, 1}}, SeriesLook::Line, {}}};
+    const auto chart = LineChart("", "x", "y", series);
+    ThinLinesToPlotWidth(*chart, 200);
+    auto* drawn = static_cast<QXYSeries*>(chart->series()[0]);
+    auto* whole = static_cast<QXYSeries*>(chart->series()[1]);
+    QVERIFY(drawn->count() <= 4 * 200);
+    QCOMPARE(ExactPoints(*chart, *drawn), line);
+    QCOMPARE(whole->count(), 2);
+    QCOMPARE(ExactPoints(*chart, *whole), series[1].Points);
+    // Zoomed in to a hundredth: the few points there are drawn whole, with one beyond each side
+    // so that the line reaches the edges.
+    XAxis(*chart)->setRange(0.5, 0.51);
+    QList<QPointF> shown;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+      const bool inside = line[i].x() >= 0.5 && line[i].x() <= 0.51;
+      const bool neighbour = (i + 1 < line.size() && line[i + 1].x() >= 0.5 && line[i].x() < 0.5) ||
+                             (i > 0 && line[i - 1].x() <= 0.51 && line[i].x() > 0.51);
+      if (inside || neighbour) shown << line[i];
+    }
+    QCOMPARE(drawn->points(), shown);
+    // Back out, laid out 600 px wide: the plot's own width counts.
+    XAxis(*chart)->setRange(0, 1);
+    QGraphicsScene scene;
+    scene.addItem(chart.get());
+    chart->setGeometry(0, 0, 600, 400);
+    QCoreApplication::processEvents();
+    const int columns = int(chart->plotArea().width());
+    QVERIFY(columns > 400 && columns < 600);
+    QVERIFY(drawn->count() > 4 * 200 && drawn->count() <= 4 * columns);
+    scene.removeItem(chart.get());
+  }
+
   void ChartHasTheSeriesInOrderOnAxesThatSpanThem() {
     const std::vector<NamedSeries> series{
         {"measured", {{1, 0.2}, {2, 0.5}, {4, 0.9}}, SeriesLook::Points, {}},
