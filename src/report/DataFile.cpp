@@ -128,9 +128,11 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
       fault = "Line " + std::to_string(line) + " is longer than " +
               std::to_string(kDataFileLineLimit) + " bytes.";
     } else if (lines[static_cast<std::size_t>(line - 1)].find('=') == std::string::npos) {
-      fault = line > lines.Count ? "It ends after line " + std::to_string(lines.Count) +
-                                       ", and a data file holds 119 lines of \"label = value\"."
-                                 : "Line " + std::to_string(line) + " holds no \"=\".";
+      const std::string lineCount =
+          lines.Count == 0 ? "It is empty" : "It ends after line " + std::to_string(lines.Count);
+      fault = line > lines.Count
+                  ? lineCount + ", and a data file holds 119 lines of \"label = value\"."
+                  : "Line " + std::to_string(line) + " holds no \"=\".";
     }
   }
   if (!fault.empty()) {
@@ -229,7 +231,8 @@ std::string DataFileText(const FieldTexts& fields) {
 void WriteDataFile(const std::string& path, const FieldTexts& fields) {
   const std::string text = DataFileText(fields);  // before the file is touched
   int error = 0;
-  std::optional<OutputFile> file = OutputFile::Open(path, OutputFile::Mode::Create, "data file", error);
+  std::optional<OutputFile> file =
+      OutputFile::Open(path, OutputFile::Mode::Create, "data file", error);
   if (!file) {
     throw FileError("Could not create the data file " + Quoted(path) + ": " + SystemReason(error));
   }
