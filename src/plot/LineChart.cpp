@@ -20,6 +20,7 @@ constexpr double kLineWidth = 2.0;     // [px] of the runs' lines
 constexpr double kThinWidth = 1.5;     // [px] of dotted lines
 constexpr double kMarkerSize = 7.0;    // [px] of measured points
 constexpr int kLegendPixels = 12;      // legend text height
+const QList<qreal> kDashes{2.5, 1.5};  // dash, gap [pen widths]
 constexpr int kAxisTitlePixels = 12;   // axis titles
 constexpr int kChartTitlePixels = 14;  // the chart's title
 
@@ -28,7 +29,8 @@ QPen SeriesPen(SeriesLook look, const QColor& colour) {
   pen.setWidthF(kLineWidth);
   switch (look) {
     case SeriesLook::Dashed:
-      pen.setStyle(Qt::DashLine);
+      // Dashes short enough that a legend's line sample shows two of them.
+      pen.setDashPattern(kDashes);
       break;
     case SeriesLook::Dotted:
       pen.setWidthF(kThinWidth);
@@ -55,7 +57,8 @@ struct TickStep {
   explicit TickStep(double span) {
     const double rough = span / 5;
     const int power = static_cast<int>(std::floor(std::log10(rough)));
-    const double f = rough / std::pow(10.0, power);
+    // A span a rounding error above a round one (0.51 - 0.5) takes that round one's ticks.
+    const double f = rough / std::pow(10.0, power) * (1 - 1e-9);
     const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
     step = mantissa * std::pow(10.0, power);
     decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
@@ -240,8 +243,10 @@ void FitAxis(QValueAxis& axis, double low, double high, double margin) {
   if (margin > 0) {
     axis.setRange(low - span * margin, high + span * margin);
   } else {
+    // Out to the ticks around the range; an end a rounding error past a tick stays on it.
     const double step = TickStep(span).step;
-    axis.setRange(std::floor(low / step) * step, std::ceil(high / step) * step);
+    constexpr double kSlack = 1e-9;  // of a step
+    axis.setRange(std::floor(low / step + kSlack) * step, std::ceil(high / step - kSlack) * step);
   }
 }
 

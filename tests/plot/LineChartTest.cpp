@@ -140,7 +140,7 @@ class LineChartTest : public QObject {
     QCOMPARE(drawn[0]->name(), QStringLiteral("measured"));
     QCOMPARE(static_cast<QXYSeries*>(drawn[0])->points(), series[0].Points);
     QCOMPARE(static_cast<QXYSeries*>(drawn[1])->pen().color(), QColor(Qt::red));
-    QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().style(), Qt::DashLine);
+    QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().style(), Qt::CustomDashLine);
     QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().color(), SeriesColour(2));
     QCOMPARE(static_cast<QXYSeries*>(drawn[3])->pen().style(), Qt::DotLine);
     QVERIFY(chart->legend()->isVisible());
@@ -151,6 +151,27 @@ class LineChartTest : public QObject {
     QVERIFY(XAxis(*chart)->max() <= 10);
     QVERIFY(YAxis(*chart)->min() < -3 && YAxis(*chart)->max() > 7);
     QVERIFY(YAxis(*chart)->max() - YAxis(*chart)->min() <= 12);
+  }
+
+  void AxisWithoutMarginEndsOnTheTicksAroundTheRange() {
+    const std::vector<NamedSeries> none;
+    const auto chart = LineChart("", "x", "y", none);
+    QValueAxis& x = *XAxis(*chart);
+    FitAxis(x, 0, 53, 0);
+    QCOMPARE(x.min(), 0.0);
+    QCOMPARE(x.max(), 60.0);
+    // A dryer end computed as 600 steps of 0.1 / 1.2 s at 1.2 m/s lies a rounding error past
+    // 60 m: the axis still ends there, not at the next tick.
+    FitAxis(x, 0, 600 * (0.1 / 1.2) * 1.2, 0);
+    QCOMPARE(x.max(), 60.0);
+    FitAxis(x, -0.3, 7.2, 0);
+    QCOMPARE(x.min(), -2.0);
+    QCOMPARE(x.max(), 8.0);
+    QCOMPARE(x.tickInterval(), 2.0);
+    QCOMPARE(x.labelFormat(), QStringLiteral("%.0f"));
+    x.setRange(0.5, 0.51);  // zoomed in: ticks on round numbers of the new range
+    QCOMPARE(x.tickInterval(), 0.002);
+    QCOMPARE(x.labelFormat(), QStringLiteral("%.3f"));
   }
 
   void ChartWithoutNamesHasNoLegend() {

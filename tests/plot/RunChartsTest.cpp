@@ -123,7 +123,7 @@ class RunChartsTest : public QObject {
     QCOMPARE(YAxis(*ratios)->titleText(), QStringLiteral("Residual ratio (-)"));
     QCOMPARE(Line(*ratios, 0)->at(0).y(), 1.0);
     QCOMPARE(Line(*ratios, 1)->at(0).y(), 1.0);
-    QCOMPARE(Line(*ratios, 1)->pen().style(), Qt::DashLine);
+    QCOMPARE(Line(*ratios, 1)->pen().style(), Qt::CustomDashLine);
     QVERIFY(YAxis(*ratios)->min() <= 0 && YAxis(*ratios)->max() >= 1);
     QVERIFY(YAxis(*ratios)->max() <= 1.2);
 
