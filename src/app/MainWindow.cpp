@@ -12,6 +12,7 @@
 #include "app/CoatingLinePicture.h"
 #include "app/FieldRows.h"
 #include "app/FileBrowser.h"
+#include "app/FocusFrame.h"
 #include "app/InputPages.h"
 #include "params/FieldTable.h"
 #include "params/UserMessages.h"
@@ -88,6 +89,8 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   for (QLineEdit* edit : first->findChildren<QLineEdit*>()) {
     connect(edit, &QLineEdit::returnPressed, this, &TForm1::BitBtn1Click);
   }
+  // Typing starts in the first field.
+  fields_.Edit("Edit1")->setFocus();
   CentreOnScreen(*this);
 }
 
@@ -106,6 +109,7 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   InputData = Button(page, "InputData", QStringLiteral("Input Data File"), look.Font(kButtonPixels),
                      QRect(372, 227, 137, 31));
   SetTextColour(*InputData, colours::kDataButton);
+  InputData->setAutoDefault(true);  // Enter presses it when it has the focus, as Space does
   connect(InputData, &QPushButton::clicked, this, &TForm1::InputDataClick);
 
   DriveComboBox1 = new DriveComboBox(&page);
@@ -132,7 +136,15 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   BitBtn2 = Button(page, "BitBtn2", QStringLiteral("&Close"), look.Font(kButtonPixels),
                    QRect(556, 460, 110, 41));
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  BitBtn2->setAutoDefault(true);
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+
+  // The style shows no focus around the lists and the default button: a frame does.
+  auto* focusFrame = new FocusFrame(page);
+  for (QWidget* framed : {static_cast<QWidget*>(DirectoryListBox1),
+                          static_cast<QWidget*>(FileListBox1), static_cast<QWidget*>(BitBtn1)}) {
+    focusFrame->Watch(*framed);
+  }
 }
 
 QString TForm1::ShownDirectory() const {
