@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "app/CoatingLinePicture.h"
+#include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
@@ -18,6 +19,7 @@
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
+#include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
 
 namespace quillmere {
@@ -52,11 +54,12 @@ QPushButton* Button(QWidget& parent, const char* name, const QString& text, cons
 }  // namespace
 
 TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSeparator,
-               DataFileChooser chooseDataFile, QWidget* parent)
+               DataFileChooser chooseDataFile, CurvesWindow* curves, QWidget* parent)
     : QWidget(parent),
       messages_(messages),
       decimalSeparator_(decimalSeparator),
       chooseDataFile_(std::move(chooseDataFile)),
+      curves_(curves),
       state_(std::make_unique<SimulationState>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillmere  (Refined  Version)"));
@@ -159,7 +162,13 @@ void TForm1::BitBtn1Click() {
   try {
     ResultFileOptions options;
     options.DataFile = loadedDataFile_;
-    RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    const CalculationResult result =
+        RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    // The curves of the zones computed, read before the next run overwrites the state.
+    if (curves_ != nullptr &&
+        (result.Outcome == RunOutcome::Finished || result.Outcome == RunOutcome::Fault)) {
+      curves_->ShowRun(CollectRunSeries(parameters_, *state_, result.Record), InputsOf(fields_));
+    }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
