@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QChartView>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,9 +18,12 @@
 #include <functional>
 #include <optional>
 
+#include "params/FieldTable.h"
 #include "params/UserMessages.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
+#include "report/FileIO.h"
+#include "report/RunExport.h"
 
 namespace quillmere {
 
@@ -49,6 +53,20 @@ QString ChartFileName(RunChart chart, SolventAmount solvent) {
       return QStringLiteral("vapour-pressure");
   }
   return {};
+}
+
+// The CSV file offered for a run: its result file's name with ".csv", in the same directory.
+QString CsvFileFor(const RunInputs& inputs) {
+  const auto fields = AllFields();
+  QString result = QStringLiteral("run.txt");
+  for (std::size_t i = 0; i < fields.size() && i < inputs.Texts.size(); ++i) {
+    if (fields[i].slot == FieldSlot::SaveFileName && !inputs.Texts[i].empty()) {
+      result = QString::fromStdString(inputs.Texts[i]);
+    }
+  }
+  const QFileInfo file(result);
+  return QDir::cleanPath(
+      QDir::current().absoluteFilePath(file.dir().filePath(file.completeBaseName() + ".csv")));
 }
 
 // Columns of the zone table: the web's state at each zone's exit.
@@ -219,7 +237,7 @@ void CurvesWindow::BuildToolBar() {
   bar->addSeparator();
 
   keep_ = action("KeepRun", QStringLiteral("Keep"), &CurvesWindow::KeepRun);
-  keep_->setToolTip(QStringLiteral("Keep this run drawn under the next runs, to compare"));
+  keep_->setToolTip(QStringLiteral("Keep this run drawn with the next runs, to compare them"));
   pinMenu_ = new QMenu(this);
   pinMenu_->setObjectName(QStringLiteral("KeptRunsMenu"));
   removePins_ = bar->addAction(QStringLiteral("Remove kept"));
@@ -246,8 +264,7 @@ void CurvesWindow::BuildToolBar() {
     button->setPopupMode(QToolButton::InstantPopup);
   }
   exportCsv_ = action("ExportCsv", QStringLiteral("Export CSV..."), &CurvesWindow::ExportCsv);
-  exportCsv_->setEnabled(false);
-  exportCsv_->setToolTip(QStringLiteral("The CSV export of a run is not in this build yet"));
+  exportCsv_->setToolTip(QStringLiteral("Every point of the current run, as CSV"));
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
@@ -358,6 +375,7 @@ void CurvesWindow::Redraw() {
   UpdateTitle();
   UpdatePinMenu();
   keep_->setEnabled(current_ && (pins_.empty() || pins_.back().Series != current_->Series));
+  exportCsv_->setEnabled(current_ != nullptr);
   statusBar()->clearMessage();
 }
 
@@ -509,7 +527,25 @@ void CurvesWindow::ExportChart(RunChart chart) {
 }
 
 void CurvesWindow::ExportCsv() {
-  // Written with the CSV export of the run (report/RunExport.h) once it is at hand.
+  if (!current_) return;
+  const std::optional<QString> path =
+      chooseSaveFile_(QStringLiteral("Export CSV"), CsvFileFor(current_->Inputs),
+                      {QStringLiteral("CSV file (*.csv)")});
+  if (!path) return;
+  const std::string name = path->toStdString();
+  try {
+    int error = 0;
+    std::optional<OutputFile> file =
+        OutputFile::Open(name, OutputFile::Mode::Create, "CSV file", error);
+    if (!file) {
+      throw FileError("Could not create the CSV file \"" + name + "\": " + SystemReason(error));
+    }
+    file->Truncate();
+    file->Write(RunCsv(*current_->Series));
+    file->Close();
+  } catch (const FileError& failure) {
+    messages_.ShowError(ErrorBoxText(failure.what()));
+  }
 }
 
 }  // namespace quillmere

@@ -43,7 +43,7 @@ class CurvesWindow : public QMainWindow {
   void ShowRun(RunSeries series, RunInputs inputs);
 
   // The window's actions, as its tool bar runs them.
-  //! "Keep": the current run stays drawn under the next ones, in a colour of its own.
+  //! "Keep": the current run stays drawn with the next ones, in a colour of its own.
   void KeepRun();
   //! Removes the run kept `index`-th (0 the oldest still kept).
   void RemovePin(int index);
@@ -56,7 +56,8 @@ class CurvesWindow : public QMainWindow {
   void ResetZoom();
   //! Writes one chart into a PNG or SVG file chosen in the save dialog.
   void ExportChart(plot::RunChart chart);
-  //! Writes the current run as CSV into a file chosen in the save dialog.
+  //! Writes the current run as CSV (RunCsv: every point of every finished zone) into a file
+  //! chosen in the save dialog, offered beside the result file with its name.
   void ExportCsv();
 
   // What the window shows.

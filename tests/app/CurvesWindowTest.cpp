@@ -18,6 +18,7 @@
 #include "TestSupport.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
+#include "report/RunExport.h"
 
 using namespace quillmere;
 using namespace quillmere::plot;
@@ -111,10 +112,13 @@ class CurvesWindowTest : public QObject {
     RunWindow w("three-zones.dat");
     QCOMPARE(w.messages.finishCount, 1);
     QVERIFY(w.curves.isVisible());
-    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves"));
+    // The drying stops in zone 3: the title and the zone's row say so.
+    const RunSeries expected = RunSeriesOf("three-zones.dat");
+    QCOMPARE(expected.Warnings.size(), std::size_t(1));
+    QCOMPARE(expected.Warnings[0].Where.Zone, 3);
+    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 1 warning"));
     // The main window keeps the keyboard.
     QVERIFY(!w.curves.isActiveWindow());
-    const RunSeries expected = RunSeriesOf("three-zones.dat");
     for (const RunChart kind : kRunCharts) {
       QChart& chart = w.Chart(kind);
       QCOMPARE(chart.title(), RunChartTitle(kind));
@@ -146,7 +150,8 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(zones.item(0, 6)->text(), QStringLiteral("0.0804"));
     QCOMPARE(zones.item(1, 7)->text(),
              QString::number(expected.Zones[1].SolventEvaporated, 'f', 5));
-    QCOMPARE(Column(zones, 8), (QStringList{"", "", ""}));
+    QCOMPARE(Column(zones, 8),
+             (QStringList{"", "", QString::fromStdString(expected.Warnings[0].Text)}));
     QVERIFY(!w.curves.findChild<QLabel*>("RunNote")->isVisible());
   }
 
@@ -359,28 +364,50 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(w.messages.errors.size(), std::size_t(1));
   }
 
+  void CsvOfTheCurrentRunBesideItsResultFile() {
+    Window w;
+    QVERIFY(!w.curves.findChild<QAction*>("ExportCsv")->isEnabled());  // no run yet
+    w.chosenFile = DataFile("three-zones.dat");
+    w.Click("InputData");
+    w.Type("Edit250", QStringLiteral("line3.txt"));
+    w.Click("BitBtn1");
+    w.savePath = workingDirectory_->FilePath("line3.csv");
+    Trigger(w.curves, "ExportCsv");
+    QCOMPARE(w.suggestedSaves, QStringList{workingDirectory_->FilePath("line3.csv")});
+    const RunSeries expected =
+        RunSeriesOf(TextsOf("three-zones.dat", {{"SaveFileName", "line3.txt"}}));
+    QCOMPARE(ReadAll(*w.savePath).toStdString(), RunCsv(expected));
+    QVERIFY(w.messages.errors.empty());
+
+    w.savePath = workingDirectory_->FilePath("missing/line3.csv");
+    Trigger(w.curves, "ExportCsv");
+    QCOMPARE(w.messages.errors, std::vector<std::string>{"Could not create the CSV file \"" +
+                                                         w.savePath->toStdString() +
+                                                         "\": No such file or directory."});
+  }
+
   void WarningsShowInTheTitleAndTheirZonesRow() {
     Window w;
-    RunSeries run = RunSeriesOf("three-zones.dat");
-    PhysicalWarning warning;
-    warning.Kind = WarningKind::DryingStopped;
-    warning.Where = run.Zones[1].Exit;
-    warning.Text = "Drying stopped at 45.0 m";
-    run.Warnings.push_back(warning);
+    RunSeries run = RunSeriesOf("");
+    QVERIFY(run.Warnings.empty());
     w.curves.ShowRun(run, InputsOf(w.form.Fields()));
-    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 1 warning"));
+    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves"));
+    PhysicalWarning warning;
     warning.Where = run.Zones[1].Exit;
-    warning.Text = "Condensing";
-    run.Warnings.push_back(warning);
-    warning.Where.Zone = 3;
-    warning.Text = "Boiling";
+    for (const char* text : {"Condensing", "Boiling"}) {
+      warning.Text = text;
+      run.Warnings.push_back(warning);
+    }
+    warning.Where.Zone = 3;  // a zone the run did not reach
+    warning.Text = "Not physical";
     run.Warnings.push_back(warning);
     w.curves.ShowRun(run, InputsOf(w.form.Fields()));
     QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 3 warnings"));
     QTableWidget& zones = *w.curves.findChild<QTableWidget*>("ZoneTable");
-    QCOMPARE(Column(zones, 8),
-             (QStringList{"", "Drying stopped at 45.0 m; Condensing", "Boiling"}));
-    QCOMPARE(zones.item(1, 0)->toolTip(), QStringLiteral("Drying stopped at 45.0 m\nCondensing"));
+    QCOMPARE(Column(zones, 8), (QStringList{"", "Condensing; Boiling"}));
+    QCOMPARE(zones.item(1, 0)->toolTip(), QStringLiteral("Condensing\nBoiling"));
+    QCOMPARE(w.curves.findChild<QLabel*>("RunNote")->text(),
+             QStringLiteral("Zone 3: Not physical"));
   }
 
  private:
