@@ -20,6 +20,9 @@
 #include "params/PrintableText.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
+#ifdef QUILLMERE_FIT_PLOT
+#include "plot/FitCharts.h"
+#endif
 
 namespace quillmere {
 namespace {
@@ -49,6 +52,7 @@ class DataFileMessages : public StreamMessages {
 struct Outputs {
   std::optional<std::string> dataFile;
   std::optional<std::string> report;
+  std::optional<std::string> plot;
 };
 
 void WriteFile(const std::string& path, std::string_view kind, std::string_view bytes,
@@ -120,6 +124,21 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       ->type_name("FITTED.dat");
   app.add_option("--report", outputs.report, "Write the report as JSON (\"-\": standard output)")
       ->type_name("FIT.json");
+#ifdef QUILLMERE_FIT_PLOT
+  app.add_option("--plot", outputs.plot,
+                 "Draw the measured points against the fitted curves (solid) and the starting "
+                 "curves (dashed) of each trial, a chart a quantity, into an SVG or PNG file")
+      ->type_name("FIT.svg|FIT.png")
+      ->check(CLI::Validator(
+          [](const std::string& path) {
+            const std::string extension = std::filesystem::path(path).extension().string();
+            return extension == ".svg" || extension == ".png" || extension == ".SVG" ||
+                           extension == ".PNG"
+                       ? std::string()
+                       : std::string("a chart file name ends in .svg or .png");
+          },
+          ""));
+#endif
   app.add_option("--max-iterations", maxIterations, "Most iterations of the solver")
       ->capture_default_str()
       ->check(CLI::Range(1, 10000));
@@ -206,6 +225,13 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       WriteFile(*outputs.dataFile, "data file", DataFileText(fit.FittedFields(fitted)), out);
     }
     if (outputs.report) WriteFile(*outputs.report, "report", FitReportJson(result), out);
+#ifdef QUILLMERE_FIT_PLOT
+    std::string plotError;
+    if (outputs.plot && !plot::SaveFitCharts(result, *outputs.plot, plotError)) {
+      err << "Could not write the chart file: " << PrintableText(plotError) << '\n';
+      return kExitFileNotWritten;
+    }
+#endif
     if (result.Failed) {
       err << "The solver failed: " << PrintableText(result.StopReason) << '\n';
       return kExitError;

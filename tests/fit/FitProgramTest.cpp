@@ -134,6 +134,31 @@ TEST_F(FitProgram, StandardOutputAndTheDecimalSeparator) {
   EXPECT_EQ(both.status, 64);
 }
 
+#ifdef QUILLMERE_FIT_PLOT
+// The picture of the fit, in the format its name asks for.
+TEST_F(FitProgram, DrawsTheFitIntoAPicture) {
+  const Outcome png = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.png");
+  ASSERT_EQ(png.status, 0) << png.err;
+  EXPECT_EQ(ReadWork("fit.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+  const Outcome svg = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.svg");
+  ASSERT_EQ(svg.status, 0) << svg.err;
+  const std::string picture = ReadWork("fit.svg");
+  EXPECT_NE(picture.find("<svg"), std::string::npos);
+  EXPECT_NE(picture.find("Solvent-2 residual ratio"), std::string::npos);
+
+  const Outcome wrong = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.jpg");
+  EXPECT_EQ(wrong.status, 64);
+  EXPECT_NE(wrong.err.find("a chart file name ends in .svg or .png"), std::string::npos)
+      << wrong.err;
+  const Outcome unwritable = Fit(std::string(kTwoTrials) + " --free Keff --plot missing/fit.svg");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_NE(unwritable.err.find("Could not write the chart file: missing/fit.svg: No such file or "
+                                "directory\n"),
+            std::string::npos)
+      << unwritable.err;
+}
+#endif
+
 TEST_F(FitProgram, NamesWhatTheMeasurementsCannotDetermine) {
   Write("early.csv", "position_m,temperature,temperature_sigma\n1,30,0.3\n2,35,0.3\n");
   const Outcome fit = Fit("--trial trial1.dat:early.csv --free Keff,Wx");
