@@ -188,6 +188,35 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     return kExitUsage;
   }
   std::ostream& report = standardOutputs > 0 ? err : out;
+  // A trial's files are left as they are: no output may be written over one of them, nor two
+  // outputs into one file.
+  const std::vector<std::pair<std::string, std::optional<std::string>>> written{
+      {"fitted data file", outputs.dataFile},
+      {"report", outputs.report},
+      {"chart file", outputs.plot}};
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const auto& [kind, name] = written[i];
+    if (!name || *name == kStandardStream) continue;
+    const std::optional<FileIdentity> identity = IdentityOfPath(*name);
+    for (std::size_t j = 0; j < i; ++j) {
+      const std::optional<std::string>& other = written[j].second;
+      if (other && (*other == *name || (identity && IdentityOfPath(*other) == identity))) {
+        err << "The " << written[j].first << " and the " << kind << " cannot be the same file "
+            << Quoted(*name) << ".\n";
+        return kExitUsage;
+      }
+    }
+    if (!identity) continue;
+    for (const auto& [dataFile, measurementFile] : files) {
+      for (const std::string& input : {dataFile, measurementFile}) {
+        if (input != kStandardStream && IdentityOfPath(input) == identity) {
+          err << "The " << kind << " " << Quoted(*name) << " is the file " << Quoted(input)
+              << " of a trial, which is left as it is. Choose another " << kind << ".\n";
+          return kExitUsage;
+        }
+      }
+    }
+  }
 
   std::vector<FitTrial> trials;
   for (const auto& [dataFile, measurementFile] : files) {
@@ -221,7 +250,9 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     report << FitReportText(result, separator) << std::flush;
     std::vector<double> fitted;
     for (const FittedParameter& p : result.Parameters) fitted.push_back(p.Fitted);
-    if (outputs.dataFile) {
+    if (outputs.dataFile && *outputs.dataFile != kStandardStream) {
+      WriteDataFile(*outputs.dataFile, fit.FittedFields(fitted));
+    } else if (outputs.dataFile) {
       WriteFile(*outputs.dataFile, "data file", DataFileText(fit.FittedFields(fitted)), out);
     }
     if (outputs.report) WriteFile(*outputs.report, "report", FitReportJson(result), out);
