@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/Suggestions.h"
 #include "params/NumberText.h"
 
 namespace quillmere {
@@ -77,8 +78,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e, out, err);
-    return status == 0 ? kExitFinished : kExitUsage;
+    return ReportParseError(app, e, out, err, kExitUsage);
   }
 
   const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];

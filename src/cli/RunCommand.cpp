@@ -94,6 +94,14 @@ class RunCommand : public Command {
       if (dataFile_) {
         options.DataFile = Load(*dataFile_, fields, messages);
         if (!options.DataFile) return kExitInputRefused;
+        messages.SetDataFile(options.DataFile->Name);
+        for (const std::string& warning :
+             IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
+          messages.ShowWarning(warning);
+        }
+      }
+      if (const std::optional<std::string> warning = UnreachedZonesWarning(fields, separator)) {
+        messages.ShowWarning(*warning);
       }
       fields.SetText("Edit250", resultFile_);
       options.ToStandardOutput = resultFile_ == kStandardStream;
