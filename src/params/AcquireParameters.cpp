@@ -50,9 +50,9 @@ std::string StepCountText(double steps) {
   return std::string(buffer, result.ptr);
 }
 
-std::string StepCountMessage(int zone, double steps) {
-  const std::string count = StepCountText(steps);
-  if (steps < 0) {
+std::string StepCountMessage(int zone, double steps, bool negativeInput) {
+  const std::string count = StepCountText(steps + 0.0);  // no "-0"
+  if (negativeInput) {
     return "Zone " + std::to_string(zone) + " would need " + count +
            " integration steps! Its Zone Length and the Increment of z must not be negative.";
   }
@@ -99,8 +99,8 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
     }
     const std::optional<double> outer = ParseNumber(outerText, decimalSeparator);
     if (!outer) {
-      throw InputConversionError("Outer Temperature of Zone " + std::to_string(zone) + ": '" +
-                                 outerText + "' is not a valid number");
+      throw InputConversionError("Outer Temperature of Zone " + std::to_string(zone) + ": " +
+                                 Quoted(outerText) + " is not a valid number");
     }
     if (*outer == 0.0) {
       zoneCount = zone - 1;
@@ -130,11 +130,15 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
   // its trace cannot hold is refused here, before it is narrowed to a 32-bit integer.
   for (int zone = 1; zone <= params.ZoneCount; ++zone) {
     ClearFloatingPointFaults();
-    const double quotient = params.Zones.ZoneLength[zone] / params.IncrementZ;
+    const double length = params.Zones.ZoneLength[zone];
+    const double quotient = length / params.IncrementZ;
     const double steps = std::nearbyint(quotient);
     ThrowOnFloatingPointFault({quotient, steps});
-    if (steps < 0 || steps > kMaxZoneSteps) {
-      messages.ShowMessage(StepCountMessage(zone, steps));
+    // A negative length and a negative increment give a positive count, but time would run
+    // backwards: each is refused on its own.
+    const bool negativeInput = length < 0 || params.IncrementZ < 0 || steps < 0;
+    if (negativeInput || steps > kMaxZoneSteps) {
+      messages.ShowMessage(StepCountMessage(zone, steps, negativeInput));
       return false;
     }
     params.ZoneSteps[zone] = static_cast<std::int32_t>(steps);

@@ -41,11 +41,14 @@ class CommandLine : public ::testing::Test {
  protected:
   //! Runs `quillmere-cli <arguments>` (shell syntax) in the work directory; `before` is a
   //! shell command whose output is piped in.
-  Outcome Cli(const std::string& arguments, const std::string& before = {}) {
+  //! Standard output goes to `output` when given (a shell word), else it is captured.
+  Outcome Cli(const std::string& arguments, const std::string& before = {},
+              const std::string& output = {}) {
     std::string command = "cd " + Quote(work_.path().string()) + " && ";
     if (!before.empty()) command += "LC_ALL=C " + before + " | ";
     command += "LC_ALL=C " + Quote(QUILLMERE_CLI) + " " + arguments + " > " +
-               Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err"));
+               (output.empty() ? Quote(capture_.File("out")) : output) + " 2> " +
+               Quote(capture_.File("err"));
     if (before.empty()) command += " < /dev/null";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
@@ -143,7 +146,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
            "/missing.dat\": No such file or directory\n"},
       {TemplateWith(34, "fast"), "run input.dat", 1, "Input value is not correct!\n"},  // Edit6
       {TemplateWith(48, "hot"), "run input.dat", 1,
-       "Outer Temperature of Zone 3: 'hot' is not a valid number.\n"},
+       "Outer Temperature of Zone 3: \"hot\" is not a valid number.\n"},
       {"", "run -o missing/result.txt", 2, "File can not open!\n"},
       {"", "template -o missing/defaults.dat", 2,
        "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
@@ -162,6 +165,83 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
     EXPECT_EQ(ExistsInWork("result.txt"), c.status == 3) << c.arguments;
     std::filesystem::remove(work_.path() / "result.txt");
   }
+}
+
+// A run never writes its result over the data file it read, under any name of that file.
+TEST_F(CommandLine, ARunRefusesToOverwriteItsOwnDataFile) {
+  ASSERT_EQ(Cli("template -o result.txt").status, 0);
+  const std::string data = ReadWork("result.txt");
+  std::filesystem::create_hard_link(work_.path() / "result.txt", work_.path() / "linked.dat");
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  const std::pair<std::string, std::string> cases[] = {
+      {"run result.txt", "result.txt"},
+      {"run linked.dat -o result.txt", "result.txt"},
+      {"run result.txt -o linked.dat", "linked.dat"},
+  };
+  for (const auto& [arguments, resultName] : cases) {
+    const Outcome run = Cli(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    const std::string dataName = arguments.substr(4, arguments.find(' ', 4) - 4);
+    EXPECT_EQ(run.err, "The result file \"" + resultName + "\" is the data file \"" + work + "/" +
+                           dataName +
+                           "\" of this run, which is left as it is. Choose another result "
+                           "file.\n")
+        << arguments;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(ReadWork("result.txt") == data) << arguments;
+  }
+}
+
+// The result on standard output, named or as "-": the summary moves to standard error, so the
+// two never overwrite each other.
+TEST_F(CommandLine, AResultOnStandardOutputSendsTheSummaryToStandardError) {
+  ASSERT_EQ(Cli("run -o plain.txt").status, 0);
+  const std::string plain = ReadWork("plain.txt");
+  for (const char* output : {"/dev/stdout", "-"}) {
+    const Outcome run = Cli(std::string("run -o ") + output);
+    EXPECT_EQ(run.status, 0) << output;
+    EXPECT_TRUE(run.out == plain) << output;
+    EXPECT_NE(run.err.find("\nResult file: "), std::string::npos) << run.err;
+  }
+  const Outcome named = Cli("run -o same.txt", {}, "same.txt");
+  EXPECT_EQ(named.status, 0);
+  EXPECT_TRUE(ReadWork("same.txt") == plain);
+  EXPECT_NE(named.err.find("Result file: same.txt"), std::string::npos);
+}
+
+TEST_F(CommandLine, ASummaryThatCannotBeWrittenExits2) {
+  const Outcome run = Cli("run", {}, "/dev/full");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "Could not write the summary: the output is full or closed.\n");
+}
+
+// A reader of a result pipe that goes away: the failed write is reported, not a silent end by
+// SIGPIPE.
+TEST_F(CommandLine, AResultPipeWhoseReaderLeavesExits2WithBrokenPipe) {
+  std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "100.0");
+  const std::string work = Quote(work_.path().string());
+  // The reader holds the pipe open without reading, so the writer fills it and waits; then
+  // the reader leaves.
+  const std::string command = "cd " + work +
+                              " && mkfifo pipe && { (exec 3<>pipe; touch opened; sleep 1) & } && "
+                              "while [ ! -e opened ]; do sleep 0.01; done && LC_ALL=C " +
+                              Quote(QUILLMERE_CLI) + " run long.dat -o pipe > " +
+                              Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err"));
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 2);
+  EXPECT_EQ(test::ReadBytes(capture_.File("err")),
+            "Could not write the result file \"pipe\": Broken pipe.\n");
+}
+
+// Bytes of a data file quoted in a message never reach the terminal as control characters.
+TEST_F(CommandLine, MessagesShowControlCharactersAsEscapes) {
+  std::ofstream(work_.File("input.dat"), std::ios::binary)
+      << TemplateWith(48, "\x1B[2J\x1B]0;owned\x07");
+  const Outcome run = Cli("run input.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "Outer Temperature of Zone 3: \"\\x1B[2J\\x1B]0;owned\\x07\" is not a valid number.\n");
 }
 
 TEST_F(CommandLine, CommaSeparatorRunsTheDefaultsAndWritesCommas) {

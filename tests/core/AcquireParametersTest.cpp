@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestSupport.h"
 #include "params/FieldTable.h"
 #include "params/FloatingPointGuard.h"
@@ -153,16 +155,59 @@ TEST_F(AcquireParametersTest, ARefusedZoneLeavesEveryFurtherZoneOfTheSetAsItWas)
 TEST_F(AcquireParametersTest, AFurtherZonesOuterTemperatureThatDoesNotConvertEndsTheRunAsAnError) {
   fields.SetText("Edit31", "hot");
   test::ExpectError<InputConversionError>(
-      [&] { Acquire(); }, "Outer Temperature of Zone 3: 'hot' is not a valid number");
+      [&] { Acquire(); }, "Outer Temperature of Zone 3: \"hot\" is not a valid number");
   EXPECT_TRUE(messages.messages.empty());
   EXPECT_EQ(params.ZoneCount, 1);
   EXPECT_EQ(params.Zones.OuterTemperature[2], 0.0);
 }
 
+// Several faults at once: the one acquisition meets first is the one the user is told.
+TEST_F(AcquireParametersTest, TheFirstCheckThatFailsIsTheOneShown) {
+  struct Case {
+    std::vector<std::pair<const char*, const char*>> texts;
+    const char* message;
+  };
+  const Case cases[] = {
+      // A general field before the empty save file name.
+      {{{"Edit241", "x"}, {"Edit250", ""}}, "Input value is not correct!"},
+      // The save file name before a zone's field.
+      {{{"Edit250", ""}, {"Edit23", "x"}}, "Input Save File Name!"},
+      // A zone's field before the step bound of an earlier zone.
+      {{{"Edit9", "1000"}, {"Edit24", "x"}}, "Input value of Zone 2 is not correct!"},
+      // Two-digit zone numbers.
+      {{{"Edit102", "x"}}, "Input value of Zone 10 is not correct!"},
+      {{{"Edit146", "x"}}, "Input value of Zone 14 is not correct!"},
+  };
+  for (int zone = 3; zone <= 14; ++zone) FillZone(zone);
+  for (const Case& c : cases) {
+    MemoryFieldTexts filled = fields;
+    for (const auto& [field, text] : c.texts) fields.SetText(field, text);
+    messages.messages.clear();
+    EXPECT_FALSE(Acquire()) << c.message;
+    EXPECT_EQ(messages.messages, std::vector<std::string>{c.message});
+    fields = filled;
+  }
+}
+
+// An outer temperature of blanks only is not empty: it does not end the zone list, and as it
+// does not convert it ends the run as an error, for every further zone.
+TEST_F(AcquireParametersTest, ABlankOnlyOuterTemperatureEndsTheRunAsAnUnconvertibleValue) {
+  for (int zone = 3; zone <= 14; ++zone) FillZone(zone);
+  for (int zone = 2; zone <= 14; ++zone) {
+    MemoryFieldTexts filled = fields;
+    fields.SetText(ZoneFieldName(zone, 0), "   ");
+    test::ExpectError<InputConversionError>(
+        [&] { Acquire(); },
+        "Outer Temperature of Zone " + std::to_string(zone) + ": \"   \" is not a valid number");
+    EXPECT_TRUE(messages.messages.empty());
+    fields = filled;
+  }
+}
+
 TEST_F(AcquireParametersTest, StepCountsRoundHalfToEven) {
   fields.SetText("Edit20", "1.0");
   const std::pair<const char*, int> cases[] = {{"2.5", 2}, {"3.5", 4}, {"2.6", 3}, {"0.5", 0},
-                                               {"1.5", 2}, {"0.4", 0}, {"-0.4", 0}};
+                                               {"1.5", 2}, {"0.4", 0}, {"-0", 0}};
   for (const auto& [length, steps] : cases) {
     fields.SetText("Edit9", length);
     ASSERT_TRUE(Acquire()) << length;
@@ -191,12 +236,22 @@ TEST_F(AcquireParametersTest, AStepCountATraceCannotHoldIsRefusedWithAClearMessa
   EXPECT_NE(messages.messages.back().find("Zone 2 would need 1e+31 integration steps"),
             std::string::npos);
 
+  // A negative length or increment: time would run backwards, even where the quotient of the
+  // two is positive or rounds to no step at all.
   fields.SetText("Edit22", "30.0");
-  fields.SetText("Edit9", "-30.0");
-  EXPECT_FALSE(Acquire());
-  EXPECT_EQ(messages.messages.back(),
-            "Zone 1 would need -300 integration steps! Its Zone Length and the Increment of z "
-            "must not be negative.");
+  const std::tuple<const char*, const char*, const char*> negative[] = {{"-30.0", "0.1", "-300"},
+                                                                        {"-30.0", "-0.1", "300"},
+                                                                        {"30.0", "-0.1", "-300"},
+                                                                        {"-0.04", "0.1", "0"}};
+  for (const auto& [length, increment, count] : negative) {
+    fields.SetText("Edit9", length);
+    fields.SetText("Edit20", increment);
+    EXPECT_FALSE(Acquire()) << length << " " << increment;
+    EXPECT_EQ(messages.messages.back(),
+              std::string("Zone 1 would need ") + count +
+                  " integration steps! Its Zone Length and the Increment of z must not be "
+                  "negative.");
+  }
 }
 
 TEST_F(AcquireParametersTest, AStepCountDivisionThatFaultsEndsTheRunAsAnError) {

@@ -63,5 +63,27 @@ TEST(CodePage932, ConvertsLongTexts) {
   EXPECT_EQ(EncodeCodePage932(katakana), std::string(5000, '\xB1'));
 }
 
+// The converter is handed the text in windows: a double-byte character or a UTF-8 sequence
+// that straddles a window's edge is converted whole, at every offset.
+TEST(CodePage932, ConvertsCharactersAcrossTheConvertersWindows) {
+  for (std::size_t lead = 4090; lead < 4100; ++lead) {
+    const std::string bytes = std::string(lead, 'a') + "\x83\xD4" + std::string(10, 'b');
+    const std::string text = std::string(lead, 'a') + "χ" + std::string(10, 'b');
+    EXPECT_EQ(DecodeCodePage932(bytes), text) << lead;
+    EXPECT_EQ(EncodeCodePage932(text), bytes) << lead;
+  }
+  // A lead byte at the very end stays unconvertible, also after many windows.
+  EXPECT_EQ(DecodeCodePage932(std::string(8192, 'a') + "\x81"), std::string(8192, 'a') + "\uFFFD");
+}
+
+// Each unconvertible byte costs the same, wherever it stands: megabytes of them decode in about
+// the time of their length (a checked build once took longer than a minute for ten).
+TEST(CodePage932, DecodesManyInvalidBytesInLinearTime) {
+  const std::string invalid(2'000'000, '\x80');
+  const std::string decoded = DecodeCodePage932(invalid);
+  ASSERT_EQ(decoded.size(), 3 * invalid.size());
+  EXPECT_EQ(decoded.substr(decoded.size() - 3), "\uFFFD");
+}
+
 }  // namespace
 }  // namespace quillmere

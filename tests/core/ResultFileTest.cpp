@@ -257,6 +257,32 @@ TEST_F(ResultFileOnDisk, APipeWithoutReaderCannotOpenRatherThanHangTheRun) {
   EXPECT_EQ(messages_.messages, std::vector<std::string>(3, "File can not open!"));
 }
 
+// The result file is never the data file the inputs came from, under any of its names: the run
+// is refused before anything is written and the data file stays as it was.
+TEST_F(ResultFileOnDisk, RefusesToOverwriteTheRunsDataFile) {
+  const std::string data = scratch_.File("line3.dat");
+  std::ofstream(data, std::ios::binary) << "the inputs";
+  fs::create_hard_link(data, scratch_.File("hard.dat"));
+  fs::create_symlink(data, scratch_.File("soft.dat"));
+  ResultFileOptions options;
+  options.DataFile = LoadedDataFile{data, IdentityOfPath(data)};
+  for (const char* name : {"line3.dat", "hard.dat", "soft.dat"}) {
+    in_.params->SaveFileName = scratch_.File(name);
+    messages_.messages.clear();
+    ResultFile file(*in_.params, '.', messages_, options);
+    EXPECT_FALSE(file.WriteResultHeader(15.0)) << name;
+    EXPECT_EQ(messages_.messages,
+              std::vector<std::string>{"The result file \"" + scratch_.File(name) +
+                                       "\" is the data file \"" + data +
+                                       "\" of this run, which is left as it is. Choose another "
+                                       "result file."});
+    EXPECT_EQ(ReadBytes(data), "the inputs");
+  }
+  in_.params->SaveFileName = name_;
+  ResultFile other(*in_.params, '.', messages_, options);
+  EXPECT_TRUE(other.WriteResultHeader(15.0));
+}
+
 TEST_F(ResultFileOnDisk, FailingWriteThrowsWithTheSystemsReason) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   in_.params->SaveFileName = "/dev/full";  // opens, and every write fails with ENOSPC

@@ -1,0 +1,96 @@
+// Files opened, written and read with one set of safeguards.
+#include "report/FileIO.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileIdentity, IsTheSameForEveryNameOfAFile) {
+  test::ScratchDirectory scratch;
+  const std::string file = scratch.File("data.dat");
+  std::ofstream(file) << "x";
+  fs::create_hard_link(file, scratch.File("hard.dat"));
+  fs::create_symlink(file, scratch.File("soft.dat"));
+  std::ofstream(scratch.File("other.dat")) << "x";
+  ASSERT_TRUE(IdentityOfPath(file));
+  EXPECT_EQ(IdentityOfPath(scratch.File("hard.dat")), IdentityOfPath(file));
+  EXPECT_EQ(IdentityOfPath(scratch.File("soft.dat")), IdentityOfPath(file));
+  EXPECT_NE(IdentityOfPath(scratch.File("other.dat")), IdentityOfPath(file));
+  EXPECT_FALSE(IdentityOfPath(scratch.File("missing.dat")));
+}
+
+// A file opened to be created keeps its content until the caller empties it.
+TEST(OutputFile, EmptiesAnExistingFileOnlyWhenAsked) {
+  test::ScratchDirectory scratch;
+  const std::string name = scratch.File("result.txt");
+  std::ofstream(name) << "older content";
+  int error = 0;
+  {
+    std::optional<OutputFile> file =
+        OutputFile::Open(name, OutputFile::Mode::Create, "result file", error);
+    ASSERT_TRUE(file);
+    file->Close();
+  }
+  EXPECT_EQ(test::ReadBytes(name), "older content");
+  std::optional<OutputFile> file =
+      OutputFile::Open(name, OutputFile::Mode::Create, "result file", error);
+  ASSERT_TRUE(file);
+  file->Truncate();
+  file->Write("new");
+  file->Close();
+  EXPECT_EQ(test::ReadBytes(name), "new");
+
+  EXPECT_FALSE(OutputFile::Open(scratch.File("missing.txt"), OutputFile::Mode::Append,
+                                "result file", error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+// A reader that goes away makes the next write fail with the system's reason, instead of
+// ending the program by SIGPIPE (which the programs ignore).
+TEST(OutputFile, AWriteToAPipeWhoseReaderLeftFailsWithBrokenPipe) {
+  std::signal(SIGPIPE, SIG_IGN);
+  test::ScratchDirectory scratch;
+  const std::string pipe = scratch.File("pipe\x1B[2J");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  int error = 0;
+  std::optional<OutputFile> file =
+      OutputFile::Open(pipe, OutputFile::Mode::Create, "result file", error);
+  ASSERT_TRUE(file);
+  file->Truncate();  // nothing to empty in a pipe
+  file->Write("header");
+  ::close(reader);
+  test::ExpectError<FileError>(
+      [&] { file->Write("table"); },
+      "Could not write the result file \"" + scratch.File("pipe") + "\\x1B[2J\": Broken pipe");
+}
+
+TEST(InputFile, ReadingADirectoryFailsWithTheSystemsReason) {
+  test::ScratchDirectory scratch;
+  int error = 0;
+  std::optional<InputFile> file = InputFile::Open(scratch.path().string(), "data file", error);
+  ASSERT_TRUE(file);
+  char buffer[16];
+  test::ExpectError<FileError>(
+      [&] { file->Read(buffer, sizeof buffer); },
+      "Could not read the data file \"" + scratch.path().string() + "\": Is a directory");
+  EXPECT_FALSE(InputFile::Open(scratch.File("missing"), "data file", error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+}  // namespace
+}  // namespace quillmere
