@@ -114,7 +114,9 @@ std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
     const std::string_view value = LineValue(file.Lines[static_cast<std::size_t>(line - 1)]);
     if (value.empty()) continue;
     const std::string fixed = fields.Text(field);
-    const std::optional<double> given = ParseNumber(value, decimalSeparator);
+    // A file written where the other separator is in force gives the same value: no warning.
+    std::optional<double> given = ParseNumber(value, decimalSeparator);
+    if (!given) given = ParseNumber(value, decimalSeparator == '.' ? ',' : '.');
     if (given && given == ParseNumber(fixed, decimalSeparator)) continue;
     warnings.push_back("Line " + std::to_string(line) + " of the data file " + Quoted(file.Name) +
                        " gives " + LineCaption(line) + " (" + field + ") the value " +
