@@ -158,9 +158,11 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
       fault = "Line " + std::to_string(line) + " is longer than " +
               std::to_string(kDataFileLineLimit) + " bytes.";
     } else if (lines[static_cast<std::size_t>(line - 1)].find('=') == std::string::npos) {
-      fault = line > lines.Count ? "It ends after line " + std::to_string(lines.Count) +
-                                       ", and a data file holds 119 lines of \"label = value\"."
-                                 : "Line " + std::to_string(line) + " holds no \"=\".";
+      const std::string lineCount =
+          lines.Count == 0 ? "It is empty" : "It ends after line " + std::to_string(lines.Count);
+      fault = line > lines.Count
+                  ? lineCount + ", and a data file holds 119 lines of \"label = value\"."
+                  : "Line " + std::to_string(line) + " holds no \"=\".";
     }
   }
   if (!fault.empty()) {

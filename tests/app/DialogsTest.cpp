@@ -114,12 +114,19 @@ class DialogsTest : public QObject {
     });
     messages.ShowFinish();
     QVERIFY(!finish.isVisible());
+    // Its caption and its four texts, each shown in full.
+    QCOMPARE(finish.windowTitle(), QStringLiteral("FinishForm"));
     QStringList texts;
     for (QLabel* label : finish.findChildren<QLabel*>()) {
+      if (label->text().isEmpty()) continue;
       texts << label->text();
       QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
     }
-    QVERIFY(texts.contains(QStringLiteral("Calculation is successfully finished !")));
+    texts.sort();
+    QCOMPARE(texts, (QStringList{"2010.8.23", "Calculation is successfully finished !",
+                                 "Refined Version 1.3"}));
+    QCOMPARE(finish.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->text(),
+             QStringLiteral("OK"));
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
       QTimer::singleShot(0, &finish, [&finish, key] { QTest::keyClick(&finish, key); });
       QCOMPARE(finish.exec(), int(QDialog::Accepted));

@@ -87,6 +87,50 @@ class InputPagesTest : public QObject {
     }
   }
 
+  // Every caption of the window that the field table does not hold, written out here.
+  void TabsGroupsAndButtonsCarryTheirCaptions() {
+    Window w;
+    auto* notebook = w.Named<QTabWidget>("TabbedNotebook1");
+    QStringList tabs;
+    for (int page = 0; page < notebook->count(); ++page) tabs << notebook->tabText(page);
+    QCOMPARE(tabs,
+             (QStringList{"Zone Cond. (1)", "Zone Cond. (2)", "Zone Cond. (3)", "General Cond."}));
+    QCOMPARE(notebook->currentIndex(), 0);
+    std::vector<std::pair<std::string, QString>> groups{
+        {"GroupBox10", "  Calculation Accuracy  "},
+        {"GroupBox9", "  Save File Name  "},
+        {"GeneralGroup", "  General  "},
+        {"FittingGroup", "Fitting Parameter"},
+        {"PolymerGroup", "  Solid (Polymer)"},
+        {"Solvent1Group", "  Solvent-1 "},
+        {"Solvent2Group", "  Solvent-2  "},
+        {"BaseFilmGroup", "  Base Film  "},
+        {"GroupBox1", "Zone 1"},
+        {"GroupBox2", "Zone 2"},
+    };
+    for (int zone = 3; zone <= 14; ++zone) {
+      groups.push_back({"ZoneGroup" + std::to_string(zone), QStringLiteral("Zone %1").arg(zone)});
+    }
+    for (const auto& [name, caption] : groups) {
+      auto* group = w.Named<QGroupBox>(name);
+      QVERIFY2(group, name.c_str());
+      QCOMPARE(group->title(), caption);
+    }
+    QCOMPARE(w.Named<QPushButton>("BitBtn1")->text(), QStringLiteral("OK"));
+    QCOMPARE(w.Named<QPushButton>("InputData")->text(), QStringLiteral("Input Data File"));
+    QCOMPARE(w.Named<QPushButton>("BitBtn2")->text(), QStringLiteral("&Close"));
+    // The vapour pressure rows read log10 Ps = A - ( B /( T + C )).
+    for (const char* group : {"Solvent1Group", "Solvent2Group"}) {
+      QStringList texts;
+      for (QLabel* label : w.Named<QGroupBox>(group)->findChildren<QLabel*>()) {
+        texts << label->text();
+      }
+      for (const char* text : {"  Vapor Pressure (mmHg)  log10 Ps = ", "- (", "/( T + ", " )) "}) {
+        QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
+      }
+    }
+  }
+
   void NothingIsCutOffOrCovered() {
     Window w;
     for (const auto& field : AllFields()) {

@@ -165,6 +165,36 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.form.DataFileName, path.toStdString());
   }
 
+  // A field keeps every character it is given: typed, set, or loaded from a data file.
+  void AFieldKeepsALongTextWhole() {
+    Window w;
+    const std::string longText(39993, '1');
+    w.form.Fields().SetText("Edit1", longText);
+    QCOMPARE(w.form.Fields().Text("Edit1").size(), longText.size());
+    QLineEdit* edit = w.Edit("Edit2");
+    edit->setText(QString(39990, QLatin1Char('2')));
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("0123456789"));
+    QCOMPARE(edit->text().size(), 40000);
+  }
+
+  // The data file applied last is never overwritten by the result file.
+  void ARunNeverWritesOverTheDataFileItsInputsCameFrom() {
+    Window w;
+    const QString path = workingDirectory_->FilePath(QStringLiteral("result.txt"));
+    const QByteArray data = QByteArray::fromStdString(DataFileText(MemoryFieldTexts('.')));
+    QVERIFY(WriteAll(path, data));
+    w.chosenFile = path;
+    w.Click("InputData");
+    QVERIFY(w.messages.messages.empty());
+    w.Click("BitBtn1");
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY(w.messages.messages.front().find("is the data file") != std::string::npos);
+    QCOMPARE(w.messages.finishCount, 0);
+    QCOMPARE(ReadAll(path), data);
+  }
+
   void CloseButtonClosesTheWindow() {
     Window w;
     QVERIFY(w.form.testAttribute(Qt::WA_QuitOnClose));

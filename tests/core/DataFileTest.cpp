@@ -49,20 +49,32 @@ void Write(const std::string& path, std::string_view bytes) {
 
 // ---- which line fills which field -----------------------------------------------------------
 
-// Lines 1 to 41 follow the echo's value lines, then zones 2 to 14 take six lines each.
-TEST(DataFileField, EveryInputButTheSaveFileNameHasExactlyOneLine) {
-  const std::map<int, std::string> boundaries{{1, "Edit211"}, {19, "Edit241"}, {20, "Edit201"},
-                                              {28, "Edit20"}, {29, "Edit1"},   {41, "Edit13"},
-                                              {42, "Edit21"}, {48, "Edit31"},  {119, "Edit146"}};
-  for (const auto& [line, field] : boundaries) EXPECT_EQ(DataFileField(line), field) << line;
-  std::set<std::string> seen;
-  for (int n = 1; n <= kDataFileLines; ++n) {
-    const std::string field = DataFileField(n);
-    EXPECT_NE(FindField(field), nullptr) << field;
-    EXPECT_TRUE(seen.insert(field).second) << field << " twice";
+// The field each of the 119 lines fills, written out here from the order of the result file's
+// echo (polymer, Solvent-1, Solvent-2, base film, fitting parameters, accuracy, zone 1) and the
+// six lines of each further zone, independently of the loader's own table.
+std::vector<std::string> LineFieldsWrittenOut() {
+  std::vector<std::string> fields{"Edit211", "Edit212"};
+  for (int n = 221; n <= 228; ++n) fields.push_back("Edit" + std::to_string(n));
+  for (int n = 231; n <= 238; ++n) fields.push_back("Edit" + std::to_string(n));
+  fields.push_back("Edit241");
+  for (int n = 201; n <= 208; ++n) fields.push_back("Edit" + std::to_string(n));
+  fields.push_back("Edit20");
+  for (int n = 1; n <= 13; ++n) fields.push_back("Edit" + std::to_string(n));
+  for (int zone = 2; zone <= 14; ++zone) {
+    for (int i = 1; i <= 6; ++i) fields.push_back("Edit" + std::to_string(10 * zone + i));
   }
-  EXPECT_EQ(seen.count("Edit250"), 0u);
-  EXPECT_EQ(seen.size() + 1, AllFields().size());
+  return fields;
+}
+
+TEST(DataFileField, EveryInputButTheSaveFileNameHasItsOwnLine) {
+  const std::vector<std::string> expected = LineFieldsWrittenOut();
+  ASSERT_EQ(expected.size(), 119u);
+  for (int n = 1; n <= kDataFileLines; ++n) {
+    EXPECT_EQ(DataFileField(n), expected[static_cast<std::size_t>(n - 1)]) << "line " << n;
+  }
+  // Zone n's block starts at line 6n + 30.
+  EXPECT_EQ(DataFileField(6 * 9 + 30), "Edit91");
+  EXPECT_EQ(std::set<std::string>(expected.begin(), expected.end()).size() + 1, AllFields().size());
   EXPECT_THROW(DataFileField(0), std::out_of_range);
   EXPECT_THROW(DataFileField(120), std::out_of_range);
 }
@@ -92,8 +104,9 @@ TEST(SetInputData, FillsTheEnabledFieldsButNotTheSaveFileName) {
   RecordingMessages messages;
   ASSERT_TRUE(SetInputData(SplitDataFileLines(NumberedFile()), "numbered.txt", fields, messages));
   EXPECT_TRUE(messages.messages.empty());
+  const std::vector<std::string> lineFields = LineFieldsWrittenOut();
   for (int n = 1; n <= kDataFileLines; ++n) {
-    const std::string field = DataFileField(n);
+    const std::string& field = lineFields[static_cast<std::size_t>(n - 1)];
     EXPECT_EQ(fields.Text(field),
               fields.IsEnabled(field) ? "v" + std::to_string(n) : before.at(field))
         << field;
@@ -128,16 +141,23 @@ TEST(LoadDataFile, RefusesAFileWithALineWithoutEqualsSignAndChangesNothing) {
   std::string line60 = NumberedFile();  // lines 1 to 59 would pass
   const std::size_t at = line60.find("Label of line 60   =");
   line60.replace(line60.find('=', at), 1, " ");
-  const std::map<std::string, std::string> files{
+  // Each with the reason the command line gives after the message.
+  const std::string endsEarly = ", and a data file holds 119 lines of \"label = value\".";
+  const std::map<std::string, std::pair<std::string, std::string>> files{
       // The echo's first line, a row of "=", passes; "PHISICAL PROPERTIES" does not.
-      {"result.txt", EncodeCodePage932(ResultHeaderText(
-                         *zeros.params, zeros.state->Trace.Temperature[1][0], '.'))},
-      {"short.txt", NumberedFile("\r\n", 118)},
-      {"line60.txt", line60},
-      {"empty.txt", ""},
+      {"result.txt",
+       {EncodeCodePage932(ResultHeaderText(*zeros.params, 0, '.')), "Line 2 holds no \"=\"."}},
+      {"short.txt", {NumberedFile("\r\n", 118), "It ends after line 118" + endsEarly}},
+      {"line60.txt", {line60, "Line 60 holds no \"=\"."}},
+      {"empty.txt", {"", "It is empty" + endsEarly}},
+      // A line longer than any label and value refuses the file, however it goes on.
+      {"long.txt",
+       {"x=" + std::string(kDataFileLineLimit, '1') + "\r\n" + NumberedFile(),
+        "Line 1 is longer than 65536 bytes."}},
   };
   test::ScratchDirectory scratch;
-  for (const auto& [name, bytes] : files) {
+  for (const auto& [name, file] : files) {
+    const auto& [bytes, reason] = file;
     const std::string path = scratch.File(name);
     Write(path, bytes);
     MemoryFieldTexts fields;
@@ -146,6 +166,7 @@ TEST(LoadDataFile, RefusesAFileWithALineWithoutEqualsSignAndChangesNothing) {
     EXPECT_FALSE(LoadDataFile(path, fields, messages));
     EXPECT_EQ(messages.messages,
               std::vector<std::string>{"\"" + path + "\" is not a correct data file!"});
+    EXPECT_EQ(messages.details, std::vector<std::string>{reason}) << name;
     EXPECT_TRUE(messages.errors.empty());
     EXPECT_EQ(Snapshot(fields), before) << name;
   }

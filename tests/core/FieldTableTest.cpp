@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace quillmere {
 namespace {
@@ -50,6 +51,105 @@ TEST(FieldTable, DefaultsAreShownWithTheUsersDecimalSeparator) {
   EXPECT_EQ(DefaultText(*FindField("Edit250"), ','), "result.txt");
   EXPECT_EQ(DefaultText(*FindField("Edit22"), ','), "30,0");
   EXPECT_EQ(DefaultText(*FindField("Edit31"), '.'), "");
+}
+
+// Every caption, default text and enabled state as the window shows them, written out here
+// rather than taken from the table, so that a change to the table cannot pass unseen.
+TEST(FieldTable, CaptionsDefaultsAndNamesAreTheWindowsOwn) {
+  struct Expected {
+    std::string_view field, caption, defaultText, inputName;
+    bool enabled = true;
+  };
+  const Expected expected[] = {
+      {"Edit1", "  Initial Coating Weight (kg/m2)", "0.0695", "InitialCoatingWeight"},
+      {"Edit2", "  Base Film Weight (kg/m2)", "0.0685", "BaseFilmWeight"},
+      {"Edit3", "  Initial Solid Weight Ratio", "0.18", "InitialSolidRatio"},
+      {"Edit4", "  Initial Solvent-1 Weight Ratio ", "0.60", "InitialSolvent1Ratio"},
+      {"Edit5", "  Initial Solvent-2 Weight Ratio", "0.22", "InitialSolvent2Ratio"},
+      {"Edit6", "  Speed (m/s)", "1.0", "Speed"},
+      {"Edit7", "  Initial Temperature (℃)", "15.0", "InitialTemperature"},
+      {"Edit20", "  Increment of z (m)", "0.1", "IncrementZ"},
+      {"Edit250", "", "result.txt", "SaveFileName"},
+      {"Edit201", "  Drying Speed Correction Factor Wi", "0.3", "Wi"},
+      {"Edit202", "  Drying Speed Correction Factor We", "0.1", "We"},
+      {"Edit203", "  Drying Speed Correction Factor Wx", "0.2", "Wx"},
+      {"Edit204", "  Drying Speed Correction Factor Wy", "0.5", "Wy"},
+      {"Edit205", "  Dryer Efficiency Parameter Keff", "0.3", "Keff"},
+      {"Edit206", "  Interaction Parameter χ1p", "0.01", "Chi1p"},
+      {"Edit207", "  Interaction Parameter χ2p", "0.5", "Chi2p"},
+      {"Edit208", "  Interaction Parameter χ12", "0.5", "Chi12"},
+      {"Edit211", "  Specific Heat (kJ/kg.K)", "1.47", "PolymerSpecificHeat"},
+      {"Edit212", "  Density (g/cm3)", "1.4", "PolymerDensity"},
+      {"Edit221", "  Specific Heat of Solvent-1 (kJ/kg.K)", "2.30", "Solvent1SpecificHeat"},
+      {"Edit222", "  Heat of Vaporization of Solvent-1 (kJ/kg)", "460.0",
+       "Solvent1HeatOfVaporization"},
+      {"Edit223", "  Diffusion Coefficient of Solvent-1 in Air (m2/s)", "0.00000903",
+       "Solvent1Diffusivity"},
+      {"Edit224", "  Vapor Pressure (mmHg)  log10 Ps = ", "6.38469", "Solvent1AntoineA", false},
+      {"Edit225", "", "916.01", "Solvent1AntoineB", false},
+      {"Edit226", "", "181.84", "Solvent1AntoineC", false},
+      {"Edit227", "  Density (g/cm3)", "0.806", "Solvent1Density"},
+      {"Edit228", "  Molecular Weight", "72.1", "Solvent1MolecularWeight", false},
+      {"Edit231", "  Specific Heat of Solvent-2 (kJ/kg.K)", "1.80", "Solvent2SpecificHeat"},
+      {"Edit232", "  Heat of Vaporization of Solvent-2 (kJ/kg)", "398.0",
+       "Solvent2HeatOfVaporization"},
+      {"Edit233", "  Diffusion Coefficient of Solvent-2 in Air (m2/s)", "0.00000849",
+       "Solvent2Diffusivity"},
+      {"Edit234", "  Vapor Pressure (mmHg)  log10 Ps = ", "6.95464", "Solvent2AntoineA", false},
+      {"Edit235", "", "1344.8", "Solvent2AntoineB", false},
+      {"Edit236", "", "219.482", "Solvent2AntoineC", false},
+      {"Edit237", "  Density (g/cm3)", "0.866", "Solvent2Density"},
+      {"Edit238", "  Molecular Weight", "92.1", "Solvent2MolecularWeight", false},
+      {"Edit241", "  Specific Heat of Base Film (kJ/kg.K)", "1.26", "BaseFilmSpecificHeat"},
+  };
+  const Expected zone[] = {
+      {"", "  Outer Temperature (℃)", "60.0", "OuterTemperature"},
+      {"", "  Zone Length (m)", "30.0", "ZoneLength"},
+      {"", "  Solvent-1 Absolute Humidity", "0.0", "Solvent1Humidity"},
+      {"", "  Solvent-2 Absolute Humidity", "0.0", "Solvent2Humidity"},
+      {"", "  Heat Trans. Coeff. - Upper (kJ/m2.s.K)", "0.022", "HeatTransferUpper"},
+      {"", "  Heat Trans. Coeff. - Lower (kJ/m2.s.K)", "0.055", "HeatTransferLower"},
+  };
+  std::size_t checked = 0;
+  for (const Expected& e : expected) {
+    const FieldSpec* field = FindField(e.field);
+    ASSERT_NE(field, nullptr) << e.field;
+    EXPECT_EQ(field->caption, e.caption) << e.field;
+    EXPECT_EQ(field->defaultText, e.defaultText) << e.field;
+    EXPECT_EQ(field->enabled, e.enabled) << e.field;
+    EXPECT_EQ(InputName(*field), e.inputName) << e.field;
+    EXPECT_EQ(FindInput(e.inputName), field) << e.field;
+    ++checked;
+  }
+  for (int z = 1; z <= kMaxZones; ++z) {
+    // Zone 1 in Edit8 to Edit13, zone k in Edit(10k+1) to Edit(10k+6).
+    for (int i = 0; i < 6; ++i) {
+      const std::string name = "Edit" + std::to_string(z == 1 ? 8 + i : 10 * z + 1 + i);
+      const FieldSpec* field = FindField(name);
+      ASSERT_NE(field, nullptr) << name;
+      EXPECT_EQ(field->caption, zone[i].caption) << name;
+      EXPECT_EQ(field->defaultText, z <= 2 ? zone[i].defaultText : "") << name;
+      EXPECT_TRUE(field->enabled) << name;
+      const std::string inputName =
+          "Zone" + std::to_string(z) + "." + std::string(zone[i].inputName);
+      EXPECT_EQ(InputName(*field), inputName);
+      EXPECT_EQ(FindInput(inputName), field);
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, AllFields().size());
+}
+
+TEST(FieldTable, FindsInputsByTheirNamesInAnyCaseAndSuggestsCloseOnes) {
+  EXPECT_EQ(FindInput("speed"), FindField("Edit6"));
+  EXPECT_EQ(FindInput("zone3.outertemperature"), FindField("Edit31"));
+  EXPECT_EQ(FindInput("EDIT31"), FindField("Edit31"));
+  EXPECT_EQ(FindInput("Zone15.ZoneLength"), nullptr);
+  EXPECT_EQ(FindInput("Sped"), nullptr);
+  EXPECT_EQ(ClosestInputNames("Sped", 1), std::vector<std::string>{"Speed"});
+  EXPECT_EQ(ClosestInputNames("Zone3.OuterTemprature", 1),
+            std::vector<std::string>{"Zone3.OuterTemperature"});
+  EXPECT_EQ(ClosestInputNames("keff", 1), std::vector<std::string>{"Keff"});
 }
 
 }  // namespace

@@ -15,8 +15,12 @@ class RecordingMessages : public UserMessages {
   void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
   void ShowError(std::string_view text) override { errors.emplace_back(text); }
   void ShowFinish() override { ++finishCount; }
+  void ShowDetail(std::string_view text) override { details.emplace_back(text); }
+  void PointAtField(std::string_view field) override { fields.emplace_back(field); }
 
   std::vector<std::string> messages;
+  std::vector<std::string> details;
+  std::vector<std::string> fields;
   std::vector<std::string> errors;
   int finishCount = 0;
 };
