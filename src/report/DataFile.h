@@ -65,7 +65,7 @@ DataFileLines ReadDataFileLines(InputFile& file);
 struct LoadedDataFile {
   std::string Name;
   std::optional<FileIdentity> Identity;  //!< the file read (none for a stream without one)
-  DataFileLines Lines;                   //!< as read
+  DataFileLines Lines = {};              //!< as read
 };
 
 //! The lines of a loaded data file that give one of the eight fixed constants (the Antoine

@@ -137,7 +137,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
     std::string arguments;
     int status;
     std::string err;
-    std::string before;  // a shell command whose output is piped in
+    std::string before = {};  // a shell command whose output is piped in
   };
   const std::string work = std::filesystem::canonical(work_.path()).string();
   const Case cases[] = {
