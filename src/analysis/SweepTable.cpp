@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "report/CsvText.h"
-#include "report/FormatFixed.h"
+#include "params/FormatFixed.h"
 
 namespace quillmere {
 namespace {

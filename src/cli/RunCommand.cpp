@@ -1,22 +1,25 @@
 // run: one calculation from the default texts, or from a data file applied over them as the
-// window's "Input Data File" does; the result file as the window writes it, and a summary of
-// the web at each zone's exit.
+// window's "Input Data File" does; the result file as the window writes it, the run as CSV
+// and JSON when asked for, a summary of the web at each zone's exit and the physical warnings.
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
+#include "params/FormatFixed.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PrintableText.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
-#include "report/FormatFixed.h"
+#include "report/RunExport.h"
+#include "sim/RunSeries.h"
 
 namespace quillmere {
 namespace {
@@ -25,9 +28,20 @@ constexpr std::string_view kDefaultResultFile = "result.txt";
 //! The name that means standard input for the data file and standard output for the result.
 constexpr std::string_view kStandardStream = "-";
 
-//! One line per zone with the web's state where it leaves the zone, then the result file.
+//! A file name as the summary names it.
+std::string SummaryName(const std::string& file) {
+  return file == kStandardStream ? "standard output" : PrintableText(file);
+}
+
+//! The files of a run besides the result file.
+struct ExportFiles {
+  std::optional<std::string> Csv;
+  std::optional<std::string> Json;
+};
+
+//! One line per zone with the web's state where it leaves the zone, then the files written.
 void PrintSummary(std::ostream& out, const RunRecord& record, const std::string& resultFile,
-                  char separator) {
+                  const ExportFiles& exports, char separator) {
   const auto column = [](const std::string& text, std::size_t width) {
     return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
   };
@@ -39,8 +53,49 @@ void PrintSummary(std::ostream& out, const RunRecord& record, const std::string&
         << column(FormatFixed(exit.Solvent1Residual, 6, 4, separator), 16)
         << column(FormatFixed(exit.Solvent2Residual, 6, 4, separator), 16) << '\n';
   }
-  out << "Result file: "
-      << (resultFile == kStandardStream ? "standard output" : PrintableText(resultFile)) << '\n';
+  out << "Result file: " << SummaryName(resultFile) << '\n';
+  if (exports.Csv) out << "CSV file: " << SummaryName(*exports.Csv) << '\n';
+  if (exports.Json) out << "JSON file: " << SummaryName(*exports.Json) << '\n';
+}
+
+//! The physical warnings of a run, one a line, after its summary or its fault.
+void PrintWarnings(std::ostream& err, const RunRecord& record) {
+  for (const PhysicalWarning& warning : record.Warnings) err << "Warning: " << warning.Text << '\n';
+  err.flush();
+}
+
+//! "the result file and the CSV", "the result file, the CSV and the JSON"
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  return text;
+}
+
+//! Whether two names stand for one file: the same name, or the same device and inode.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  const std::optional<FileIdentity> identity = IdentityOfPath(a);
+  return identity && identity == IdentityOfPath(b);
+}
+
+//! Writes a whole export: to standard output for "-", else to a file created afresh.
+void WriteExport(const std::string& name, const std::string& kind, std::string_view text) {
+  if (name == kStandardStream) {
+    OutputFile::StandardOutput(kind).Write(text);
+    return;
+  }
+  int error = 0;
+  std::optional<OutputFile> file = OutputFile::Open(name, OutputFile::Mode::Create, kind, error);
+  if (!file) {
+    throw FileError("Could not create the " + kind + " " + Quoted(name) + ": " +
+                    SystemReason(error));
+  }
+  file->Truncate();
+  file->Write(text);
+  file->Close();
 }
 
 //! Where in the dryer a fault ended the run: "in zone 3 at 4.20 m (64.20 m from the dryer's
@@ -75,7 +130,7 @@ class RunCommand : public Command {
         "run",
         "Run one calculation from the default inputs, or from DATAFILE applied over them as the "
         "window's \"Input Data File\" button does, and print the web's state at each zone's "
-        "exit");
+        "exit and the warnings where the inputs leave the model's range");
     run->add_option("DATAFILE", dataFile_,
                     "Data file of 119 \"label = value\" lines (\"-\" reads standard input)")
         ->type_name("FILE");
@@ -84,16 +139,51 @@ class RunCommand : public Command {
                     "output; the summary then goes to standard error)")
         ->type_name("RESULT")
         ->capture_default_str();
+    run->add_option("--csv", exports_.Csv,
+                    "Also write every computed point of the run as CSV, \".\" decimals, to FILE "
+                    "(\"-\": standard output)")
+        ->type_name("FILE");
+    run->add_option("--json", exports_.Json,
+                    "Also write the run (inputs, zones, warnings, how it ended, every point) as "
+                    "JSON to FILE (\"-\": standard output)")
+        ->type_name("FILE");
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
     StreamMessages messages(err);
+    // What goes to standard output: one of the result file, the CSV and the JSON at most,
+    // and the summary only when none of them does (they would overwrite each other).
+    const std::optional<FileIdentity> output = IdentityOfDescriptor(1);
+    const auto onOutput = [&](const std::string& name) {
+      return name == kStandardStream || (output && IdentityOfPath(name) == output);
+    };
+    std::vector<std::string> onStandardOutput;
+    if (onOutput(resultFile_)) onStandardOutput.emplace_back("the result file");
+    if (exports_.Csv && onOutput(*exports_.Csv)) onStandardOutput.emplace_back("the CSV");
+    if (exports_.Json && onOutput(*exports_.Json)) onStandardOutput.emplace_back("the JSON");
+    if (onStandardOutput.size() > 1) {
+      std::string sentence = Listed(onStandardOutput);
+      sentence[0] = 'T';  // "the result file, ..."
+      err << sentence << (onStandardOutput.size() == 2 ? " cannot both" : " cannot all")
+          << " go to standard output: write all but one of them to files.\n";
+      return kExitUsage;
+    }
+    if (const std::string clash = SameFileClash(); !clash.empty()) {
+      err << clash << '\n';
+      return kExitUsage;
+    }
+    std::ostream& summary = onStandardOutput.empty() ? out : err;
+
     try {
       MemoryFieldTexts fields(separator);
       ResultFileOptions options;
       if (dataFile_) {
         options.DataFile = Load(*dataFile_, fields, messages);
         if (!options.DataFile) return kExitInputRefused;
+        if (const std::string clash = DataFileClash(*options.DataFile); !clash.empty()) {
+          err << clash << '\n';
+          return kExitUsage;
+        }
         messages.SetDataFile(options.DataFile->Name);
         for (const std::string& warning :
              IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
@@ -105,12 +195,6 @@ class RunCommand : public Command {
       }
       fields.SetText("Edit250", resultFile_);
       options.ToStandardOutput = resultFile_ == kStandardStream;
-      // A result written to standard output must not share it with the summary: the two
-      // would overwrite each other at their own file positions.
-      const std::optional<FileIdentity> output = IdentityOfDescriptor(1);
-      const bool resultOnOutput =
-          options.ToStandardOutput || (output && IdentityOfPath(resultFile_) == output);
-      std::ostream& summary = resultOnOutput ? err : out;
 
       // Both live as long as a run of the window's program would keep them; the state is large.
       auto params = std::make_unique<ParameterSet>();
@@ -119,12 +203,14 @@ class RunCommand : public Command {
           RunCalculation(fields, messages, separator, *params, *state, options);
       switch (result.Outcome) {
         case RunOutcome::Finished:
-          PrintSummary(summary, result.Record, resultFile_, separator);
+          WriteExports(fields, separator, *params, *state, result.Record);
+          PrintSummary(summary, result.Record, resultFile_, exports_, separator);
           summary.flush();
           if (!summary) {
             err << "Could not write the summary: the output is full or closed.\n";
             return kExitFileNotWritten;
           }
+          PrintWarnings(err, result.Record);
           return kExitFinished;
         case RunOutcome::InputRefused:
           return kExitInputRefused;
@@ -133,6 +219,13 @@ class RunCommand : public Command {
         case RunOutcome::Fault:
           messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
           messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
+          // The zones finished before the fault, and how the run ended.
+          try {
+            WriteExports(fields, separator, *params, *state, result.Record);
+          } catch (const FileError& e) {
+            messages.ShowError(ErrorBoxText(e.what()));
+          }
+          PrintWarnings(err, result.Record);
           return kExitError;
       }
       return kExitError;
@@ -163,8 +256,60 @@ class RunCommand : public Command {
     return LoadDataFile(path.string(), fields, messages);
   }
 
+  //! The exports written to files, each with its kind: {"CSV", "run.csv"}.
+  std::vector<std::pair<std::string, std::string>> NamedExports() const {
+    std::vector<std::pair<std::string, std::string>> named;
+    if (exports_.Csv && *exports_.Csv != kStandardStream) named.emplace_back("CSV", *exports_.Csv);
+    if (exports_.Json && *exports_.Json != kStandardStream) {
+      named.emplace_back("JSON", *exports_.Json);
+    }
+    return named;
+  }
+
+  //! An export that would overwrite the result file or the other export; "" when none does.
+  std::string SameFileClash() const {
+    const auto named = NamedExports();
+    for (std::size_t i = 0; i < named.size(); ++i) {
+      const auto& [kind, name] = named[i];
+      if (resultFile_ != kStandardStream && SameFile(name, resultFile_)) {
+        return "The " + kind + " and the result file cannot be the same file " + Quoted(name) + ".";
+      }
+      if (i > 0 && SameFile(name, named[0].second)) {
+        return "The " + named[0].first + " and the " + kind + " cannot be the same file " +
+               Quoted(name) + ".";
+      }
+    }
+    return {};
+  }
+
+  //! An export that would overwrite the run's data file; "" when none does.
+  std::string DataFileClash(const LoadedDataFile& dataFile) const {
+    for (const auto& [kind, name] : NamedExports()) {
+      const std::optional<FileIdentity> identity = IdentityOfPath(name);
+      if (identity && identity == dataFile.Identity) {
+        return "The " + kind + " file " + Quoted(name) + " is the data file " +
+               Quoted(dataFile.Name) + " of this run, which is left as it is. Choose another " +
+               kind + " file.";
+      }
+    }
+    return {};
+  }
+
+  //! The CSV and the JSON of the finished zones, as asked for.
+  void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
+                    const SimulationState& state, const RunRecord& record) const {
+    if (!exports_.Csv && !exports_.Json) return;
+    const RunSeries series = CollectRunSeries(params, state, record);
+    if (exports_.Csv) WriteExport(*exports_.Csv, "CSV file", RunCsv(series));
+    if (exports_.Json) {
+      WriteExport(*exports_.Json, "JSON file",
+                  RunJson(fields, separator, params, state.Trace.Temperature[1][0], series));
+    }
+  }
+
   std::optional<std::string> dataFile_;
   std::string resultFile_{kDefaultResultFile};
+  ExportFiles exports_;
 };
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "params/FieldTable.h"
+#include "params/FormatFixed.h"
 #include "params/PrintableText.h"
 #include "report/CodePage.h"
-#include "report/FormatFixed.h"
 
 namespace quillmere {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "params/FloatingPointGuard.h"
 #include "sim/MiscCalc.h"
+#include "sim/PhysicalWarnings.h"
 
 namespace quillmere {
 namespace {
@@ -52,6 +53,7 @@ RunRecord MarchThroughDryer(const ParameterSet& params, SimulationState& state,
       if (zone < zoneCount) HandOverZone(state, zone, steps);
       ZoneView view(params, state, zone);
       record.ZoneExits.push_back(view.Exit());
+      AppendZoneWarnings(params, state, view, record);  // before the observers see the zone
       if (!observer.ZoneFinished(view, record)) {
         record.Stopped = true;
         return record;

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TestSupport.h"
 #include "params/MemoryFieldTexts.h"
@@ -347,6 +349,170 @@ TEST_F(CommandLine, CommaSeparatorRunsTheDefaultsAndWritesCommas) {
   // The option may also follow the command.
   ASSERT_EQ(Cli("run -o after.txt --decimal-separator ,").status, 0);
   EXPECT_TRUE(ReadWork("after.txt") == result);
+}
+
+//! The lines of a text ended by LF.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+constexpr std::string_view kCsvStart = "zone,point,time_s,zone_position_m,dryer_position_m,";
+//! The default run: 301 points in each of its two zones, and the header.
+constexpr std::size_t kDefaultCsvLines = 603;
+
+// The CSV and the JSON go to their files or to standard output, beside an unchanged result
+// file; the summary moves to standard error when standard output carries one of them.
+TEST_F(CommandLine, CsvAndJsonGoToFilesOrToStandardOutput) {
+  ASSERT_EQ(Cli("run -o plain.txt").status, 0);
+  const std::string plain = ReadWork("plain.txt");
+  struct Case {
+    std::string arguments;
+    std::string csv;     // the CSV's file, "-" for standard output, "" for none
+    std::string json;    // the same for the JSON
+    std::string result;  // the result file, "-" for standard output
+  };
+  const Case cases[] = {
+      {"run --csv run.csv --json run.json", "run.csv", "run.json", "result.txt"},
+      {"run --csv -", "-", "", "result.txt"},
+      {"run --json - -o other.txt", "", "-", "other.txt"},
+      {"run -o - --csv run.csv", "run.csv", "", "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = Cli(c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto content = [&](const std::string& file) {
+      return file == "-" ? run.out : ReadWork(file);
+    };
+    EXPECT_TRUE(content(c.result) == plain);
+    if (!c.csv.empty()) {
+      const std::string csv = content(c.csv);
+      EXPECT_EQ(csv.rfind(kCsvStart, 0), 0u);
+      EXPECT_EQ(Lines(csv).size(), kDefaultCsvLines);
+    }
+    if (!c.json.empty()) {
+      const nlohmann::json json = nlohmann::json::parse(content(c.json));
+      EXPECT_EQ(json["outcome"], "finished");
+      EXPECT_EQ(json["trace"]["time_s"].size(), kDefaultCsvLines - 1);
+    }
+    const bool outputTaken = c.csv == "-" || c.json == "-" || c.result == "-";
+    const std::string& summary = outputTaken ? run.err : run.out;
+    EXPECT_EQ(summary.rfind("ZONE    TIME (s)", 0), 0u) << summary;
+    const std::string name = [](const std::string& file) {
+      return file == "-" ? std::string("standard output") : file;
+    }(c.result);
+    EXPECT_NE(summary.find("\nResult file: " + name + "\n"), std::string::npos) << summary;
+    if (!c.csv.empty()) {
+      const std::string csvName = c.csv == "-" ? "standard output" : c.csv;
+      EXPECT_NE(summary.find("\nCSV file: " + csvName + "\n"), std::string::npos) << summary;
+    }
+    if (!outputTaken) {
+      EXPECT_EQ(run.err, "");
+    }
+    std::filesystem::remove(work_.path() / "result.txt");
+  }
+}
+
+// Standard output takes one of the outputs at most, and no export overwrites the result file,
+// the other export or the run's data file: the command line is refused before anything runs.
+// An export that cannot be created is a file problem, after the run.
+TEST_F(CommandLine, ExportsThatCannotBeWrittenAsAskedAreRefused) {
+  std::ofstream(work_.File("input.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts('.'));
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"run -o - --csv -", 64,
+       "The result file and the CSV cannot both go to standard output: write all but one of "
+       "them to files.\n"},
+      {"run --csv - --json -", 64,
+       "The CSV and the JSON cannot both go to standard output: write all but one of them to "
+       "files.\n"},
+      {"run -o - --csv - --json -", 64,
+       "The result file, the CSV and the JSON cannot all go to standard output: write all but "
+       "one of them to files.\n"},
+      {"run --csv result.txt", 64,
+       "The CSV and the result file cannot be the same file \"result.txt\".\n"},
+      {"run --csv same --json same", 64,
+       "The CSV and the JSON cannot be the same file \"same\".\n"},
+      {"run input.dat --json input.dat", 64,
+       "The JSON file \"input.dat\" is the data file \"" + work +
+           "/input.dat\" of this run, which is left as it is. Choose another JSON file.\n"},
+      {"run --csv missing/run.csv", 2,
+       "Could not create the CSV file \"missing/run.csv\": No such file or directory.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = Cli(c.arguments);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.out, "");
+    // Only the export that fails after the run leaves the run's result file behind.
+    EXPECT_EQ(ExistsInWork("result.txt"), c.status == 2);
+    std::filesystem::remove(work_.path() / "result.txt");
+  }
+  EXPECT_TRUE(ReadWork("input.dat") == DataFileText(MemoryFieldTexts('.')));
+}
+
+// A run that ends on a fault still exports the zones it finished, and says how it ended.
+TEST_F(CommandLine, FaultedRunExportsTheZonesItFinished) {
+  const Outcome run = Cli("run " + Quote(QUILLMERE_TEST_DATA "/fault-zone2.dat") +
+                          " --csv run.csv --json run.json");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err,
+            "Floating point overflow.\nin zone 2 at 0.00 m (30.00 m from the dryer's entry)\n"
+            "The result file \"result.txt\" holds the echo of the inputs, the table of zone 1 and "
+            "the conditions of zone 2, without its table.\n");
+  EXPECT_EQ(Lines(ReadWork("run.csv")).size(), 302u);  // zone 1's 301 points
+  const nlohmann::json json = nlohmann::json::parse(ReadWork("run.json"));
+  EXPECT_EQ(json["outcome"], "fault");
+  EXPECT_EQ(json["fault"]["message"], "Floating point overflow");
+  EXPECT_EQ(json["fault"]["zone"], 2);
+  EXPECT_EQ(json["zones"].size(), 1u);
+}
+
+// A coating that enters the dryer at 90 degrees boils at once: the warnings follow the
+// summary on standard error, one a line, and the exit status stays 0.
+TEST_F(CommandLine, WarningsFollowTheSummaryOnStandardError) {
+  std::ofstream(work_.File("input.dat"), std::ios::binary) << TemplateWith(35, "90");  // Edit7
+  const std::string boiling =
+      "Warning: In zone 1 the coating boils from 0.00 m (0.00 m from the dryer's entry), at a "
+      "web temperature of 90.00 °C: the vapour pressure of its solvents (925.0 mmHg) reaches "
+      "the air pressure of 760 mmHg. Blisters are likely, and the surface humidities from "
+      "there on are not physical.";
+
+  const Outcome run = Cli("run input.dat");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\nResult file: result.txt\n"), std::string::npos) << run.out;
+  const std::vector<std::string> warnings = Lines(run.err);
+  ASSERT_FALSE(warnings.empty());
+  EXPECT_EQ(warnings[0], boiling);
+  for (const std::string& line : warnings) EXPECT_EQ(line.rfind("Warning: In zone ", 0), 0u);
+
+  // With the CSV on standard output the summary goes to standard error, the warnings after it.
+  const Outcome piped = Cli("run input.dat --csv - --json run.json");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out.rfind(kCsvStart, 0), 0u);
+  const std::size_t summaryEnd = piped.err.find("\nJSON file: run.json\n");
+  ASSERT_NE(summaryEnd, std::string::npos) << piped.err;
+  EXPECT_EQ(piped.err.find("Warning: "),
+            summaryEnd + std::string("\nJSON file: run.json\n").size());
+  EXPECT_EQ(piped.err.substr(piped.err.find("Warning: ")), run.err);
+  const nlohmann::json json = nlohmann::json::parse(ReadWork("run.json"));
+  EXPECT_EQ(json["warnings"].size(), warnings.size());
+  EXPECT_EQ(json["warnings"][0]["kind"], "boiling");
+  EXPECT_EQ("Warning: " + json["warnings"][0]["text"].get<std::string>(), boiling);
 }
 
 }  // namespace

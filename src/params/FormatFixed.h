@@ -1,4 +1,5 @@
-// The one rule by which every number of the result file becomes text.
+// The one rule by which every number of the result file becomes text; the program's other
+// messages write their numbers by it too.
 #pragma once
 
 #include <cstddef>

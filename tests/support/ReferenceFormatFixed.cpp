@@ -1,10 +1,12 @@
-#include "report/FormatFixed.h"
+#include "ReferenceFormatFixed.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-namespace quillmere {
+#include "params/FormatFixed.h"
+
+namespace quillmere::test {
 namespace {
 
 //! Significant digits from which every number text is rounded.
@@ -118,8 +120,8 @@ char* WriteFixed(char* out, const DecimalDigits& d, int digits, char decimalSepa
 
 }  // namespace
 
-std::size_t FormatFixedTo(char* out, double value, int precision, int digits,
-                          char decimalSeparator) {
+std::size_t ReferenceFormatFixedTo(char* out, double value, int precision, int digits,
+                                   char decimalSeparator) {
   precision = std::clamp(precision, 2, kSignificantDigits);
   digits = std::min(digits, kSignificantDigits);
   char* const start = out;
@@ -143,9 +145,10 @@ std::size_t FormatFixedTo(char* out, double value, int precision, int digits,
   return static_cast<std::size_t>(out - start);
 }
 
-std::string FormatFixed(double value, int precision, int digits, char decimalSeparator) {
+std::string ReferenceFormatFixed(double value, int precision, int digits, char decimalSeparator) {
   char text[kFormatFixedCapacity];
-  return std::string(text, FormatFixedTo(text, value, precision, digits, decimalSeparator));
+  return std::string(text,
+                     ReferenceFormatFixedTo(text, value, precision, digits, decimalSeparator));
 }
 
-}  // namespace quillmere
+}  // namespace quillmere::test
