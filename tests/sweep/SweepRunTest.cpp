@@ -194,3 +194,31 @@ TEST(SweepRun, AShardRunsItsCasesUnderTheirGlobalNumbers) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// Zone 1's air at 200 °C boils the coating early; the row says where, as the run's record does.
+TEST(SweepRun, TheRowSaysWhereTheCoatingFirstBoils) {
+  const auto rows =
+      Sweep(SweepGrid({ParseSweepAxis("Zone1.OuterTemperature=60,200")}), MemoryFieldTexts('.'));
+  EXPECT_EQ(rows[0]->FirstBoiling, std::nullopt);
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit8", "200");
+  test::Model single;
+  const CaseResult result = RunCase(fields, '.', *single.params, *single.state);
+  const auto boiling =
+      std::find_if(result.Record.Warnings.begin(), result.Record.Warnings.end(),
+                   [](const PhysicalWarning& w) { return w.Kind == WarningKind::Boiling; });
+  ASSERT_NE(boiling, result.Record.Warnings.end());
+  EXPECT_EQ(rows[1]->FirstBoiling, boiling->Where.DryerPosition);
+  // Boiling in a later zone is in that column too; the others are warnings of the row.
+  const auto others =
+      std::count_if(result.Record.Warnings.begin(), result.Record.Warnings.end(),
+                    [](const PhysicalWarning& w) { return w.Kind != WarningKind::Boiling; });
+  EXPECT_EQ(rows[1]->Warnings.size(), static_cast<std::size_t>(others));
+  EXPECT_GT(others, 0);
+}
+
+}  // namespace
+}  // namespace quillmere
