@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -207,17 +208,21 @@ void AppendRow(std::string& text, const std::array<double, kTableColumns>& value
   char* end = row;
   for (std::size_t c = 0; c < kTableColumns; ++c) {
     const TableColumn& column = kColumns[c];
-    char number[kFormatFixedCapacity];
+    // Written in place, then moved right by the blanks that pad a short text.
     const std::size_t length =
-        FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
+        FormatFixedTo(end, values[c], column.precision, column.digits, decimalSeparator);
     if (length >= column.shortestPadded && length < column.width) {
-      end = std::fill_n(end, column.width - length, ' ');
+      const std::size_t pad = column.width - length;
+      std::memmove(end + pad, end, length);
+      std::memset(end, ' ', pad);
+      end += pad;
     }
-    end = std::copy(number, number + length, end);
-    end = std::fill_n(end, column.gapAfter, ' ');
+    end += length;
+    std::memset(end, ' ', column.gapAfter);
+    end += column.gapAfter;
   }
+  end = std::copy(kLineEnd.begin(), kLineEnd.end(), end);
   text.append(row, end);
-  text += kLineEnd;
 }
 
 }  // namespace
