@@ -147,6 +147,12 @@ class Sweep {
     if (a_.DataFile) {
       const std::optional<LoadedDataFile> loaded = Load(*a_.DataFile, fields, messages);
       if (!loaded) return kExitInputRefused;
+      if (a_.Table != kStandardStream && loaded->Identity &&
+          IdentityOfPath(a_.Table) == loaded->Identity) {
+        err_ << "The table " << Quoted(a_.Table) << " is the data file " << Quoted(loaded->Name)
+             << " of this sweep, which is left as it is. Choose another table.\n";
+        return kExitUsage;
+      }
       for (const std::string& warning : IgnoredFixedConstantLines(*loaded, fields, separator)) {
         messages.ShowWarning(warning);
       }

@@ -127,6 +127,7 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
   };
   const std::string work = std::filesystem::canonical(work_.path()).string();
   std::ofstream(work_.File("result.txt")) << "=\n";
+  std::ofstream(work_.File("t.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts('.'));
   const Case cases[] = {
       {"sweep --vary Sped=1,2 -o t.csv", 64,
        "There is no input \"Sped\"; did you mean Speed, We or Wi?\n"},
@@ -152,6 +153,13 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
        "\"" + work +
            "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
            "data file holds 119 lines of \"label = value\".\n"},
+      {"sweep result.txt --vary Keff=1 -o ./result.txt", 1,
+       "\"" + work +
+           "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
+           "data file holds 119 lines of \"label = value\".\n"},
+      {"sweep t.dat --vary Keff=1 -o ./t.dat", 64,
+       "The table \"./t.dat\" is the data file \"" + work +
+           "/t.dat\" of this sweep, which is left as it is. Choose another table.\n"},
       {"sweep --vary Keff=1 -o missing/t.csv", 2,
        "Could not create the table \"missing/t.csv\": No such file or directory.\n"},
       {"sweep --vary Keff=1 -o t.csv --results result.txt", 2,
@@ -163,6 +171,8 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
     EXPECT_EQ(run.err, c.err) << c.arguments;
     EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv")) << c.arguments;
   }
+  EXPECT_TRUE(ReadWork("t.dat") == DataFileText(MemoryFieldTexts('.')));
+  EXPECT_EQ(ReadWork("result.txt"), "=\n");
 }
 
 TEST_F(SweepCommandLine, HelpNamesTheCommandAsTheUserTypesIt) {
