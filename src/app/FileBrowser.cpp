@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QToolTip>
 
 namespace quillmere {
 namespace {
@@ -22,6 +24,22 @@ bool IsUserVolume(const QStorageInfo& volume) {
 
 QString VolumeRoot(const QString& path) {
   return QStorageInfo(path).rootPath();
+}
+
+// A tooltip with the whole name of the item under the pointer when the view cuts it off;
+// `option` is the view's item option.
+void ShowCutName(const QAbstractItemView& view, QStyleOptionViewItem option, QHelpEvent& help) {
+  const QModelIndex index = view.indexAt(help.pos());
+  option.rect = view.visualRect(index);
+  const QAbstractItemDelegate* delegate = view.itemDelegateForIndex(index);
+  if (!index.isValid() || delegate == nullptr ||
+      option.rect.left() + delegate->sizeHint(option, index).width() <= view.viewport()->width()) {
+    QToolTip::hideText();
+    help.ignore();
+    return;
+  }
+  QToolTip::showText(help.globalPos(), index.data(Qt::DisplayRole).toString(), view.viewport(),
+                     option.rect);
 }
 
 }  // namespace
@@ -129,6 +147,14 @@ void DirectoryListBox::drawBranches(QPainter*, const QRect&, const QModelIndex&)
   // Every directory is shown open or closed by its icon; there is nothing to expand.
 }
 
+bool DirectoryListBox::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  ShowCutName(*this, option, static_cast<QHelpEvent&>(*event));
+  return true;
+}
+
 void DirectoryListBox::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     OpenItem(currentItem());
@@ -143,18 +169,40 @@ void DirectoryListBox::keyPressEvent(QKeyEvent* event) {
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
   setObjectName(QStringLiteral("FileListBox1"));
   setUniformItemSizes(true);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FileListBox::Refresh);
 }
 
 void FileListBox::SetDirectory(const QString& directory) {
+  if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
   directory_ = directory;
+  watcher_.addPath(directory_);
   Refresh();
 }
 
 void FileListBox::Refresh() {
+  const QString selected = currentItem() != nullptr ? currentItem()->text() : QString();
   clear();
   addItems(QDir(directory_)
                .entryList(QStringList{QStringLiteral("*")}, QDir::Files,
                           QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+  if (selected.isEmpty()) return;
+  const QList<QListWidgetItem*> same = findItems(selected, Qt::MatchExactly);
+  if (!same.isEmpty()) setCurrentItem(same.front());
+}
+
+bool FileListBox::event(QEvent* event) {
+  // The window's activation reaches its children: a file made meanwhile by another program
+  // shows even where the directory cannot be watched.
+  if (event->type() == QEvent::WindowActivate) Refresh();
+  return QListWidget::event(event);
+}
+
+bool FileListBox::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QListWidget::viewportEvent(event);
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  ShowCutName(*this, option, static_cast<QHelpEvent&>(*event));
+  return true;
 }
 
 }  // namespace quillmere

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QMap>
 #include <QObject>
@@ -40,7 +41,8 @@ class DriveComboBox : public QComboBox {
 };
 
 //! DirectoryListBox1: the working directory with the directories above it up to its volume's
-//! root, and the directories in it. Double click or Enter opens a directory.
+//! root, and the directories in it. Double click or Enter opens a directory. A name cut off
+//! by the list's width shows whole in a tooltip.
 class DirectoryListBox : public QTreeWidget {
   Q_OBJECT
  public:
@@ -60,6 +62,7 @@ class DirectoryListBox : public QTreeWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void OpenItem(QTreeWidgetItem* item);
@@ -67,7 +70,9 @@ class DirectoryListBox : public QTreeWidget {
   QString directory_;
 };
 
-//! FileListBox1: every file ("*.*") of the directory shown.
+//! FileListBox1: every file ("*.*") of the directory shown. It follows the directory: files
+//! created, renamed or removed there show at once (and at the latest when the window is
+//! activated again). A name cut off by the list's width shows whole in a tooltip.
 class FileListBox : public QListWidget {
   Q_OBJECT
  public:
@@ -75,11 +80,16 @@ class FileListBox : public QListWidget {
 
   QString Directory() const { return directory_; }
   void SetDirectory(const QString& directory);
-  //! Reads the directory again (after a calculation has written its result file).
+  //! Reads the directory again; the selected file stays selected.
   void Refresh();
+
+ protected:
+  bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   QString directory_;
+  QFileSystemWatcher watcher_;
 };
 
 }  // namespace quillmere

@@ -10,13 +10,16 @@
 #include <exception>
 
 #include "app/CoatingLinePicture.h"
+#include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
 #include "app/FileBrowser.h"
+#include "app/FocusFrame.h"
 #include "app/InputPages.h"
 #include "params/FieldTable.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
+#include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
 
 namespace quillmere {
@@ -51,11 +54,12 @@ QPushButton* Button(QWidget& parent, const char* name, const QString& text, cons
 }  // namespace
 
 TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSeparator,
-               DataFileChooser chooseDataFile, QWidget* parent)
+               DataFileChooser chooseDataFile, CurvesWindow* curves, QWidget* parent)
     : QWidget(parent),
       messages_(messages),
       decimalSeparator_(decimalSeparator),
       chooseDataFile_(std::move(chooseDataFile)),
+      curves_(curves),
       state_(std::make_unique<SimulationState>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillmere  (Refined  Version)"));
@@ -88,6 +92,8 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   for (QLineEdit* edit : first->findChildren<QLineEdit*>()) {
     connect(edit, &QLineEdit::returnPressed, this, &TForm1::BitBtn1Click);
   }
+  // Typing starts in the first field.
+  fields_.Edit("Edit1")->setFocus();
   CentreOnScreen(*this);
 }
 
@@ -106,6 +112,7 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   InputData = Button(page, "InputData", QStringLiteral("Input Data File"), look.Font(kButtonPixels),
                      QRect(372, 227, 137, 31));
   SetTextColour(*InputData, colours::kDataButton);
+  InputData->setAutoDefault(true);  // Enter presses it when it has the focus, as Space does
   connect(InputData, &QPushButton::clicked, this, &TForm1::InputDataClick);
 
   DriveComboBox1 = new DriveComboBox(&page);
@@ -132,7 +139,15 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   BitBtn2 = Button(page, "BitBtn2", QStringLiteral("&Close"), look.Font(kButtonPixels),
                    QRect(556, 460, 110, 41));
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  BitBtn2->setAutoDefault(true);
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+
+  // The style shows no focus around the lists and the default button: a frame does.
+  auto* focusFrame = new FocusFrame(page);
+  for (QWidget* framed : {static_cast<QWidget*>(DirectoryListBox1),
+                          static_cast<QWidget*>(FileListBox1), static_cast<QWidget*>(BitBtn1)}) {
+    focusFrame->Watch(*framed);
+  }
 }
 
 QString TForm1::ShownDirectory() const {
@@ -147,7 +162,13 @@ void TForm1::BitBtn1Click() {
   try {
     ResultFileOptions options;
     options.DataFile = loadedDataFile_;
-    RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    const CalculationResult result =
+        RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    // The curves of the zones computed, read before the next run overwrites the state.
+    if (curves_ != nullptr &&
+        (result.Outcome == RunOutcome::Finished || result.Outcome == RunOutcome::Fault)) {
+      curves_->ShowRun(CollectRunSeries(parameters_, *state_, result.Record), InputsOf(fields_));
+    }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }

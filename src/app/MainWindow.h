@@ -18,6 +18,7 @@ class QTabWidget;
 
 namespace quillmere {
 
+class CurvesWindow;
 class UserMessages;
 struct SimulationState;
 class DriveComboBox;
@@ -30,9 +31,11 @@ class TForm1 : public QWidget {
   Q_OBJECT
  public:
   //! `decimalSeparator` is the user's, for the defaults shown and for every calculation;
-  //! `chooseDataFile` defaults to the open dialog.
+  //! `chooseDataFile` defaults to the open dialog; `curves`, when given, shows each run that
+  //! computed zones once its finish dialog (or error box) is closed.
   TForm1(const WindowLook& look, UserMessages& messages, char decimalSeparator,
-         DataFileChooser chooseDataFile = {}, QWidget* parent = nullptr);
+         DataFileChooser chooseDataFile = {}, CurvesWindow* curves = nullptr,
+         QWidget* parent = nullptr);
   ~TForm1() override;
 
   //! OK: runs one calculation from the field texts; the result file lands in the directory
@@ -59,6 +62,7 @@ class TForm1 : public QWidget {
   //! The data file applied last: a run never writes its result file over it.
   std::optional<LoadedDataFile> loadedDataFile_;
   DataFileChooser chooseDataFile_;
+  CurvesWindow* curves_;
   LineEditFieldTexts fields_;
   ParameterSet parameters_;
   std::unique_ptr<SimulationState> state_;

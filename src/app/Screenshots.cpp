@@ -5,13 +5,37 @@
 #include <QPixmap>
 #include <QTabWidget>
 #include <array>
+#include <memory>
 
+#include "analysis/CaseRun.h"
+#include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
 #include "app/MainWindow.h"
+#include "params/NumberText.h"
+#include "sim/RunSeries.h"
 
 namespace quillmere {
+namespace {
 
-bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, const QString& directory) {
+constexpr QSize kCurvesPicture{1200, 860};  // [px] of the curves window in the pictures
+
+// The series of a run of the texts now in the fields, as OK would compute it.
+RunSeries RunOfFields(const FieldTexts& fields) {
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const CaseResult result = RunCase(fields, LocaleDecimalSeparator(), *params, *state);
+  return CollectRunSeries(*params, *state, result.Record);
+}
+
+bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
+  QApplication::processEvents();
+  return window.grab().save(target.filePath(QString::fromLatin1(file)));
+}
+
+}  // namespace
+
+bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
+                     const QString& directory) {
   static constexpr std::array<const char*, 4> kPageFiles{"page-zone1.png", "page-zone2.png",
                                                          "page-zone3.png", "page-general.png"};
   const QDir target(directory);
@@ -20,15 +44,37 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, const QString& direc
   const int current = notebook->currentIndex();
   for (int page = 0; page < notebook->count(); ++page) {
     notebook->setCurrentIndex(page);
-    QApplication::processEvents();
-    saved = form.grab().save(target.filePath(QString::fromLatin1(kPageFiles.at(page)))) && saved;
+    saved = SaveWindow(form, target, kPageFiles.at(page)) && saved;
   }
   notebook->setCurrentIndex(current);
 
   finishForm.show();
-  QApplication::processEvents();
-  saved = finishForm.grab().save(target.filePath(QStringLiteral("finish.png"))) && saved;
+  saved = SaveWindow(finishForm, target, "finish.png") && saved;
   finishForm.hide();
+
+  // The curves of the inputs shown, with the values under a pointer in zone 1 ...
+  FieldTexts& fields = form.Fields();
+  curves.resize(kCurvesPicture);
+  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  QApplication::processEvents();
+  curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
+  saved = SaveWindow(curves, target, "curves.png") && saved;
+
+  // ... and three speeds compared: two runs kept, the third the current one.
+  const std::string speed = fields.Text("Edit6");
+  for (const char* text : {"0.8", "1.0", "1.2"}) {
+    std::string typed(text);
+    if (LocaleDecimalSeparator() != '.') typed[1] = LocaleDecimalSeparator();
+    fields.SetText("Edit6", typed);
+    curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+    if (std::string_view(text) != "1.2") curves.KeepRun();
+  }
+  fields.SetText("Edit6", speed);
+  QApplication::processEvents();
+  curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
+  saved = SaveWindow(curves, target, "curves-compare.png") && saved;
+  curves.RemoveAllPins();
+  curves.hide();
   return saved;
 }
 

@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "app/ApplicationIcon.h"
+#include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
@@ -32,16 +33,18 @@ int main(int argc, char* argv[]) {
 
   TFinishForm FinishForm(look);
   MessageBoxes messages(FinishForm);
-  TForm1 Form1(look, messages, decimalSeparator);
+  // Hidden until the first run has computed zones; a window of its own beside the main one.
+  CurvesWindow curves(look, messages, decimalSeparator);
+  TForm1 Form1(look, messages, decimalSeparator, {}, &curves);
   messages.SetOwner(&Form1);
   Form1.show();
 
   // Developer aid for the documentation: QUILLMERE_SCREENSHOTS=<directory> saves a picture of
-  // every page and of the finish dialog there and ends the program.
+  // every page, of the finish dialog and of the curves there and ends the program.
   const QString screenshots = qEnvironmentVariable("QUILLMERE_SCREENSHOTS");
   if (!screenshots.isEmpty()) {
     QTimer::singleShot(300, &Form1, [&] {
-      QApplication::exit(SaveScreenshots(Form1, FinishForm, screenshots) ? 0 : 1);
+      QApplication::exit(SaveScreenshots(Form1, FinishForm, curves, screenshots) ? 0 : 1);
     });
   }
   return QApplication::exec();

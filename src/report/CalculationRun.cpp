@@ -17,11 +17,14 @@ CalculationResult RunCalculation(const FieldTexts& fields, UserMessages& message
   }
   ResultFile resultFile(params, decimalSeparator, messages, options);
   RunRecord record = MarchThroughDryer(params, state, resultFile);
+  // What the file could not take came first: a fault after it is not the run's end.
+  if (!resultFile.Finish() || record.Stopped) {
+    return {RunOutcome::ResultFileNotOpened, std::move(record)};
+  }
   if (record.Fault) {
     messages.ShowError(ErrorBoxText(record.Fault->Message));
     return {RunOutcome::Fault, std::move(record)};
   }
-  if (record.Stopped) return {RunOutcome::ResultFileNotOpened, std::move(record)};
   messages.ShowFinish();
   return {RunOutcome::Finished, std::move(record)};
 }

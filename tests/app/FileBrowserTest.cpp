@@ -2,6 +2,7 @@
 // link to the working directory, where the result file lands and the open dialog starts.
 #include <QDir>
 #include <QStorageInfo>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
@@ -91,6 +92,58 @@ class FileBrowserTest : public QObject {
     QVERIFY(QFile::exists(QDir(beta).filePath(QStringLiteral("result.txt"))));
     QVERIFY(!QFile::exists(workingDirectory_->FilePath(QStringLiteral("result.txt"))));
     QCOMPARE(Texts(*b.files), QStringList{"result.txt"});
+  }
+
+  void FilesMadeMeanwhileShowInTheList() {
+    Browser b;
+    QVERIFY(QTest::qWaitForWindowExposed(&b.form));
+    b.files->setCurrentRow(1);  // b.txt
+    // Written by another program: the list follows the directory ...
+    QVERIFY(WriteAll(QStringLiteral("new.txt"), "x"));
+    QTRY_COMPARE(Texts(*b.files), (QStringList{"A.dat", "b.txt", "c", "new.txt"}));
+    QCOMPARE(b.files->currentItem()->text(), QStringLiteral("b.txt"));
+    QVERIFY(QFile::remove(QStringLiteral("c")));
+    QTRY_COMPARE(Texts(*b.files), (QStringList{"A.dat", "b.txt", "new.txt"}));
+    // ... and reads it again when the window is activated.
+    QVERIFY(WriteAll(QStringLiteral("d.txt"), "x"));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&b.form, &activate);
+    QCOMPARE(Texts(*b.files), (QStringList{"A.dat", "b.txt", "d.txt", "new.txt"}));
+  }
+
+  void NamesCutOffShowWholeInATooltip_data() {
+    QTest::addColumn<bool>("directory");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("long file") << false << "a-result-file-with-a-name-longer-than-the-list.txt"
+                               << true;
+    QTest::newRow("short file") << false << "b.txt" << false;
+    QTest::newRow("long directory")
+        << true << "a-directory-with-a-name-longer-than-the-list" << true;
+    QTest::newRow("short directory") << true << "alpha" << false;
+  }
+  void NamesCutOffShowWholeInATooltip() {
+    QFETCH(bool, directory);
+    QFETCH(QString, name);
+    QFETCH(bool, cut);
+    QVERIFY(directory ? QDir().mkpath(name) : WriteAll(name, "x"));
+    Browser b;
+    QVERIFY(QTest::qWaitForWindowExposed(&b.form));
+    QAbstractItemView* view = directory ? static_cast<QAbstractItemView*>(b.directories)
+                                        : static_cast<QAbstractItemView*>(b.files);
+    const QModelIndex index =
+        directory ? b.directories->indexFromItem(Item(*b.directories, name))
+                  : b.files->indexFromItem(b.files->findItems(name, Qt::MatchExactly).front());
+    const QPoint at = view->visualRect(index).center();
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    if (cut) {
+      QTRY_VERIFY(QToolTip::isVisible());
+      QCOMPARE(QToolTip::text(), name);
+    } else {
+      QTRY_VERIFY(!QToolTip::isVisible());
+    }
+    QToolTip::hideText();
   }
 
   void EnterOpensTheCurrentDirectoryOrItsParent() {

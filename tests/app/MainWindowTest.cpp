@@ -195,6 +195,62 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadAll(path), data);
   }
 
+  void TypingStartsInTheFirstField() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Edit("Edit1")));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+    QCOMPARE(w.Edit("Edit1")->text().size(), QStringLiteral("0.0695").size() + 1);
+  }
+
+  void EnterPressesTheButtonThatHasTheFocus() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.Named<QPushButton>("InputData")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(w.startDirectories.size(), qsizetype(1));  // the open dialog, not a calculation
+    QCOMPARE(w.messages.finishCount, 0);
+    w.Named<QPushButton>("BitBtn1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(w.messages.finishCount, 1);
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    w.Named<QPushButton>("BitBtn2")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+    QVERIFY(!w.form.isVisible());
+    QCOMPARE(w.startDirectories.size(), qsizetype(1));
+    QCOMPARE(w.messages.finishCount, 1);
+  }
+
+  void ListsAndOkShowAFrameWhenTheyHaveTheFocus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("directory list") << "DirectoryListBox1";
+    QTest::newRow("file list") << "FileListBox1";
+    QTest::newRow("OK") << "BitBtn1";
+  }
+  void ListsAndOkShowAFrameWhenTheyHaveTheFocus() {
+    QFETCH(QString, name);
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QWidget* widget = w.Named(name.toStdString());
+    QWidget* page = widget->parentWidget();
+    // The widget with a few pixels around it, as the page shows it.
+    const auto picture = [&] {
+      QApplication::processEvents();
+      return page->grab(widget->geometry().adjusted(-3, -3, 3, 3)).toImage();
+    };
+    const QImage unfocused = picture();
+    widget->setFocus(Qt::TabFocusReason);
+    const QImage focused = picture();
+    QVERIFY(focused != unfocused);
+    // Its edge is drawn in the highlight colour.
+    const QColor highlight = w.form.palette().color(QPalette::Active, QPalette::Highlight);
+    QCOMPARE(focused.pixelColor(focused.width() / 2, 1), highlight);
+    w.Edit("Edit1")->setFocus();
+    QCOMPARE(picture(), unfocused);
+  }
+
   void CloseButtonClosesTheWindow() {
     Window w;
     QVERIFY(w.form.testAttribute(Qt::WA_QuitOnClose));

@@ -9,7 +9,7 @@ class StartUpTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void SavesAPictureOfEveryPageAndOfTheFinishDialog() {
+  void SavesAPictureOfEveryPageTheFinishDialogAndTheCurves() {
     QTemporaryDir pictures;
     QVERIFY(pictures.isValid());
     QProcess program;
@@ -31,8 +31,13 @@ class StartUpTest : public QObject {
     const QImage finish(pictures.filePath(QStringLiteral("finish.png")));
     QVERIFY(!finish.isNull());
     QCOMPARE(finish.size() / finish.devicePixelRatio(), QSize(316, 206));
+    for (const char* curves : {"curves.png", "curves-compare.png"}) {
+      const QImage image(pictures.filePath(QString::fromLatin1(curves)));
+      QVERIFY2(!image.isNull(), curves);
+      QCOMPARE(image.size() / image.devicePixelRatio(), QSize(1200, 860));
+    }
     // Nothing else was written: no result file, no settings.
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 5);
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 7);
   }
 };
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "RecordingMessages.h"
+#include "app/CurvesWindow.h"
 #include "app/MainWindow.h"
 #include "app/WindowLook.h"
 #include "params/FieldTable.h"
@@ -68,14 +69,23 @@ inline const WindowLook& TestLook() {
   return look;
 }
 
-//! The main window, shown, with recorded messages and a data file chooser that records where
-//! it starts and answers `chosenFile`.
+//! The main window, shown, with recorded messages, a data file chooser that records where it
+//! starts and answers `chosenFile`, and its curves window, whose save dialog records the file
+//! it suggests and answers `savePath`.
 struct Window {
   explicit Window(char separator = '.')
-      : form(TestLook(), messages, separator, [this](const QString& start) {
-          startDirectories.push_back(start);
-          return chosenFile;
-        }) {
+      : curves(TestLook(), messages, separator,
+               [this](const QString&, const QString& suggested, const QStringList&) {
+                 suggestedSaves.push_back(suggested);
+                 return savePath;
+               }),
+        form(
+            TestLook(), messages, separator,
+            [this](const QString& start) {
+              startDirectories.push_back(start);
+              return chosenFile;
+            },
+            &curves) {
     form.show();
   }
 
@@ -97,6 +107,9 @@ struct Window {
   RecordingMessages messages;
   std::optional<QString> chosenFile;
   QStringList startDirectories;
+  std::optional<QString> savePath;
+  QStringList suggestedSaves;
+  CurvesWindow curves;
   TForm1 form;
 };
 

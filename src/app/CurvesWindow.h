@@ -1,0 +1,112 @@
+// "Drying curves": the window that shows a finished run. Four charts along the dryer (web
+// and air temperature, residual solvent, drying rates, surface vapour pressure against the
+// air pressure), a table of the zones with their warnings, the values under the pointer,
+// zoom, pictures and CSV of the run, and runs kept to compare the next ones with.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "app/RunComparison.h"
+#include "app/SaveFileDialog.h"
+#include "app/WindowLook.h"
+#include "plot/RunCharts.h"
+#include "sim/RunSeries.h"
+
+class QAction;
+class QChart;
+class QLabel;
+class QMenu;
+class QTableWidget;
+
+namespace quillmere {
+
+class CurveView;
+class UserMessages;
+
+//! The window knows runs only as data: the series of a run and the texts of its inputs. It
+//! keeps its own copies, so the next calculation may overwrite the simulation state.
+class CurvesWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  //! `messages` reports a file that cannot be written; `decimalSeparator` is the user's, for
+  //! the numbers shown; `chooseSaveFile` defaults to the save dialog.
+  CurvesWindow(const WindowLook& look, UserMessages& messages, char decimalSeparator,
+               SaveFileChooser chooseSaveFile = {}, QWidget* parent = nullptr);
+  ~CurvesWindow() override;
+
+  //! Shows a run that computed zones (all of them, or those before a fault) in place of the
+  //! current one; the runs kept stay drawn. The window opens without taking the focus from
+  //! the main window.
+  void ShowRun(RunSeries series, RunInputs inputs);
+
+  // The window's actions, as its tool bar runs them.
+  //! "Keep": the current run stays drawn with the next ones, in a colour of its own.
+  void KeepRun();
+  //! Removes the run kept `index`-th (0 the oldest still kept).
+  void RemovePin(int index);
+  void RemoveAllPins();
+  //! Position along the dryer, or time, on the horizontal axes.
+  void SetAlong(plot::AlongDryer along);
+  //! Residual ratio, or solvent weight, in the solvent chart.
+  void SetSolventAmount(plot::SolventAmount amount);
+  //! Back from every zoom to the whole run.
+  void ResetZoom();
+  //! Writes one chart into a PNG or SVG file chosen in the save dialog.
+  void ExportChart(plot::RunChart chart);
+  //! Writes the current run as CSV (RunCsv: every point of every finished zone) into a file
+  //! chosen in the save dialog, offered beside the result file with its name.
+  void ExportCsv();
+
+  // What the window shows.
+  QChart* Chart(plot::RunChart chart) const;
+  int PinCount() const { return static_cast<int>(pins_.size()); }
+  //! The names of the runs in the legends: the current run first, then the runs kept, oldest
+  //! first. For a lone run, empty.
+  QStringList RunNames() const;
+  //! The values under the pointer (the status line), empty when it is over no chart.
+  QString HoverText() const;
+  //! Shows the values of the runs at `along` (m or s) in the status line, as moving the
+  //! pointer there does.
+  void ShowValuesAt(plot::RunChart chart, double along);
+
+ private:
+  struct ShownRun {
+    std::shared_ptr<const RunSeries> Series;
+    RunInputs Inputs;
+    QColor Colour;
+  };
+
+  void BuildToolBar();
+  //! Builds the four charts, the zone table, the title and the pin menu afresh.
+  void Redraw();
+  void FillZoneTable();
+  void UpdateTitle();
+  void UpdatePinMenu();
+  //! The runs drawn, current first, with their legend names.
+  std::vector<plot::ChartedRun> ChartedRuns() const;
+  QString Number(double value, int decimals) const;
+
+  UserMessages& messages_;
+  char decimalSeparator_;
+  SaveFileChooser chooseSaveFile_;
+  plot::AlongDryer along_ = plot::AlongDryer::Position;
+  plot::SolventAmount solvent_ = plot::SolventAmount::ResidualRatio;
+
+  std::unique_ptr<ShownRun> current_;
+  std::vector<ShownRun> pins_;
+  int pinsEver_ = 0;  //!< gives each run kept the next colour
+  QStringList names_;
+
+  std::array<CurveView*, plot::kRunCharts.size()> views_{};
+  QTableWidget* zoneTable_ = nullptr;
+  QLabel* runNote_ = nullptr;
+  QAction* keep_ = nullptr;
+  QAction* exportCsv_ = nullptr;
+  QMenu* pinMenu_ = nullptr;
+  QAction* removePins_ = nullptr;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,101 @@
+#include "plot/ChartFile.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QFileInfo>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace quillmere::plot {
+namespace {
+
+// Lays the chart out at `size` in a scene (its own when it shows in none), lets `draw` paint
+// the scene's chart area, and gives the chart back its former geometry and scene.
+template <typename Draw>
+void DrawChartAt(QChart& chart, QSize size, Draw&& draw) {
+  std::unique_ptr<QGraphicsScene> ownScene;
+  QGraphicsScene* scene = chart.scene();
+  if (scene == nullptr) {
+    ownScene = std::make_unique<QGraphicsScene>();
+    ownScene->addItem(&chart);
+    scene = ownScene.get();
+  }
+  const QRectF former = chart.geometry();
+  chart.setGeometry(QRectF(former.topLeft(), QSizeF(size)));
+  if (chart.layout() != nullptr) chart.layout()->activate();
+  draw(*scene, chart.sceneBoundingRect());
+  chart.setGeometry(former);
+  if (chart.layout() != nullptr) chart.layout()->activate();
+  // The scene would delete the chart with itself: the caller keeps it.
+  if (ownScene) ownScene->removeItem(&chart);
+}
+
+}  // namespace
+
+std::optional<ChartFormat> ChartFormatOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("svg")) return ChartFormat::Svg;
+  if (suffix == QLatin1String("png")) return ChartFormat::Png;
+  return std::nullopt;
+}
+
+QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  const QRectF target(QPointF(0, 0), QSizeF(size));
+  if (format == ChartFormat::Svg) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(target);
+    svg.setTitle(chart.title());
+    QPainter painter;
+    DrawChartAt(chart, size, [&](QGraphicsScene& scene, const QRectF& source) {
+      painter.begin(&svg);
+      painter.setRenderHint(QPainter::Antialiasing);
+      scene.render(&painter, target, source);
+      painter.end();
+    });
+  } else {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    DrawChartAt(chart, size, [&](QGraphicsScene& scene, const QRectF& source) {
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setRenderHint(QPainter::TextAntialiasing);
+      scene.render(&painter, target, source);
+    });
+    image.save(&buffer, "PNG");
+  }
+  return bytes;
+}
+
+bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error) {
+  const auto fail = [&](const QString& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  const std::optional<ChartFormat> format = ChartFormatOf(path);
+  if (!format) return fail(QStringLiteral("%1: a chart file name ends in .svg or .png").arg(path));
+  const QByteArray bytes = RenderChart(chart, *format, size);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+  }
+  return true;
+}
+
+ChartApplication::ChartApplication() {
+  if (QCoreApplication::instance() == nullptr) {
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+}
+
+ChartApplication::~ChartApplication() = default;
+
+}  // namespace quillmere::plot

@@ -1,0 +1,302 @@
+#include "plot/LineChart.h"
+
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPen>
+#include <QPointer>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace quillmere::plot {
+namespace {
+
+constexpr double kLineWidth = 2.0;     // [px] of the runs' lines
+constexpr double kThinWidth = 1.5;     // [px] of dotted lines
+constexpr double kMarkerSize = 7.0;    // [px] of measured points
+constexpr int kLegendPixels = 12;      // legend text height
+const QList<qreal> kDashes{2.5, 1.5};  // dash, gap [pen widths]
+constexpr int kAxisTitlePixels = 12;   // axis titles
+constexpr int kChartTitlePixels = 14;  // the chart's title
+
+QPen SeriesPen(SeriesLook look, const QColor& colour) {
+  QPen pen(colour);
+  pen.setWidthF(kLineWidth);
+  switch (look) {
+    case SeriesLook::Dashed:
+      // Dashes short enough that a legend's line sample shows two of them.
+      pen.setDashPattern(kDashes);
+      break;
+    case SeriesLook::Dotted:
+      pen.setWidthF(kThinWidth);
+      pen.setStyle(Qt::DotLine);
+      break;
+    case SeriesLook::Line:
+    case SeriesLook::Points:
+    case SeriesLook::LineWithPoints:
+      break;
+  }
+  return pen;
+}
+
+QFont PixelFont(const QFont& base, int pixels, bool bold = false) {
+  QFont font(base);
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+// About five ticks on round numbers over a span: 1, 2, 2.5 or 5 times a power of ten, with
+// the decimals their labels need.
+struct TickStep {
+  explicit TickStep(double span) {
+    const double rough = span / 5;
+    const int power = static_cast<int>(std::floor(std::log10(rough)));
+    // A span a rounding error above a round one (0.51 - 0.5) takes that round one's ticks.
+    const double f = rough / std::pow(10.0, power) * (1 - 1e-9);
+    const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
+    step = mantissa * std::pow(10.0, power);
+    decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
+  }
+  double step;
+  int decimals;
+};
+
+// Ticks on round numbers of the axis's current range, kept so while the range changes
+// (zooming).
+void FollowRangeWithTicks(QValueAxis& axis) {
+  const auto place = [&axis](double low, double high) {
+    if (!(high > low)) return;
+    const TickStep tick(high - low);
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(0);
+    axis.setTickInterval(tick.step);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(tick.decimals));
+  };
+  QObject::connect(&axis, &QValueAxis::rangeChanged, &axis, place);
+  place(axis.min(), axis.max());
+}
+
+QValueAxis* NewAxis(const QString& title, const QFont& base) {
+  auto* axis = new QValueAxis;
+  FollowRangeWithTicks(*axis);
+  axis->setTitleText(title);
+  axis->setTitleFont(PixelFont(base, kAxisTitlePixels));
+  axis->setLabelsFont(PixelFont(base, kAxisTitlePixels - 1));
+  axis->setMinorTickCount(0);
+  return axis;
+}
+
+QValueAxis* ValueAxis(const QChart& chart, Qt::Orientation orientation) {
+  for (QAbstractAxis* axis : chart.axes(orientation)) {
+    if (auto* value = qobject_cast<QValueAxis*>(axis)) return value;
+  }
+  return nullptr;
+}
+
+// The exact points of a chart's long lines, thinned again into their series for the range
+// and width shown.
+class LineThinner : public QObject {
+ public:
+  LineThinner(QChart& chart, int width) : QObject(&chart), chart_(chart), width_(width) {
+    for (QAbstractSeries* series : chart.series()) {
+      auto* line = qobject_cast<QLineSeries*>(series);
+      if (line != nullptr && line->count() > 4 * width) lines_.push_back({line, line->points()});
+    }
+    if (QValueAxis* x = XAxis(chart)) {
+      connect(x, &QValueAxis::rangeChanged, this, &LineThinner::Thin);
+    }
+    connect(&chart, &QChart::plotAreaChanged, this, &LineThinner::Thin);
+    Thin();
+  }
+
+  const QList<QPointF>* Exact(const QXYSeries& series) const {
+    for (const Line& line : lines_) {
+      if (line.series == &series) return &line.points;
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Line {
+    QPointer<QXYSeries> series;
+    QList<QPointF> points;
+  };
+
+  void Thin() {
+    const QValueAxis* x = XAxis(chart_);
+    if (x == nullptr) return;
+    const double plotWidth = chart_.plotArea().width();
+    const int columns = plotWidth >= 1 ? static_cast<int>(plotWidth) : width_;
+    for (const Line& line : lines_) {
+      if (line.series.isNull()) continue;
+      const QList<QPointF>& all = line.points;
+      const auto byX = [](const QPointF& p, double v) { return p.x() < v; };
+      // The points shown, and one beyond each side so the line reaches the plot's edges.
+      auto from = std::lower_bound(all.begin(), all.end(), x->min(), byX);
+      auto to = std::lower_bound(from, all.end(), x->max(), byX);
+      if (from != all.begin()) --from;
+      if (to != all.end()) ++to;
+      line.series->replace(ThinForWidth(QList<QPointF>(from, to), columns));
+    }
+  }
+
+  QChart& chart_;
+  int width_;
+  std::vector<Line> lines_;
+};
+
+}  // namespace
+
+QColor SeriesColour(int index) {
+  // Tones that stay apart for the common kinds of colour blindness, and on paper.
+  static constexpr std::array<QRgb, 8> kColours{0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
+                                                0xe69f00, 0x56b4e9, 0x555555, 0x8c564b};
+  const auto n = static_cast<std::size_t>(index < 0 ? -index : index) % kColours.size();
+  return QColor::fromRgb(kColours.at(n));
+}
+
+std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
+                                  const QString& yTitle, std::span<const NamedSeries> series) {
+  auto chart = std::make_unique<QChart>();
+  chart->setTitle(title);
+  const QFont base = chart->titleFont();
+  chart->setTitleFont(PixelFont(base, kChartTitlePixels, true));
+  chart->legend()->setFont(PixelFont(base, kLegendPixels));
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setMargins(QMargins(4, 4, 4, 4));
+  chart->addAxis(NewAxis(xTitle, base), Qt::AlignBottom);
+  chart->addAxis(NewAxis(yTitle, base), Qt::AlignLeft);
+
+  double xLow = std::numeric_limits<double>::max();
+  double xHigh = std::numeric_limits<double>::lowest();
+  double yLow = xLow;
+  double yHigh = xHigh;
+  bool named = false;
+  for (std::size_t i = 0; i < series.size(); ++i) {
+    NamedSeries entry = series[i];
+    if (!entry.Colour.isValid()) entry.Colour = SeriesColour(static_cast<int>(i));
+    AddSeries(*chart, entry);
+    named = named || !entry.Name.isEmpty();
+    for (const QPointF& p : entry.Points) {
+      xLow = std::min(xLow, p.x());
+      xHigh = std::max(xHigh, p.x());
+      yLow = std::min(yLow, p.y());
+      yHigh = std::max(yHigh, p.y());
+    }
+  }
+  if (xLow <= xHigh) {
+    FitAxis(*XAxis(*chart), xLow, xHigh, 0);
+    FitAxis(*YAxis(*chart), yLow, yHigh);
+  }
+  chart->legend()->setVisible(named);
+  return chart;
+}
+
+QXYSeries* AddSeries(QChart& chart, const NamedSeries& series) {
+  QXYSeries* xy = nullptr;
+  if (series.Look == SeriesLook::Points) {
+    auto* scatter = new QScatterSeries;
+    scatter->setMarkerSize(kMarkerSize);
+    scatter->setColor(series.Colour);
+    scatter->setBorderColor(series.Colour.darker(130));
+    xy = scatter;
+  } else {
+    auto* line = new QLineSeries;
+    line->setPen(SeriesPen(series.Look, series.Colour));
+    line->setPointsVisible(series.Look == SeriesLook::LineWithPoints);
+    xy = line;
+  }
+  xy->setName(series.Name);
+  xy->setUseOpenGL(false);
+  xy->replace(series.Points);
+  chart.addSeries(xy);
+  if (QValueAxis* x = XAxis(chart)) xy->attachAxis(x);
+  if (QValueAxis* y = YAxis(chart)) xy->attachAxis(y);
+  if (series.Name.isEmpty()) {
+    for (QLegendMarker* marker : chart.legend()->markers(xy)) marker->setVisible(false);
+  }
+  return xy;
+}
+
+QValueAxis* XAxis(const QChart& chart) {
+  return ValueAxis(chart, Qt::Horizontal);
+}
+
+QValueAxis* YAxis(const QChart& chart) {
+  return ValueAxis(chart, Qt::Vertical);
+}
+
+void FitAxis(QValueAxis& axis, double low, double high, double margin) {
+  double span = high - low;
+  if (!(span > 0)) {
+    // One value: a range around it, 1 wide near 0, else 20 % of the value.
+    span = std::abs(low) > 0 ? std::abs(low) * 0.2 : 1.0;
+    low -= span / 2;
+    high += span / 2;
+  }
+  if (margin > 0) {
+    axis.setRange(low - span * margin, high + span * margin);
+  } else {
+    // Out to the ticks around the range; an end a rounding error past a tick stays on it.
+    const double step = TickStep(span).step;
+    constexpr double kSlack = 1e-9;  // of a step
+    axis.setRange(std::floor(low / step + kSlack) * step, std::ceil(high / step - kSlack) * step);
+  }
+}
+
+void ThinLinesToPlotWidth(QChart& chart, int width) {
+  new LineThinner(chart, std::max(width, 1));
+}
+
+QList<QPointF> ExactPoints(const QChart& chart, const QXYSeries& series) {
+  // LineThinner has no meta-object of its own: told apart from the other children by its type.
+  for (const QObject* child : chart.children()) {
+    if (const auto* thinner = dynamic_cast<const LineThinner*>(child)) {
+      if (const QList<QPointF>* exact = thinner->Exact(series)) return *exact;
+    }
+  }
+  return series.points();
+}
+
+QList<QPointF> ThinForWidth(const QList<QPointF>& points, int buckets) {
+  if (buckets < 1 || points.size() <= 4 * qsizetype(buckets)) return points;
+  const double x0 = points.front().x();
+  const double width = points.back().x() - x0;
+  if (!(width > 0)) return points;
+  QList<QPointF> thinned;
+  thinned.reserve(4 * buckets + 2);
+  const auto bucketOf = [&](const QPointF& p) {
+    return std::min<qsizetype>(buckets - 1, static_cast<qsizetype>((p.x() - x0) / width * buckets));
+  };
+  const qsizetype n = points.size();
+  qsizetype i = 0;
+  while (i < n) {
+    // The points of this bucket: i to end - 1.
+    const qsizetype bucket = bucketOf(points[i]);
+    qsizetype end = i + 1;
+    while (end < n && bucketOf(points[end]) == bucket) ++end;
+    qsizetype lowest = i;
+    qsizetype highest = i;
+    for (qsizetype j = i + 1; j < end; ++j) {
+      if (points[j].y() < points[lowest].y()) lowest = j;
+      if (points[j].y() > points[highest].y()) highest = j;
+    }
+    // First, the extremes in their order, last; each index once.
+    std::array<qsizetype, 4> keep{i, std::min(lowest, highest), std::max(lowest, highest), end - 1};
+    qsizetype previous = -1;
+    for (const qsizetype k : keep) {
+      if (k != previous) thinned.push_back(points[k]);
+      previous = k;
+    }
+    i = end;
+  }
+  return thinned;
+}
+
+}  // namespace quillmere::plot

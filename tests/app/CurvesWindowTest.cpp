@@ -1,0 +1,418 @@
+// The "Drying curves" window: shown after each run from the main window, its charts, its zone
+// table, runs kept for comparison, the values under the pointer, zoom and export.
+#include <QAction>
+#include <QCategoryAxis>
+#include <QChartView>
+#include <QImage>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QMenu>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QXYSeries>
+#include <QtTest>
+#include <memory>
+
+#include "RunSeriesOf.h"
+#include "TestSupport.h"
+#include "plot/ChartFile.h"
+#include "plot/LineChart.h"
+#include "report/RunExport.h"
+
+using namespace quillmere;
+using namespace quillmere::plot;
+using namespace quillmere::test;
+
+namespace {
+
+QString DataFile(const char* name) {
+  return QStringLiteral(QUILLMERE_TEST_DATA "/") + QString::fromLatin1(name);
+}
+
+QCategoryAxis* ZoneAxis(const QChart& chart) {
+  for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) {
+    if (auto* zones = qobject_cast<QCategoryAxis*>(axis)) return zones;
+  }
+  return nullptr;
+}
+
+QXYSeries* Line(const QChart& chart, int index) {
+  return qobject_cast<QXYSeries*>(chart.series().at(index));
+}
+
+QStringList LegendTexts(const QChart& chart) {
+  QStringList texts;
+  for (QLegendMarker* marker : chart.legend()->markers()) {
+    if (marker->isVisible()) texts << marker->label();
+  }
+  return texts;
+}
+
+QStringList Column(const QTableWidget& table, int column) {
+  QStringList texts;
+  for (int row = 0; row < table.rowCount(); ++row) texts << table.item(row, column)->text();
+  return texts;
+}
+
+QChartView* View(const CurvesWindow& curves, RunChart chart) {
+  return curves.findChild<QChartView*>(QStringLiteral("Chart%1").arg(int(chart)));
+}
+
+// Sends the pointer over a chart's view at a point given in the chart's values.
+void MovePointerTo(QChartView& view, QPointF value) {
+  QChart& chart = *view.chart();
+  const QPointF inChart = chart.mapToPosition(value, chart.series().front());
+  const QPoint at = view.mapFromScene(chart.mapToScene(inChart));
+  QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(view.viewport(), &move);
+}
+
+void Trigger(const CurvesWindow& curves, const char* action) {
+  QAction* a = curves.findChild<QAction*>(QString::fromLatin1(action));
+  QVERIFY2(a, action);
+  a->trigger();
+}
+
+// A window of a data file of tests/data, after OK.
+struct RunWindow : Window {
+  explicit RunWindow(const char* dataFile = nullptr) {
+    if (dataFile != nullptr) {
+      chosenFile = DataFile(dataFile);
+      Click("InputData");
+    }
+    Click("BitBtn1");
+  }
+  QChart& Chart(RunChart chart) const { return *curves.Chart(chart); }
+  QTableWidget& Zones() const { return *curves.findChild<QTableWidget*>("ZoneTable"); }
+  void Trigger(const char* action) const { ::Trigger(curves, action); }
+};
+
+}  // namespace
+
+class CurvesWindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() { workingDirectory_ = std::make_unique<WorkingDirectory>(); }
+  void cleanup() { workingDirectory_.reset(); }
+
+  void HiddenUntilARunHasComputedZones() {
+    Window w;
+    QVERIFY(!w.curves.isVisible());
+    w.Type("Edit2", QStringLiteral("abc"));  // refused: nothing computed
+    w.Click("BitBtn1");
+    QVERIFY(!w.curves.isVisible());
+    // Closing the main window ends the program whether or not the curves are open.
+    QVERIFY(!w.curves.testAttribute(Qt::WA_QuitOnClose));
+  }
+
+  void ThreeZonesAfterTheFinishDialog() {
+    RunWindow w("three-zones.dat");
+    QCOMPARE(w.messages.finishCount, 1);
+    QVERIFY(w.curves.isVisible());
+    // The drying stops in zone 3: the title and the zone's row say so.
+    const RunSeries expected = RunSeriesOf("three-zones.dat");
+    QCOMPARE(expected.Warnings.size(), std::size_t(1));
+    QCOMPARE(expected.Warnings[0].Where.Zone, 3);
+    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 1 warning"));
+    // The main window keeps the keyboard.
+    QVERIFY(!w.curves.isActiveWindow());
+    for (const RunChart kind : kRunCharts) {
+      QChart& chart = w.Chart(kind);
+      QCOMPARE(chart.title(), RunChartTitle(kind));
+      QCOMPARE(ZoneAxis(chart)->categoriesLabels(), (QStringList{"1", "2", "3"}));
+      QCOMPARE(ZoneAxis(chart)->endValue("2"), expected.Zones[1].Exit.DryerPosition);
+      QCOMPARE(XAxis(chart)->min(), 0.0);
+      QCOMPARE(XAxis(chart)->max(), 80.0);
+    }
+    // Every point of the run is held; the lines are drawn thinned to the chart's width.
+    QChart& web = w.Chart(RunChart::WebTemperature);
+    QCOMPARE(ExactPoints(web, *Line(web, 0)).size(), qsizetype(expected.Points.size()));
+    QCOMPARE(ExactPoints(web, *Line(web, 0)).back().y(), expected.Zones[2].Exit.Temperature);
+    QVERIFY(Line(web, 0)->count() <=
+            4 * std::max(View(w.curves, RunChart::WebTemperature)->width(), 300));
+    QCOMPARE(LegendTexts(web), (QStringList{"Web", "Air"}));
+    QVERIFY(YAxis(web)->min() <= 15 && YAxis(web)->max() >= 80);
+    QChart& solvent = w.Chart(RunChart::Solvent);
+    QVERIFY(YAxis(solvent)->min() <= 0 && YAxis(solvent)->max() >= 1);
+    QChart& pressure = w.Chart(RunChart::VapourPressure);
+    QVERIFY(YAxis(pressure)->max() >= 760);
+
+    QTableWidget& zones = w.Zones();
+    QCOMPARE(Column(zones, 0), (QStringList{"1", "2", "3"}));
+    QCOMPARE(Column(zones, 1), (QStringList{"60.0", "60.0", "80.0"}));
+    QCOMPARE(Column(zones, 2), (QStringList{"30.00", "30.00", "20.00"}));
+    QCOMPARE(Column(zones, 3), (QStringList{"30.000", "60.000", "80.000"}));
+    QCOMPARE(zones.item(2, 4)->text(), QString::number(expected.Zones[2].Exit.Temperature, 'f', 2));
+    QCOMPARE(zones.item(0, 5)->text(), QStringLiteral("0.0060"));
+    QCOMPARE(zones.item(0, 6)->text(), QStringLiteral("0.0804"));
+    QCOMPARE(zones.item(1, 7)->text(),
+             QString::number(expected.Zones[1].SolventEvaporated, 'f', 5));
+    QCOMPARE(Column(zones, 8),
+             (QStringList{"", "", QString::fromStdString(expected.Warnings[0].Text)}));
+    QVERIFY(!w.curves.findChild<QLabel*>("RunNote")->isVisible());
+  }
+
+  void TheNextRunReplacesTheCurves() {
+    RunWindow w;
+    QCOMPARE(w.Zones().rowCount(), 2);
+    w.chosenFile = DataFile("three-zones.dat");
+    w.Click("InputData");
+    w.Click("BitBtn1");
+    QCOMPARE(w.Zones().rowCount(), 3);
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
+    // Closed meanwhile, the window opens again with the next run.
+    w.curves.close();
+    w.Click("BitBtn1");
+    QVERIFY(w.curves.isVisible());
+  }
+
+  void RunEndedByAFaultShowsTheZonesItFinished() {
+    RunWindow w("fault-zone2.dat");
+    QCOMPARE(w.messages.errors, std::vector<std::string>{"Floating point overflow."});
+    QCOMPARE(w.messages.finishCount, 0);
+    QVERIFY(w.curves.isVisible());
+    QCOMPARE(ZoneAxis(w.Chart(RunChart::WebTemperature))->categoriesLabels(), QStringList{"1"});
+    QCOMPARE(Line(w.Chart(RunChart::WebTemperature), 0)->at(0), QPointF(0, 15));
+    QCOMPARE(w.Zones().rowCount(), 1);
+    QLabel* note = w.curves.findChild<QLabel*>("RunNote");
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(),
+             QStringLiteral("The run ended on a fault in zone 2 (Floating point overflow): the "
+                            "curves show the zones finished before it."));
+  }
+
+  void KeptRunsStayDrawnNamedByWhatDiffers() {
+    RunWindow w;  // the defaults: Speed 1.0, zone 2 at 60 °C
+    w.Trigger("KeepRun");
+    QCOMPARE(w.curves.PinCount(), 1);
+    QVERIFY(!w.curves.findChild<QAction*>("KeepRun")->isEnabled());  // kept already
+    QCOMPARE(w.curves.RunNames(), QStringList{});  // drawn once while it is the current run
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
+
+    w.Type("Edit6", QStringLiteral("1.2"));
+    w.Click("BitBtn1");
+    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2 (current)", "Speed 1.0"}));
+    QChart& solvent = w.Chart(RunChart::Solvent);
+    QCOMPARE(solvent.series().size(), 2 + 2 + 2);  // two runs, two style keys
+    QCOMPARE(LegendTexts(solvent),
+             (QStringList{"Speed 1.2 (current)", "Speed 1.0", "Solvent-1", "Solvent-2"}));
+    QVERIFY(Line(solvent, 0)->pen().color() != Line(solvent, 2)->pen().color());
+    // The kept run is the one computed at 1.0 m/s: its zone 1 ends at 30 s.
+    QCOMPARE(
+        ExactPoints(w.Chart(RunChart::WebTemperature), *Line(w.Chart(RunChart::WebTemperature), 2))
+            .size(),
+        qsizetype(602));
+
+    w.Trigger("KeepRun");
+    w.Type("Edit21", QStringLiteral("80"));
+    w.Click("BitBtn1");
+    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2, Zone2.OuterTemperature 80 (current)",
+                                               "Speed 1.0, Zone2.OuterTemperature 60.0",
+                                               "Zone2.OuterTemperature 60.0"}));
+    QCOMPARE(w.Chart(RunChart::VapourPressure).series().size(), 3 + 1);  // and the air pressure
+    QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(),
+             QStringLiteral("Air pressure 760 mmHg"));
+
+    // Removing a kept run removes its lines; the legend names what still differs.
+    QMenu* kept = w.curves.findChild<QMenu*>("KeptRunsMenu");
+    QCOMPARE(kept->actions().front()->text(),
+             QStringLiteral("Remove Speed 1.0, Zone2.OuterTemperature 60.0"));
+    w.Trigger("RemoveKept0");
+    QCOMPARE(w.curves.PinCount(), 1);
+    QCOMPARE(w.curves.RunNames(),
+             (QStringList{"Zone2.OuterTemperature 80 (current)", "Zone2.OuterTemperature 60.0"}));
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2 + 2 + 2);
+    w.Trigger("RemoveAllKept");
+    QCOMPARE(w.curves.PinCount(), 0);
+    QCOMPARE(w.curves.RunNames(), QStringList{});
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
+    QVERIFY(!w.curves.findChild<QAction*>("RemoveKept")->isEnabled());
+  }
+
+  void SameInputsKeptAreSaidToBeTheSame() {
+    RunWindow w;
+    w.Trigger("KeepRun");
+    w.Click("BitBtn1");
+    QCOMPARE(w.curves.RunNames(), (QStringList{"Current run", "Kept run (same inputs)"}));
+  }
+
+  void PositionOrTimeResidualRatioOrWeight() {
+    RunWindow w("three-zones.dat");
+    w.Type("Edit6", QStringLiteral("0.5"));
+    w.Click("BitBtn1");
+    w.Trigger("AlongTime");
+    for (const RunChart kind : kRunCharts) {
+      QCOMPARE(XAxis(w.Chart(kind))->titleText(), QStringLiteral("Time (s)"));
+      QCOMPARE(ZoneAxis(w.Chart(kind))->endValue("3"), 160.0);
+    }
+    w.Trigger("ShowSolventWeight");
+    QCOMPARE(YAxis(w.Chart(RunChart::Solvent))->titleText(),
+             QStringLiteral("Solvent weight (kg/m2)"));
+    QCOMPARE(Line(w.Chart(RunChart::Solvent), 0)->at(0).y(), 0.0695 * 0.60);
+    w.Trigger("AlongPosition");
+    w.Trigger("ShowResidualRatio");
+    QCOMPARE(XAxis(w.Chart(RunChart::Solvent))->titleText(),
+             QStringLiteral("Position along the dryer (m)"));
+    QCOMPARE(YAxis(w.Chart(RunChart::Solvent))->titleText(), QStringLiteral("Residual ratio (-)"));
+  }
+
+  void PointerShowsTheValuesOfEachRun() {
+    RunWindow w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
+    const RunSeries expected = RunSeriesOf("");
+    QChartView& view = *View(w.curves, RunChart::WebTemperature);
+    MovePointerTo(view, QPointF(12.31, 40));
+    const SeriesPoint& point = expected.Points[123];
+    QCOMPARE(w.curves.HoverText(), QStringLiteral("Position 12.3 m (zone 1) — Web %1 °C, Air 60 °C")
+                                       .arg(QString::number(point.State.Temperature, 'g', 4)));
+    // Outside the plot: nothing.
+    QMouseEvent away(QEvent::MouseMove, QPoint(2, 2), view.viewport()->mapToGlobal(QPoint(2, 2)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &away);
+    QCOMPARE(w.curves.HoverText(), QString());
+
+    // With a run kept: each run's values at its own nearest point, its zone where another.
+    w.Trigger("KeepRun");
+    w.Type("Edit6", QStringLiteral("2"));
+    w.Click("BitBtn1");
+    w.curves.ShowValuesAt(RunChart::Solvent, 45.0);
+    const RunSeries fast = RunSeriesOf("", {{"Speed", "2"}});
+    const SeriesPoint& a = fast.Points[301 + 150];
+    const SeriesPoint& b = expected.Points[301 + 150];
+    QCOMPARE(w.curves.HoverText(),
+             QStringLiteral("Position 45 m (zone 2) — Speed 2 (current): Solvent-1 %1, "
+                            "Solvent-2 %2; Speed 1.0: Solvent-1 %3, Solvent-2 %4")
+                 .arg(QString::number(a.State.Solvent1Residual, 'g', 4),
+                      QString::number(a.State.Solvent2Residual, 'g', 4),
+                      QString::number(b.State.Solvent1Residual, 'g', 4),
+                      QString::number(b.State.Solvent2Residual, 'g', 4)));
+  }
+
+  void DraggingZoomsAndResetGoesBack() {
+    Window w;
+    w.Type("Edit20", QStringLiteral("0.02"));  // two zones of 1500 steps
+    w.Click("BitBtn1");
+    QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
+    QChartView& view = *View(w.curves, RunChart::Solvent);
+    QChart& chart = *view.chart();
+    // The long lines are drawn thinned to the plot's width ...
+    QXYSeries& line = *Line(chart, 0);
+    QCOMPARE(ExactPoints(chart, line).size(), 3002);
+    QVERIFY(line.count() <= 4 * chart.plotArea().width());
+    const auto at = [&](double x, double y) {
+      return view.mapFromScene(
+          chart.mapToScene(chart.mapToPosition({x, y}, chart.series().front())));
+    };
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(10, 0.9));
+    QTest::mouseMove(view.viewport(), at(20, 0.1));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(20, 0.1));
+    QValueAxis& x = *XAxis(chart);
+    QVERIFY2(qAbs(x.min() - 10) < 0.5 && qAbs(x.max() - 20) < 0.5,
+             qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
+    QCOMPARE(ZoneAxis(chart)->max(), x.max());
+    // ... and zoomed in, from every point in the range.
+    qsizetype inRange = 0;
+    for (const QPointF& p : ExactPoints(chart, line))
+      inRange += p.x() >= x.min() && p.x() <= x.max();
+    QCOMPARE(line.count(), inRange + 2);  // and one beyond each side
+    Trigger(w.curves, "ResetZoom");
+    QCOMPARE(x.min(), 0.0);
+    QCOMPARE(x.max(), 60.0);
+  }
+
+  void ChartsAreWrittenAsPngOrSvg_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("svg") << "rate.svg"
+                         << "rate.svg" << QByteArray("<?xml");
+    QTest::newRow("png") << "rate.PNG"
+                         << "rate.PNG" << QByteArray("\x89PNG");
+    QTest::newRow("no extension: png") << "rate"
+                                       << "rate.png" << QByteArray("\x89PNG");
+  }
+  void ChartsAreWrittenAsPngOrSvg() {
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, start);
+    RunWindow w;
+    w.savePath = workingDirectory_->FilePath(name);
+    w.Trigger("ExportChart2");
+    QCOMPARE(w.suggestedSaves, QStringList{workingDirectory_->FilePath("drying-rate.png")});
+    const QByteArray bytes = ReadAll(workingDirectory_->FilePath(written));
+    QVERIFY(bytes.startsWith(start));
+    if (start == "<?xml") {
+      QVERIFY(bytes.contains("Drying rate (kg/m2.s)"));
+    } else {
+      QCOMPARE(QImage::fromData(bytes).size(), kChartFileSize);
+    }
+    QVERIFY(w.messages.errors.empty());
+  }
+
+  void ChartThatCannotBeWrittenIsReported() {
+    RunWindow w;
+    w.savePath = workingDirectory_->FilePath("missing/web.svg");
+    w.Trigger("ExportChart0");
+    QCOMPARE(w.messages.errors,
+             std::vector<std::string>{w.savePath->toStdString() + ": No such file or directory."});
+    w.savePath.reset();  // the dialog cancelled: nothing happens
+    w.Trigger("ExportChart1");
+    QCOMPARE(w.suggestedSaves.last(), workingDirectory_->FilePath("residual-ratio.png"));
+    QCOMPARE(w.messages.errors.size(), std::size_t(1));
+  }
+
+  void CsvOfTheCurrentRunBesideItsResultFile() {
+    Window w;
+    QVERIFY(!w.curves.findChild<QAction*>("ExportCsv")->isEnabled());  // no run yet
+    w.chosenFile = DataFile("three-zones.dat");
+    w.Click("InputData");
+    w.Type("Edit250", QStringLiteral("line3.txt"));
+    w.Click("BitBtn1");
+    w.savePath = workingDirectory_->FilePath("line3.csv");
+    Trigger(w.curves, "ExportCsv");
+    QCOMPARE(w.suggestedSaves, QStringList{workingDirectory_->FilePath("line3.csv")});
+    const RunSeries expected =
+        RunSeriesOf(TextsOf("three-zones.dat", {{"SaveFileName", "line3.txt"}}));
+    QCOMPARE(ReadAll(*w.savePath).toStdString(), RunCsv(expected));
+    QVERIFY(w.messages.errors.empty());
+
+    w.savePath = workingDirectory_->FilePath("missing/line3.csv");
+    Trigger(w.curves, "ExportCsv");
+    QCOMPARE(w.messages.errors, std::vector<std::string>{"Could not create the CSV file \"" +
+                                                         w.savePath->toStdString() +
+                                                         "\": No such file or directory."});
+  }
+
+  void WarningsShowInTheTitleAndTheirZonesRow() {
+    Window w;
+    RunSeries run = RunSeriesOf("");
+    QVERIFY(run.Warnings.empty());
+    w.curves.ShowRun(run, InputsOf(w.form.Fields()));
+    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves"));
+    PhysicalWarning warning;
+    warning.Where = run.Zones[1].Exit;
+    for (const char* text : {"Condensing", "Boiling"}) {
+      warning.Text = text;
+      run.Warnings.push_back(warning);
+    }
+    warning.Where.Zone = 3;  // a zone the run did not reach
+    warning.Text = "Not physical";
+    run.Warnings.push_back(warning);
+    w.curves.ShowRun(run, InputsOf(w.form.Fields()));
+    QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 3 warnings"));
+    QTableWidget& zones = *w.curves.findChild<QTableWidget*>("ZoneTable");
+    QCOMPARE(Column(zones, 8), (QStringList{"", "Condensing; Boiling"}));
+    QCOMPARE(zones.item(1, 0)->toolTip(), QStringLiteral("Condensing\nBoiling"));
+    QCOMPARE(w.curves.findChild<QLabel*>("RunNote")->text(),
+             QStringLiteral("Zone 3: Not physical"));
+  }
+
+ private:
+  std::unique_ptr<WorkingDirectory> workingDirectory_;
+};
+
+QTEST_MAIN(CurvesWindowTest)
+#include "CurvesWindowTest.moc"

@@ -1,0 +1,128 @@
+// Charts written to SVG and PNG files by a program without windows: no display, no platform
+// chosen by the caller, only a ChartApplication.
+#include <QChartView>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "plot/ChartFile.h"
+#include "plot/LineChart.h"
+
+using namespace quillmere::plot;
+
+namespace {
+
+std::unique_ptr<QChart> SampleChart() {
+  const std::vector<NamedSeries> series{
+      {"Solvent-1", {{0, 1}, {10, 0.4}, {20, 0.1}}, SeriesLook::Line, {}},
+      {"measured", {{5, 0.7}, {15, 0.2}}, SeriesLook::Points, {}}};
+  return LineChart("Exit residual ratio", "Speed (m/s)", "Residual ratio (-)", series);
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Pixels of the image that are not white.
+int InkedPixels(const QImage& image) {
+  int inked = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) inked += image.pixelColor(x, y) != Qt::white;
+  }
+  return inked;
+}
+
+}  // namespace
+
+class ChartFileTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() {
+    QVERIFY(!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+    application_ = std::make_unique<ChartApplication>();
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    ChartApplication second;  // one exists already: nothing changes
+    QVERIFY(QCoreApplication::instance());
+  }
+
+  void FormatFollowsTheExtension() {
+    QCOMPARE(ChartFormatOf("a/b.svg"), ChartFormat::Svg);
+    QCOMPARE(ChartFormatOf("B.SVG"), ChartFormat::Svg);
+    QCOMPARE(ChartFormatOf("c.Png"), ChartFormat::Png);
+    QCOMPARE(ChartFormatOf("d.pdf"), std::nullopt);
+    QCOMPARE(ChartFormatOf("svg"), std::nullopt);
+  }
+
+  void SvgHoldsTheTextsOfTheChart() {
+    const auto chart = SampleChart();
+    const QString path = dir_.filePath("sweep.svg");
+    QString error;
+    QVERIFY2(SaveChart(*chart, path, QSize(640, 400), &error), qPrintable(error));
+    const QByteArray svg = ReadAll(path);
+    QVERIFY(svg.startsWith("<?xml"));
+    QVERIFY(svg.contains("<svg"));
+    QVERIFY(svg.contains("viewBox=\"0 0 640 400\""));
+    QVERIFY(svg.contains("<title>Exit residual ratio</title>"));
+    for (const char* text : {"Speed (m/s)", "Residual ratio (-)", "Solvent-1", "measured"}) {
+      QVERIFY2(svg.contains(text), text);
+    }
+    QVERIFY(svg.contains("<polyline") || svg.contains("<path"));
+    // The chart stays the caller's, and draws again.
+    QVERIFY(chart->scene() == nullptr);
+    QCOMPARE(RenderChart(*chart, ChartFormat::Svg, QSize(640, 400)), svg);
+  }
+
+  void PngIsThePictureAtTheSizeAsked() {
+    const auto chart = SampleChart();
+    const QString path = dir_.filePath("fit.png");
+    QVERIFY(SaveChart(*chart, path, QSize(500, 300)));
+    QImage image;
+    QVERIFY(image.load(path, "PNG"));
+    QCOMPARE(image.size(), QSize(500, 300));
+    QVERIFY(InkedPixels(image) > 2000);  // axes, texts, the line and the points
+  }
+
+  void ChartShownInAViewKeepsItsPlace() {
+    auto* view = new QChartView(SampleChart().release());
+    view->resize(300, 200);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    const QRectF before = view->chart()->geometry();
+    const QByteArray png = RenderChart(*view->chart(), ChartFormat::Png, QSize(800, 500));
+    QVERIFY(QImage::fromData(png, "PNG").size() == QSize(800, 500));
+    QCOMPARE(view->chart()->geometry(), before);
+    QCOMPARE(before.size(), QSizeF(300, 200));
+    QCOMPARE(view->chart()->scene(), view->scene());
+    delete view;
+  }
+
+  void FilesThatCannotBeWrittenSayWhy_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("error");  // %1 stands for the path
+    QTest::newRow("extension") << "chart.pdf"
+                               << "%1: a chart file name ends in .svg or .png";
+    QTest::newRow("no directory") << "missing/chart.svg"
+                                  << "%1: No such file or directory";
+  }
+  void FilesThatCannotBeWrittenSayWhy() {
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+    const auto chart = SampleChart();
+    const QString path = dir_.filePath(name);
+    QString why;
+    QVERIFY(!SaveChart(*chart, path, kChartFileSize, &why));
+    QCOMPARE(why, error.arg(path));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(!SaveChart(*chart, path));  // without a reason asked
+  }
+
+ private:
+  std::unique_ptr<ChartApplication> application_;
+  QTemporaryDir dir_;
+};
+
+QTEST_APPLESS_MAIN(ChartFileTest)
+#include "ChartFileTest.moc"

@@ -1,0 +1,204 @@
+// Line charts of named series, and the thinning of long lines for drawing.
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <QtTest>
+#include <cmath>
+#include <vector>
+
+#include "plot/LineChart.h"
+
+using namespace quillmere::plot;
+
+namespace {
+
+// A wiggly line of n points over x from 0 to 1: every bucket has its own highs and lows.
+QList<QPointF> Wiggle(int n) {
+  QList<QPointF> points;
+  for (int i = 0; i < n; ++i) {
+    const double x = double(i) / (n - 1);
+    points.append(QPointF(x, std::sin(40 * x) + 0.3 * std::sin(997 * x)));
+  }
+  return points;
+}
+
+// The lowest and highest y of the points in pixel column `column` of `columns` over x from 0
+// to 1.
+std::pair<double, double> YExtent(const QList<QPointF>& points, int column, int columns) {
+  double low = HUGE_VAL;
+  double high = -HUGE_VAL;
+  for (const QPointF& p : points) {
+    if (std::min(columns - 1, int(p.x() * columns)) != column) continue;
+    low = std::min(low, p.y());
+    high = std::max(high, p.y());
+  }
+  return {low, high};
+}
+
+// The legend's entries as it shows them, laid out in a scene.
+QStringList LegendTexts(QChart& chart) {
+  QGraphicsScene scene;
+  scene.addItem(&chart);
+  chart.setGeometry(0, 0, 900, 600);
+  QCoreApplication::processEvents();
+  QStringList texts;
+  for (QLegendMarker* marker : chart.legend()->markers()) {
+    if (marker->isVisible()) texts << marker->label();
+  }
+  scene.removeItem(&chart);
+  return texts;
+}
+
+}  // namespace
+
+class LineChartTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void ThinningKeepsEveryPixelColumnsExtent_data() {
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("buckets");
+    QTest::newRow("14 zones of 1999 steps, 800 px") << 14 * 2000 << 800;
+    QTest::newRow("one zone, 300 px") << 2000 << 300;
+    QTest::newRow("few points per column") << 1300 << 300;
+  }
+  void ThinningKeepsEveryPixelColumnsExtent() {
+    QFETCH(int, points);
+    QFETCH(int, buckets);
+    const QList<QPointF> line = Wiggle(points);
+    const QList<QPointF> thin = ThinForWidth(line, buckets);
+    QVERIFY(thin.size() <= 4 * buckets);
+    QCOMPARE(thin.front(), line.front());
+    QCOMPARE(thin.back(), line.back());
+    for (qsizetype i = 1; i < thin.size(); ++i) QVERIFY(thin[i - 1].x() < thin[i].x());
+    for (int b = 0; b < buckets; ++b)
+      QCOMPARE(YExtent(thin, b, buckets), YExtent(line, b, buckets));
+  }
+
+  void ShortOrFlatLinesStayWhole() {
+    const QList<QPointF> line = Wiggle(400);
+    QCOMPARE(ThinForWidth(line, 100), line);  // at most 4 points a column
+    QCOMPARE(ThinForWidth(line, 0), line);
+    const QList<QPointF> upright(500, QPointF(3, 1));  // no x range to cut
+    QCOMPARE(ThinForWidth(upright, 10), upright);
+  }
+
+  void LongLinesAreDrawnThinnedToTheRangeShown() {
+    const QList<QPointF> line = Wiggle(28000);
+    const std::vector<NamedSeries> series{{"long", line, SeriesLook::Line, {}},
+                                          {"short", {{0, 0}, {1, 1}}, SeriesLook::Line, {}}};
+    const auto chart = LineChart("", "x", "y", series);
+    ThinLinesToPlotWidth(*chart, 200);
+    auto* drawn = static_cast<QXYSeries*>(chart->series()[0]);
+    auto* whole = static_cast<QXYSeries*>(chart->series()[1]);
+    QVERIFY(drawn->count() <= 4 * 200);
+    QCOMPARE(ExactPoints(*chart, *drawn), line);
+    QCOMPARE(whole->count(), 2);
+    QCOMPARE(ExactPoints(*chart, *whole), series[1].Points);
+    // Zoomed in to a hundredth: the few points there are drawn whole, with one beyond each side
+    // so that the line reaches the edges.
+    XAxis(*chart)->setRange(0.5, 0.51);
+    QList<QPointF> shown;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+      const bool inside = line[i].x() >= 0.5 && line[i].x() <= 0.51;
+      const bool neighbour = (i + 1 < line.size() && line[i + 1].x() >= 0.5 && line[i].x() < 0.5) ||
+                             (i > 0 && line[i - 1].x() <= 0.51 && line[i].x() > 0.51);
+      if (inside || neighbour) shown << line[i];
+    }
+    QCOMPARE(drawn->points(), shown);
+    // Back out, laid out 600 px wide: the plot's own width counts.
+    XAxis(*chart)->setRange(0, 1);
+    QGraphicsScene scene;
+    scene.addItem(chart.get());
+    chart->setGeometry(0, 0, 600, 400);
+    QCoreApplication::processEvents();
+    const int columns = int(chart->plotArea().width());
+    QVERIFY(columns > 400 && columns < 600);
+    QVERIFY(drawn->count() > 4 * 200 && drawn->count() <= 4 * columns);
+    scene.removeItem(chart.get());
+  }
+
+  void ChartHasTheSeriesInOrderOnAxesThatSpanThem() {
+    const std::vector<NamedSeries> series{
+        {"measured", {{1, 0.2}, {2, 0.5}, {4, 0.9}}, SeriesLook::Points, {}},
+        {"fitted", {{0.5, 0.1}, {4.5, 1.1}}, SeriesLook::Line, Qt::red},
+        {"start", {{0.5, 0.0}, {4.5, 0.8}}, SeriesLook::Dashed, {}},
+        {"", {{0, -3}, {9, 7}}, SeriesLook::Dotted, {}},  // unnamed: not in the legend
+        {"key only", {}, SeriesLook::Line, {}},           // no points: no room taken
+    };
+    const auto chart = LineChart("Fit", "Time (s)", "Residual ratio (-)", series);
+    QCOMPARE(chart->title(), QStringLiteral("Fit"));
+    QCOMPARE(XAxis(*chart)->titleText(), QStringLiteral("Time (s)"));
+    QCOMPARE(YAxis(*chart)->titleText(), QStringLiteral("Residual ratio (-)"));
+    const QList<QAbstractSeries*> drawn = chart->series();
+    QCOMPARE(drawn.size(), 5);
+    QVERIFY(qobject_cast<QScatterSeries*>(drawn[0]));
+    QVERIFY(qobject_cast<QLineSeries*>(drawn[1]));
+    QCOMPARE(drawn[0]->name(), QStringLiteral("measured"));
+    QCOMPARE(static_cast<QXYSeries*>(drawn[0])->points(), series[0].Points);
+    QCOMPARE(static_cast<QXYSeries*>(drawn[1])->pen().color(), QColor(Qt::red));
+    QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().style(), Qt::CustomDashLine);
+    QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().color(), SeriesColour(2));
+    QCOMPARE(static_cast<QXYSeries*>(drawn[3])->pen().style(), Qt::DotLine);
+    QVERIFY(chart->legend()->isVisible());
+    QCOMPARE(LegendTexts(*chart), (QStringList{"measured", "fitted", "start", "key only"}));
+    for (QAbstractSeries* s : drawn) QCOMPARE(s->attachedAxes().size(), 2);
+    // Round numbers around every point: x from 0 to 9, y from -3 to 7 and a little room.
+    QVERIFY(XAxis(*chart)->min() <= 0 && XAxis(*chart)->max() >= 9);
+    QVERIFY(XAxis(*chart)->max() <= 10);
+    QVERIFY(YAxis(*chart)->min() < -3 && YAxis(*chart)->max() > 7);
+    QVERIFY(YAxis(*chart)->max() - YAxis(*chart)->min() <= 12);
+  }
+
+  void AxisWithoutMarginEndsOnTheTicksAroundTheRange() {
+    const std::vector<NamedSeries> none;
+    const auto chart = LineChart("", "x", "y", none);
+    QValueAxis& x = *XAxis(*chart);
+    FitAxis(x, 0, 53, 0);
+    QCOMPARE(x.min(), 0.0);
+    QCOMPARE(x.max(), 60.0);
+    // A dryer end computed as 600 steps of 0.1 / 1.2 s at 1.2 m/s lies a rounding error past
+    // 60 m: the axis still ends there, not at the next tick.
+    FitAxis(x, 0, 600 * (0.1 / 1.2) * 1.2, 0);
+    QCOMPARE(x.max(), 60.0);
+    FitAxis(x, -0.3, 7.2, 0);
+    QCOMPARE(x.min(), -2.0);
+    QCOMPARE(x.max(), 8.0);
+    QCOMPARE(x.tickInterval(), 2.0);
+    QCOMPARE(x.labelFormat(), QStringLiteral("%.0f"));
+    x.setRange(0.5, 0.51);  // zoomed in: ticks on round numbers of the new range
+    QCOMPARE(x.tickInterval(), 0.002);
+    QCOMPARE(x.labelFormat(), QStringLiteral("%.3f"));
+  }
+
+  void ChartWithoutNamesHasNoLegend() {
+    const std::vector<NamedSeries> series{{"", {{0, 1}, {1, 1}}, SeriesLook::Line, {}}};
+    const auto chart = LineChart("", "x", "y", series);
+    QVERIFY(!chart->legend()->isVisible());
+    // One value: a range around it.
+    QVERIFY(YAxis(*chart)->min() < 1 && YAxis(*chart)->max() > 1);
+  }
+
+  void AddedSeriesKeepTheAxes() {
+    const std::vector<NamedSeries> series{{"a", {{0, 0}, {10, 5}}, SeriesLook::Line, {}}};
+    const auto chart = LineChart("", "x", "y", series);
+    const double high = YAxis(*chart)->max();
+    QXYSeries* added = AddSeries(*chart, {"b", {{0, 50}, {10, 60}}, SeriesLook::Dashed, Qt::blue});
+    QCOMPARE(added->chart(), chart.get());
+    QCOMPARE(YAxis(*chart)->max(), high);
+    QCOMPARE(added->attachedAxes().size(), 2);
+  }
+
+  void ColoursDifferAndRepeatAfterEight() {
+    for (int i = 0; i < 8; ++i) {
+      for (int j = i + 1; j < 8; ++j) QVERIFY(SeriesColour(i) != SeriesColour(j));
+    }
+    QCOMPARE(SeriesColour(8), SeriesColour(0));
+  }
+};
+
+QTEST_MAIN(LineChartTest)
+#include "LineChartTest.moc"
