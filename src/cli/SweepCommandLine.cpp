@@ -22,6 +22,7 @@
 #include "cli/Suggestions.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PrintableText.h"
+#include "plot/SweepChart.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
 
@@ -42,6 +43,7 @@ struct SweepArguments {
   int Jobs = 0;
   std::optional<std::string> Shard;
   std::optional<std::string> Results;
+  std::optional<std::string> Plot;
   std::string Separator;
 };
 
@@ -137,6 +139,14 @@ class Sweep {
       for (const std::string& vary : a_.Varies) axes.push_back(ParseSweepAxis(vary));
       grid.emplace(std::move(axes));
       if (a_.Shard) shard = ParseSweepShard(*a_.Shard);
+      if (a_.Plot && grid->Axes().size() > 2) {
+        throw SweepInputError("--plot draws one or two varied inputs, and this sweep varies " +
+                              std::to_string(grid->Axes().size()));
+      }
+      if (a_.Plot && !plot::IsChartFileName(*a_.Plot)) {
+        throw SweepInputError("--plot " + Quoted(*a_.Plot) +
+                              ": the picture's name must end in .svg or .png");
+      }
     } catch (const SweepInputError& error) {
       err_ << PrintableText(error.what()) << '\n';
       return kExitUsage;
@@ -175,6 +185,10 @@ class Sweep {
       const std::vector<std::size_t> cases = ShardCases(grid->CaseCount(), shard);
       const std::vector<std::optional<SweepRow>> rows = RunAll(*grid, fields, cases, options);
       WriteTable(table, *grid, rows, cases.size());
+      std::string error;
+      if (a_.Plot && !plot::SaveSweepChart(grid->Axes(), rows, *a_.Plot, error)) {
+        throw FileError("Could not write the picture " + Quoted(*a_.Plot) + ": " + error);
+      }
       return Report(rows, cases.size());
     } catch (const FileError& error) {
       err_ << PrintableText(ErrorBoxText(error.what())) << '\n';
@@ -311,6 +325,10 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
                  "Write each case's result file into DIR (case-0001.txt, ...), as the OK "
                  "button does")
       ->type_name("DIR");
+  app.add_option("--plot", arguments.Plot,
+                 "Draw the exit residual ratios and web temperature against the first varied "
+                 "input, one colour for each value of the second, into an SVG or PNG picture")
+      ->type_name("FILE.svg|.png");
   app.add_option("--decimal-separator", arguments.Separator,
                  "Decimal separator of the field texts and the data file (default: that of "
                  "the numeric locale)")

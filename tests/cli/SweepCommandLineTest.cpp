@@ -160,6 +160,10 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
       {"sweep t.dat --vary Keff=1 -o ./t.dat", 64,
        "The table \"./t.dat\" is the data file \"" + work +
            "/t.dat\" of this sweep, which is left as it is. Choose another table.\n"},
+      {"sweep --vary Keff=1 -o t.csv --plot t.pdf", 64,
+       "--plot \"t.pdf\": the picture's name must end in .svg or .png\n"},
+      {"sweep --vary Keff=1 --vary Speed=1 --vary Wi=0.3 -o t.csv --plot t.png", 64,
+       "--plot draws one or two varied inputs, and this sweep varies 3\n"},
       {"sweep --vary Keff=1 -o missing/t.csv", 2,
        "Could not create the table \"missing/t.csv\": No such file or directory.\n"},
       {"sweep --vary Keff=1 -o t.csv --results result.txt", 2,
@@ -173,6 +177,22 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
   }
   EXPECT_TRUE(ReadWork("t.dat") == DataFileText(MemoryFieldTexts('.')));
   EXPECT_EQ(ReadWork("result.txt"), "=\n");
+}
+
+// The picture is drawn without a display.
+TEST_F(SweepCommandLine, APlotOfTwoInputsBesideTheTable) {
+  const Outcome run = Cli("sweep " + std::string(kGrid) + " -o t.csv --plot sweep.svg");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string svg = ReadWork("sweep.svg");
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svg.find("Speed (m/s) = 1.5"), std::string::npos);  // the second input
+  EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 13u);
+  const Outcome unwritable = Cli("sweep --vary Keff=1,2 -o t.csv --plot missing/sweep.png");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_NE(unwritable.err.find("Could not write the picture \"missing/sweep.png\": "),
+            std::string::npos)
+      << unwritable.err;
 }
 
 TEST_F(SweepCommandLine, HelpNamesTheCommandAsTheUserTypesIt) {
