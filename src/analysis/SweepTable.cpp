@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "report/CsvText.h"
 #include "params/FormatFixed.h"
+#include "report/CsvText.h"
 
 namespace quillmere {
 namespace {
