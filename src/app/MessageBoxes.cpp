@@ -1,6 +1,8 @@
 #include "app/MessageBoxes.h"
 
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTabWidget>
 
 #include "app/FinishForm.h"
 
@@ -31,6 +33,20 @@ void MessageBoxes::ShowError(std::string_view text) {
 
 void MessageBoxes::ShowFinish() {
   finishForm_.exec();
+}
+
+void MessageBoxes::PointAtField(std::string_view field) {
+  if (owner_ == nullptr) return;
+  auto* edit = owner_->findChild<QLineEdit*>(
+      QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())));
+  if (edit == nullptr) return;
+  for (QTabWidget* pages : owner_->findChildren<QTabWidget*>()) {
+    for (int i = 0; i < pages->count(); ++i) {
+      if (pages->widget(i)->isAncestorOf(edit)) pages->setCurrentIndex(i);
+    }
+  }
+  edit->setFocus(Qt::OtherFocusReason);
+  edit->selectAll();
 }
 
 }  // namespace quillmere

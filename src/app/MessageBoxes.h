@@ -29,6 +29,9 @@ class MessageBoxes : public UserMessages {
   void ShowError(std::string_view text) override;
   //! The finish dialog, modally.
   void ShowFinish() override;
+  //! After the box that refused it: the field's page comes to the front and the cursor goes
+  //! into the field, with its text selected, ready to be typed over.
+  void PointAtField(std::string_view field) override;
 
  private:
   TFinishForm& finishForm_;

@@ -2,42 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
-#include <clocale>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/Command.h"
-#include "params/NumberText.h"
+#include "cli/DecimalSeparator.h"
+#include "cli/Suggestions.h"
 
 namespace quillmere {
-namespace {
-
-//! The user's decimal separator, as the window takes it from the numeric locale. The process's
-//! numeric locale is put back afterwards: no number text of the program depends on it.
-char UserDecimalSeparator() {
-  const char* current = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string previous = current != nullptr ? current : "C";
-  std::setlocale(LC_NUMERIC, "");
-  const char separator = LocaleDecimalSeparator();
-  std::setlocale(LC_NUMERIC, previous.c_str());
-  return separator;
-}
-
-//! A decimal separator must leave numbers readable: one character that is not a digit, a sign,
-//! an exponent letter, a blank or a control character.
-std::string CheckSeparator(const std::string& text) {
-  if (text.size() != 1) return "the decimal separator must be a single character";
-  const unsigned char c = static_cast<unsigned char>(text[0]);
-  const std::string_view refused = "0123456789+-eE";
-  if (c <= 0x20 || c >= 0x7F || refused.find(static_cast<char>(c)) != std::string_view::npos) {
-    return "the decimal separator cannot be '" + text + "'";
-  }
-  return {};
-}
-
-}  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{
@@ -77,8 +51,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e, out, err);
-    return status == 0 ? kExitFinished : kExitUsage;
+    return ReportParseError(app, e, out, err, kExitUsage);
   }
 
   const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];

@@ -184,6 +184,14 @@ class RunCommand : public Command {
           err << clash << '\n';
           return kExitUsage;
         }
+        messages.SetDataFile(options.DataFile->Name);
+        for (const std::string& warning :
+             IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
+          messages.ShowWarning(warning);
+        }
+      }
+      if (const std::optional<std::string> warning = UnreachedZonesWarning(fields, separator)) {
+        messages.ShowWarning(*warning);
       }
       fields.SetText("Edit250", resultFile_);
       options.ToStandardOutput = resultFile_ == kStandardStream;

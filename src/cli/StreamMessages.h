@@ -1,7 +1,9 @@
 // The window's message boxes as lines on a stream (standard error).
 #pragma once
 
+#include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "params/UserMessages.h"
@@ -14,14 +16,24 @@ namespace quillmere {
 class StreamMessages : public UserMessages {
  public:
   explicit StreamMessages(std::ostream& err) : err_(err) {}
-  void ShowMessage(std::string_view text) override { Line(text); }
-  void ShowError(std::string_view text) override { Line(text); }
+  void ShowMessage(std::string_view text) override;
+  void ShowError(std::string_view text) override;
   void ShowFinish() override {}
-  void ShowDetail(std::string_view text) override { Line(text); }
+  //! A field's detail starts with the line of the data file its text came from.
+  void ShowDetail(std::string_view text) override;
+  void PointAtField(std::string_view field) override;
+
+  //! The field texts came from this data file ("-" for standard input): a refused
+  //! field is then named by its line.
+  void SetDataFile(std::string name) { dataFile_ = std::move(name); }
+  //! Something the window does not say, that the user should know: "Warning: " and the text.
+  void ShowWarning(std::string_view text);
 
  private:
   void Line(std::string_view text);
   std::ostream& err_;
+  std::optional<std::string> dataFile_;
+  std::string fieldPlace_;  //!< "Line 34 of the data file "x": ", for the next detail
 };
 
 }  // namespace quillmere

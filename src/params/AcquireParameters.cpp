@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "params/FieldTable.h"
 #include "params/FloatingPointGuard.h"
@@ -17,6 +18,25 @@ constexpr std::string_view kInputSaveFileName = "Input Save File Name!";
 
 std::string ZoneMessage(int zone) {
   return "Input value of Zone " + std::to_string(zone) + " is not correct!";
+}
+
+//! What the command line adds after a refusal: the field, its text and the decimal separator
+//! with which it was read ("Speed (m/s) (Edit6) holds "1,5", which is not a number; ...").
+std::string RefusedFieldText(const FieldSpec& field, std::string_view text, char separator) {
+  const std::string named = FieldCaption(field) + " (" + std::string(field.name) + ")";
+  if (text.empty()) return named + " is empty.";
+  if (text.find_first_not_of(' ') == std::string_view::npos) return named + " holds blanks only.";
+  return named + " holds " + Quoted(text) +
+         ", which is not a number; the decimal separator in force is \"" +
+         std::string(1, separator) + "\".";
+}
+
+//! Shows a refusal's message, then points at the field and says what it holds.
+void RefuseField(UserMessages& messages, std::string_view message, const FieldSpec& field,
+                 std::string_view text, char separator) {
+  messages.ShowMessage(message);
+  messages.PointAtField(field.name);
+  messages.ShowDetail(RefusedFieldText(field, text, separator));
 }
 
 // A step count as the user would read it: the whole number the quotient rounds to, in
@@ -49,9 +69,10 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
   for (const FieldSpec& field : AllFields()) {
     if (field.group == FieldGroup::Zone && field.zone >= 2) continue;
     if (field.slot == FieldSlot::SaveFileName) continue;
-    const std::optional<double> value = ParseNumber(fields.Text(field.name), decimalSeparator);
+    const std::string text = fields.Text(field.name);
+    const std::optional<double> value = ParseNumber(text, decimalSeparator);
     if (!value) {
-      messages.ShowMessage(kInputValueNotCorrect);
+      RefuseField(messages, kInputValueNotCorrect, field, text, decimalSeparator);
       return false;
     }
     ValueSlot(field, params, initialTemperature) = *value;
@@ -87,9 +108,10 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
     }
     for (int i = 0; i < static_cast<int>(kZoneQuantities.size()); ++i) {
       const FieldSpec& field = *FindField(ZoneFieldName(zone, i));
-      const std::optional<double> value = ParseNumber(fields.Text(field.name), decimalSeparator);
+      const std::string text = fields.Text(field.name);
+      const std::optional<double> value = ParseNumber(text, decimalSeparator);
       if (!value) {
-        messages.ShowMessage(ZoneMessage(zone));
+        RefuseField(messages, ZoneMessage(zone), field, text, decimalSeparator);
         return false;
       }
       (scratch.*field.zoneQuantity)[zone] = *value;
@@ -122,6 +144,47 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
     params.ZoneSteps[zone] = static_cast<std::int32_t>(steps);
   }
   return true;
+}
+
+std::optional<std::string> UnreachedZonesWarning(const FieldTexts& fields, char decimalSeparator) {
+  // The zone that ends the list, as acquisition finds it.
+  int end = 0;
+  bool emptyEnd = false;
+  for (int zone = 2; zone <= kMaxZones && end == 0; ++zone) {
+    const std::string text = fields.Text(ZoneFieldName(zone, 0));
+    if (text.empty()) {
+      end = zone;
+      emptyEnd = true;
+    } else {
+      const std::optional<double> outer = ParseNumber(text, decimalSeparator);
+      if (!outer) return std::nullopt;  // acquisition refuses the run there
+      if (*outer == 0.0) end = zone;
+    }
+  }
+  if (end == 0) return std::nullopt;
+  // A zone after it is filled when one of its fields holds something other than blanks or 0.
+  std::vector<int> filled;
+  for (int zone = end + 1; zone <= kMaxZones; ++zone) {
+    for (int i = 0; i < static_cast<int>(kZoneQuantities.size()); ++i) {
+      const std::string text = fields.Text(ZoneFieldName(zone, i));
+      if (text.find_first_not_of(' ') == std::string::npos) continue;
+      const std::optional<double> value = ParseNumber(text, decimalSeparator);
+      if (!value || *value != 0.0) {
+        filled.push_back(zone);
+        break;
+      }
+    }
+  }
+  if (filled.empty()) return std::nullopt;
+  std::string zones = filled.size() == 1 ? "Zone " : "Zones ";
+  for (std::size_t i = 0; i < filled.size(); ++i) {
+    if (i > 0) zones += i + 1 == filled.size() ? " and " : ", ";
+    zones += std::to_string(filled[i]);
+  }
+  return zones + (filled.size() == 1 ? " is" : " are") +
+         " filled but not run: the list of zones ends before zone " + std::to_string(end) +
+         ", whose Outer Temperature is " + (emptyEnd ? "empty" : "0") +
+         " (the first zone from 2 to 14 whose Outer Temperature is empty or 0 ends the list).";
 }
 
 }  // namespace quillmere

@@ -1,6 +1,7 @@
 // Input acquisition: field texts to the ParameterSet, with the fixed messages.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -29,5 +30,12 @@ class InputConversionError : public std::runtime_error {
 //! of 0).
 bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
                        ParameterSet& params, double& initialTemperature);
+
+//! Zones after the end of the zone list are never run, whatever they hold: the list ends at the
+//! first zone from 2 to 14 whose outer temperature is empty or 0. A warning naming the zones
+//! after that one that hold values (a field that is neither blank nor 0) and the zone that
+//! ends the list; nullopt when there are none, or when the outer temperature that would end
+//! the list does not convert (acquisition refuses the run there).
+std::optional<std::string> UnreachedZonesWarning(const FieldTexts& fields, char decimalSeparator);
 
 }  // namespace quillmere

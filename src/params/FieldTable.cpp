@@ -269,6 +269,36 @@ std::vector<std::string> ClosestInputNames(std::string_view name, std::size_t co
   return closest;
 }
 
+std::string FieldCaption(const FieldSpec& field) {
+  std::string_view caption = field.caption;
+  const std::size_t start = caption.find_first_not_of(' ');
+  caption = start == std::string_view::npos
+                ? std::string_view{}
+                : caption.substr(start, caption.find_last_not_of(' ') - start + 1);
+  if (caption.empty() || caption.starts_with("Vapor Pressure")) return InputName(field);
+  std::string text(caption);
+  const auto add = [&text](std::string_view owner) {
+    if (text.find(owner) == std::string::npos) text += " of " + std::string(owner);
+  };
+  switch (field.group) {
+    case FieldGroup::Zone:
+      text += " of zone " + std::to_string(field.zone);
+      break;
+    case FieldGroup::Polymer:
+      add("Polymer");
+      break;
+    case FieldGroup::Solvent1:
+      add("Solvent-1");
+      break;
+    case FieldGroup::Solvent2:
+      add("Solvent-2");
+      break;
+    default:
+      break;
+  }
+  return text;
+}
+
 std::string ZoneFieldName(int zone, int index) {
   if (zone == 1) return "Edit" + std::to_string(8 + index);
   return "Edit" + std::to_string(10 * zone + 1 + index);

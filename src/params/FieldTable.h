@@ -61,6 +61,12 @@ const FieldSpec* FindField(std::string_view name);
 //! quantity ("Zone3.OuterTemperature").
 std::string InputName(const FieldSpec& field);
 
+//! What a message calls a field: its caption without the surrounding blanks, with what the
+//! window shows it under where the caption alone does not tell ("Density (g/cm3) of
+//! Solvent-1", "Zone Length (m) of zone 5"), and the input name for the vapour pressure
+//! constants, which have no caption of their own.
+std::string FieldCaption(const FieldSpec& field);
+
 //! The field that an input name (as InputName gives it, or the field's own name "Edit31")
 //! stands for, in any mix of upper and lower case; nullptr when none does.
 const FieldSpec* FindInput(std::string_view name);

@@ -22,7 +22,9 @@ class UserMessages {
   //! system's reason, where in the dryer a fault arose. The window's boxes keep their fixed
   //! texts and leave it out; the command line prints it on the next line.
   virtual void ShowDetail(std::string_view /*text*/) {}
-  //! The input field whose text the last message refused (the window puts the cursor there).
+  //! The input field ("Edit6") whose text the last message refused: the window puts the cursor
+  //! there, the command line says which line of the data file the text came from. Told after
+  //! the message and before the detail that describes the field's text.
   virtual void PointAtField(std::string_view /*field*/) {}
 };
 

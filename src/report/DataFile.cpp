@@ -6,6 +6,7 @@
 #include <string>
 
 #include "params/FieldTable.h"
+#include "params/NumberText.h"
 #include "params/ParameterSet.h"
 #include "params/PrintableText.h"
 #include "report/CodePage.h"
@@ -96,6 +97,35 @@ std::string DataFileField(int line) {
   return LineFields()[static_cast<std::size_t>(line - 1)];
 }
 
+std::optional<int> DataFileLine(std::string_view field) {
+  const auto& fields = LineFields();
+  const auto it = std::find(fields.begin(), fields.end(), field);
+  if (it == fields.end()) return std::nullopt;
+  return static_cast<int>(it - fields.begin()) + 1;
+}
+
+std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
+                                                   const FieldTexts& fields,
+                                                   char decimalSeparator) {
+  std::vector<std::string> warnings;
+  for (int line = 1; line <= kDataFileLines; ++line) {
+    const std::string& field = LineFields()[static_cast<std::size_t>(line - 1)];
+    if (fields.IsEnabled(field)) continue;
+    const std::string_view value = LineValue(file.Lines[static_cast<std::size_t>(line - 1)]);
+    if (value.empty()) continue;
+    const std::string fixed = fields.Text(field);
+    // A file written where the other separator is in force gives the same value: no warning.
+    std::optional<double> given = ParseNumber(value, decimalSeparator);
+    if (!given) given = ParseNumber(value, decimalSeparator == '.' ? ',' : '.');
+    if (given && given == ParseNumber(fixed, decimalSeparator)) continue;
+    warnings.push_back("Line " + std::to_string(line) + " of the data file " + Quoted(file.Name) +
+                       " gives " + LineCaption(line) + " (" + field + ") the value " +
+                       Quoted(value) + "; the line is ignored, since this constant is fixed at " +
+                       fixed + " and its field cannot be changed.");
+  }
+  return warnings;
+}
+
 DataFileLines SplitDataFileLines(std::string_view bytes) {
   // The lines are cut before they are decoded: neither LF nor CR is ever the second byte of a
   // double-byte character, so a broken character cannot swallow a line end.
@@ -184,7 +214,7 @@ std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
     return std::nullopt;
   }
   if (!SetInputData(lines, file.Name(), fields, messages)) return std::nullopt;
-  return LoadedDataFile{file.Name(), file.Identity()};
+  return LoadedDataFile{file.Name(), file.Identity(), std::move(lines)};
 }
 
 std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "params/FieldTexts.h"
 #include "params/UserMessages.h"
@@ -42,6 +43,10 @@ inline constexpr std::string_view kSelectOneDataFile = "Select one data file! Pl
 //! std::out_of_range for another line number.
 std::string DataFileField(int line);
 
+//! The line (1 to 119) that fills input field `field`; nullopt for a field that no line fills
+//! (the save file name, an unknown name).
+std::optional<int> DataFileLine(std::string_view field);
+
 //! Splits the bytes of a data file (code page 932, CR LF or LF) into its first 119 lines.
 DataFileLines SplitDataFileLines(std::string_view bytes);
 
@@ -60,7 +65,14 @@ DataFileLines ReadDataFileLines(InputFile& file);
 struct LoadedDataFile {
   std::string Name;
   std::optional<FileIdentity> Identity;  //!< the file read (none for a stream without one)
+  DataFileLines Lines = {};              //!< as read
 };
+
+//! The lines of a loaded data file that give one of the eight fixed constants (the Antoine
+//! constants and molecular weights, whose fields are disabled) a value other than the one it
+//! holds: a warning for each, since the line is ignored. An empty value gives none.
+std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
+                                                   const FieldTexts& fields, char decimalSeparator);
 
 //! Reads the data file at `path` and applies it with SetInputData (`path` is the name the
 //! refusal message shows). Shows "Data file can not open!" (the name and the system's reason

@@ -323,6 +323,9 @@ bool ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
       OutputFile::Open(params_.SaveFileName, mode, "result file", error);
   if (!file) {
     messages_.ShowMessage(kFileCanNotOpen);
+    messages_.ShowDetail(
+        std::string(mode == OutputFile::Mode::Create ? "Could not create" : "Could not open") +
+        " the result file " + Quoted(params_.SaveFileName) + ": " + SystemReason(error));
     return false;
   }
   if (mode == OutputFile::Mode::Create) {

@@ -25,18 +25,31 @@ double DistanceOfSteps(std::int64_t steps, double timeStep, double speed) {
   return distance;
 }
 
+namespace {
+
+//! The step count of a zone the trace holds; throws std::out_of_range for any other zone.
+int CheckedSteps(const ParameterSet& params, int zone) {
+  if (zone < 1 || zone > kMaxZones) {
+    throw std::out_of_range("Zone " + std::to_string(zone) + " is not a zone of the dryer");
+  }
+  const int steps = params.ZoneSteps[zone];
+  if (steps < 0 || steps >= kTracePoints) {
+    throw std::out_of_range("Zone " + std::to_string(zone) + " with " + std::to_string(steps) +
+                            " steps does not fit its trace");
+  }
+  return steps;
+}
+
+}  // namespace
+
 ZoneView::ZoneView(const ParameterSet& params, const SimulationState& state, int zone)
     : params_(params),
       trace_(state.Trace),
       zone_(zone),
-      steps_(params.ZoneSteps[zone]),
+      steps_(CheckedSteps(params, zone)),
       stepsBefore_(0),
       timeStep_(state.TimeStep),
       speed_(params.Speed) {
-  if (zone < 1 || zone > kMaxZones || steps_ < 0 || steps_ >= kTracePoints) {
-    throw std::out_of_range("Zone " + std::to_string(zone) + " with " + std::to_string(steps_) +
-                            " steps is not a zone of the trace");
-  }
   for (int before = 1; before < zone; ++before) stepsBefore_ += params.ZoneSteps[before];
   // The farthest positions of the zone: when these fit a double, every point's do.
   try {

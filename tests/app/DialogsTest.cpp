@@ -4,12 +4,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
 
 #include "TestSupport.h"
 #include "app/FinishForm.h"
+#include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/OpenFileDialog.h"
 
@@ -55,6 +57,53 @@ class DialogsTest : public QObject {
       (messages.*show)(text);
     }
     QCOMPARE(seen, QStringList(2, QString::fromStdString(text)));
+  }
+
+  // After the box that refused a field, its page is in front and its text selected in it.
+  void ARefusedFieldGetsTheCursorWithItsTextSelected_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("general page") << "Edit212"
+                                  << "1,4"
+                                  << "Input value is not correct!";
+    QTest::newRow("first page") << "Edit6"
+                                << "fast"
+                                << "Input value is not correct!";
+    QTest::newRow("zone 2") << "Edit25"
+                            << ""
+                            << "Input value of Zone 2 is not correct!";
+  }
+  void ARefusedFieldGetsTheCursorWithItsTextSelected() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    WorkingDirectory here;
+    TFinishForm finish(TestLook());
+    MessageBoxes messages(finish);
+    TForm1 form(TestLook(), messages, '.');
+    messages.SetOwner(&form);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* pages = form.findChild<QTabWidget*>();
+    QVERIFY(pages);
+    pages->setCurrentIndex(pages->count() - 1 - pages->currentIndex());  // another page
+    auto* edit = form.findChild<QLineEdit*>(field);
+    edit->setText(text);
+    QString seen;
+    Answer<QMessageBox>([&seen](QMessageBox& box) {
+      seen = box.text();
+      QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    form.BitBtn1Click();
+    QCOMPARE(seen, message);
+    QVERIFY(pages->currentWidget()->isAncestorOf(edit));
+    QCOMPARE(form.focusWidget(), edit);  // where the cursor is once the window is active
+    QApplication::setActiveWindow(&form);
+    QTRY_VERIFY(edit->hasFocus());
+    QCOMPARE(edit->selectedText(), text);
+    QVERIFY(!QFile::exists(here.FilePath(QStringLiteral("result.txt"))));
   }
 
   void FinishDialogIsModalAndEveryWayOfClosingItIsOk() {

@@ -31,8 +31,8 @@ std::string Quote(std::string_view text) {
 }
 
 //! The default data file with the value of line `line` (1 to 119) replaced.
-std::string TemplateWith(int line, std::string_view value) {
-  const std::string text = DataFileText(MemoryFieldTexts('.'));
+std::string TemplateWith(int line, std::string_view value,
+                         const std::string& text = DataFileText(MemoryFieldTexts('.'))) {
   std::size_t start = 0;
   for (int n = 1; n < line; ++n) start = text.find("\r\n", start) + 2;
   return text.substr(0, text.find('=', start) + 1) + "  " + std::string(value) +
@@ -139,6 +139,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
     std::string arguments;
     int status;
     std::string err;
+    std::string before = {};  // a shell command whose output is piped in
   };
   const std::string work = std::filesystem::canonical(work_.path()).string();
   const Case cases[] = {
@@ -146,20 +147,60 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
       {"", "run missing.dat", 1,
        "Data file can not open!\nCould not open the data file \"" + work +
            "/missing.dat\": No such file or directory\n"},
-      {TemplateWith(34, "fast"), "run input.dat", 1, "Input value is not correct!\n"},  // Edit6
+      {TemplateWith(34, "fast"), "run input.dat", 1,
+       "Input value is not correct!\nLine 34 of the data file \"" + work +
+           "/input.dat\": Speed (m/s) (Edit6) holds \"fast\", which is not a number; the "
+           "decimal separator in force is \".\".\n"},
+      {TemplateWith(34, ""), "run input.dat", 1,
+       "Input value is not correct!\nLine 34 of the data file \"" + work +
+           "/input.dat\": Speed (m/s) (Edit6) is empty.\n"},
+      {TemplateWith(2, "1,4"), "run input.dat", 1,
+       "Input value is not correct!\nLine 2 of the data file \"" + work +
+           "/input.dat\": Density (g/cm3) of Polymer (Edit212) holds \"1,4\", which is not a "
+           "number; the decimal separator in force is \".\".\n"},
+      // A data file written with "." read where the separator is ",": its first field fails.
+      {TemplateWith(34, "1"), "--decimal-separator , run input.dat", 1,
+       "Input value is not correct!\nLine 29 of the data file \"" + work +
+           "/input.dat\": Initial Coating Weight (kg/m2) (Edit1) holds \"0.0695\", which is "
+           "not a number; the decimal separator in force is \",\".\n"},
+      {TemplateWith(43, "thirty"), "run input.dat", 1,
+       "Input value of Zone 2 is not correct!\nLine 43 of the data file \"" + work +
+           "/input.dat\": Zone Length (m) of zone 2 (Edit22) holds \"thirty\", which is not a "
+           "number; the decimal separator in force is \".\".\n"},
+      {TemplateWith(46, "x"), "run -", 1,
+       "Input value of Zone 2 is not correct!\nLine 46 of the data file on standard input: "
+       "Heat Trans. Coeff. - Upper (kJ/m2.s.K) of zone 2 (Edit25) holds \"x\", which is not a "
+       "number; the decimal separator in force is \".\".\n",
+       "cat input.dat"},
+      {"", "swep", 64,
+       "A subcommand is required\nUnknown command \"swep\": did you mean \"sweep\"?\n"
+       "Run with --help for more information.\n"},
+      {"", "run --ouput x.txt", 64,
+       "The following argument was not expected: --ouput\nUnknown option \"--ouput\": did you "
+       "mean \"--output\"?\nRun with --help for more information.\n"},
+      {"", "--decimal-separater , run", 64,
+       "The following arguments were not expected: , --decimal-separater\nUnknown option "
+       "\"--decimal-separater\": did you mean \"--decimal-separator\"?\n"
+       "Run with --help for more information.\n"},
       {TemplateWith(48, "hot"), "run input.dat", 1,
        "Outer Temperature of Zone 3: \"hot\" is not a valid number.\n"},
-      {"", "run -o missing/result.txt", 2, "File can not open!\n"},
+      {"", "run -o missing/result.txt", 2,
+       "File can not open!\nCould not create the result file \"missing/result.txt\": No such "
+       "file or directory\n"},
       {"", "template -o missing/defaults.dat", 2,
        "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
       // A zero initial Solvent-1 ratio faults in the entry state.
       {TemplateWith(32, "0"), "run input.dat", 3,
        "Invalid floating point operation.\nat the dryer's entry\n"
        "The result file \"result.txt\" holds the echo of the inputs only.\n"},
+      {"", "run " + Quote(QUILLMERE_TEST_DATA "/fault-zone2.dat"), 3,
+       "Floating point overflow.\nin zone 2 at 0.00 m (30.00 m from the dryer's entry)\n"
+       "The result file \"result.txt\" holds the echo of the inputs, the table of zone 1 and "
+       "the conditions of zone 2, without its table.\n"},
   };
   for (const Case& c : cases) {
     if (!c.input.empty()) std::ofstream(work_.File("input.dat"), std::ios::binary) << c.input;
-    const Outcome run = Cli(c.arguments);
+    const Outcome run = Cli(c.arguments, c.before);
     EXPECT_EQ(run.status, c.status) << c.arguments;
     EXPECT_EQ(run.err, c.err) << c.arguments;
     EXPECT_EQ(run.out, "") << c.arguments;
@@ -244,6 +285,57 @@ TEST_F(CommandLine, MessagesShowControlCharactersAsEscapes) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
             "Outer Temperature of Zone 3: \"\\x1B[2J\\x1B]0;owned\\x07\" is not a valid number.\n");
+}
+
+// Lines of a data file that the run does not use, told before it goes on.
+TEST_F(CommandLine, WarningsOfDataFileLinesThatAreNotUsed) {
+  struct Case {
+    std::string input;
+    std::string arguments;
+    std::string err;
+  };
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  const std::string fixedA = "Warning: Line 6 of the data file \"" + work +
+                             "/input.dat\" gives Vapor Pressure Parameter A of Solvent-1 "
+                             "(Edit224) the value ";
+  const std::string ignored =
+      "; the line is ignored, since this constant is fixed at 6.38469 "
+      "and its field cannot be changed.\n";
+  const std::string zoneList =
+      " (the first zone from 2 to 14 whose Outer Temperature is empty or 0 ends the list).\n";
+  // Zone 4's outer temperature and zone 6's lower heat transfer coefficient.
+  const std::string zones4And6 = TemplateWith(67, "0.03", TemplateWith(54, "70"));
+  const Case cases[] = {
+      {TemplateWith(6, "7.0"), "run input.dat", fixedA + "\"7.0\"" + ignored},
+      {TemplateWith(6, "abc"), "run input.dat", fixedA + "\"abc\"" + ignored},
+      {TemplateWith(6, "6.384690"), "run input.dat", ""},  // the same value as the echo writes it
+      {TemplateWith(6, ""), "run input.dat", ""},
+      {TemplateWith(18, "90"), "run input.dat",
+       "Warning: Line 18 of the data file \"" + work +
+           "/input.dat\" gives Molecular Weight of Solvent-2 (Edit238) the value \"90\"; the "
+           "line is ignored, since this constant is fixed at 92.1 and its field cannot be "
+           "changed.\n"},
+      {TemplateWith(54, "70"), "run input.dat",
+       "Warning: Zone 4 is filled but not run: the list of zones ends before zone 3, whose Outer "
+       "Temperature is empty" +
+           zoneList},
+      {TemplateWith(48, "0", TemplateWith(54, "70")), "run input.dat",
+       "Warning: Zone 4 is filled but not run: the list of zones ends before zone 3, whose "
+       "Outer Temperature is 0" +
+           zoneList},
+      {zones4And6, "run input.dat",
+       "Warning: Zones 4 and 6 are filled but not run: the list of zones ends before zone 3, "
+       "whose Outer Temperature is empty" +
+           zoneList},
+      {TemplateWith(54, "0"), "run input.dat", ""},  // a 0 is no value
+  };
+  for (const Case& c : cases) {
+    std::ofstream(work_.File("input.dat"), std::ios::binary) << c.input;
+    const Outcome run = Cli(c.arguments);
+    EXPECT_EQ(run.status, 0) << c.arguments << c.err;
+    EXPECT_EQ(run.err, c.err) << c.arguments;
+    EXPECT_NE(run.out.find("Result file: result.txt"), std::string::npos) << run.out;
+  }
 }
 
 TEST_F(CommandLine, CommaSeparatorRunsTheDefaultsAndWritesCommas) {

@@ -154,3 +154,29 @@ TEST(FieldTable, FindsInputsByTheirNamesInAnyCaseAndSuggestsCloseOnes) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+TEST(FieldCaption, TellsWhichFieldEvenWhereCaptionsRepeat) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Edit6", "Speed (m/s)"},
+      {"Edit4", "Initial Solvent-1 Weight Ratio"},  // the caption's trailing blank dropped
+      {"Edit212", "Density (g/cm3) of Polymer"},
+      {"Edit227", "Density (g/cm3) of Solvent-1"},
+      {"Edit237", "Density (g/cm3) of Solvent-2"},
+      {"Edit221", "Specific Heat of Solvent-1 (kJ/kg.K)"},
+      {"Edit238", "Molecular Weight of Solvent-2"},
+      {"Edit224", "Solvent1AntoineA"},
+      {"Edit235", "Solvent2AntoineB"},
+      {"Edit9", "Zone Length (m) of zone 1"},
+      {"Edit141", "Outer Temperature (℃) of zone 14"},
+      {"Edit205", "Dryer Efficiency Parameter Keff"},
+  };
+  for (const auto& [name, caption] : cases) {
+    EXPECT_EQ(FieldCaption(*FindField(name)), caption) << name;
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,30 @@
+// The picture of a sweep: the web at the dryer's exit against the varied inputs.
+#pragma once
+
+#include <QChart>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/SweepGrid.h"
+#include "analysis/SweepTable.h"
+
+namespace quillmere::plot {
+
+//! For one varied input, the exit residual ratios of both solvents (left axis) and the exit
+//! web temperature (right axis) against it; for two, the same for each value of the second
+//! input, one colour a value. Only the cases that finished have points.
+std::unique_ptr<QChart> SweepChart(const std::vector<SweepAxis>& axes,
+                                   const std::vector<std::optional<SweepRow>>& rows);
+
+//! Whether `path` names a picture a chart can be written to (".svg" or ".png").
+bool IsChartFileName(const std::string& path);
+
+//! Draws SweepChart offscreen (no display needed) into `path`, in the format its extension
+//! names. False with the reason in `error` when the file cannot be written.
+bool SaveSweepChart(const std::vector<SweepAxis>& axes,
+                    const std::vector<std::optional<SweepRow>>& rows, const std::string& path,
+                    std::string& error);
+
+}  // namespace quillmere::plot

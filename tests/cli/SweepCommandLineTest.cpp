@@ -1,0 +1,238 @@
+// quillmere-cli sweep, which runs the program quillmere-sweep, in a scratch directory of its
+// own with the C locale.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "TestSupport.h"
+#include "params/MemoryFieldTexts.h"
+#include "report/DataFile.h"
+
+namespace quillmere {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+std::size_t CaseOf(const std::string& row) {
+  return std::stoul(row.substr(0, row.find(',')));
+}
+
+class SweepCommandLine : public ::testing::Test {
+ protected:
+  //! Runs `quillmere-cli <arguments>` (shell syntax) in the work directory, standard input
+  //! from /dev/null unless `input` (a file of the work directory) is given.
+  Outcome Cli(const std::string& arguments, const std::string& input = "/dev/null") {
+    const std::string command = "cd " + Quote(work_.path().string()) + " && LC_ALL=C " +
+                                Quote(QUILLMERE_CLI) + " " + arguments + " > " +
+                                Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err")) +
+                                " < " + input;
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
+            test::ReadBytes(capture_.File("err"))};
+  }
+  std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
+
+  test::ScratchDirectory work_;
+  test::ScratchDirectory capture_;
+};
+
+constexpr std::string_view kGrid = "--vary Zone2.OuterTemperature=50:70:3 --vary Speed=0.5:2:4";
+
+TEST_F(SweepCommandLine, OneAndSeveralJobsWriteTheSameTable) {
+  const Outcome one = Cli("sweep " + std::string(kGrid) + " -o one.csv --jobs 1");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.err, "");  // no progress bar on a file
+  EXPECT_EQ(one.out, "");
+  const std::string table = ReadWork("one.csv");
+  const std::vector<std::string> lines = Lines(table);
+  ASSERT_EQ(lines.size(), 13u);
+  EXPECT_EQ(lines[0],
+            "case,Zone2.OuterTemperature (°C),Speed (m/s),outcome,exit time (s),"
+            "exit web temperature (°C),exit Solvent-1 residual ratio (-),"
+            "exit Solvent-2 residual ratio (-),highest web temperature (°C),"
+            "coating first boils at (m),warnings");
+  EXPECT_EQ(lines[1].rfind("1,50,0.5,finished,", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[12].rfind("12,70,2,finished,", 0), 0u) << lines[12];
+
+  ASSERT_EQ(Cli("sweep " + std::string(kGrid) + " -o two.csv --jobs 2").status, 0);
+  EXPECT_TRUE(ReadWork("two.csv") == table);
+  const Outcome standardOutput = Cli("sweep " + std::string(kGrid) + " -o -");
+  EXPECT_EQ(standardOutput.status, 0);
+  EXPECT_TRUE(standardOutput.out == table);
+}
+
+// The shards' tables, merged by case number under one header, are the whole table.
+TEST_F(SweepCommandLine, ShardsTogetherGiveTheWholeTable) {
+  ASSERT_EQ(Cli("sweep " + std::string(kGrid) + " -o whole.csv").status, 0);
+  const std::vector<std::string> whole = Lines(ReadWork("whole.csv"));
+  std::vector<std::string> merged;
+  for (int shard = 1; shard <= 3; ++shard) {
+    const std::string name = "shard" + std::to_string(shard) + ".csv";
+    const Outcome run =
+        Cli("sweep " + std::string(kGrid) + " --shard " + std::to_string(shard) + "/3 -o " + name);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(ReadWork(name));
+    ASSERT_EQ(lines.size(), 5u) << name;  // the header and 4 of the 12 cases
+    EXPECT_EQ(lines[0], whole[0]);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_EQ(CaseOf(lines[i]) % 3, static_cast<std::size_t>(shard % 3)) << lines[i];
+    }
+    merged.insert(merged.end(), lines.begin() + 1, lines.end());
+  }
+  std::sort(merged.begin(), merged.end(),
+            [](const std::string& a, const std::string& b) { return CaseOf(a) < CaseOf(b); });
+  EXPECT_EQ(merged, std::vector<std::string>(whole.begin() + 1, whole.end()));
+}
+
+TEST_F(SweepCommandLine, ADataFileFromStandardInputAndTheSeparatorInForce) {
+  std::ofstream(work_.File("input.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts(','));
+  ASSERT_EQ(Cli("sweep --vary Keff=0.2,0.4 -o point.csv").status, 0);
+  const Outcome comma =
+      Cli("--decimal-separator , sweep - --vary Keff=0.2,0.4 -o comma.csv", "input.dat");
+  EXPECT_EQ(comma.status, 0) << comma.err;
+  EXPECT_EQ(comma.err, "");
+  EXPECT_TRUE(ReadWork("comma.csv") == ReadWork("point.csv"));
+}
+
+TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string err;
+  };
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  std::ofstream(work_.File("result.txt")) << "=\n";
+  std::ofstream(work_.File("t.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts('.'));
+  const Case cases[] = {
+      {"sweep --vary Sped=1,2 -o t.csv", 64,
+       "There is no input \"Sped\"; did you mean Speed, We or Wi?\n"},
+      {"sweep --vary Edit226=1,2 -o t.csv", 64,
+       "Solvent1AntoineC (Edit226) is one of the eight fixed constants (the Antoine constants "
+       "and the molecular weights of both solvents), which cannot be varied\n"},
+      {"sweep --vary Keff=0.1:0.5 -o t.csv", 64,
+       "Keff: \"0.1:0.5\" is not a range: write a:b:n (n values from a to b), a:b:n:log "
+       "(geometric) or a list a,b,c\n"},
+      {"sweep --vary Keff=1 --shard 4/3 -o t.csv", 64,
+       "The shard \"4/3\" is not I/N with 1 <= I <= N (shard I of N runs every N-th case from "
+       "case I on)\n"},
+      {"sweep --vary Keff=1 --ouptut t.csv", 64,
+       "--output is required\nUnknown option \"--ouptut\": did you mean \"--output\"?\n"
+       "Run with --help for more information.\n"},
+      {"sweep --vary Keff=1 -o t.csv --jobz 2", 64,
+       "The following argument was not expected: --jobz\nUnknown option \"--jobz\": did you "
+       "mean \"--jobs\"?\nRun with --help for more information.\n"},
+      {"sweep missing.dat --vary Keff=1 -o t.csv", 1,
+       "Data file can not open!\nCould not open the data file \"" + work +
+           "/missing.dat\": No such file or directory\n"},
+      {"sweep result.txt --vary Keff=1 -o t.csv", 1,
+       "\"" + work +
+           "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
+           "data file holds 119 lines of \"label = value\".\n"},
+      {"sweep result.txt --vary Keff=1 -o ./result.txt", 1,
+       "\"" + work +
+           "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
+           "data file holds 119 lines of \"label = value\".\n"},
+      {"sweep t.dat --vary Keff=1 -o ./t.dat", 64,
+       "The table \"./t.dat\" is the data file \"" + work +
+           "/t.dat\" of this sweep, which is left as it is. Choose another table.\n"},
+      {"sweep --vary Keff=1 -o t.csv --plot t.pdf", 64,
+       "--plot \"t.pdf\": the picture's name must end in .svg or .png\n"},
+      {"sweep --vary Keff=1 --vary Speed=1 --vary Wi=0.3 -o t.csv --plot t.png", 64,
+       "--plot draws one or two varied inputs, and this sweep varies 3\n"},
+      {"sweep --vary Keff=1 -o missing/t.csv", 2,
+       "Could not create the table \"missing/t.csv\": No such file or directory.\n"},
+      {"sweep --vary Keff=1 -o t.csv --results result.txt", 2,
+       "Could not create the directory \"result.txt\" for the result files: Not a directory.\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Cli(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+    EXPECT_EQ(run.err, c.err) << c.arguments;
+    EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv")) << c.arguments;
+  }
+  EXPECT_TRUE(ReadWork("t.dat") == DataFileText(MemoryFieldTexts('.')));
+  EXPECT_EQ(ReadWork("result.txt"), "=\n");
+}
+
+// The picture is drawn without a display.
+TEST_F(SweepCommandLine, APlotOfTwoInputsBesideTheTable) {
+  const Outcome run = Cli("sweep " + std::string(kGrid) + " -o t.csv --plot sweep.svg");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string svg = ReadWork("sweep.svg");
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svg.find("Speed (m/s) = 1.5"), std::string::npos);  // the second input
+  EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 13u);
+  const Outcome unwritable = Cli("sweep --vary Keff=1,2 -o t.csv --plot missing/sweep.png");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_NE(unwritable.err.find("Could not write the picture \"missing/sweep.png\": "),
+            std::string::npos)
+      << unwritable.err;
+}
+
+TEST_F(SweepCommandLine, HelpNamesTheCommandAsTheUserTypesIt) {
+  const Outcome help = Cli("sweep --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: quillmere-cli sweep"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("--shard I/N"), std::string::npos) << help.out;
+}
+
+TEST_F(SweepCommandLine, EachCasesResultFileOnRequest) {
+  const Outcome run = Cli("sweep --vary Speed=1,2 -o t.csv --results cases");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(Cli("run -o single.txt").status, 0);
+  EXPECT_TRUE(ReadWork("cases/case-0001.txt") == ReadWork("single.txt"));
+  EXPECT_FALSE(ReadWork("cases/case-0002.txt").empty());
+}
+
+// Ctrl-C: the cases running finish, the rows so far are written in grid order, and a last line
+// says that the table is incomplete.
+TEST_F(SweepCommandLine, AnInterruptWritesTheRowsSoFarAndSaysSo) {
+  const std::string command =
+      "cd " + Quote(work_.path().string()) + " && { LC_ALL=C " + Quote(QUILLMERE_CLI) +
+      " sweep --vary Speed=0.5:2:40000 -o big.csv 2> " + Quote(capture_.File("err")) +
+      " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > " + Quote(capture_.File("status")) +
+      "; }";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
+  const std::vector<std::string> lines = Lines(ReadWork("big.csv"));
+  ASSERT_GE(lines.size(), 3u);
+  const std::size_t rows = lines.size() - 2;
+  EXPECT_LT(rows, 40000u);
+  EXPECT_EQ(lines.back(), "# incomplete: the sweep was interrupted; " + std::to_string(rows) +
+                              " of 40000 cases are in the table");
+  for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
+    EXPECT_LT(CaseOf(lines[i - 1]), CaseOf(lines[i]));
+  }
+  EXPECT_EQ(test::ReadBytes(capture_.File("err")),
+            "Interrupted: the table holds the " + std::to_string(rows) +
+                " of 40000 cases that were run, and says that it is incomplete.\n");
+}
+
+}  // namespace
+}  // namespace quillmere
