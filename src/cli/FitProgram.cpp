@@ -4,7 +4,6 @@
 #include <glog/logging.h>
 #include <CLI/CLI.hpp>
 
-#include <clocale>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -15,8 +14,9 @@
 #include "analysis/Fit.h"
 #include "analysis/FitReport.h"
 #include "cli/CommandLine.h"
+#include "cli/DecimalSeparator.h"
 #include "cli/StreamMessages.h"
-#include "params/NumberText.h"
+#include "cli/Suggestions.h"
 #include "params/PrintableText.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
@@ -28,14 +28,6 @@ namespace quillmere {
 namespace {
 
 constexpr std::string_view kStandardStream = "-";
-
-//! The user's decimal separator, as the window takes it from the numeric locale.
-char UserDecimalSeparator() {
-  std::setlocale(LC_NUMERIC, "");
-  const char separator = LocaleDecimalSeparator();
-  std::setlocale(LC_NUMERIC, "C");
-  return separator;
-}
 
 //! Remembers whether a data file could not be opened or read (a file problem) rather than
 //! being refused (an input problem).
@@ -146,18 +138,11 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                  "Decimal separator of the number texts in data files (default: that of the "
                  "numeric locale)")
       ->type_name("CHAR")
-      ->check(CLI::Validator(
-          [](const std::string& text) {
-            return text.size() == 1 && text[0] > ' ' && text[0] < 0x7F
-                       ? std::string()
-                       : std::string("the decimal separator must be a single character");
-          },
-          ""));
+      ->check(CLI::Validator(CheckSeparator, ""));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e, out, err);
-    return status == 0 ? kExitFinished : kExitUsage;
+    return ReportParseError(app, e, out, err, kExitUsage);
   }
   const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];
 
