@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <algorithm>
 
 namespace quillmere::plot {
 namespace {
@@ -44,50 +45,73 @@ std::optional<ChartFormat> ChartFormatOf(const QString& path) {
 }
 
 QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size) {
+  QChart* const one[] = {&chart};
+  return RenderCharts(one, 1, format, size);
+}
+
+QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartFormat format,
+                        QSize cell) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  const QRectF target(QPointF(0, 0), QSizeF(size));
+  columns = std::max(1, std::min(columns, static_cast<int>(charts.size())));
+  const int rows = (static_cast<int>(charts.size()) + columns - 1) / columns;
+  const QSize size(cell.width() * columns, cell.height() * std::max(rows, 1));
+  // Each chart into its cell of the picture.
+  const auto drawAll = [&](QPainter& painter) {
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+      const int column = static_cast<int>(i) % columns;
+      const int row = static_cast<int>(i) / columns;
+      const QRectF target(QPointF(column * cell.width(), row * cell.height()), QSizeF(cell));
+      DrawChartAt(*charts[i], cell, [&](QGraphicsScene& scene, const QRectF& source) {
+        scene.render(&painter, target, source);
+      });
+    }
+  };
   if (format == ChartFormat::Svg) {
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
-    svg.setViewBox(target);
-    svg.setTitle(chart.title());
+    svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
+    if (!charts.empty()) svg.setTitle(charts.front()->title());
     QPainter painter;
-    DrawChartAt(chart, size, [&](QGraphicsScene& scene, const QRectF& source) {
-      painter.begin(&svg);
-      painter.setRenderHint(QPainter::Antialiasing);
-      scene.render(&painter, target, source);
-      painter.end();
-    });
+    painter.begin(&svg);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawAll(painter);
+    painter.end();
   } else {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    DrawChartAt(chart, size, [&](QGraphicsScene& scene, const QRectF& source) {
+    {
       QPainter painter(&image);
       painter.setRenderHint(QPainter::Antialiasing);
       painter.setRenderHint(QPainter::TextAntialiasing);
-      scene.render(&painter, target, source);
-    });
+      drawAll(painter);
+    }
     image.save(&buffer, "PNG");
   }
   return bytes;
 }
 
-bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error) {
+bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path, QSize cell,
+                QString* error) {
   const auto fail = [&](const QString& why) {
     if (error != nullptr) *error = why;
     return false;
   };
   const std::optional<ChartFormat> format = ChartFormatOf(path);
   if (!format) return fail(QStringLiteral("%1: a chart file name ends in .svg or .png").arg(path));
-  const QByteArray bytes = RenderChart(chart, *format, size);
+  const QByteArray bytes = RenderCharts(charts, columns, *format, cell);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
     return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
   }
   return true;
+}
+
+bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error) {
+  QChart* const one[] = {&chart};
+  return SaveCharts(one, 1, path, size, error);
 }
 
 ChartApplication::ChartApplication() {

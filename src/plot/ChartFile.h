@@ -17,6 +17,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <span>
 
 class QChart;
 
@@ -34,6 +35,16 @@ std::optional<ChartFormat> ChartFormatOf(const QString& path);
 //! The chart drawn at `size` as an SVG document (UTF-8) or as PNG bytes. The chart may be
 //! shown in a view meanwhile: it is drawn at the size asked and given back its own size.
 QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size = kChartFileSize);
+
+//! Several charts in one picture, `columns` charts a row (rows filled left to right, top to
+//! bottom), each drawn at `cell`; the SVG's title is the first chart's.
+QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartFormat format,
+                        QSize cell = kChartFileSize);
+
+//! Writes the charts, as RenderCharts lays them out, into the file `path` in the format its
+//! extension names. False, with the reason in `error` when one is given, as SaveChart.
+bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path,
+                QSize cell = kChartFileSize, QString* error = nullptr);
 
 //! Writes the chart into the file `path` in the format its extension names (ChartFormatOf).
 //! False, with the reason in `error` when one is given, when the extension is neither or the

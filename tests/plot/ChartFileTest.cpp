@@ -85,6 +85,39 @@ class ChartFileTest : public QObject {
     QVERIFY(InkedPixels(image) > 2000);  // axes, texts, the line and the points
   }
 
+  // Several charts in one picture: cells of the size asked, rows filled left to right.
+  void ChartsSideBySideInOnePicture() {
+    const auto first = SampleChart();
+    const auto second = SampleChart();
+    second->setTitle("Second");
+    const auto third = SampleChart();
+    QChart* const charts[] = {first.get(), second.get(), third.get()};
+    const QImage picture =
+        QImage::fromData(RenderCharts(charts, 2, ChartFormat::Png, QSize(400, 250)), "PNG");
+    QCOMPARE(picture.size(), QSize(800, 500));
+    QVERIFY(InkedPixels(picture.copy(0, 0, 400, 250)) > 2000);
+    QVERIFY(InkedPixels(picture.copy(400, 0, 400, 250)) > 2000);
+    QVERIFY(InkedPixels(picture.copy(0, 250, 400, 250)) > 2000);
+    QCOMPARE(InkedPixels(picture.copy(400, 250, 400, 250)), 0);  // no fourth chart
+    // One chart a row when asked, and never more columns than charts.
+    QCOMPARE(
+        QImage::fromData(RenderCharts(charts, 1, ChartFormat::Png, QSize(400, 250)), "PNG").size(),
+        QSize(400, 750));
+    QCOMPARE(
+        QImage::fromData(RenderCharts(charts, 5, ChartFormat::Png, QSize(400, 250)), "PNG").size(),
+        QSize(1200, 250));
+    const QByteArray svg = RenderCharts(charts, 2, ChartFormat::Svg, QSize(400, 250));
+    QVERIFY(svg.contains("viewBox=\"0 0 800 500\""));
+    QVERIFY(svg.contains("<title>Exit residual ratio</title>"));
+    QVERIFY(svg.contains("Second"));
+    QString why;
+    QVERIFY(!SaveCharts(charts, 2, dir_.filePath("charts.jpg"), QSize(400, 250), &why));
+    QCOMPARE(why, dir_.filePath("charts.jpg") + ": a chart file name ends in .svg or .png");
+    QVERIFY(SaveCharts(charts, 2, dir_.filePath("charts.svg")));
+    QCOMPARE(ReadAll(dir_.filePath("charts.svg")), RenderCharts(charts, 2, ChartFormat::Svg));
+    QVERIFY(first->scene() == nullptr);
+  }
+
   void ChartShownInAViewKeepsItsPlace() {
     auto* view = new QChartView(SampleChart().release());
     view->resize(300, 200);

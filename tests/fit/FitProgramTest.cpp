@@ -1,0 +1,263 @@
+// quillmere-fit run as a program, as "quillmere-cli fit" runs it: its files, its report, its
+// messages and exit statuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "FitTrials.h"
+#include "TestSupport.h"
+#include "analysis/CaseRun.h"
+#include "report/CsvText.h"
+#include "report/DataFile.h"
+
+namespace quillmere {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+//! The measurements as a file of one measurement a line.
+std::string CsvText(const MeasurementTable& table) {
+  std::string text =
+      table.HasSigma ? "position_m,quantity,value,sigma\n" : "position_m,quantity,value\n";
+  for (const Measurement& m : table.Rows) {
+    text +=
+        CsvNumber(m.Where) + "," + std::string(QuantityName(m.Quantity)) + "," + CsvNumber(m.Value);
+    if (m.Sigma) text += "," + CsvNumber(*m.Sigma);
+    text += "\n";
+  }
+  return text;
+}
+
+class FitProgram : public ::testing::Test {
+ protected:
+  //! Writes trial1.dat, trial1.csv, trial2.dat and trial2.csv into the work directory:
+  //! measurements made with Keff 0.45, Wi 0.35, We 0.08, data files at the defaults.
+  void SetUp() override {
+    std::mt19937 random(11);
+    for (const FitTrial& trial : test::TwoTrials(&random, true)) {
+      Write(trial.DataFileName, DataFileText(trial.Fields));
+      Write(trial.Measurements.Name, CsvText(trial.Measurements));
+    }
+  }
+
+  void Write(const std::string& name, std::string_view bytes) const {
+    std::ofstream(work_.File(name), std::ios::binary) << bytes;
+  }
+
+  Outcome Run(const std::string& program, const std::string& arguments) const {
+    const std::string command =
+        "cd " + Quote(work_.path().string()) + " && LC_ALL=C " + Quote(program) + " " + arguments +
+        " > " + Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err")) + " < /dev/null";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
+            test::ReadBytes(capture_.File("err"))};
+  }
+  Outcome Fit(const std::string& arguments) const { return Run(QUILLMERE_FIT, arguments); }
+
+  std::string ReadWork(const std::string& name) const { return test::ReadBytes(work_.File(name)); }
+
+  test::ScratchDirectory work_;
+  test::ScratchDirectory capture_;
+};
+
+constexpr std::string_view kTwoTrials =
+    "--trial trial1.dat:trial1.csv --trial trial2.dat:trial2.csv";
+
+TEST_F(FitProgram, FitsTwoTrialsAndWritesTheReportAndTheFittedDataFile) {
+  const Outcome fit =
+      Fit(std::string(kTwoTrials) + " --free Keff,Wi,We -o fitted.dat --report fit.json");
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  EXPECT_EQ(fit.err, "");
+  EXPECT_EQ(fit.out.rfind("Fitted Keff, Wi and We to 40 measurements of 2 trials.\n", 0), 0u)
+      << fit.out;
+  EXPECT_NE(fit.out.find("Standard errors from the sigmas of the measurements"), std::string::npos);
+  EXPECT_NE(fit.out.find("  We < Wx < Wi: held ("), std::string::npos);
+  EXPECT_NE(fit.out.find("  trial2.dat, 5 "), std::string::npos);
+
+  const nlohmann::json report = nlohmann::json::parse(ReadWork("fit.json"));
+  ASSERT_EQ(report["parameters"].size(), 3u);
+  EXPECT_EQ(report["parameters"][0]["name"], "Keff");
+  const double keff = report["parameters"][0]["fitted"];
+  const double error = report["parameters"][0]["standard_error"];
+  EXPECT_LT(std::abs(keff - 0.45), 3 * error);
+  EXPECT_EQ(report["standard_errors_from"], "measurement sigmas");
+  EXPECT_EQ(report["trials"][1]["measurements"].size(), 20u);
+  EXPECT_EQ(report["solver"]["termination"], "CONVERGENCE");
+  EXPECT_GT(report["solver"]["model_runs"], 0);
+
+  // The fitted data file is the first trial's, with the fitted values to the last bit.
+  MemoryFieldTexts fields('.');
+  test::RecordingMessages messages;
+  ASSERT_TRUE(LoadDataFile(work_.File("fitted.dat"), fields, messages));
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  ASSERT_TRUE(RunCase(fields, '.', *params, *state).Finished());
+  EXPECT_EQ(params->Keff, keff);
+  EXPECT_EQ(params->Wi, report["parameters"][1]["fitted"].get<double>());
+  EXPECT_EQ(params->Speed, 0.5);
+}
+
+// A data file and a report on standard output: the text report moves to standard error.
+TEST_F(FitProgram, StandardOutputAndTheDecimalSeparator) {
+  MemoryFieldTexts comma(',');
+  for (const auto& [field, text] : {std::pair{"Edit6", "0,5"},
+                                    {"Edit9", "10,0"},
+                                    {"Edit22", "10,0"},
+                                    {"Edit8", "60,0"},
+                                    {"Edit21", "80,0"}}) {
+    comma.SetText(field, text);
+  }
+  Write("comma.dat", DataFileText(comma));
+  const Outcome fit = Fit("--decimal-separator , --trial comma.dat:trial1.csv --free Keff -o -");
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  EXPECT_EQ(fit.err.rfind("Fitted Keff to 20 measurements of 1 trial.\n", 0), 0u) << fit.err;
+  const std::size_t keff = fit.out.find("Dryer Efficiency Parameter Keff");
+  ASSERT_NE(keff, std::string::npos) << fit.out;
+  const std::string line = fit.out.substr(keff, fit.out.find("\r\n", keff) - keff);
+  EXPECT_NE(line.find("=  0,4"), std::string::npos) << line;
+
+  const Outcome both = Fit(std::string(kTwoTrials) + " --free Keff -o - --report -");
+  EXPECT_EQ(both.status, 64);
+}
+
+#ifdef QUILLMERE_FIT_PLOT
+// The picture of the fit, in the format its name asks for.
+TEST_F(FitProgram, DrawsTheFitIntoAPicture) {
+  const Outcome png = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.png");
+  ASSERT_EQ(png.status, 0) << png.err;
+  EXPECT_EQ(ReadWork("fit.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+  const Outcome svg = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.svg");
+  ASSERT_EQ(svg.status, 0) << svg.err;
+  const std::string picture = ReadWork("fit.svg");
+  EXPECT_NE(picture.find("<svg"), std::string::npos);
+  EXPECT_NE(picture.find("Solvent-2 residual ratio"), std::string::npos);
+
+  const Outcome wrong = Fit(std::string(kTwoTrials) + " --free Keff --plot fit.jpg");
+  EXPECT_EQ(wrong.status, 64);
+  EXPECT_NE(wrong.err.find("a chart file name ends in .svg or .png"), std::string::npos)
+      << wrong.err;
+  const Outcome unwritable = Fit(std::string(kTwoTrials) + " --free Keff --plot missing/fit.svg");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_NE(unwritable.err.find("Could not write the chart file: missing/fit.svg: No such file or "
+                                "directory\n"),
+            std::string::npos)
+      << unwritable.err;
+}
+#endif
+
+TEST_F(FitProgram, NamesWhatTheMeasurementsCannotDetermine) {
+  Write("early.csv", "position_m,temperature,temperature_sigma\n1,30,0.3\n2,35,0.3\n");
+  const Outcome fit = Fit("--trial trial1.dat:early.csv --free Keff,Wx");
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  EXPECT_NE(fit.out.find("Wx                 0.2          0.2   not identifiable\n"),
+            std::string::npos)
+      << fit.out;
+  EXPECT_NE(fit.out.find("NOT IDENTIFIABLE\n  Wx: the measurements cannot determine it; measure "
+                         "residual solvent where the coating is drier (the falling-rate range, "
+                         "below the solvent fraction Wi), or fix Wx (leave it out of --free).\n"),
+            std::string::npos)
+      << fit.out;
+}
+
+struct Refusal {
+  std::string arguments;
+  int status;
+  std::string err;
+};
+
+TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
+  Write("bad.csv", "position_m,quantity,value\n1,temperature,41\n2,temprature,42\n");
+  Write("far.csv", "position_m,quantity,value\n1,temperature,41\n25,temperature,42\n");
+  Write("nosigma.csv", "position_m,quantity,value\n1,temperature,41\n");
+  MemoryFieldTexts dry = test::ShortLine("0.5", "60.0", "80.0", {});
+  dry.SetText("Edit5", "0.0");
+  Write("dry.dat", DataFileText(dry));
+  Write("short.dat", "a = 1\r\n");
+  const std::vector<Refusal> cases{
+      {"--trial trial1.dat:bad.csv --free Keff", 1,
+       "\"bad.csv\", line 3, quantity: \"temprature\" is none of temperature, residual1, "
+       "residual2, weight1 or weight2\n"},
+      {"--trial trial1.dat:far.csv --free Keff", 1,
+       "\"far.csv\", line 3, position_m: 25 lies outside the dryer of \"trial1.dat\", which is "
+       "20 m long\n"},
+      {"--trial trial1.dat:trial1.csv --trial dry.dat:trial2.csv --free Keff", 1,
+       "The trial \"dry.dat\" does not run at the start values:\n"
+       "Invalid floating point operation.\n"},
+      {"--trial trial1.dat:trial1.csv --trial trial2.dat:nosigma.csv --free Keff", 1,
+       "\"trial1.csv\" gives sigmas and \"nosigma.csv\" does not: give a sigma for every "
+       "measurement or for none.\n"},
+      {"--trial trial1.dat:trial1.csv --free Keff --bounds Keff=0.5:1", 1,
+       "Keff starts at 0.3 (the first trial's data file), outside its bounds 0.5 to 1\n"},
+      {"--trial short.dat:trial1.csv --free Keff", 1,
+       "\"short.dat\" is not a correct data file!\n"
+       "It ends after line 1, and a data file holds 119 lines of \"label = value\".\n"},
+      {"--trial missing.dat:trial1.csv --free Keff", 2,
+       "Data file can not open!\nCould not open the data file \"missing.dat\": No such file or "
+       "directory\n"},
+      {"--trial trial1.dat:missing.csv --free Keff", 2,
+       "Could not open the measurement file \"missing.csv\": No such file or directory\n"},
+      {"--trial trial1.dat:trial1.csv --free Kef", 64,
+       "--free: \"Kef\" is not an input name; did you mean Keff, We or Wi?\n"},
+      {"--trial trial1.dat:trial1.csv --free Keff,Speed", 64,
+       "--free: Speed is not a fitting parameter; only Wi, We, Wx, Wy, Keff, Chi1p, Chi2p and "
+       "Chi12 can be fitted\n"},
+      {"--trial trial1.dat:trial1.csv --free Keff -o trial1.dat", 64,
+       "The fitted data file \"trial1.dat\" is the file \"trial1.dat\" of a trial, which is "
+       "left as it is. Choose another fitted data file.\n"},
+      {"--trial trial1.dat:trial1.csv --trial trial2.dat:trial2.csv --free Keff --report "
+       "./trial2.csv",
+       64,
+       "The report \"./trial2.csv\" is the file \"trial2.csv\" of a trial, which is left as it "
+       "is. Choose another report.\n"},
+      {"--trial trial1.dat:trial1.csv --free Keff -o out.txt --report out.txt", 64,
+       "The fitted data file and the report cannot be the same file \"out.txt\".\n"},
+      {"--trial trial1.dat --free Keff", 64,
+       "--trial \"trial1.dat\": write DATAFILE:MEASURED.csv\n"},
+      {"--trial -:- --free Keff", 64,
+       "Only one file can be read from standard input, and only one written to standard "
+       "output.\n"},
+  };
+  for (const Refusal& refusal : cases) {
+    const Outcome fit = Fit(refusal.arguments);
+    EXPECT_EQ(fit.status, refusal.status) << refusal.arguments << "\n" << fit.err;
+    EXPECT_EQ(fit.err, refusal.err) << refusal.arguments;
+    EXPECT_EQ(fit.out, "") << refusal.arguments;
+  }
+  const Outcome none = Fit("--free Keff");
+  EXPECT_EQ(none.status, 64);
+  EXPECT_NE(none.err.find("--trial is required"), std::string::npos) << none.err;
+}
+
+TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {
+  const Outcome help = Fit("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: quillmere-cli fit [OPTIONS]"), std::string::npos) << help.out;
+  for (const char* option : {"--trial", "--free", "--bounds", "--output", "--report",
+                             "position_m,quantity,value,sigma", "Exit status: 0 fitted"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  const Outcome cli = Run(QUILLMERE_CLI, "fit --help");
+  EXPECT_EQ(cli.status, 0) << cli.err;
+  EXPECT_EQ(cli.out, help.out);
+  const Outcome fit =
+      Run(QUILLMERE_CLI, "--decimal-separator . fit --trial trial1.dat:trial1.csv --free Keff");
+  EXPECT_EQ(fit.status, 0) << fit.err;
+  EXPECT_EQ(fit.out.rfind("Fitted Keff to 20 measurements of 1 trial.\n", 0), 0u) << fit.out;
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,139 @@
+// The charts of a fit, from a result made by hand: a chart a measured quantity, a colour a
+// trial, the measured points over the fitted (solid) and the starting (dashed) curves.
+#include <QChart>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QScatterSeries>
+#include <QTemporaryDir>
+#include <QValueAxis>
+#include <QXYSeries>
+#include <QtTest>
+
+#include "plot/ChartFile.h"
+#include "plot/FitCharts.h"
+#include "plot/LineChart.h"
+
+using namespace quillmere;
+using namespace quillmere::plot;
+
+namespace {
+
+//! A trial measured at 1 m and 3 m (temperature) and 4 m (residual1) along a 4 m dryer whose
+//! curves rise linearly; the start curve lies 10 % higher.
+TrialFit Trial(const std::string& dataFile, MeasurementAxis axis, double offset) {
+  TrialFit trial;
+  trial.DataFileName = dataFile;
+  trial.Axis = axis;
+  for (int i = 0; i <= 40; ++i) {
+    CurvePoint p;
+    p.Where = 0.1 * i;
+    p.Values = {20 + 10 * p.Where + offset, 1 - 0.2 * p.Where, 1 - 0.1 * p.Where, 0.04, 0.01};
+    trial.FittedCurve.push_back(p);
+    for (double& v : p.Values) v *= 1.1;
+    trial.StartCurve.push_back(p);
+  }
+  const auto measured = [&](double where, MeasuredQuantity quantity, double value) {
+    trial.Measurements.push_back({{where, quantity, value, std::nullopt, 2}, value, value});
+  };
+  measured(1, MeasuredQuantity::Temperature, 30.5 + offset);
+  measured(3, MeasuredQuantity::Temperature, 49.5 + offset);
+  measured(4, MeasuredQuantity::Residual1, 0.21);
+  return trial;
+}
+
+QXYSeries* SeriesAt(const QChart& chart, int i) {
+  return qobject_cast<QXYSeries*>(chart.series().at(i));
+}
+
+}  // namespace
+
+class FitChartsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() { application_ = std::make_unique<ChartApplication>(); }
+
+  void AChartAQuantityAColourATrial() {
+    FitResult result;
+    result.Trials = {Trial("lines/slow.dat", MeasurementAxis::Position, 0),
+                     Trial("fast.dat", MeasurementAxis::Position, 5)};
+    const auto charts = FitCharts(result);
+    QCOMPARE(charts.size(), std::size_t(2));  // temperature and residual1, in that order
+    const QChart& temperature = *charts[0];
+    QCOMPARE(temperature.title(),
+             QStringLiteral("Web temperature: measured (points), fitted (solid), start (dashed)"));
+    QCOMPARE(charts[1]->title(), QStringLiteral("Solvent-1 residual ratio: measured (points), "
+                                                "fitted (solid), start (dashed)"));
+    QCOMPARE(XAxis(temperature)->titleText(), QStringLiteral("Position along the dryer (m)"));
+    QCOMPARE(YAxis(temperature)->titleText(), QStringLiteral("Temperature (°C)"));
+    QCOMPARE(YAxis(*charts[1])->titleText(), QStringLiteral("Residual ratio (-)"));
+
+    // Each trial: its start (dashed), its fitted curve, its measured points, in its colour.
+    QCOMPARE(temperature.series().size(), 6);
+    for (int t = 0; t < 2; ++t) {
+      QXYSeries* start = SeriesAt(temperature, 3 * t);
+      QXYSeries* fitted = SeriesAt(temperature, 3 * t + 1);
+      QXYSeries* points = SeriesAt(temperature, 3 * t + 2);
+      QCOMPARE(start->pen().style(), Qt::CustomDashLine);
+      QCOMPARE(fitted->pen().style(), Qt::SolidLine);
+      QVERIFY(qobject_cast<QScatterSeries*>(points) != nullptr);
+      QCOMPARE(fitted->color(), SeriesColour(t));
+      QCOMPARE(start->color(), SeriesColour(t));
+      QCOMPARE(ExactPoints(temperature, *fitted).size(), 41);
+      QCOMPARE(ExactPoints(temperature, *fitted).at(10), QPointF(1.0, 30.0 + 5 * t));
+      QCOMPARE(ExactPoints(temperature, *start).at(10).y(), (30.0 + 5 * t) * 1.1);
+      QCOMPARE(points->points(), (QList<QPointF>{{1, 30.5 + 5 * t}, {3, 49.5 + 5 * t}}));
+    }
+    // The legend names each trial once, by its data file's name, once the chart is laid out.
+    QGraphicsScene scene;
+    scene.addItem(charts[0].get());
+    charts[0]->setGeometry(0, 0, 720, 480);
+    QCoreApplication::processEvents();
+    QStringList legend;
+    for (QLegendMarker* marker : temperature.legend()->markers()) {
+      if (marker->isVisible()) legend << marker->label();
+    }
+    scene.removeItem(charts[0].get());
+    QCOMPARE(legend, (QStringList{"slow", "fast"}));
+  }
+
+  void TrialsMeasuredAlongTheTimeHaveChartsOfTheirOwn() {
+    FitResult result;
+    result.Trials = {Trial("a.dat", MeasurementAxis::Position, 0),
+                     Trial("b.dat", MeasurementAxis::Time, 0)};
+    const auto charts = FitCharts(result);
+    QCOMPARE(charts.size(), std::size_t(4));
+    QCOMPARE(XAxis(*charts[0])->titleText(), QStringLiteral("Position along the dryer (m)"));
+    QCOMPARE(XAxis(*charts[2])->titleText(), QStringLiteral("Time (s)"));
+    QCOMPARE(charts[2]->series().size(), 3);
+  }
+
+  void OnePictureTwoChartsARow() {
+    FitResult result;
+    result.Trials = {Trial("a.dat", MeasurementAxis::Position, 0)};
+    std::string error;
+    const QString png = dir_.filePath("fit.png");
+    QVERIFY2(SaveFitCharts(result, png.toStdString(), error), error.c_str());
+    QImage image;
+    QVERIFY(image.load(png, "PNG"));
+    QCOMPARE(image.size(), QSize(1440, 480));
+    const QString svg = dir_.filePath("fit.svg");
+    QVERIFY(SaveFitCharts(result, svg.toStdString(), error));
+    QFile file(svg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("Solvent-1 residual ratio"));
+
+    QVERIFY(!SaveFitCharts(result, dir_.filePath("fit.gif").toStdString(), error));
+    QCOMPARE(QString::fromStdString(error),
+             dir_.filePath("fit.gif") + ": a chart file name ends in .svg or .png");
+  }
+
+ private:
+  std::unique_ptr<ChartApplication> application_;
+  QTemporaryDir dir_;
+};
+
+QTEST_APPLESS_MAIN(FitChartsTest)
+#include "FitChartsTest.moc"
