@@ -1,6 +1,7 @@
 #include "report/CalculationRun.h"
 
 #include "params/AcquireParameters.h"
+#include "report/ResultFileWriter.h"
 #include "sim/DryerMarch.h"
 
 namespace quillmere {
@@ -15,7 +16,7 @@ CalculationResult RunCalculation(const FieldTexts& fields, UserMessages& message
                          state.Trace.Temperature[1][0])) {
     return {RunOutcome::InputRefused, {}};
   }
-  ResultFile resultFile(params, decimalSeparator, messages, options);
+  ResultFileWriter resultFile(params, decimalSeparator, messages, options);
   RunRecord record = MarchThroughDryer(params, state, resultFile);
   // What the file could not take came first: a fault after it is not the run's end.
   if (!resultFile.Finish() || record.Stopped) {

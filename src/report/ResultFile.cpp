@@ -361,41 +361,4 @@ bool ResultFile::AppendZoneTable(const ZoneView& zone) {
   return WriteStep(OutputFile::Mode::Append, text_);
 }
 
-bool ResultFile::RunStarting(const ParameterSet& /*params*/, const SimulationState& state) {
-  return WriteResultHeader(state.Trace.Temperature[1][0]);
-}
-
-bool ResultFile::ZoneStarting(int zone) {
-  // Zone 1's conditions end the echo; a further zone's follow the table of the zone before.
-  if (zone > 1) pending_.conditionsZone = zone;
-  return true;
-}
-
-bool ResultFile::ZoneFinished(const ZoneView& zone, const RunRecord& /*record*/) {
-  if (!WritePending()) return false;
-  std::string& table = tables_[static_cast<std::size_t>(zone.Zone() % 2)];
-  pending_.tableZone = zone.Zone();
-  pending_.table = std::async(std::launch::async, [&table, zone, this] {
-    table.clear();
-    AppendZoneTableText(table, zone, decimalSeparator_);
-  });
-  return true;
-}
-
-bool ResultFile::Finish() {
-  return WritePending();
-}
-
-bool ResultFile::WritePending() {
-  Pending pending = std::move(pending_);
-  pending_ = {};
-  if (pending.tableZone != 0) {
-    pending.table.get();
-    // Table rows are ASCII, the same bytes in code page 932: written without conversion.
-    const std::string& table = tables_[static_cast<std::size_t>(pending.tableZone % 2)];
-    if (!WriteStep(OutputFile::Mode::Append, table)) return false;
-  }
-  return pending.conditionsZone == 0 || AppendZoneConditions(pending.conditionsZone);
-}
-
 }  // namespace quillmere

@@ -4,8 +4,6 @@
 // throws FileError and ends the run; the lines written before stay in the file.
 #pragma once
 
-#include <array>
-#include <future>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -16,7 +14,6 @@
 #include "params/UserMessages.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
-#include "sim/DryerMarch.h"
 #include "sim/SimulationState.h"
 #include "sim/TraceView.h"
 
@@ -75,15 +72,9 @@ struct ResultFileOptions {
 
 //! The result file of one run, named by params.SaveFileName and written in code page 932 with
 //! CR LF line ends. Each write step opens the file, writes its block and closes it again, so
-//! that between steps the file is complete up to its last line.
-//!
-//! As an observer of the march it writes the echo before the entry state is set, then each
-//! zone's table, and before it the zone's conditions, in the order of the zones. A zone's table
-//! is formatted while the march integrates the next zone, and written with the next zone's
-//! conditions once that zone is finished (or the march has ended: call Finish), so that the
-//! file receives the same blocks in the same order, and a run that ends on a fault still holds
-//! the table of the zone before and the conditions of the faulty zone.
-class ResultFile : public MarchObserver {
+//! that between steps the file is complete up to its last line. A run writes it through a
+//! ResultFileWriter, which takes these steps in the march's order.
+class ResultFile {
  public:
   ResultFile(const ParameterSet& params, char decimalSeparator, UserMessages& messages,
              ResultFileOptions options = {});
@@ -98,32 +89,14 @@ class ResultFile : public MarchObserver {
   //! Appends a finished zone's table to the existing file.
   bool AppendZoneTable(const ZoneView& zone);
 
-  bool RunStarting(const ParameterSet& params, const SimulationState& state) override;
-  bool ZoneStarting(int zone) override;
-  bool ZoneFinished(const ZoneView& zone, const RunRecord& record) override;
-  //! Writes the blocks still pending when the march has ended (the last table; after a fault,
-  //! the table of the zone before and the faulty zone's conditions). Returns false when a
-  //! step could not open the file; throws FileError when a write fails.
-  bool Finish();
-
  private:
   bool WriteStep(OutputFile::Mode mode, std::string_view bytes);
-  bool WritePending();
-
-  //! A zone's table being formatted, and the conditions block that follows it.
-  struct Pending {
-    std::future<void> table;  //!< fills tables_[zone % 2]
-    int tableZone = 0;        //!< 0: no table pending
-    int conditionsZone = 0;   //!< 0: no conditions pending
-  };
 
   const ParameterSet& params_;
   char decimalSeparator_;
   UserMessages& messages_;
   ResultFileOptions options_;
-  std::string text_;                   //!< the block being written, reused by every step
-  std::array<std::string, 2> tables_;  //!< tables of alternate zones, reused
-  Pending pending_;
+  std::string text_;  //!< the table being written, reused by every zone
   std::optional<OutputFile> standardOutput_;
 };
 

@@ -1,8 +1,37 @@
 #include "sim/SimulationState.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <new>
+
 #include "params/FloatingPointGuard.h"
 
 namespace quillmere {
+namespace {
+
+//! The size of a huge page on the machines the program runs on [bytes].
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+//! The size of a page [bytes].
+constexpr std::size_t kPage = 4096;
+
+}  // namespace
+
+void* SimulationState::operator new(std::size_t size) {
+  // The whole huge pages it spans take huge pages (the system clears each it gives, so the
+  // rest stays on small ones); where huge pages are not offered, the advice does nothing.
+  const std::size_t rounded = (size + kPage - 1) / kPage * kPage;
+  void* memory = nullptr;
+  if (::posix_memalign(&memory, kHugePage, rounded) != 0) throw std::bad_alloc();
+  if (const std::size_t huge = rounded / kHugePage * kHugePage; huge > 0) {
+    ::madvise(memory, huge, MADV_HUGEPAGE);
+  }
+  return memory;
+}
+
+void SimulationState::operator delete(void* memory) noexcept {
+  std::free(memory);
+}
 
 void InitialiseSimulation(const ParameterSet& p, SimulationState& s) {
   ClearFloatingPointFaults();

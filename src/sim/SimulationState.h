@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "params/ParameterSet.h"
 
@@ -31,6 +32,11 @@ struct ZoneTrace {
 //! One instance lives as long as the program (it is large: allocate it once); it starts
 //! zero-filled, nothing clears it, and every run overwrites only what it computes.
 struct SimulationState {
+  //! The state is allocated on memory of its own, aligned for huge pages and marked for them
+  //! where the system offers them: its first use then takes a few page faults, not hundreds.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory) noexcept;
+
   ZoneTrace Trace;
   ZoneArray<double> MassTransferCoefficient1;  //!< Solvent-1 vapour, surface to air [m/s]
   ZoneArray<double> MassTransferCoefficient2;  //!< Solvent-2 vapour [m/s]

@@ -1,0 +1,114 @@
+#include "report/ResultFileWriter.h"
+
+namespace quillmere {
+
+ResultFileWriter::ResultFileWriter(const ParameterSet& params, char decimalSeparator,
+                                   UserMessages& messages, ResultFileOptions options)
+    : messages_(messages),
+      file_(params, decimalSeparator, kept_, std::move(options)),
+      writer_([this](std::stop_token stop) { Write(stop); }) {}
+
+ResultFileWriter::~ResultFileWriter() {
+  writer_.request_stop();
+  writer_.join();
+}
+
+bool ResultFileWriter::RunStarting(const ParameterSet& /*params*/, const SimulationState& state) {
+  Add({Step::Kind::Header, state.Trace.Temperature[1][0], 0, std::nullopt});
+  return Delivered();
+}
+
+bool ResultFileWriter::ZoneStarting(int zone) {
+  // Zone 1's conditions end the echo.
+  if (zone > 1) Add({Step::Kind::Conditions, 0, zone, std::nullopt});
+  return Delivered();
+}
+
+bool ResultFileWriter::ZoneFinished(const ZoneView& zone, const RunRecord& /*record*/) {
+  Add({Step::Kind::Table, 0, 0, zone});
+  return Delivered();
+}
+
+bool ResultFileWriter::Finish() {
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return steps_.empty() && !busy_; });
+  }
+  return Delivered();
+}
+
+void ResultFileWriter::Add(Step step) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (failed_ || error_) return;  // the file took no further block
+    steps_.push_back(std::move(step));
+  }
+  changed_.notify_all();
+}
+
+bool ResultFileWriter::Take(const Step& step) {
+  switch (step.kind) {
+    case Step::Kind::Header:
+      return file_.WriteResultHeader(step.initialTemperature);
+    case Step::Kind::Conditions:
+      return file_.AppendZoneConditions(step.zone);
+    case Step::Kind::Table:
+      return file_.AppendZoneTable(*step.table);
+  }
+  return false;
+}
+
+void ResultFileWriter::Write(std::stop_token stop) {
+  for (;;) {
+    std::optional<Step> step;
+    {
+      std::unique_lock lock(mutex_);
+      if (!changed_.wait(lock, stop, [this] { return !steps_.empty(); })) return;
+      step.emplace(std::move(steps_.front()));
+      steps_.pop_front();
+      busy_ = true;
+    }
+    bool opened = false;
+    std::exception_ptr error;
+    try {
+      opened = Take(*step);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      for (Told& told : kept_.told) told_.push_back(std::move(told));
+      kept_.told.clear();
+      if (!opened || error) {
+        failed_ = failed_ || !error;
+        if (error) error_ = error;
+        steps_.clear();
+      }
+      busy_ = false;
+    }
+    changed_.notify_all();
+  }
+}
+
+bool ResultFileWriter::Delivered() {
+  std::vector<Told> told;
+  bool failed = false;
+  std::exception_ptr error;
+  {
+    const std::lock_guard lock(mutex_);
+    told.swap(told_);
+    failed = failed_;
+    error = error_;
+  }
+  for (const Told& t : told) {
+    if (t.detail) {
+      messages_.ShowDetail(t.text);
+    } else {
+      messages_.ShowMessage(t.text);
+    }
+  }
+  if (error) std::rethrow_exception(error);
+  return !failed;
+}
+
+}  // namespace quillmere
