@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QChartView>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -22,6 +23,7 @@
 #include "params/UserMessages.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
+#include "plot/MeasuredPoints.h"
 #include "report/FileIO.h"
 #include "report/RunExport.h"
 
@@ -123,11 +125,13 @@ class CurveView : public QChartView {
 };
 
 CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char decimalSeparator,
-                           SaveFileChooser chooseSaveFile, QWidget* parent)
+                           SaveFileChooser chooseSaveFile,
+                           MeasurementFileChooser chooseMeasurements, QWidget* parent)
     : QMainWindow(parent),
       messages_(messages),
       decimalSeparator_(decimalSeparator),
-      chooseSaveFile_(std::move(chooseSaveFile)) {
+      chooseSaveFile_(std::move(chooseSaveFile)),
+      chooseMeasurements_(std::move(chooseMeasurements)) {
   setObjectName(QStringLiteral("CurvesWindow"));
   setWindowTitle(QString::fromLatin1(kTitle));
   // Shown after each run without taking the keyboard from the main window, and no reason to
@@ -265,6 +269,14 @@ void CurvesWindow::BuildToolBar() {
   }
   exportCsv_ = action("ExportCsv", QStringLiteral("Export CSV..."), &CurvesWindow::ExportCsv);
   exportCsv_->setToolTip(QStringLiteral("Every point of the current run, as CSV"));
+  bar->addSeparator();
+  action("ShowMeasurements", QStringLiteral("Show measurements..."),
+         &CurvesWindow::ShowMeasurements)
+      ->setToolTip(QStringLiteral(
+          "Measured web temperatures and residual solvent from a CSV file (as for fitting), "
+          "drawn over the current run"));
+  hideMeasurements_ = action("HideMeasurements", QStringLiteral("Hide measurements"),
+                             &CurvesWindow::HideMeasurements);
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
@@ -367,6 +379,9 @@ void CurvesWindow::Redraw() {
   for (CurveView* view : views_) {
     plot::RunChartOptions options{along_, solvent_, std::max(view->width(), 300)};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
+    if (measurements_ && current_) {
+      plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *current_->Series, options);
+    }
     QChart* former = view->chart();
     view->setChart(chart.release());
     delete former;
@@ -376,6 +391,7 @@ void CurvesWindow::Redraw() {
   UpdatePinMenu();
   keep_->setEnabled(current_ && (pins_.empty() || pins_.back().Series != current_->Series));
   exportCsv_->setEnabled(current_ != nullptr);
+  hideMeasurements_->setEnabled(measurements_.has_value());
   statusBar()->clearMessage();
 }
 
@@ -546,6 +562,38 @@ void CurvesWindow::ExportCsv() {
   } catch (const FileError& failure) {
     messages_.ShowError(ErrorBoxText(failure.what()));
   }
+}
+
+void CurvesWindow::ShowMeasurements() {
+  std::optional<QString> path;
+  if (chooseMeasurements_) {
+    path = chooseMeasurements_();
+  } else {
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Show measurements"), QDir::currentPath(),
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (!chosen.isEmpty()) path = chosen;
+  }
+  if (path) LoadMeasurements(*path);
+}
+
+bool CurvesWindow::LoadMeasurements(const QString& path) {
+  try {
+    measurements_ = ReadMeasurements(path.toStdString());
+  } catch (const FileError& failure) {
+    messages_.ShowError(ErrorBoxText(failure.what()));
+    return false;
+  } catch (const MeasurementError& failure) {
+    messages_.ShowError(ErrorBoxText(failure.what()));
+    return false;
+  }
+  Redraw();
+  return true;
+}
+
+void CurvesWindow::HideMeasurements() {
+  measurements_.reset();
+  Redraw();
 }
 
 }  // namespace quillmere

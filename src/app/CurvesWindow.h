@@ -6,9 +6,12 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "analysis/Measurements.h"
 #include "app/RunComparison.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
@@ -26,15 +29,20 @@ namespace quillmere {
 class CurveView;
 class UserMessages;
 
+//! Lets the user choose a measurement file to open: its full path, or nothing when cancelled.
+using MeasurementFileChooser = std::function<std::optional<QString>()>;
+
 //! The window knows runs only as data: the series of a run and the texts of its inputs. It
 //! keeps its own copies, so the next calculation may overwrite the simulation state.
 class CurvesWindow : public QMainWindow {
   Q_OBJECT
  public:
-  //! `messages` reports a file that cannot be written; `decimalSeparator` is the user's, for
-  //! the numbers shown; `chooseSaveFile` defaults to the save dialog.
+  //! `messages` reports a file that cannot be written or read; `decimalSeparator` is the
+  //! user's, for the numbers shown; `chooseSaveFile` and `chooseMeasurements` default to the
+  //! save and open dialogs.
   CurvesWindow(const WindowLook& look, UserMessages& messages, char decimalSeparator,
-               SaveFileChooser chooseSaveFile = {}, QWidget* parent = nullptr);
+               SaveFileChooser chooseSaveFile = {}, MeasurementFileChooser chooseMeasurements = {},
+               QWidget* parent = nullptr);
   ~CurvesWindow() override;
 
   //! Shows a run that computed zones (all of them, or those before a fault) in place of the
@@ -59,6 +67,13 @@ class CurvesWindow : public QMainWindow {
   //! Writes the current run as CSV (RunCsv: every point of every finished zone) into a file
   //! chosen in the save dialog, offered beside the result file with its name.
   void ExportCsv();
+  //! "Show measurements...": the points of a measurement file (as quillmere-cli fit reads it)
+  //! drawn over the current run's charts, until hidden or another file is shown.
+  void ShowMeasurements();
+  //! Reads the measurement file at `path` and shows its points; a file that cannot be read is
+  //! reported with the line and the column at fault, and the points shown stay. False then.
+  bool LoadMeasurements(const QString& path);
+  void HideMeasurements();
 
   // What the window shows.
   QChart* Chart(plot::RunChart chart) const;
@@ -92,6 +107,8 @@ class CurvesWindow : public QMainWindow {
   UserMessages& messages_;
   char decimalSeparator_;
   SaveFileChooser chooseSaveFile_;
+  MeasurementFileChooser chooseMeasurements_;
+  std::optional<MeasurementTable> measurements_;
   plot::AlongDryer along_ = plot::AlongDryer::Position;
   plot::SolventAmount solvent_ = plot::SolventAmount::ResidualRatio;
 
@@ -105,6 +122,7 @@ class CurvesWindow : public QMainWindow {
   QLabel* runNote_ = nullptr;
   QAction* keep_ = nullptr;
   QAction* exportCsv_ = nullptr;
+  QAction* hideMeasurements_ = nullptr;
   QMenu* pinMenu_ = nullptr;
   QAction* removePins_ = nullptr;
 };

@@ -410,6 +410,42 @@ class CurvesWindowTest : public QObject {
              QStringLiteral("Zone 3: Not physical"));
   }
 
+  // Measured points over the current run: temperatures in the web temperature chart, residual
+  // ratios in the solvent chart, at their places along the chart's axis; a place beyond the
+  // run is left out; a file that cannot be read is said with its line, the points shown stay.
+  void MeasurementsAreDrawnOverTheRun() {
+    RunWindow w("three-zones.dat");  // 80 m at 1 m/s
+    const QString path = workingDirectory_->FilePath(QStringLiteral("line.csv"));
+    QVERIFY(WriteAll(path,
+                     "position_m,quantity,value\n10,temperature,45\n30,temperature,70\n"
+                     "90,temperature,60\n60,residual1,0.006\n75,residual2,0.08\n"));
+    QVERIFY(w.curves.LoadMeasurements(path));
+    const auto measured = [&](RunChart kind, const QString& name) {
+      for (QAbstractSeries* series : w.Chart(kind).series()) {
+        if (series->name() == name) return qobject_cast<QXYSeries*>(series)->points();
+      }
+      return QList<QPointF>();
+    };
+    QCOMPARE(measured(RunChart::WebTemperature, "Measured"), (QList<QPointF>{{10, 45}, {30, 70}}));
+    QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-1"), (QList<QPointF>{{60, 0.006}}));
+    QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-2"), (QList<QPointF>{{75, 0.08}}));
+    QVERIFY(measured(RunChart::DryingRate, "Measured").isEmpty());
+    // Along time (1 s a metre), and the weights have none.
+    w.Trigger("AlongTime");
+    QCOMPARE(measured(RunChart::WebTemperature, "Measured").size(), qsizetype(2));
+    QCOMPARE(measured(RunChart::WebTemperature, "Measured").front().x(), 10.0);
+    w.Trigger("ShowSolventWeight");
+    QVERIFY(measured(RunChart::Solvent, "Measured Solvent-1").isEmpty());
+
+    QVERIFY(WriteAll(path, "position_m,quantity,value\n10,temperature,4,5\n"));
+    QVERIFY(!w.curves.LoadMeasurements(path));
+    QCOMPARE(w.messages.errors.size(), std::size_t(1));
+    QVERIFY(w.messages.errors[0].find("line 2") != std::string::npos);
+    QCOMPARE(measured(RunChart::WebTemperature, "Measured").size(), qsizetype(2));
+    w.Trigger("HideMeasurements");
+    QVERIFY(measured(RunChart::WebTemperature, "Measured").isEmpty());
+  }
+
  private:
   std::unique_ptr<WorkingDirectory> workingDirectory_;
 };
