@@ -2,26 +2,11 @@
 
 #include "params/AcquireParameters.h"
 #include "params/FloatingPointGuard.h"
+#include "params/KeptMessages.h"
 #include "params/UserMessages.h"
 #include "sim/DryerMarch.h"
 
 namespace quillmere {
-namespace {
-
-//! Keeps what the window would have shown.
-class KeptMessages : public UserMessages {
- public:
-  explicit KeptMessages(std::vector<std::string>& kept) : kept_(kept) {}
-  void ShowMessage(std::string_view text) override { kept_.emplace_back(text); }
-  void ShowError(std::string_view text) override { kept_.emplace_back(text); }
-  void ShowFinish() override {}
-  void ShowDetail(std::string_view text) override { kept_.emplace_back(text); }
-
- private:
-  std::vector<std::string>& kept_;
-};
-
-}  // namespace
 
 std::string CaseResult::OutcomeText() const {
   if (Result == Outcome::Finished) return "finished";

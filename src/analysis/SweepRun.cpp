@@ -13,6 +13,7 @@
 
 #include "analysis/CaseRun.h"
 #include "params/AcquireParameters.h"
+#include "params/KeptMessages.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
 
@@ -28,19 +29,6 @@ struct Worker {
   MemoryFieldTexts Fields;
   std::unique_ptr<ParameterSet> Params;
   std::unique_ptr<SimulationState> State;
-};
-
-//! Keeps what the window would have shown, for the row's outcome.
-class KeptMessages : public UserMessages {
- public:
-  explicit KeptMessages(std::vector<std::string>& kept) : kept_(kept) {}
-  void ShowMessage(std::string_view text) override { kept_.emplace_back(text); }
-  void ShowError(std::string_view text) override { kept_.emplace_back(text); }
-  void ShowFinish() override {}
-  void ShowDetail(std::string_view text) override { kept_.emplace_back(text); }
-
- private:
-  std::vector<std::string>& kept_;
 };
 
 //! The calculation of the OK button, with the case's result file.

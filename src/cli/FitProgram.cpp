@@ -14,6 +14,7 @@
 #include "analysis/Fit.h"
 #include "analysis/FitReport.h"
 #include "cli/CommandLine.h"
+#include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
@@ -26,8 +27,6 @@
 
 namespace quillmere {
 namespace {
-
-constexpr std::string_view kStandardStream = "-";
 
 //! Remembers whether a data file could not be opened or read (a file problem) rather than
 //! being refused (an input problem).
@@ -207,13 +206,8 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   for (const auto& [dataFile, measurementFile] : files) {
     DataFileMessages messages(err);
     FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
-    std::optional<LoadedDataFile> loaded;
-    if (dataFile == kStandardStream) {
-      InputFile input = InputFile::StandardInput("data file");
-      loaded = LoadDataFile(input, trial.Fields, messages);
-    } else {
-      loaded = LoadDataFile(dataFile, trial.Fields, messages);
-    }
+    const std::optional<LoadedDataFile> loaded =
+        LoadDataFileArgument(dataFile, trial.Fields, messages);
     if (!loaded) return messages.notOpened ? kExitFileNotWritten : kExitInputRefused;
     try {
       trial.Measurements = ReadMeasurements(measurementFile);

@@ -10,6 +10,7 @@
 
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
+#include "cli/DataFileArgument.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/FormatFixed.h"
@@ -25,8 +26,6 @@ namespace quillmere {
 namespace {
 
 constexpr std::string_view kDefaultResultFile = "result.txt";
-//! The name that means standard input for the data file and standard output for the result.
-constexpr std::string_view kStandardStream = "-";
 
 //! A file name as the summary names it.
 std::string SummaryName(const std::string& file) {
@@ -178,7 +177,7 @@ class RunCommand : public Command {
       MemoryFieldTexts fields(separator);
       ResultFileOptions options;
       if (dataFile_) {
-        options.DataFile = Load(*dataFile_, fields, messages);
+        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages);
         if (!options.DataFile) return kExitInputRefused;
         if (const std::string clash = DataFileClash(*options.DataFile); !clash.empty()) {
           err << clash << '\n';
@@ -242,20 +241,6 @@ class RunCommand : public Command {
   }
 
  private:
-  static std::optional<LoadedDataFile> Load(const std::string& name, FieldTexts& fields,
-                                            UserMessages& messages) {
-    if (name == kStandardStream) {
-      InputFile input = InputFile::StandardInput("data file");
-      return LoadDataFile(input, fields, messages);
-    }
-    // The window passes the full path that its open dialog returns; the path is made
-    // absolute but not resolved, so that /dev/stdin stays a pipe's name.
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::absolute(name, error);
-    if (error) path = name;
-    return LoadDataFile(path.string(), fields, messages);
-  }
-
   //! The exports written to files, each with its kind: {"CSV", "run.csv"}.
   std::vector<std::pair<std::string, std::string>> NamedExports() const {
     std::vector<std::pair<std::string, std::string>> named;

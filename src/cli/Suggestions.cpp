@@ -2,28 +2,10 @@
 
 #include <algorithm>
 
+#include "params/EditDistance.h"
+
 namespace quillmere {
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min(
-          {diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1), row[j - 1] + 1, above + 1});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
 
 //! The long and short names of an app's options, with their dashes ("--output", "-o").
 void AddOptionNames(const CLI::App& app, std::vector<std::string>& names) {

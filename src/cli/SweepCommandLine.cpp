@@ -16,6 +16,7 @@
 #include "analysis/SweepRun.h"
 #include "analysis/SweepTable.h"
 #include "cli/CommandLine.h"
+#include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
 #include "cli/ProgressBar.h"
 #include "cli/StreamMessages.h"
@@ -28,9 +29,6 @@
 
 namespace quillmere {
 namespace {
-
-//! The name that means standard input for the data file and standard output for the table.
-constexpr std::string_view kStandardStream = "-";
 
 //! Bytes gathered before they are written, so that a table of millions of rows is never held
 //! as one text.
@@ -89,18 +87,6 @@ class TableOutput {
   bool truncated_ = false;
 };
 
-std::optional<LoadedDataFile> Load(const std::string& name, FieldTexts& fields,
-                                   UserMessages& messages) {
-  if (name == kStandardStream) {
-    InputFile input = InputFile::StandardInput("data file");
-    return LoadDataFile(input, fields, messages);
-  }
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::absolute(name, error);
-  if (error) path = name;
-  return LoadDataFile(path.string(), fields, messages);
-}
-
 //! The rows that ran, in grid order, and a last comment line when some did not.
 void WriteTable(TableOutput& table, const SweepGrid& grid,
                 const std::vector<std::optional<SweepRow>>& rows, std::size_t shardCases) {
@@ -155,7 +141,8 @@ class Sweep {
     StreamMessages messages(err_);
     MemoryFieldTexts fields(separator);
     if (a_.DataFile) {
-      const std::optional<LoadedDataFile> loaded = Load(*a_.DataFile, fields, messages);
+      const std::optional<LoadedDataFile> loaded =
+          LoadDataFileArgument(*a_.DataFile, fields, messages);
       if (!loaded) return kExitInputRefused;
       if (a_.Table != kStandardStream && loaded->Identity &&
           IdentityOfPath(a_.Table) == loaded->Identity) {

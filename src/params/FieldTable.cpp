@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "params/EditDistance.h"
+
 namespace quillmere {
 namespace {
 
@@ -213,23 +215,6 @@ char Lower(char c) {
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-//! Edits (insertions, deletions, substitutions, case ignored) that turn `a` into `b`.
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const std::size_t change = diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1);
-      row[j] = std::min({change, row[j - 1] + 1, above + 1});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 }  // namespace

@@ -18,17 +18,8 @@
 namespace quillmere {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Outcome = test::ProgramOutcome;
+using test::ShellQuote;
 
 //! The default data file with the value of line `line` (1 to 119) replaced.
 std::string TemplateWith(int line, std::string_view value,
@@ -46,15 +37,12 @@ class CommandLine : public ::testing::Test {
   //! Standard output goes to `output` when given (a shell word), else it is captured.
   Outcome Cli(const std::string& arguments, const std::string& before = {},
               const std::string& output = {}) {
-    std::string command = "cd " + Quote(work_.path().string()) + " && ";
+    std::string command = "cd " + ShellQuote(work_.path().string()) + " && ";
     if (!before.empty()) command += "LC_ALL=C " + before + " | ";
-    command += "LC_ALL=C " + Quote(QUILLMERE_CLI) + " " + arguments + " > " +
-               (output.empty() ? Quote(capture_.File("out")) : output) + " 2> " +
-               Quote(capture_.File("err"));
+    command += "LC_ALL=C " + ShellQuote(QUILLMERE_CLI) + " " + arguments;
+    if (!output.empty()) command += " > " + output;
     if (before.empty()) command += " < /dev/null";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
-            test::ReadBytes(capture_.File("err"))};
+    return test::RunShell(command, capture_);
   }
 
   std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
@@ -102,7 +90,7 @@ TEST_F(CommandLine, TemplateReadBackGivesTheSameResultFile) {
   const std::string plain = ReadWork("plain.txt");
   ASSERT_FALSE(plain.empty());
 
-  const Outcome piped = Cli("run /dev/stdin -o piped.txt", Quote(QUILLMERE_CLI) + " template");
+  const Outcome piped = Cli("run /dev/stdin -o piped.txt", ShellQuote(QUILLMERE_CLI) + " template");
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.err, "");
   EXPECT_TRUE(ReadWork("piped.txt") == plain);
@@ -115,7 +103,7 @@ TEST_F(CommandLine, TemplateReadBackGivesTheSameResultFile) {
 
 // A data file as the original program wrote it, with a third zone.
 TEST_F(CommandLine, DataFileOfTheTestDataRunsThreeZones) {
-  const Outcome run = Cli("run " + Quote(QUILLMERE_TEST_DATA "/three-zones.dat"));
+  const Outcome run = Cli("run " + ShellQuote(QUILLMERE_TEST_DATA "/three-zones.dat"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\n   3 "), std::string::npos) << run.out;
   EXPECT_NE(ReadWork("result.txt").find("\r\n  ZONE 3\r\n"), std::string::npos);
@@ -193,7 +181,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
       {TemplateWith(32, "0"), "run input.dat", 3,
        "Invalid floating point operation.\nat the dryer's entry\n"
        "The result file \"result.txt\" holds the echo of the inputs only.\n"},
-      {"", "run " + Quote(QUILLMERE_TEST_DATA "/fault-zone2.dat"), 3,
+      {"", "run " + ShellQuote(QUILLMERE_TEST_DATA "/fault-zone2.dat"), 3,
        "Floating point overflow.\nin zone 2 at 0.00 m (30.00 m from the dryer's entry)\n"
        "The result file \"result.txt\" holds the echo of the inputs, the table of zone 1 and "
        "the conditions of zone 2, without its table.\n"},
@@ -262,19 +250,17 @@ TEST_F(CommandLine, ASummaryThatCannotBeWrittenExits2) {
 // SIGPIPE.
 TEST_F(CommandLine, AResultPipeWhoseReaderLeavesExits2WithBrokenPipe) {
   std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "100.0");
-  const std::string work = Quote(work_.path().string());
+  const std::string work = ShellQuote(work_.path().string());
   // The reader holds the pipe open without reading, so the writer fills it and waits; then
   // the reader leaves.
-  const std::string command = "cd " + work +
-                              " && mkfifo pipe && { (exec 3<>pipe; touch opened; sleep 1) & } && "
-                              "while [ ! -e opened ]; do sleep 0.01; done && LC_ALL=C " +
-                              Quote(QUILLMERE_CLI) + " run long.dat -o pipe > " +
-                              Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err"));
-  const int raw = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 2);
-  EXPECT_EQ(test::ReadBytes(capture_.File("err")),
-            "Could not write the result file \"pipe\": Broken pipe.\n");
+  const Outcome run =
+      test::RunShell("cd " + work +
+                         " && mkfifo pipe && { (exec 3<>pipe; touch opened; sleep 1) & } && "
+                         "while [ ! -e opened ]; do sleep 0.01; done && LC_ALL=C " +
+                         ShellQuote(QUILLMERE_CLI) + " run long.dat -o pipe",
+                     capture_);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "Could not write the result file \"pipe\": Broken pipe.\n");
 }
 
 // Bytes of a data file quoted in a message never reach the terminal as control characters.
@@ -467,7 +453,7 @@ TEST_F(CommandLine, ExportsThatCannotBeWrittenAsAskedAreRefused) {
 
 // A run that ends on a fault still exports the zones it finished, and says how it ended.
 TEST_F(CommandLine, FaultedRunExportsTheZonesItFinished) {
-  const Outcome run = Cli("run " + Quote(QUILLMERE_TEST_DATA "/fault-zone2.dat") +
+  const Outcome run = Cli("run " + ShellQuote(QUILLMERE_TEST_DATA "/fault-zone2.dat") +
                           " --csv run.csv --json run.json");
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err,

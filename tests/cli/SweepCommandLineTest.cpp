@@ -19,17 +19,8 @@
 namespace quillmere {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Outcome = test::ProgramOutcome;
+using test::ShellQuote;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -47,13 +38,9 @@ class SweepCommandLine : public ::testing::Test {
   //! Runs `quillmere-cli <arguments>` (shell syntax) in the work directory, standard input
   //! from /dev/null unless `input` (a file of the work directory) is given.
   Outcome Cli(const std::string& arguments, const std::string& input = "/dev/null") {
-    const std::string command = "cd " + Quote(work_.path().string()) + " && LC_ALL=C " +
-                                Quote(QUILLMERE_CLI) + " " + arguments + " > " +
-                                Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err")) +
-                                " < " + input;
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
-            test::ReadBytes(capture_.File("err"))};
+    return test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                              ShellQuote(QUILLMERE_CLI) + " " + arguments + " < " + input,
+                          capture_);
   }
   std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
 
@@ -214,10 +201,10 @@ TEST_F(SweepCommandLine, EachCasesResultFileOnRequest) {
 // says that the table is incomplete.
 TEST_F(SweepCommandLine, AnInterruptWritesTheRowsSoFarAndSaysSo) {
   const std::string command =
-      "cd " + Quote(work_.path().string()) + " && { LC_ALL=C " + Quote(QUILLMERE_CLI) +
-      " sweep --vary Speed=0.5:2:40000 -o big.csv 2> " + Quote(capture_.File("err")) +
-      " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > " + Quote(capture_.File("status")) +
-      "; }";
+      "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
+      " sweep --vary Speed=0.5:2:40000 -o big.csv 2> " + ShellQuote(capture_.File("err")) +
+      " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > " +
+      ShellQuote(capture_.File("status")) + "; }";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
   const std::vector<std::string> lines = Lines(ReadWork("big.csv"));

@@ -35,18 +35,6 @@ std::vector<std::string> Lines(const std::string& file) {
   return test::CrLfLines(test::ReadBytes(DataPath(file)));
 }
 
-std::vector<std::string> Columns(const std::string& row) {
-  std::vector<std::string> columns;
-  std::size_t i = 0;
-  while (i < row.size()) {
-    while (i < row.size() && row[i] == ' ') ++i;
-    const std::size_t start = i;
-    while (i < row.size() && row[i] != ' ') ++i;
-    if (i > start) columns.push_back(row.substr(start, i - start));
-  }
-  return columns;
-}
-
 std::string Fixed3(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f", value);
@@ -107,7 +95,7 @@ void CheckStructure(const std::vector<std::string>& lines, const std::vector<int
     next += kTableHeadingLines;
     for (int s = 0; s <= steps[zone - 1]; ++s) {
       const std::string& row = lines[next + static_cast<std::size_t>(s)];
-      const std::vector<std::string> columns = Columns(row);
+      const std::vector<std::string> columns = test::Words(row);
       ASSERT_EQ(columns.size(), 7u) << row;
       EXPECT_EQ(row.size(), 76u) << row;
       EXPECT_EQ(columns[0], Fixed3(static_cast<double>(totalSteps + s) / 10)) << row;
@@ -120,7 +108,7 @@ void CheckStructure(const std::vector<std::string>& lines, const std::vector<int
       }
     }
     totalSteps += steps[zone - 1];
-    previousLast = Columns(lines[next + static_cast<std::size_t>(steps[zone - 1])]);
+    previousLast = test::Words(lines[next + static_cast<std::size_t>(steps[zone - 1])]);
     next += static_cast<std::size_t>(steps[zone - 1]) + 1;
   }
   EXPECT_EQ(next, lines.size()) << "the file ends with the last zone's last row";
@@ -161,11 +149,11 @@ TEST(BlessedResultFiles, DefaultsHoldTheReferenceValuesOfTheDefaultRun) {
   EXPECT_EQ(lines[zone1 + 1],
             "   0.100     0.100     16.38    0.04165      0.9988      0.01528      0.9994");
   // After step 300: 59.45 °C, ratios 0.0060 and 0.0804; zone 2 ends at 60.00, 0.0054, 0.0761.
-  const std::vector<std::string> zone1Last = Columns(lines[zone1 + 300]);
+  const std::vector<std::string> zone1Last = test::Words(lines[zone1 + 300]);
   EXPECT_EQ(zone1Last[2], "59.45");
   EXPECT_EQ(zone1Last[4], "0.0060");
   EXPECT_EQ(zone1Last[6], "0.0804");
-  const std::vector<std::string> zone2Last = Columns(lines.back());
+  const std::vector<std::string> zone2Last = test::Words(lines.back());
   EXPECT_EQ(zone2Last[2], "60.00");
   EXPECT_EQ(zone2Last[4], "0.0054");
   EXPECT_EQ(zone2Last[6], "0.0761");
@@ -179,7 +167,7 @@ TEST(BlessedResultFiles, TheCommaFileIsThePointFileWithCommasInItsNumbers) {
     std::string expected = point[i];
     // Numbers stand behind the "=" of a value line, or make up a whole table row.
     const std::size_t equals = expected.find("=  ");
-    const bool row = i >= kEchoLines && Columns(expected).size() == 7 &&
+    const bool row = i >= kEchoLines && test::Words(expected).size() == 7 &&
                      expected.find_first_not_of(" 0123456789.-E") == std::string::npos;
     const std::size_t from = equals != std::string::npos ? equals : row ? 0 : expected.size();
     std::replace(expected.begin() + static_cast<std::ptrdiff_t>(from), expected.end(), '.', ',');
@@ -195,7 +183,7 @@ TEST(BlessedResultFiles, ThreeZonesEndWithTheThirdZonesConditionsAndTable) {
             EncodeCodePage932("     Outer Temperature (℃)                            =  80.00"));
   EXPECT_EQ(lines[zone3 + 5], "     Zone Length (m)                                   =  20.00");
   EXPECT_EQ(lines[zone3 + 8], "     Heat Trans. Coeff. - Upper (kJ/m2.s.K)            =  0.03000");
-  EXPECT_EQ(Columns(lines.back())[0], "80.000");
+  EXPECT_EQ(test::Words(lines.back())[0], "80.000");
 }
 
 TEST(BlessedResultFiles, FourteenZonesIncludeAZoneOfNoSteps) {

@@ -25,19 +25,6 @@ constexpr int kEchoLines = 77;
 constexpr int kTableHeadingLines = 4;
 constexpr int kConditionsLines = 12;
 
-// The seven texts of a table row.
-std::vector<std::string> Columns(const std::string& row) {
-  std::vector<std::string> columns;
-  std::size_t i = 0;
-  while (i < row.size()) {
-    while (i < row.size() && row[i] == ' ') ++i;
-    const std::size_t start = i;
-    while (i < row.size() && row[i] != ' ') ++i;
-    if (i > start) columns.push_back(row.substr(start, i - start));
-  }
-  return columns;
-}
-
 class CalculationRunTest : public ::testing::Test {
  protected:
   CalculationRunTest() { fields.SetText("Edit250", resultFile); }
@@ -76,20 +63,20 @@ TEST_F(CalculationRunTest, DefaultInputsWriteTwoZonesAndAnnounceTheEnd) {
   EXPECT_EQ(lines[zone1First],
             "   0.000     0.000     15.00    0.04170      1.0000      0.01529      1.0000");
   const std::string& zone1Last = lines[zone1First + 300];
-  EXPECT_EQ(Columns(zone1Last)[0], "30.000");
-  EXPECT_EQ(Columns(zone1Last)[1], "30.000");
-  EXPECT_EQ(Columns(zone1Last)[2], "59.45");
-  EXPECT_EQ(Columns(zone1Last)[4], "0.0060");
-  EXPECT_EQ(Columns(zone1Last)[6], "0.0804");
+  EXPECT_EQ(test::Words(zone1Last)[0], "30.000");
+  EXPECT_EQ(test::Words(zone1Last)[1], "30.000");
+  EXPECT_EQ(test::Words(zone1Last)[2], "59.45");
+  EXPECT_EQ(test::Words(zone1Last)[4], "0.0060");
+  EXPECT_EQ(test::Words(zone1Last)[6], "0.0804");
   EXPECT_EQ(lines[zone1First + 301], "");
   EXPECT_EQ(lines[zone1First + 303], "  ZONE 2");
 
   // Zone 2 starts where zone 1 ended; only the length starts again at 0.
   const std::size_t zone2First = zone1First + 301 + kConditionsLines + kTableHeadingLines;
-  std::vector<std::string> expected = Columns(zone1Last);
+  std::vector<std::string> expected = test::Words(zone1Last);
   expected[1] = "0.000";
-  EXPECT_EQ(Columns(lines[zone2First]), expected);
-  const std::vector<std::string> last = Columns(lines.back());
+  EXPECT_EQ(test::Words(lines[zone2First]), expected);
+  const std::vector<std::string> last = test::Words(lines.back());
   EXPECT_EQ(last[0], "60.000");
   EXPECT_EQ(last[2], "60.00");
   EXPECT_EQ(last[4], "0.0054");
@@ -112,7 +99,7 @@ TEST_F(CalculationRunTest, ThreeZonesWriteTheConditionsOfZonesTwoAndThreeAfterTh
   EXPECT_EQ(lines[zone3Block + 2], "  ZONE 3");
   EXPECT_EQ(lines[zone3Block + 4],
             EncodeCodePage932("     Outer Temperature (℃)                            =  80.00"));
-  EXPECT_EQ(Columns(lines.back())[1], "5.000");
+  EXPECT_EQ(test::Words(lines.back())[1], "5.000");
 }
 
 TEST_F(CalculationRunTest, FourteenZonesWriteFourteenTablesWithLengthsOfStepTimesIncrement) {
@@ -127,7 +114,7 @@ TEST_F(CalculationRunTest, FourteenZonesWriteFourteenTablesWithLengthsOfStepTime
     for (std::size_t s = 0; s < rows; ++s) {
       char length[16];
       std::snprintf(length, sizeof length, "%.3f", static_cast<double>(s) / 10);
-      ASSERT_EQ(Columns(lines[i + kTableHeadingLines + s])[1], length) << tables << " " << s;
+      ASSERT_EQ(test::Words(lines[i + kTableHeadingLines + s])[1], length) << tables << " " << s;
     }
   }
   EXPECT_EQ(tables, 14);

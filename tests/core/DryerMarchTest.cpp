@@ -11,10 +11,10 @@
 #include "TestSupport.h"
 #include "params/AcquireParameters.h"
 #include "params/FieldTable.h"
+#include "params/FormatFixed.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
-#include "params/FormatFixed.h"
 
 namespace quillmere {
 namespace {

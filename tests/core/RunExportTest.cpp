@@ -71,25 +71,13 @@ double ParseDouble(const std::string& text) {
   return value;
 }
 
-std::vector<std::string> Blank(const std::string& row) {
-  std::vector<std::string> texts;
-  std::size_t i = 0;
-  while (i < row.size()) {
-    while (i < row.size() && row[i] == ' ') ++i;
-    const std::size_t start = i;
-    while (i < row.size() && row[i] != ' ') ++i;
-    if (i > start) texts.push_back(row.substr(start, i - start));
-  }
-  return texts;
-}
-
 //! The rows of every zone table of a result file, zone by zone.
 std::vector<std::vector<std::string>> TableRows(const std::string& resultFile) {
   const std::vector<std::string> lines = test::CrLfLines(resultFile);
   std::vector<std::vector<std::string>> rows;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i] != "  [SIMULATION RESULTS]") continue;
-    for (i += 4; i < lines.size() && !lines[i].empty(); ++i) rows.push_back(Blank(lines[i]));
+    for (i += 4; i < lines.size() && !lines[i].empty(); ++i) rows.push_back(test::Words(lines[i]));
   }
   return rows;
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -17,17 +18,8 @@
 namespace quillmere {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Outcome = test::ProgramOutcome;
+using test::ShellQuote;
 
 //! The measurements as a file of one measurement a line.
 std::string CsvText(const MeasurementTable& table) {
@@ -59,12 +51,9 @@ class FitProgram : public ::testing::Test {
   }
 
   Outcome Run(const std::string& program, const std::string& arguments) const {
-    const std::string command =
-        "cd " + Quote(work_.path().string()) + " && LC_ALL=C " + Quote(program) + " " + arguments +
-        " > " + Quote(capture_.File("out")) + " 2> " + Quote(capture_.File("err")) + " < /dev/null";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(capture_.File("out")),
-            test::ReadBytes(capture_.File("err"))};
+    return test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                              ShellQuote(program) + " " + arguments + " < /dev/null",
+                          capture_);
   }
   Outcome Fit(const std::string& arguments) const { return Run(QUILLMERE_FIT, arguments); }
 
@@ -187,6 +176,7 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
   dry.SetText("Edit5", "0.0");
   Write("dry.dat", DataFileText(dry));
   Write("short.dat", "a = 1\r\n");
+  const std::string work = std::filesystem::canonical(work_.path()).string();
   const std::vector<Refusal> cases{
       {"--trial trial1.dat:bad.csv --free Keff", 1,
        "\"bad.csv\", line 3, quantity: \"temprature\" is none of temperature, residual1, "
@@ -202,12 +192,14 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
        "measurement or for none.\n"},
       {"--trial trial1.dat:trial1.csv --free Keff --bounds Keff=0.5:1", 1,
        "Keff starts at 0.3 (the first trial's data file), outside its bounds 0.5 to 1\n"},
+      // Data files are named by their full paths, as the window's open dialog gives them.
       {"--trial short.dat:trial1.csv --free Keff", 1,
-       "\"short.dat\" is not a correct data file!\n"
-       "It ends after line 1, and a data file holds 119 lines of \"label = value\".\n"},
+       "\"" + work +
+           "/short.dat\" is not a correct data file!\n"
+           "It ends after line 1, and a data file holds 119 lines of \"label = value\".\n"},
       {"--trial missing.dat:trial1.csv --free Keff", 2,
-       "Data file can not open!\nCould not open the data file \"missing.dat\": No such file or "
-       "directory\n"},
+       "Data file can not open!\nCould not open the data file \"" + work +
+           "/missing.dat\": No such file or directory\n"},
       {"--trial trial1.dat:missing.csv --free Keff", 2,
        "Could not open the measurement file \"missing.csv\": No such file or directory\n"},
       {"--trial trial1.dat:trial1.csv --free Kef", 64,

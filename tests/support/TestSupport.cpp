@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -42,6 +45,32 @@ std::vector<std::string> CrLfLines(std::string_view text) {
     text.remove_prefix(end + 2);
   }
   return lines;
+}
+
+std::vector<std::string> Words(std::string_view text) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t start = i;
+    while (i < text.size() && text[i] != ' ') ++i;
+    if (i > start) words.emplace_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+std::string ShellQuote(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+ProgramOutcome RunShell(const std::string& command, const ScratchDirectory& capture) {
+  const std::string full = "{ " + command + " ; } > " + ShellQuote(capture.File("out")) + " 2> " +
+                           ShellQuote(capture.File("err"));
+  const int raw = std::system(full.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(capture.File("out")),
+          ReadBytes(capture.File("err"))};
 }
 
 Model DefaultModel(char decimalSeparator) {

@@ -38,6 +38,23 @@ std::string ReadBytes(const std::filesystem::path& file);
 //! or a last line without its line end.
 std::vector<std::string> CrLfLines(std::string_view text);
 
+//! The blank-separated words of a text (the seven texts of a result table's row).
+std::vector<std::string> Words(std::string_view text);
+
+//! A text quoted for the shell.
+std::string ShellQuote(std::string_view text);
+
+//! What a program run by the shell ended with.
+struct ProgramOutcome {
+  int status = -1;  //!< exit status, -1 when it did not exit
+  std::string out;
+  std::string err;
+};
+
+//! Runs `command` (shell syntax) with standard output and standard error captured in files of
+//! `capture`; the command redirects standard input itself when it must.
+ProgramOutcome RunShell(const std::string& command, const ScratchDirectory& capture);
+
 //! Runs `action` and checks that it ends with an `Error` whose text is exactly `text`.
 template <typename Error, typename Action>
 void ExpectError(Action&& action, std::string_view text) {
