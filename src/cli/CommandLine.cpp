@@ -28,11 +28,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "a wrong command line.");
 
   std::string separatorText;
-  app.add_option("--decimal-separator", separatorText,
-                 "Decimal separator of the number texts in fields, data files and the result "
-                 "file (default: that of the numeric locale)")
-      ->type_name("CHAR")
-      ->check(CLI::Validator(CheckSeparator, ""));
+  AddDecimalSeparatorOption(app, separatorText, "fields, data files and the result file");
 
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(AddRunCommand(app));

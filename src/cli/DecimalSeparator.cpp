@@ -26,4 +26,13 @@ std::string CheckSeparator(const std::string& text) {
   return {};
 }
 
+CLI::Option* AddDecimalSeparatorOption(CLI::App& app, std::string& text, const std::string& texts) {
+  return app
+      .add_option("--decimal-separator", text,
+                  "Decimal separator of the number texts in " + texts +
+                      " (default: that of the numeric locale)")
+      ->type_name("CHAR")
+      ->check(CLI::Validator(CheckSeparator, ""));
+}
+
 }  // namespace quillmere

@@ -2,6 +2,8 @@
 // command-line programs: the user's, or the one given with --decimal-separator.
 #pragma once
 
+#include <CLI/CLI.hpp>
+
 #include <string>
 
 namespace quillmere {
@@ -13,5 +15,9 @@ char UserDecimalSeparator();
 //! Why `text` cannot be a decimal separator ("" when it can): it must be one character that
 //! is not a digit, a sign, an exponent letter, a blank or a control character.
 std::string CheckSeparator(const std::string& text);
+
+//! Adds --decimal-separator CHAR to `app`, checked by CheckSeparator, into `text`; `texts`
+//! says which number texts it applies to ("fields, data files and the result file").
+CLI::Option* AddDecimalSeparatorOption(CLI::App& app, std::string& text, const std::string& texts);
 
 }  // namespace quillmere

@@ -133,11 +133,7 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.add_option("--max-iterations", maxIterations, "Most iterations of the solver")
       ->capture_default_str()
       ->check(CLI::Range(1, 10000));
-  app.add_option("--decimal-separator", separatorText,
-                 "Decimal separator of the number texts in data files (default: that of the "
-                 "numeric locale)")
-      ->type_name("CHAR")
-      ->check(CLI::Validator(CheckSeparator, ""));
+  AddDecimalSeparatorOption(app, separatorText, "data files");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -316,11 +316,7 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
                  "Draw the exit residual ratios and web temperature against the first varied "
                  "input, one colour for each value of the second, into an SVG or PNG picture")
       ->type_name("FILE.svg|.png");
-  app.add_option("--decimal-separator", arguments.Separator,
-                 "Decimal separator of the field texts and the data file (default: that of "
-                 "the numeric locale)")
-      ->type_name("CHAR")
-      ->check(CLI::Validator(CheckSeparator, ""));
+  AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
 
   try {
     app.parse(argc, argv);

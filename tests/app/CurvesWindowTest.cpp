@@ -12,7 +12,9 @@
 #include <QValueAxis>
 #include <QXYSeries>
 #include <QtTest>
+
 #include <memory>
+#include "ChartParts.h"
 
 #include "RunSeriesOf.h"
 #include "TestSupport.h"
@@ -28,25 +30,6 @@ namespace {
 
 QString DataFile(const char* name) {
   return QStringLiteral(QUILLMERE_TEST_DATA "/") + QString::fromLatin1(name);
-}
-
-QCategoryAxis* ZoneAxis(const QChart& chart) {
-  for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) {
-    if (auto* zones = qobject_cast<QCategoryAxis*>(axis)) return zones;
-  }
-  return nullptr;
-}
-
-QXYSeries* Line(const QChart& chart, int index) {
-  return qobject_cast<QXYSeries*>(chart.series().at(index));
-}
-
-QStringList LegendTexts(const QChart& chart) {
-  QStringList texts;
-  for (QLegendMarker* marker : chart.legend()->markers()) {
-    if (marker->isVisible()) texts << marker->label();
-  }
-  return texts;
 }
 
 QStringList Column(const QTableWidget& table, int column) {

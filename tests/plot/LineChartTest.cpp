@@ -6,12 +6,16 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QtTest>
+
 #include <cmath>
 #include <vector>
+#include "ChartParts.h"
 
 #include "plot/LineChart.h"
 
 using namespace quillmere::plot;
+
+using namespace quillmere::test;
 
 namespace {
 
@@ -36,20 +40,6 @@ std::pair<double, double> YExtent(const QList<QPointF>& points, int column, int 
     high = std::max(high, p.y());
   }
   return {low, high};
-}
-
-// The legend's entries as it shows them, laid out in a scene.
-QStringList LegendTexts(QChart& chart) {
-  QGraphicsScene scene;
-  scene.addItem(&chart);
-  chart.setGeometry(0, 0, 900, 600);
-  QCoreApplication::processEvents();
-  QStringList texts;
-  for (QLegendMarker* marker : chart.legend()->markers()) {
-    if (marker->isVisible()) texts << marker->label();
-  }
-  scene.removeItem(&chart);
-  return texts;
 }
 
 }  // namespace

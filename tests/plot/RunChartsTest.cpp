@@ -7,6 +7,8 @@
 #include <QValueAxis>
 #include <QtTest>
 
+#include "ChartParts.h"
+
 #include "RunSeriesOf.h"
 #include "plot/RunCharts.h"
 
@@ -15,31 +17,6 @@ using namespace quillmere::plot;
 using namespace quillmere::test;
 
 namespace {
-
-QCategoryAxis* ZoneAxis(const QChart& chart) {
-  for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) {
-    if (auto* zones = qobject_cast<QCategoryAxis*>(axis)) return zones;
-  }
-  return nullptr;
-}
-
-QXYSeries* Line(const QChart& chart, int index) {
-  return qobject_cast<QXYSeries*>(chart.series().at(index));
-}
-
-// The legend's entries as it shows them, laid out in a scene.
-QStringList LegendTexts(QChart& chart) {
-  QGraphicsScene scene;
-  scene.addItem(&chart);
-  chart.setGeometry(0, 0, 900, 600);
-  QCoreApplication::processEvents();
-  QStringList texts;
-  for (QLegendMarker* marker : chart.legend()->markers()) {
-    if (marker->isVisible()) texts << marker->label();
-  }
-  scene.removeItem(&chart);
-  return texts;
-}
 
 // Three zones: 30 m at 60 °C, 30 m at 60 °C, 20 m at 80 °C, Increment of z 0.1 m.
 const RunSeries& ThreeZones() {

@@ -1,0 +1,45 @@
+// What the chart tests look at in a chart: its zone axis, its lines, its legend's entries.
+#pragma once
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QCoreApplication>
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QStringList>
+#include <QXYSeries>
+
+namespace quillmere::test {
+
+//! The axis along the top that marks the zones, or nullptr.
+inline QCategoryAxis* ZoneAxis(const QChart& chart) {
+  for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) {
+    if (auto* zones = qobject_cast<QCategoryAxis*>(axis)) return zones;
+  }
+  return nullptr;
+}
+
+//! The chart's `index`-th series as a line of points.
+inline QXYSeries* Line(const QChart& chart, int index) {
+  return qobject_cast<QXYSeries*>(chart.series().at(index));
+}
+
+//! The legend's visible entries. A chart that no view shows is laid out in a scene first.
+inline QStringList LegendTexts(QChart& chart) {
+  QGraphicsScene scene;
+  const bool shown = chart.scene() != nullptr;
+  if (!shown) {
+    scene.addItem(&chart);
+    chart.setGeometry(0, 0, 900, 600);
+    QCoreApplication::processEvents();
+  }
+  QStringList texts;
+  for (QLegendMarker* marker : chart.legend()->markers()) {
+    if (marker->isVisible()) texts << marker->label();
+  }
+  if (!shown) scene.removeItem(&chart);
+  return texts;
+}
+
+}  // namespace quillmere::test
