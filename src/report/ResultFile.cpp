@@ -204,21 +204,22 @@ constexpr std::size_t kNominalRow = 76 + kLineEnd.size();
 
 void AppendRow(std::string& text, const std::array<double, kTableColumns>& values,
                char decimalSeparator) {
-  char row[kLongestRow];
+  // Every copy and fill below has a fixed size, so that none of them is a call: blanks are laid
+  // ahead of each text, the text copied over them at its place, and the row's end moved on.
+  constexpr std::size_t kBlanks = 8;  // more than any pad or gap
+  char row[kLongestRow + kFormatFixedCapacity + kBlanks];
   char* end = row;
   for (std::size_t c = 0; c < kTableColumns; ++c) {
     const TableColumn& column = kColumns[c];
-    // Written in place, then moved right by the blanks that pad a short text.
+    char number[kFormatFixedCapacity];
     const std::size_t length =
-        FormatFixedTo(end, values[c], column.precision, column.digits, decimalSeparator);
-    if (length >= column.shortestPadded && length < column.width) {
-      const std::size_t pad = column.width - length;
-      std::memmove(end + pad, end, length);
-      std::memset(end, ' ', pad);
-      end += pad;
-    }
-    end += length;
-    std::memset(end, ' ', column.gapAfter);
+        FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
+    const std::size_t pad =
+        length >= column.shortestPadded && length < column.width ? column.width - length : 0;
+    std::memset(end, ' ', kBlanks);
+    std::memcpy(end + pad, number, kFormatFixedCapacity);
+    end += pad + length;
+    std::memset(end, ' ', kBlanks);
     end += column.gapAfter;
   }
   end = std::copy(kLineEnd.begin(), kLineEnd.end(), end);
