@@ -393,6 +393,20 @@ class CurvesWindowTest : public QObject {
              QStringLiteral("Zone 3: Not physical"));
   }
 
+  // A coating that enters at 90 °C boils at once: the curves say so in their title and in
+  // zone 1's row, as the command line does.
+  void ABoilingCoatingIsNamedInItsZonesRow() {
+    Window w;
+    w.Type("Edit7", QStringLiteral("90.0"));
+    w.Click("BitBtn1");
+    QCOMPARE(w.messages.finishCount, 1);
+    QVERIFY(w.curves.windowTitle().startsWith(QStringLiteral("Drying curves — ")));
+    QTableWidget& zones = *w.curves.findChild<QTableWidget*>("ZoneTable");
+    const QString zone1 = zones.item(0, 8)->text();
+    QVERIFY2(zone1.contains(QStringLiteral("In zone 1 the coating boils from 0.00 m")),
+             qPrintable(zone1));
+  }
+
   // Measured points over the current run: temperatures in the web temperature chart, residual
   // ratios in the solvent chart, at their places along the chart's axis; a place beyond the
   // run is left out; a file that cannot be read is said with its line, the points shown stay.
