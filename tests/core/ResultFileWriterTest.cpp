@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +25,29 @@ class ResultFileWriterTest : public ::testing::Test {
     EXPECT_TRUE(MarchThroughDryer(*in_.params, *in_.state).Finished());
   }
 
+  //! The default run's blocks, each step opening and closing the file in this thread.
+  std::string WrittenOneByOne() {
+    test::RecordingMessages direct;
+    ResultFile file(*in_.params, '.', direct);
+    EXPECT_TRUE(file.WriteResultHeader(15.0));
+    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
+    EXPECT_TRUE(file.AppendZoneConditions(2));
+    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 2)));
+    return test::ReadBytes(name_);
+  }
+
+  //! The same blocks told to a writer, as the march tells them.
+  void WriteThroughTheWriter() {
+    ResultFileWriter writer(*in_.params, '.', messages_);
+    const RunRecord record;
+    EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
+    EXPECT_TRUE(writer.ZoneStarting(1));
+    EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
+    EXPECT_TRUE(writer.ZoneStarting(2));
+    EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 2), record));
+    EXPECT_TRUE(writer.Finish());
+  }
+
   test::ScratchDirectory scratch_;
   std::string name_ = scratch_.File("result.txt");
   test::Model in_ = test::DefaultModel();
@@ -30,22 +56,8 @@ class ResultFileWriterTest : public ::testing::Test {
 
 // The blocks land in the order they are told, whichever thread writes them.
 TEST_F(ResultFileWriterTest, WritesTheBlocksInTheMarchsOrder) {
-  test::RecordingMessages direct;
-  ResultFile file(*in_.params, '.', direct);
-  ASSERT_TRUE(file.WriteResultHeader(15.0));
-  ASSERT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
-  ASSERT_TRUE(file.AppendZoneConditions(2));
-  ASSERT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 2)));
-  const std::string oneByOne = test::ReadBytes(name_);
-
-  ResultFileWriter writer(*in_.params, '.', messages_);
-  const RunRecord record;
-  EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
-  EXPECT_TRUE(writer.ZoneStarting(1));
-  EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
-  EXPECT_TRUE(writer.ZoneStarting(2));
-  EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 2), record));
-  EXPECT_TRUE(writer.Finish());
+  const std::string oneByOne = WrittenOneByOne();
+  WriteThroughTheWriter();
   EXPECT_TRUE(test::ReadBytes(name_) == oneByOne);
   EXPECT_TRUE(messages_.messages.empty());
 }
@@ -80,6 +92,47 @@ TEST_F(ResultFileWriterTest, AFailedWriteReachesTheMarchAsItsError) {
       },
       "Could not write the result file \"/dev/full\": No space left on "
       "device");
+}
+
+cpu_set_t ProcessorsOf(pid_t thread) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  EXPECT_EQ(sched_getaffinity(thread, sizeof set, &set), 0);
+  return set;
+}
+
+// Where the machine lets the march have company, the writer thread works on another processor,
+// so the two run side by side instead of taking turns on one.
+TEST_F(ResultFileWriterTest, TheWriterKeepsOffTheMarchsProcessor) {
+  const cpu_set_t ours = ProcessorsOf(0);
+  if (CPU_COUNT(&ours) < 2) GTEST_SKIP() << "one processor: nothing to choose";
+  std::vector<cpu_set_t> others;
+  ResultFileWriter writer(*in_.params, '.', messages_);
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    const cpu_set_t set = ProcessorsOf(std::stoi(task.path().filename().string()));
+    if (!CPU_EQUAL(&set, &ours)) others.push_back(set);
+  }
+  ASSERT_EQ(others.size(), 1U);  // the writer, and every other thread as it was
+  EXPECT_EQ(CPU_COUNT(&others[0]), CPU_COUNT(&ours) - 1);
+  cpu_set_t both;
+  CPU_AND(&both, &others[0], &ours);
+  EXPECT_TRUE(CPU_EQUAL(&both, &others[0]));
+  EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
+  EXPECT_TRUE(writer.Finish());
+}
+
+// On a single processor the writer shares it with the march and still writes every block.
+TEST_F(ResultFileWriterTest, OnOneProcessorTheWriterSharesIt) {
+  const cpu_set_t ours = ProcessorsOf(0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(sched_getcpu(), &one);
+  const std::string oneByOne = WrittenOneByOne();
+  ASSERT_EQ(pthread_setaffinity_np(pthread_self(), sizeof one, &one), 0);
+  WriteThroughTheWriter();
+  ASSERT_EQ(pthread_setaffinity_np(pthread_self(), sizeof ours, &ours), 0);
+  EXPECT_TRUE(test::ReadBytes(name_) == oneByOne);
+  EXPECT_TRUE(messages_.messages.empty());
 }
 
 }  // namespace
