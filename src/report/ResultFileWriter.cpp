@@ -55,8 +55,15 @@ bool ResultFileWriter::ZoneFinished(const ZoneView& zone, const RunRecord& /*rec
 
 bool ResultFileWriter::Finish() {
   {
+    // The march has nothing left to do: rather than wait, it takes the steps the writer has not
+    // started, and the writer starts none meanwhile (one step at a time, so the order holds).
+    // Where the writer shares a busy processor, this keeps the run from waiting for its turns.
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return steps_.empty() && !busy_; });
+    finishing_ = true;
+    while (TakeNextStep(lock) || !steps_.empty() || busy_) {
+      if (busy_) changed_.wait(lock, [this] { return !busy_; });
+    }
+    finishing_ = false;
   }
   return Delivered();
 }
@@ -83,35 +90,39 @@ bool ResultFileWriter::Take(const Step& step) {
 }
 
 void ResultFileWriter::Write(std::stop_token stop) {
+  std::unique_lock lock(mutex_);
   for (;;) {
-    std::optional<Step> step;
-    {
-      std::unique_lock lock(mutex_);
-      if (!changed_.wait(lock, stop, [this] { return !steps_.empty(); })) return;
-      step.emplace(std::move(steps_.front()));
-      steps_.pop_front();
-      busy_ = true;
+    if (!changed_.wait(lock, stop, [this] { return !steps_.empty() && !busy_ && !finishing_; })) {
+      return;
     }
-    bool opened = false;
-    std::exception_ptr error;
-    try {
-      opened = Take(*step);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    {
-      const std::lock_guard lock(mutex_);
-      for (Told& told : kept_.told) told_.push_back(std::move(told));
-      kept_.told.clear();
-      if (!opened || error) {
-        failed_ = failed_ || !error;
-        if (error) error_ = error;
-        steps_.clear();
-      }
-      busy_ = false;
-    }
-    changed_.notify_all();
+    TakeNextStep(lock);
   }
+}
+
+bool ResultFileWriter::TakeNextStep(std::unique_lock<std::mutex>& lock) {
+  if (steps_.empty() || busy_) return false;
+  const Step step = std::move(steps_.front());
+  steps_.pop_front();
+  busy_ = true;
+  lock.unlock();
+  bool opened = false;
+  std::exception_ptr error;
+  try {
+    opened = Take(step);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  lock.lock();
+  for (Told& told : kept_.told) told_.push_back(std::move(told));
+  kept_.told.clear();
+  if (!opened || error) {
+    failed_ = failed_ || !error;
+    if (error) error_ = error;
+    steps_.clear();
+  }
+  busy_ = false;
+  changed_.notify_all();
+  return true;
 }
 
 bool ResultFileWriter::Delivered() {

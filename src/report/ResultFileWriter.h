@@ -26,7 +26,7 @@ namespace quillmere {
 //! each zone's table when it is finished: the same blocks in the same order as steps taken one
 //! after the other, each opening and closing the file. The steps run on a writer thread; what
 //! they have to say (a file that cannot be opened, a failed write) reaches the march at its
-//! next step, which then ends the run, and Finish waits for the last steps. So a run that ends
+//! next step, which then ends the run, and Finish takes the last steps. So a run that ends
 //! on a fault still holds every block written before the fault, and a file problem always
 //! takes precedence over a fault that the march met after it.
 class ResultFileWriter : public MarchObserver {
@@ -42,8 +42,9 @@ class ResultFileWriter : public MarchObserver {
   bool ZoneStarting(int zone) override;
   bool ZoneFinished(const ZoneView& zone, const RunRecord& record) override;
 
-  //! Waits until every step is taken, shows what the steps had to say, and returns whether the
-  //! file took every block. Throws FileError when a write failed.
+  //! Takes the steps the writer has not started and waits for the one it is taking, shows what
+  //! the steps had to say, and returns whether the file took every block. Throws FileError when
+  //! a write failed.
   bool Finish();
 
  private:
@@ -73,19 +74,24 @@ class ResultFileWriter : public MarchObserver {
 
   void Add(Step step);
   bool Take(const Step& step);
+  //! The writer thread: takes each step as it comes, until it is asked to stop.
   void Write(std::stop_token stop);
+  //! Takes the next step, unless there is none or one is being taken: one step at a time, in
+  //! order, by whichever thread holds `lock` (on `mutex_`, released while the step is taken).
+  bool TakeNextStep(std::unique_lock<std::mutex>& lock);
   //! Shows what the steps taken so far had to say; rethrows a failed write. False once a step
   //! could not open the file: the run ends.
   bool Delivered();
 
   UserMessages& messages_;
-  KeptMessages kept_;  //!< the writer thread's own
-  ResultFile file_;    //!< written by the writer thread only
+  KeptMessages kept_;  //!< the step-taker's own
+  ResultFile file_;    //!< written by the thread taking a step, one step at a time
 
   std::mutex mutex_;
   std::condition_variable_any changed_;
   std::deque<Step> steps_;    //!< steps still to take, in order
-  bool busy_ = false;         //!< a step is being taken
+  bool busy_ = false;         //!< a step is being taken (by the writer or by Finish)
+  bool finishing_ = false;    //!< Finish takes the steps: the writer starts none
   std::vector<Told> told_;    //!< what taken steps had to say, not yet shown
   bool failed_ = false;       //!< a step could not open the file: no further step
   std::exception_ptr error_;  //!< a failed write

@@ -7,8 +7,10 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -60,6 +62,57 @@ TEST_F(ResultFileWriterTest, WritesTheBlocksInTheMarchsOrder) {
   WriteThroughTheWriter();
   EXPECT_TRUE(test::ReadBytes(name_) == oneByOne);
   EXPECT_TRUE(messages_.messages.empty());
+}
+
+// Finish takes the steps the writer has not started, one at a time like the writer: the blocks
+// keep their order wherever the march waits for them, over many interleavings of the two.
+TEST_F(ResultFileWriterTest, FinishAtAnyStepKeepsTheOrder) {
+  const std::string oneByOne = WrittenOneByOne();
+  for (int round = 0; round < 200; ++round) {
+    ResultFileWriter writer(*in_.params, '.', messages_);
+    const RunRecord record;
+    const auto finishOnRound = [&](int every) {
+      if (round % every == 0) {
+        EXPECT_TRUE(writer.Finish());
+      }
+    };
+    EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
+    finishOnRound(2);
+    EXPECT_TRUE(writer.ZoneStarting(1));
+    EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
+    finishOnRound(3);
+    EXPECT_TRUE(writer.ZoneStarting(2));
+    finishOnRound(5);
+    EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 2), record));
+    EXPECT_TRUE(writer.Finish());
+    ASSERT_TRUE(test::ReadBytes(name_) == oneByOne) << "round " << round;
+  }
+  EXPECT_TRUE(messages_.messages.empty());
+}
+
+// A march that waited for its blocks goes on: the writer takes the next steps by itself again.
+TEST_F(ResultFileWriterTest, AfterFinishTheWriterTakesStepsAgain) {
+  std::string twoBlocks;
+  {
+    test::RecordingMessages direct;
+    ResultFile file(*in_.params, '.', direct);
+    ASSERT_TRUE(file.WriteResultHeader(15.0));
+    ASSERT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
+    twoBlocks = test::ReadBytes(name_);
+  }
+  ResultFileWriter writer(*in_.params, '.', messages_);
+  const RunRecord record;
+  EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
+  EXPECT_TRUE(writer.Finish());
+  EXPECT_TRUE(writer.ZoneStarting(1));
+  EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
+  // No Finish: the table arrives from the writer thread alone (a generous bound, not a timing).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (test::ReadBytes(name_) != twoBlocks && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_TRUE(test::ReadBytes(name_) == twoBlocks);
+  EXPECT_TRUE(writer.Finish());
 }
 
 // A step that cannot open the file says so once, in the march's thread, and the march is told
