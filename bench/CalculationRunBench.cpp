@@ -15,7 +15,9 @@
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/CalculationRun.h"
+#include "report/ResultFile.h"
 #include "sim/DryerMarch.h"
+#include "sim/TraceView.h"
 
 namespace quillmere {
 namespace {
@@ -71,6 +73,29 @@ void BM_RunFourteenZonesOf1999Steps(benchmark::State& run) {
   std::remove(file.c_str());
 }
 BENCHMARK(BM_RunFourteenZonesOf1999Steps)->Unit(benchmark::kMillisecond);
+
+// One zone's table of 2000 rows formatted, what the result file's writer does for each zone
+// while the march integrates the next one (reported as rows per second).
+void BM_ZoneTableOf1999Steps(benchmark::State& run) {
+  const MemoryFieldTexts fields = FourteenFullZones();
+  SilentMessages messages;
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  AcquireParameters(fields, messages, '.', *params, state->Trace.Temperature[1][0]);
+  if (!MarchThroughDryer(*params, *state).Finished()) {
+    run.SkipWithError("the march did not finish");
+    return;
+  }
+  const ZoneView zone(*params, *state, 7);
+  std::string text;
+  for (auto _ : run) {
+    text.clear();
+    AppendZoneTableText(text, zone, '.');
+    benchmark::DoNotOptimize(text.data());
+  }
+  run.SetItemsProcessed(run.iterations() * (zone.Steps() + 1));
+}
+BENCHMARK(BM_ZoneTableOf1999Steps)->Unit(benchmark::kMicrosecond);
 
 // quillmere-cli run DATAFILE -o RESULT, in the process: all but starting the program.
 void BM_CommandLineRunFourteenZonesOf1999Steps(benchmark::State& run) {

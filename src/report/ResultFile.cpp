@@ -205,20 +205,27 @@ constexpr std::size_t kNominalRow = 76 + kLineEnd.size();
 void AppendRow(std::string& text, const std::array<double, kTableColumns>& values,
                char decimalSeparator) {
   // Every copy and fill below has a fixed size, so that none of them is a call: blanks are laid
-  // ahead of each text, the text copied over them at its place, and the row's end moved on.
+  // ahead of each text, the text formatted or copied over them at its place, and the row's end
+  // moved on.
   constexpr std::size_t kBlanks = 8;  // more than any pad or gap
   char row[kLongestRow + kFormatFixedCapacity + kBlanks];
   char* end = row;
   for (std::size_t c = 0; c < kTableColumns; ++c) {
     const TableColumn& column = kColumns[c];
-    char number[kFormatFixedCapacity];
-    const std::size_t length =
-        FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
-    const std::size_t pad =
-        length >= column.shortestPadded && length < column.width ? column.width - length : 0;
     std::memset(end, ' ', kBlanks);
-    std::memcpy(end + pad, number, kFormatFixedCapacity);
-    end += pad + length;
+    if (column.width == 0) {
+      // Never padded: formatted in place. (A copy of a text just written a few characters at a
+      // time waits for those characters to be stored before it can read them.)
+      end += FormatFixedTo(end, values[c], column.precision, column.digits, decimalSeparator);
+    } else {
+      char number[kFormatFixedCapacity];
+      const std::size_t length =
+          FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
+      const std::size_t pad =
+          length >= column.shortestPadded && length < column.width ? column.width - length : 0;
+      std::memcpy(end + pad, number, kFormatFixedCapacity);
+      end += pad + length;
+    }
     std::memset(end, ' ', kBlanks);
     end += column.gapAfter;
   }
