@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -174,7 +175,22 @@ struct TableColumn {
   std::size_t shortestPadded;
   std::size_t width;
   std::size_t gapAfter;
+
+  //! The blanks ahead of a text of `length` characters.
+  [[nodiscard]] constexpr std::size_t PadFor(std::size_t length) const {
+    return length >= shortestPadded && length < width ? width - length : 0;
+  }
 };
+
+//! The length of `value` in fixed form with `digits` decimals as its integer digits make it
+//! (a sign, at least one integer digit, the separator, the decimals); rounding may carry it
+//! one digit further, and a value that rounds to zero loses its sign.
+std::size_t LikelyFixedLength(double value, int digits) {
+  const double magnitude = std::fabs(value);
+  std::size_t integerDigits = 1;
+  for (double next = 10; magnitude >= next && integerDigits < 20; next *= 10) ++integerDigits;
+  return (std::signbit(value) ? 1 : 0) + integerDigits + 1 + static_cast<std::size_t>(digits);
+}
 
 enum TableColumnIndex : std::size_t {
   kTime,
@@ -218,12 +234,15 @@ void AppendRow(std::string& text, const std::array<double, kTableColumns>& value
       // time waits for those characters to be stored before it can read them.)
       end += FormatFixedTo(end, values[c], column.precision, column.digits, decimalSeparator);
     } else {
-      char number[kFormatFixedCapacity];
-      const std::size_t length =
-          FormatFixedTo(number, values[c], column.precision, column.digits, decimalSeparator);
-      const std::size_t pad =
-          length >= column.shortestPadded && length < column.width ? column.width - length : 0;
-      std::memcpy(end + pad, number, kFormatFixedCapacity);
+      const std::size_t likelyPad = column.PadFor(LikelyFixedLength(values[c], column.digits));
+      std::size_t length = FormatFixedTo(end + likelyPad, values[c], column.precision,
+                                         column.digits, decimalSeparator);
+      const std::size_t pad = column.PadFor(length);
+      if (pad != likelyPad) {
+        std::memset(end, ' ', kBlanks);
+        length = FormatFixedTo(end + pad, values[c], column.precision, column.digits,
+                               decimalSeparator);
+      }
       end += pad + length;
     }
     std::memset(end, ' ', kBlanks);

@@ -184,6 +184,17 @@ TEST(ResultFileZoneTable, PadsEachTextToItsColumnUnlessItIsLonger) {
       {0,
        {0, 15, -0.000004, -0.00004, -0.0000001, -0.0},
        "   0.000     0.000     15.00    0.00000      0.0000      0.00000      0.0000"},
+      // ... in the padded columns too, which then take one blank more than the sign would;
+      // a carry that rounds up to one more integer digit takes one blank less.
+      {0,
+       {-0.0004, -0.004, 0.0417, 1, 0.01529, 1},
+       "   0.000     0.000      0.00    0.04170      1.0000      0.01529      1.0000"},
+      {0,
+       {9.9996, 99.996, 0.0417, 1, 0.01529, 1},
+       "  10.000     0.000    100.00    0.04170      1.0000      0.01529      1.0000"},
+      {0,
+       {99999.9996, 9.9951, 0.0417, 1, 0.01529, 1},
+       "100000.000     0.000     10.00    0.04170      1.0000      0.01529      1.0000"},
   };
   test::Model in = test::DefaultModel();
   ZoneTrace& t = in.state->Trace;
