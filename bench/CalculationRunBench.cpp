@@ -37,15 +37,21 @@ std::string ScratchFile(const char* name) {
   return (std::filesystem::temp_directory_path() / name).string();
 }
 
+//! The inputs of the 14 full zones, acquired, and a state to march them on.
+struct AcquiredFourteenZones {
+  AcquiredFourteenZones() {
+    SilentMessages messages;
+    AcquireParameters(FourteenFullZones(), messages, '.', *params, state->Trace.Temperature[1][0]);
+  }
+  std::unique_ptr<ParameterSet> params = std::make_unique<ParameterSet>();
+  std::unique_ptr<SimulationState> state = std::make_unique<SimulationState>();
+};
+
 // Reported as steps per second.
 void BM_MarchFourteenZonesOf1999Steps(benchmark::State& run) {
-  const MemoryFieldTexts fields = FourteenFullZones();
-  SilentMessages messages;
-  auto params = std::make_unique<ParameterSet>();
-  auto state = std::make_unique<SimulationState>();
-  AcquireParameters(fields, messages, '.', *params, state->Trace.Temperature[1][0]);
+  const AcquiredFourteenZones in;
   for (auto _ : run) {
-    const RunRecord record = MarchThroughDryer(*params, *state);
+    const RunRecord record = MarchThroughDryer(*in.params, *in.state);
     if (!record.Finished()) {
       run.SkipWithError("the march did not finish");
       break;
@@ -77,16 +83,12 @@ BENCHMARK(BM_RunFourteenZonesOf1999Steps)->Unit(benchmark::kMillisecond);
 // One zone's table of 2000 rows formatted, what the result file's writer does for each zone
 // while the march integrates the next one (reported as rows per second).
 void BM_ZoneTableOf1999Steps(benchmark::State& run) {
-  const MemoryFieldTexts fields = FourteenFullZones();
-  SilentMessages messages;
-  auto params = std::make_unique<ParameterSet>();
-  auto state = std::make_unique<SimulationState>();
-  AcquireParameters(fields, messages, '.', *params, state->Trace.Temperature[1][0]);
-  if (!MarchThroughDryer(*params, *state).Finished()) {
+  const AcquiredFourteenZones in;
+  if (!MarchThroughDryer(*in.params, *in.state).Finished()) {
     run.SkipWithError("the march did not finish");
     return;
   }
-  const ZoneView zone(*params, *state, 7);
+  const ZoneView zone(*in.params, *in.state, 7);
   std::string text;
   for (auto _ : run) {
     text.clear();
