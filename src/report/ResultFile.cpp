@@ -240,8 +240,8 @@ void AppendRow(std::string& text, const std::array<double, kTableColumns>& value
       const std::size_t pad = column.PadFor(length);
       if (pad != likelyPad) {
         std::memset(end, ' ', kBlanks);
-        length = FormatFixedTo(end + pad, values[c], column.precision, column.digits,
-                               decimalSeparator);
+        length =
+            FormatFixedTo(end + pad, values[c], column.precision, column.digits, decimalSeparator);
       }
       end += pad + length;
     }
