@@ -228,20 +228,21 @@ void AppendRow(std::string& text, const std::array<double, kTableColumns>& value
   char* end = row;
   for (std::size_t c = 0; c < kTableColumns; ++c) {
     const TableColumn& column = kColumns[c];
+    const auto formatAt = [&](char* place) {
+      return FormatFixedTo(place, values[c], column.precision, column.digits, decimalSeparator);
+    };
     std::memset(end, ' ', kBlanks);
     if (column.width == 0) {
       // Never padded: formatted in place. (A copy of a text just written a few characters at a
       // time waits for those characters to be stored before it can read them.)
-      end += FormatFixedTo(end, values[c], column.precision, column.digits, decimalSeparator);
+      end += formatAt(end);
     } else {
       const std::size_t likelyPad = column.PadFor(LikelyFixedLength(values[c], column.digits));
-      std::size_t length = FormatFixedTo(end + likelyPad, values[c], column.precision,
-                                         column.digits, decimalSeparator);
+      std::size_t length = formatAt(end + likelyPad);
       const std::size_t pad = column.PadFor(length);
-      if (pad != likelyPad) {
+      if (pad != likelyPad) {  // rounding carried a digit, or a zero lost its sign
         std::memset(end, ' ', kBlanks);
-        length =
-            FormatFixedTo(end + pad, values[c], column.precision, column.digits, decimalSeparator);
+        length = formatAt(end + pad);
       }
       end += pad + length;
     }
