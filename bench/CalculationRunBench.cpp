@@ -41,7 +41,7 @@ std::string ScratchFile(const char* name) {
 struct AcquiredFourteenZones {
   AcquiredFourteenZones() {
     SilentMessages messages;
-    AcquireParameters(FourteenFullZones(), messages, '.', *params, state->Trace.Temperature[1][0]);
+    AcquireParameters(FourteenFullZones(), messages, '.', *params, state->EntryTemperature()).Ok();
   }
   std::unique_ptr<ParameterSet> params = std::make_unique<ParameterSet>();
   std::unique_ptr<SimulationState> state = std::make_unique<SimulationState>();
@@ -70,7 +70,7 @@ void BM_RunFourteenZonesOf1999Steps(benchmark::State& run) {
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
   for (auto _ : run) {
-    if (RunCalculation(fields, messages, '.', *params, *state).Outcome != RunOutcome::Finished) {
+    if (!RunCalculation(fields, messages, '.', *params, *state).Finished()) {
       run.SkipWithError("the run did not finish");
       break;
     }

@@ -8,7 +8,7 @@
 #include <cstddef>
 
 #include "ReferenceFormatFixed.h"
-#include "params/FormatFixed.h"
+#include "base/FormatFixed.h"
 
 namespace quillmere {
 namespace {

@@ -17,7 +17,7 @@ struct DefaultModel {
     MemoryFieldTexts fields;
     SilentMessages messages;
     fields.SetText("Edit9", "199.9");
-    AcquireParameters(fields, messages, '.', *params, state->Trace.Temperature[1][0]);
+    AcquireParameters(fields, messages, '.', *params, state->EntryTemperature()).Ok();
     InitialiseSimulation(*params, *state);
   }
   std::unique_ptr<ParameterSet> params = std::make_unique<ParameterSet>();

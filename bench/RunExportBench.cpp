@@ -32,7 +32,7 @@ struct FourteenZoneRun {
       for (int i = 0; i < 6; ++i) fields.SetText(ZoneFieldName(zone, i), texts[i]);
     }
     SilentMessages messages;
-    if (AcquireParameters(fields, messages, '.', *params, state->Trace.Temperature[1][0])) {
+    if (AcquireParameters(fields, messages, '.', *params, state->EntryTemperature()).Ok()) {
       record = MarchThroughDryer(*params, *state);
       series = CollectRunSeries(*params, *state, record);
     }
@@ -59,7 +59,7 @@ void BM_RunJsonFourteenZonesOf1999Steps(benchmark::State& bench) {
   if (!run.Finished()) bench.SkipWithError("the run did not finish");
   for (auto _ : bench) {
     const std::string json =
-        RunJson(run.fields, '.', *run.params, run.state->Trace.Temperature[1][0], run.series);
+        RunJson(run.fields, '.', *run.params, run.state->EntryTemperature(), run.series);
     benchmark::DoNotOptimize(json.data());
   }
   bench.SetItemsProcessed(bench.iterations() * kPoints);

@@ -1,7 +1,7 @@
 // User messages that go nowhere, for benchmarks.
 #pragma once
 
-#include "params/UserMessages.h"
+#include "base/UserMessages.h"
 
 namespace quillmere {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/UserMessages.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
-#include "params/UserMessages.h"
 #include "report/DataFile.h"
 
 namespace {

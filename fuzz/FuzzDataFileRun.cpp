@@ -12,11 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/FloatingPointGuard.h"
+#include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/FieldTable.h"
-#include "params/FloatingPointGuard.h"
 #include "params/MemoryFieldTexts.h"
-#include "params/UserMessages.h"
 #include "report/DataFile.h"
 #include "report/ResultFile.h"
 #include "sim/DryerMarch.h"
@@ -50,7 +50,7 @@ class TextChecker : public MarchObserver {
  public:
   bool RunStarting(const ParameterSet& params, const SimulationState& state) override {
     params_ = &params;
-    CheckPrintable(ResultHeaderText(params, state.Trace.Temperature[1][0], '.'));
+    CheckPrintable(ResultHeaderText(params, state.EntryTemperature(), '.'));
     return true;
   }
   bool ZoneStarting(int zone) override {
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   ParameterSet params;
   try {
-    if (!AcquireParameters(fields, messages, '.', params, state->Trace.Temperature[1][0])) {
+    if (!AcquireParameters(fields, messages, '.', params, state->EntryTemperature()).Ok()) {
       return 0;
     }
   } catch (const InputConversionError&) {

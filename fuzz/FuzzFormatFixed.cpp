@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "ReferenceFormatFixed.h"
-#include "params/FormatFixed.h"
+#include "base/FormatFixed.h"
 
 namespace {
 

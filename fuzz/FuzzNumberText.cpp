@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "FitTrials.h"
-#include "analysis/Fit.h"
+#include "analysis/fit/Fit.h"
 
 namespace quillmere {
 namespace {

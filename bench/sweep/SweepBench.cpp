@@ -2,7 +2,7 @@
 // of 300 steps) and fourteen zones of 1999 steps each. Counters: items_per_second = cases/s.
 #include <benchmark/benchmark.h>
 
-#include "analysis/SweepRun.h"
+#include "analysis/sweep/SweepRun.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 

@@ -1,15 +1,15 @@
 #include "analysis/CaseRun.h"
 
+#include "base/FloatingPointGuard.h"
+#include "base/KeptMessages.h"
+#include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
-#include "params/FloatingPointGuard.h"
-#include "params/KeptMessages.h"
-#include "params/UserMessages.h"
 #include "sim/DryerMarch.h"
 
 namespace quillmere {
 
 std::string CaseResult::OutcomeText() const {
-  if (Result == Outcome::Finished) return "finished";
+  if (Finished()) return "finished";
   return Messages.empty() ? "refused" : Messages.front();
 }
 
@@ -18,25 +18,24 @@ CaseResult RunCase(const FieldTexts& fields, char decimalSeparator, ParameterSet
   CaseResult result;
   KeptMessages messages(result.Messages);
   try {
-    if (!AcquireParameters(fields, messages, decimalSeparator, params,
-                           state.Trace.Temperature[1][0])) {
+    if (!AcquireParameters(fields, messages, decimalSeparator, params, state.EntryTemperature())
+             .Ok()) {
       return result;
     }
-  } catch (const InputConversionError& error) {
+  } catch (const Error& error) {
+    // An unconvertible outer temperature of a further zone (refused input), or a fault of the
+    // step count division.
     messages.ShowError(ErrorBoxText(error.what()));
-    return result;
-  } catch (const FloatingPointError& error) {
-    messages.ShowError(ErrorBoxText(error.what()));
-    result.Result = CaseResult::Outcome::Fault;
+    result.Ending = error.Kind();
     return result;
   }
   result.Record = MarchThroughDryer(params, state);
   if (result.Record.Fault) {
     messages.ShowError(ErrorBoxText(result.Record.Fault->Message));
-    result.Result = CaseResult::Outcome::Fault;
+    result.Ending = ErrorKind::RunFault;
     return result;
   }
-  result.Result = CaseResult::Outcome::Finished;
+  result.Ending = std::nullopt;
   return result;
 }
 

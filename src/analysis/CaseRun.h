@@ -3,9 +3,11 @@
 // boxes: what the user would have been told is kept as text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "params/FieldTexts.h"
 #include "params/ParameterSet.h"
 #include "sim/RunRecord.h"
@@ -14,17 +16,16 @@
 namespace quillmere {
 
 struct CaseResult {
-  enum class Outcome {
-    Finished,      //!< every active zone computed
-    InputRefused,  //!< acquisition refused the inputs (its message, or an unconvertible zone)
-    Fault,         //!< a floating-point fault ended the march (or the step count division)
-  };
-  Outcome Result = Outcome::InputRefused;
+  //! How the case ended: nothing when every active zone was computed; else the kind of the
+  //! error that ended it: InputRefused (acquisition refused the inputs: its message, or an
+  //! unconvertible zone), File (its result file could not be written) or RunFault (a
+  //! floating-point fault ended the march, or the step count division).
+  std::optional<ErrorKind> Ending = ErrorKind::InputRefused;
   //! What the window would have shown, in order: messages, then their details.
   std::vector<std::string> Messages;
   RunRecord Record;  //!< the march's record (ZoneCount 0 when the input was refused)
 
-  bool Finished() const { return Result == Outcome::Finished; }
+  bool Finished() const { return !Ending; }
   //! "finished", or the first message the case ended with.
   std::string OutcomeText() const;
 };

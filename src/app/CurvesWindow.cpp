@@ -19,8 +19,8 @@
 #include <functional>
 #include <optional>
 
+#include "base/UserMessages.h"
 #include "params/FieldTable.h"
-#include "params/UserMessages.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
 #include "plot/MeasuredPoints.h"

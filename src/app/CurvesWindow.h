@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/Measurements.h"
-#include "app/RunComparison.h"
+#include "analysis/RunComparison.h"
+#include "analysis/fit/Measurements.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
 #include "plot/RunCharts.h"

@@ -15,8 +15,8 @@
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
+#include "base/UserMessages.h"
 #include "params/FieldTable.h"
-#include "params/UserMessages.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "sim/RunSeries.h"
@@ -165,8 +165,7 @@ void TForm1::BitBtn1Click() {
     const CalculationResult result =
         RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
     // The curves of the zones computed, read before the next run overwrites the state.
-    if (curves_ != nullptr &&
-        (result.Outcome == RunOutcome::Finished || result.Outcome == RunOutcome::Fault)) {
+    if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
       curves_->ShowRun(CollectRunSeries(parameters_, *state_, result.Record), InputsOf(fields_));
     }
   } catch (const std::exception& error) {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "params/UserMessages.h"
+#include "base/UserMessages.h"
 
 namespace quillmere {
 

@@ -11,7 +11,7 @@
 #include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
 #include "app/MainWindow.h"
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 #include "sim/RunSeries.h"
 
 namespace quillmere {

@@ -13,7 +13,7 @@
 #include "app/MessageBoxes.h"
 #include "app/Screenshots.h"
 #include "app/WindowLook.h"
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 int main(int argc, char* argv[]) {
   using namespace quillmere;

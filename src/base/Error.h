@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 
 namespace quillmere {
 
@@ -44,6 +46,42 @@ class Error : public std::runtime_error {
  private:
   ErrorKind kind_;
   std::string details_;
+};
+
+//! What a step that tells the user itself (a message box, a line on standard error) returns:
+//! its value, or the error it told, so that its caller acts on the error's kind without
+//! telling it again. Outcome<> is the outcome of a step without a value. There is no
+//! conversion to bool: a caller asks Ok().
+template <class T = void>
+class [[nodiscard]] Outcome {
+ public:
+  Outcome(T value) : value_(std::in_place_index<0>, std::move(value)) {}
+  Outcome(Error why) : value_(std::in_place_index<1>, std::move(why)) {}
+
+  bool Ok() const { return value_.index() == 0; }
+  //! The value; only when Ok().
+  T& Value() { return std::get<0>(value_); }
+  const T& Value() const { return std::get<0>(value_); }
+  T* operator->() { return &Value(); }
+  const T* operator->() const { return &Value(); }
+  //! Why the step failed; only when !Ok().
+  const Error& Why() const { return std::get<1>(value_); }
+
+ private:
+  std::variant<T, Error> value_;
+};
+
+template <>
+class [[nodiscard]] Outcome<void> {
+ public:
+  Outcome() = default;
+  Outcome(Error why) : why_(std::move(why)) {}
+
+  bool Ok() const { return why_.index() == 0; }
+  const Error& Why() const { return std::get<1>(why_); }
+
+ private:
+  std::variant<std::monostate, Error> why_;
 };
 
 }  // namespace quillmere

@@ -47,14 +47,14 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return ReportParseError(app, e, out, err, kExitUsage);
+    return ReportParseError(app, e, out, err, ExitStatus(ErrorKind::Usage));
   }
 
   const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];
   for (const auto& command : commands) {
     if (command->Subcommand().parsed()) return command->Execute(separator, out, err);
   }
-  return kExitUsage;
+  return ExitStatus(ErrorKind::Usage);
 }
 
 }  // namespace quillmere

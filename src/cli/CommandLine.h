@@ -3,16 +3,9 @@
 
 #include <ostream>
 
-namespace quillmere {
+#include "base/Error.h"
 
-//! Exit statuses of quillmere-cli.
-enum ExitStatus : int {
-  kExitFinished = 0,        //!< the command finished
-  kExitInputRefused = 1,    //!< an input or data file message: the inputs were refused
-  kExitFileNotWritten = 2,  //!< a file could not be opened, read or written
-  kExitError = 3,           //!< another error ended the run (a floating-point fault)
-  kExitUsage = 64,          //!< the command line itself was wrong
-};
+namespace quillmere {
 
 //! Parses the arguments (argv[0] is the program name) and runs the chosen command. Help,
 //! version, the summary of a run and a template without -o go to `out`; the program's

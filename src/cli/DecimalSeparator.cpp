@@ -3,7 +3,7 @@
 #include <clocale>
 #include <string_view>
 
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 namespace quillmere {
 

@@ -8,14 +8,14 @@
 #include <system_error>
 #include <vector>
 
+#include "base/FormatFixed.h"
+#include "base/PrintableText.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
-#include "params/FormatFixed.h"
 #include "params/MemoryFieldTexts.h"
-#include "params/PrintableText.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
@@ -165,11 +165,11 @@ class RunCommand : public Command {
       sentence[0] = 'T';  // "the result file, ..."
       err << sentence << (onStandardOutput.size() == 2 ? " cannot both" : " cannot all")
           << " go to standard output: write all but one of them to files.\n";
-      return kExitUsage;
+      return ExitStatus(ErrorKind::Usage);
     }
     if (const std::string clash = SameFileClash(); !clash.empty()) {
       err << clash << '\n';
-      return kExitUsage;
+      return ExitStatus(ErrorKind::Usage);
     }
     std::ostream& summary = onStandardOutput.empty() ? out : err;
 
@@ -178,10 +178,10 @@ class RunCommand : public Command {
       ResultFileOptions options;
       if (dataFile_) {
         options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages);
-        if (!options.DataFile) return kExitInputRefused;
+        if (!options.DataFile) return ExitStatus(ErrorKind::InputRefused);
         if (const std::string clash = DataFileClash(*options.DataFile); !clash.empty()) {
           err << clash << '\n';
-          return kExitUsage;
+          return ExitStatus(ErrorKind::Usage);
         }
         messages.SetDataFile(options.DataFile->Name);
         for (const std::string& warning :
@@ -200,43 +200,35 @@ class RunCommand : public Command {
       auto state = std::make_unique<SimulationState>();
       const CalculationResult result =
           RunCalculation(fields, messages, separator, *params, *state, options);
-      switch (result.Outcome) {
-        case RunOutcome::Finished:
-          WriteExports(fields, separator, *params, *state, result.Record);
-          PrintSummary(summary, result.Record, resultFile_, exports_, separator);
-          summary.flush();
-          if (!summary) {
-            err << "Could not write the summary: the output is full or closed.\n";
-            return kExitFileNotWritten;
-          }
-          PrintWarnings(err, result.Record);
-          return kExitFinished;
-        case RunOutcome::InputRefused:
-          return kExitInputRefused;
-        case RunOutcome::ResultFileNotOpened:
-          return kExitFileNotWritten;
-        case RunOutcome::Fault:
-          messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
-          messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
-          // The zones finished before the fault, and how the run ended.
-          try {
-            WriteExports(fields, separator, *params, *state, result.Record);
-          } catch (const FileError& e) {
-            messages.ShowError(ErrorBoxText(e.what()));
-          }
-          PrintWarnings(err, result.Record);
-          return kExitError;
+      if (result.Finished()) {
+        WriteExports(fields, separator, *params, *state, result.Record);
+        PrintSummary(summary, result.Record, resultFile_, exports_, separator);
+        summary.flush();
+        if (!summary) {
+          err << "Could not write the summary: the output is full or closed.\n";
+          return ExitStatus(ErrorKind::File);
+        }
+        PrintWarnings(err, result.Record);
+        return kExitFinished;
       }
-      return kExitError;
-    } catch (const InputConversionError& e) {
+      if (result.Ending() == ErrorKind::RunFault) {
+        messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
+        messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
+        // The zones finished before the fault, and how the run ended.
+        try {
+          WriteExports(fields, separator, *params, *state, result.Record);
+        } catch (const FileError& e) {
+          messages.ShowError(ErrorBoxText(e.what()));
+        }
+        PrintWarnings(err, result.Record);
+      }
+      return ExitStatus(*result.Ending());
+    } catch (const Error& e) {
       messages.ShowError(ErrorBoxText(e.what()));
-      return kExitInputRefused;
-    } catch (const FileError& e) {
-      messages.ShowError(ErrorBoxText(e.what()));
-      return kExitFileNotWritten;
+      return ExitStatus(e.Kind());
     } catch (const std::exception& e) {
       messages.ShowError(ErrorBoxText(e.what()));
-      return kExitError;
+      return ExitStatus(ErrorKind::RunFault);
     }
   }
 
@@ -288,7 +280,7 @@ class RunCommand : public Command {
     if (exports_.Csv) WriteExport(*exports_.Csv, "CSV file", RunCsv(series));
     if (exports_.Json) {
       WriteExport(*exports_.Json, "JSON file",
-                  RunJson(fields, separator, params, state.Trace.Temperature[1][0], series));
+                  RunJson(fields, separator, params, state.EntryTemperature(), series));
     }
   }
 

@@ -1,6 +1,6 @@
 #include "cli/StreamMessages.h"
 
-#include "params/PrintableText.h"
+#include "base/PrintableText.h"
 #include "report/DataFile.h"
 
 namespace quillmere {

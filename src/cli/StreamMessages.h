@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "params/UserMessages.h"
+#include "base/UserMessages.h"
 
 namespace quillmere {
 

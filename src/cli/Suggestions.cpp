@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "params/EditDistance.h"
+#include "base/EditDistance.h"
 
 namespace quillmere {
 namespace {

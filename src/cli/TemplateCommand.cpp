@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
+#include "base/PrintableText.h"
+#include "base/UserMessages.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "params/MemoryFieldTexts.h"
-#include "params/PrintableText.h"
-#include "params/UserMessages.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
 
@@ -38,18 +38,18 @@ class TemplateCommand : public Command {
       if (!out) {
         err << "Could not write the data file to standard output: the output is full or "
                "closed.\n";
-        return kExitFileNotWritten;
+        return ExitStatus(ErrorKind::File);
       }
       return kExitFinished;
     } catch (const DataFileWriteError& e) {
       err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return kExitInputRefused;
+      return ExitStatus(ErrorKind::InputRefused);
     } catch (const FileError& e) {
       err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return kExitFileNotWritten;
+      return ExitStatus(ErrorKind::File);
     } catch (const std::exception& e) {
       err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return kExitError;
+      return ExitStatus(ErrorKind::RunFault);
     }
   }
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/PrintableText.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
-#include "params/PrintableText.h"
 #include "report/FileIO.h"
 
 namespace quillmere {
@@ -54,7 +54,7 @@ class ToolCommand : public Command {
     ::execv(path.c_str(), argv.data());
     err << "Could not start " << Quoted(path.string()) << " for \"" << subcommand_->get_name()
         << "\": " << SystemReason(errno) << '\n';
-    return kExitError;
+    return ExitStatus(ErrorKind::RunFault);
   }
 
  private:

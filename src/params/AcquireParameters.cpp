@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/FloatingPointGuard.h"
+#include "base/NumberText.h"
+#include "base/PrintableText.h"
 #include "params/FieldTable.h"
-#include "params/FloatingPointGuard.h"
-#include "params/NumberText.h"
-#include "params/PrintableText.h"
 
 namespace quillmere {
 namespace {
@@ -31,12 +31,20 @@ std::string RefusedFieldText(const FieldSpec& field, std::string_view text, char
          std::string(1, separator) + "\".";
 }
 
-//! Shows a refusal's message, then points at the field and says what it holds.
-void RefuseField(UserMessages& messages, std::string_view message, const FieldSpec& field,
-                 std::string_view text, char separator) {
+//! Shows a refusal's message, then points at the field and says what it holds; the refusal.
+Error RefuseField(UserMessages& messages, std::string_view message, const FieldSpec& field,
+                  std::string_view text, char separator) {
   messages.ShowMessage(message);
   messages.PointAtField(field.name);
-  messages.ShowDetail(RefusedFieldText(field, text, separator));
+  std::string detail = RefusedFieldText(field, text, separator);
+  messages.ShowDetail(detail);
+  return Error(ErrorKind::InputRefused, std::string(message), std::move(detail));
+}
+
+//! Shows a refusal's message; the refusal.
+Error Refuse(UserMessages& messages, const std::string& message) {
+  messages.ShowMessage(message);
+  return Error(ErrorKind::InputRefused, message);
 }
 
 // A step count as the user would read it: the whole number the quotient rounds to, in
@@ -63,28 +71,22 @@ std::string StepCountMessage(int zone, double steps, bool negativeInput) {
 
 }  // namespace
 
-bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
-                       ParameterSet& params, double& initialTemperature) {
+Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
+                            ParameterSet& params, double& initialTemperature) {
   // 1. The general block and zone 1, stored one by one as they convert.
   for (const FieldSpec& field : AllFields()) {
     if (field.group == FieldGroup::Zone && field.zone >= 2) continue;
     if (field.slot == FieldSlot::SaveFileName) continue;
     const std::string text = fields.Text(field.name);
     const std::optional<double> value = ParseNumber(text, decimalSeparator);
-    if (!value) {
-      RefuseField(messages, kInputValueNotCorrect, field, text, decimalSeparator);
-      return false;
-    }
+    if (!value) return RefuseField(messages, kInputValueNotCorrect, field, text, decimalSeparator);
     ValueSlot(field, params, initialTemperature) = *value;
   }
   params.SaveFileName = fields.Text("Edit250");
 
   // 2. and 3.
   params.ZoneCount = 1;
-  if (params.SaveFileName.empty()) {
-    messages.ShowMessage(kInputSaveFileName);
-    return false;
-  }
+  if (params.SaveFileName.empty()) return Refuse(messages, std::string(kInputSaveFileName));
 
   // 4. The zone list ends at the first zone whose outer temperature is empty or zero. The zones
   // are read into a scratch copy first, so that a refused zone leaves the set untouched.
@@ -110,10 +112,7 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
       const FieldSpec& field = *FindField(ZoneFieldName(zone, i));
       const std::string text = fields.Text(field.name);
       const std::optional<double> value = ParseNumber(text, decimalSeparator);
-      if (!value) {
-        RefuseField(messages, ZoneMessage(zone), field, text, decimalSeparator);
-        return false;
-      }
+      if (!value) return RefuseField(messages, ZoneMessage(zone), field, text, decimalSeparator);
       (scratch.*field.zoneQuantity)[zone] = *value;
     }
   }
@@ -138,12 +137,11 @@ bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char de
     // backwards: each is refused on its own.
     const bool negativeInput = length < 0 || params.IncrementZ < 0 || steps < 0;
     if (negativeInput || steps > kMaxZoneSteps) {
-      messages.ShowMessage(StepCountMessage(zone, steps, negativeInput));
-      return false;
+      return Refuse(messages, StepCountMessage(zone, steps, negativeInput));
     }
     params.ZoneSteps[zone] = static_cast<std::int32_t>(steps);
   }
-  return true;
+  return {};
 }
 
 std::optional<std::string> UnreachedZonesWarning(const FieldTexts& fields, char decimalSeparator) {

@@ -5,9 +5,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Error.h"
+#include "base/UserMessages.h"
 #include "params/FieldTexts.h"
 #include "params/ParameterSet.h"
-#include "params/UserMessages.h"
 
 namespace quillmere {
 
@@ -16,20 +17,20 @@ inline constexpr int kMaxZoneSteps = 1999;
 
 //! A further zone's outer temperature that is not empty and does not convert. It is not
 //! answered by a message of the acquisition: it ends the whole run as an error.
-class InputConversionError : public std::runtime_error {
+class InputConversionError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit InputConversionError(const std::string& text) : Error(ErrorKind::InputRefused, text) {}
 };
 
 //! Reads every field, converts it and fills `params`, decides ZoneCount and the ZoneSteps.
 //! The initial web temperature has no place in the set: it is stored into
 //! `initialTemperature`, which the caller passes as the temperature of the web's entry point
-//! (point 0 of zone 1 of the simulation trace). Returns false after showing a message when the
-//! input is refused. Throws InputConversionError for a further zone's unconvertible outer
-//! temperature and FloatingPointError when the step count division faults (an Increment of z
-//! of 0).
-bool AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
-                       ParameterSet& params, double& initialTemperature);
+//! (point 0 of zone 1 of the simulation trace). When the input is refused, shows the message
+//! and returns it as an error of kind InputRefused (with the field's detail). Throws
+//! InputConversionError for a further zone's unconvertible outer temperature and FloatingPointError
+//! when the step count division faults (an Increment of z of 0).
+Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
+                            ParameterSet& params, double& initialTemperature);
 
 //! Zones after the end of the zone list are never run, whatever they hold: the list ends at the
 //! first zone from 2 to 14 whose outer temperature is empty or 0. A warning naming the zones

@@ -5,7 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "params/EditDistance.h"
+#include "base/EditDistance.h"
+#include "base/Text.h"
 
 namespace quillmere {
 namespace {
@@ -205,19 +206,6 @@ const FieldSpec* FindField(std::string_view name) {
                                [name](const FieldSpec& f) { return f.name == name; });
   return it == fields.end() ? nullptr : &*it;
 }
-
-namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-}  // namespace
 
 std::string InputName(const FieldSpec& field) {
   if (field.slot != FieldSlot::ZoneQuantity) return std::string(field.parameter);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/Fit.h"
+#include "analysis/fit/Fit.h"
 
 class QChart;
 

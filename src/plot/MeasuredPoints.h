@@ -2,7 +2,7 @@
 // the line shows before and after a fit.
 #pragma once
 
-#include "analysis/Measurements.h"
+#include "analysis/fit/Measurements.h"
 #include "plot/RunCharts.h"
 #include "sim/RunSeries.h"
 

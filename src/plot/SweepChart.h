@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/SweepGrid.h"
-#include "analysis/SweepTable.h"
+#include "analysis/sweep/SweepGrid.h"
+#include "analysis/sweep/SweepTable.h"
 
 namespace quillmere::plot {
 

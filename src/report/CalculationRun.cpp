@@ -12,22 +12,23 @@ namespace quillmere {
 CalculationResult RunCalculation(const FieldTexts& fields, UserMessages& messages,
                                  char decimalSeparator, ParameterSet& params,
                                  SimulationState& state, const ResultFileOptions& options) {
-  if (!AcquireParameters(fields, messages, decimalSeparator, params,
-                         state.Trace.Temperature[1][0])) {
-    return {RunOutcome::InputRefused, {}};
+  if (Outcome<> acquired =
+          AcquireParameters(fields, messages, decimalSeparator, params, state.EntryTemperature());
+      !acquired.Ok()) {
+    return {acquired.Why(), {}};
   }
   ResultFileWriter resultFile(params, decimalSeparator, messages, options);
   RunRecord record = MarchThroughDryer(params, state, resultFile);
   // What the file could not take came first: a fault after it is not the run's end.
   if (!resultFile.Finish() || record.Stopped) {
-    return {RunOutcome::ResultFileNotOpened, std::move(record)};
+    return {Error(ErrorKind::File, std::string(kFileCanNotOpen)), std::move(record)};
   }
   if (record.Fault) {
     messages.ShowError(ErrorBoxText(record.Fault->Message));
-    return {RunOutcome::Fault, std::move(record)};
+    return {Error(ErrorKind::RunFault, record.Fault->Message), std::move(record)};
   }
   messages.ShowFinish();
-  return {RunOutcome::Finished, std::move(record)};
+  return {std::nullopt, std::move(record)};
 }
 
 }  // namespace quillmere

@@ -5,10 +5,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/NumberText.h"
+#include "base/PrintableText.h"
 #include "params/FieldTable.h"
-#include "params/NumberText.h"
 #include "params/ParameterSet.h"
-#include "params/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/ResultFile.h"
 

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/UserMessages.h"
 #include "params/FieldTexts.h"
-#include "params/UserMessages.h"
 #include "report/FileIO.h"
 
 namespace quillmere {
@@ -87,9 +88,9 @@ std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
 
 //! A field text that a data file cannot carry (a blank between other characters, a line
 //! break, a character that code page 932 lacks).
-class DataFileWriteError : public std::runtime_error {
+class DataFileWriteError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DataFileWriteError(const std::string& text) : Error(ErrorKind::InputRefused, text) {}
 };
 
 //! The current field texts as a data file (code page 932, CR LF) that reads back to the same

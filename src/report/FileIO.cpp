@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "params/PrintableText.h"
+#include "base/PrintableText.h"
 
 namespace quillmere {
 namespace {

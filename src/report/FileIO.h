@@ -4,6 +4,8 @@
 // system's reason.
 #pragma once
 
+#include "base/Error.h"
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -14,9 +16,10 @@ namespace quillmere {
 
 //! A file that could not be read, written or closed once it was opened: "Could not write the
 //! result file "out.txt": No space left on device".
-class FileError : public std::runtime_error {
+class FileError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit FileError(const std::string& text, std::string details = {})
+      : Error(ErrorKind::File, text, std::move(details)) {}
 };
 
 //! What makes two names the same file: its device and its inode (hard links and symbolic

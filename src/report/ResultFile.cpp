@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/FormatFixed.h"
+#include "base/PrintableText.h"
 #include "params/FieldTable.h"
-#include "params/FormatFixed.h"
-#include "params/PrintableText.h"
 #include "report/CodePage.h"
 
 namespace quillmere {

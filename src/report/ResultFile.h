@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/UserMessages.h"
 #include "params/ParameterSet.h"
-#include "params/UserMessages.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
 #include "sim/SimulationState.h"

@@ -38,7 +38,7 @@ ResultFileWriter::~ResultFileWriter() {
 }
 
 bool ResultFileWriter::RunStarting(const ParameterSet& /*params*/, const SimulationState& state) {
-  Add({Step::Kind::Header, state.Trace.Temperature[1][0], 0, std::nullopt});
+  Add({Step::Kind::Header, state.EntryTemperature(), 0, std::nullopt});
   return Delivered();
 }
 

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/UserMessages.h"
 #include "params/ParameterSet.h"
-#include "params/UserMessages.h"
 #include "report/ResultFile.h"
 #include "sim/DryerMarch.h"
 #include "sim/TraceView.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "params/FloatingPointGuard.h"
+#include "base/FloatingPointGuard.h"
 
 namespace quillmere {
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "params/FloatingPointGuard.h"
-#include "params/FormatFixed.h"
+#include "base/FloatingPointGuard.h"
+#include "base/FormatFixed.h"
 #include "sim/MiscCalc.h"
 
 namespace quillmere {

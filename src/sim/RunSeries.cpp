@@ -1,6 +1,6 @@
 #include "sim/RunSeries.h"
 
-#include "params/FloatingPointGuard.h"
+#include "base/FloatingPointGuard.h"
 #include "sim/MiscCalc.h"
 
 namespace quillmere {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "params/FloatingPointGuard.h"
+#include "base/FloatingPointGuard.h"
 
 namespace quillmere {
 namespace {

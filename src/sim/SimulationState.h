@@ -38,6 +38,10 @@ struct SimulationState {
   static void operator delete(void* memory) noexcept;
 
   ZoneTrace Trace;
+  //! The web's temperature where it enters the dryer (point 0 of zone 1), which acquisition
+  //! stores [°C].
+  double& EntryTemperature() { return Trace.Temperature[1][0]; }
+  double EntryTemperature() const { return Trace.Temperature[1][0]; }
   ZoneArray<double> MassTransferCoefficient1;  //!< Solvent-1 vapour, surface to air [m/s]
   ZoneArray<double> MassTransferCoefficient2;  //!< Solvent-2 vapour [m/s]
   double TimeStep = 0;  //!< IncrementZ / Speed: time to travel one increment of z [s]

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "params/FloatingPointGuard.h"
+#include "base/FloatingPointGuard.h"
 #include "sim/MiscCalc.h"
 
 namespace quillmere {

@@ -1,7 +1,7 @@
 // What sets two runs apart, in the words of the legend.
 #include <QtTest>
 
-#include "app/RunComparison.h"
+#include "analysis/RunComparison.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 

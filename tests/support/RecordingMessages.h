@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "params/UserMessages.h"
+#include "base/UserMessages.h"
 
 namespace quillmere::test {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "params/FormatFixed.h"
+#include "base/FormatFixed.h"
 
 namespace quillmere::test {
 namespace {

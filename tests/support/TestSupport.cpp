@@ -78,7 +78,8 @@ Model DefaultModel(char decimalSeparator) {
   const MemoryFieldTexts fields(decimalSeparator);
   RecordingMessages messages;
   if (!AcquireParameters(fields, messages, decimalSeparator, *model.params,
-                         model.state->Trace.Temperature[1][0])) {
+                         model.state->EntryTemperature())
+           .Ok()) {
     ADD_FAILURE() << "the default texts are refused";
   }
   InitialiseSimulation(*model.params, *model.state);

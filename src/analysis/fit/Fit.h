@@ -1,0 +1,161 @@
+// Fitting the fitting parameters to the measurements of one or more trials: the parameter set
+// that best explains them in the least-squares sense, how sure it is, and how well it explains
+// each trial. Each trial is a data file (the line's settings in that trial) with its own
+// measurements; the free parameters are shared by all trials, the others keep each trial's
+// values. The model is the march through the dryer itself: each residual is the model's value
+// at a measured place minus the measured value, divided by the measurement's sigma.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "analysis/fit/FitParameters.h"
+#include "analysis/fit/Measurements.h"
+#include "base/Error.h"
+#include "params/MemoryFieldTexts.h"
+
+namespace quillmere {
+
+class TrialModel;
+
+//! One trial: the line's settings and what was measured on it.
+struct FitTrial {
+  std::string DataFileName;  //!< as messages name it
+  MemoryFieldTexts Fields;   //!< the data file applied over the defaults
+  MeasurementTable Measurements;
+};
+
+//! A trial that cannot be fitted as it stands: it does not run at the start values, or a
+//! measurement lies outside its dryer. what() is the first line; Details() the lines after it
+//! (the run's own messages).
+class FitRefused : public Error {
+ public:
+  FitRefused(const std::string& what, std::vector<std::string> details = {})
+      : Error(ErrorKind::InputRefused, what), lines_(std::move(details)) {}
+  const std::vector<std::string>& DetailLines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+struct FitOptions {
+  char DecimalSeparator = '.';  //!< of the number texts in the trials' fields
+  int MaxIterations = 200;
+  //! Trials evaluated at once; 0: one a trial, up to the number of cores.
+  int Threads = 0;
+};
+
+//! One free parameter's outcome.
+struct FittedParameter {
+  std::string Name;
+  double Start = 0;
+  double Fitted = 0;
+  std::optional<Bound> Lower;  //!< in force (tightened by the order We < Wx < Wi)
+  std::optional<Bound> Upper;
+  std::string BoundReached;  //!< "lower", "upper" or ""
+  bool Identifiable = true;
+  std::optional<double> StandardError;  //!< none when not identifiable or not computable
+  std::optional<std::array<double, 2>> Interval95;
+};
+
+//! Parameters that the measurements cannot determine, alone or only together.
+struct NotIdentifiable {
+  std::vector<std::string> Parameters;
+  std::string Hint;  //!< what to measure instead, or to fix them
+};
+
+//! The model against one quantity of one trial.
+struct QuantityFit {
+  MeasuredQuantity Quantity = MeasuredQuantity::Temperature;
+  int Count = 0;
+  double StartRms = 0;   //!< root mean square of model − measured at the start [its unit]
+  double FittedRms = 0;  //!< the same at the fitted values
+};
+
+//! The model along the whole dryer: every stored point once (a zone's exit, not again as the
+//! next zone's entry), with the quantities in the order of kMeasuredQuantities.
+struct CurvePoint {
+  double Where = 0;  //!< along the axis of the trial's measurements [m or s]
+  std::array<double, kMeasuredQuantities.size()> Values{};
+};
+
+//! One measurement with the model's values there.
+struct MeasurementFit {
+  Measurement Measured;
+  double Start = 0;   //!< the model at the start values
+  double Fitted = 0;  //!< at the fitted values
+};
+
+struct TrialFit {
+  std::string DataFileName;
+  std::string MeasurementFileName;
+  MeasurementAxis Axis = MeasurementAxis::Position;
+  std::vector<MeasurementFit> Measurements;
+  std::vector<QuantityFit> Quantities;  //!< those measured, in the order of kMeasuredQuantities
+  std::vector<CurvePoint> StartCurve;
+  std::vector<CurvePoint> FittedCurve;
+};
+
+struct FitResult {
+  std::vector<FittedParameter> Parameters;  //!< in the order of --free
+  //! Correlations of the identifiable parameters (named in CorrelationNames), when the
+  //! covariance could be computed.
+  std::vector<std::string> CorrelationNames;
+  std::vector<std::vector<double>> Correlation;
+  //! Whether the standard errors come from the given sigmas (true) or from the residual
+  //! variance of the fit (false: all measurements weigh alike, their scatter estimated).
+  bool SigmaGiven = false;
+  double ResidualVariance = 0;  //!< sum of squares / degrees of freedom, at the fitted values
+  int DegreesOfFreedom = 0;     //!< measurements − free parameters
+  std::string CovarianceNote;   //!< why there are no standard errors, when there are none
+  std::vector<NotIdentifiable> Unidentifiable;
+  double StartSumOfSquares = 0;  //!< of the residuals ((model − measured) / sigma)
+  double FittedSumOfSquares = 0;
+  std::vector<QuantityFit> Quantities;  //!< over all trials
+  std::vector<TrialFit> Trials;
+  std::vector<ConstraintCheck> Constraints;
+  int Iterations = 0;
+  long ModelRuns = 0;  //!< marches through the dryer, all trials together
+  //! Of those, runs that ended on a floating-point fault: the solver stepped back from there.
+  long FaultedRuns = 0;
+  std::string Termination;  //!< "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE"
+  std::string StopReason;   //!< the solver's own words
+  bool Converged = false;
+  bool Failed = false;  //!< the solver gave up; the values are the last good ones
+  double Seconds = 0;   //!< wall time of the whole fit
+};
+
+//! Prepares a fit: each trial is acquired and run at the start values (the free parameters
+//! take the first trial's values in every trial), and every measured place is located on its
+//! dryer. Throws FitRefused when a trial does not run, a measurement lies outside its dryer or
+//! some trials give sigmas and others do not; FitParameterError when the bounds leave no room
+//! or a start value lies outside them.
+class Fit {
+ public:
+  Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptions options = {});
+  ~Fit();
+  Fit(const Fit&) = delete;
+  Fit& operator=(const Fit&) = delete;
+
+  const ParameterMap& Map() const { return *map_; }
+
+  //! Finds the least-squares values within the bounds, then their standard errors and
+  //! correlations, and tells which parameters the measurements cannot determine.
+  FitResult Solve();
+
+  //! The first trial's field texts with the free parameters' texts set to `values`, written
+  //! with the decimal separator and with enough digits to read back to the same doubles.
+  MemoryFieldTexts FittedFields(const std::vector<double>& values) const;
+
+ private:
+  std::vector<FitTrial> trials_;
+  FitOptions options_;
+  std::vector<std::unique_ptr<TrialModel>> models_;
+  std::unique_ptr<ParameterMap> map_;
+};
+
+}  // namespace quillmere

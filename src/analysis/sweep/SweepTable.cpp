@@ -1,0 +1,111 @@
+#include "analysis/sweep/SweepTable.h"
+
+#include <algorithm>
+
+#include "base/FormatFixed.h"
+#include "report/CsvText.h"
+
+namespace quillmere {
+namespace {
+
+constexpr std::string_view kResultColumns =
+    "outcome,exit time (s),exit web temperature (°C),exit Solvent-1 residual ratio (-),"
+    "exit Solvent-2 residual ratio (-),highest web temperature (°C),coating first boils at (m),"
+    "warnings";
+
+//! The highest web temperature of the finished zones [°C].
+double HighestTemperature(const ParameterSet& params, const SimulationState& state, int zones) {
+  double highest = state.EntryTemperature();
+  for (int zone = 1; zone <= zones; ++zone) {
+    const auto& points = state.Trace.Temperature[zone];
+    const auto end = points.begin() + params.ZoneSteps[zone] + 1;
+    highest = std::max(highest, *std::max_element(points.begin(), end));
+  }
+  return highest;
+}
+
+std::string Joined(const std::vector<std::string>& texts, std::string_view separator) {
+  std::string joined;
+  for (const std::string& text : texts) {
+    if (!joined.empty()) joined += separator;
+    joined += text;
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::string FaultPlace(const RunFault& fault) {
+  if (fault.Zone == 0) return "at the dryer's entry";
+  std::string place = "in zone " + std::to_string(fault.Zone);
+  if (fault.PositionKnown) {
+    place += " at " + FormatFixed(fault.ZonePosition, 18, 2, '.') + " m (" +
+             FormatFixed(fault.DryerPosition, 18, 2, '.') + " m from the dryer's entry)";
+  }
+  return place;
+}
+
+SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const CaseResult& result,
+                    const ParameterSet& params, const SimulationState& state,
+                    std::vector<std::string> inputWarnings) {
+  SweepRow row;
+  row.Case = caseNumber;
+  row.Values = std::move(values);
+  row.Finished = result.Finished();
+  const RunRecord& record = result.Record;
+  if (row.Finished) {
+    row.Outcome = "finished";
+    row.Exit = record.ZoneExits.back();
+    row.HighestTemperature = HighestTemperature(params, state, record.ZonesDone());
+  } else if (record.Fault) {
+    // The fault's own text, then where it arose.
+    row.Outcome = record.Fault->Message + " " + FaultPlace(*record.Fault);
+  } else {
+    row.Outcome = Joined(result.Messages, " ");
+  }
+  row.Warnings = std::move(inputWarnings);
+  for (const PhysicalWarning& warning : record.Warnings) {
+    if (warning.Kind == WarningKind::Boiling) {
+      if (!row.FirstBoiling) row.FirstBoiling = warning.Where.DryerPosition;
+    } else {
+      row.Warnings.push_back(warning.Text);
+    }
+  }
+  return row;
+}
+
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes) {
+  std::string line = "case";
+  for (const SweepAxis& axis : axes) {
+    std::string column = axis.Name;
+    if (!axis.Field->unit.empty()) column += " (" + std::string(axis.Field->unit) + ")";
+    line += ',' + CsvField(column);
+  }
+  line += ',';
+  line += kResultColumns;
+  line += '\n';
+  return line;
+}
+
+std::string SweepTableLine(const SweepRow& row) {
+  std::string line = std::to_string(row.Case);
+  for (const double value : row.Values) {
+    line += ',';
+    AppendCsvNumber(line, value);
+  }
+  line += ',' + CsvField(row.Outcome) + ',';
+  if (row.Finished) {
+    for (const double value : {row.Exit.Time, row.Exit.Temperature, row.Exit.Solvent1Residual,
+                               row.Exit.Solvent2Residual, row.HighestTemperature}) {
+      AppendCsvNumber(line, value);
+      line += ',';
+    }
+  } else {
+    line += ",,,,,";
+  }
+  if (row.FirstBoiling) AppendCsvNumber(line, *row.FirstBoiling);
+  line += ',' + CsvField(Joined(row.Warnings, "; ")) + '\n';
+  return line;
+}
+
+}  // namespace quillmere

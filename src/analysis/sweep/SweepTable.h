@@ -1,0 +1,52 @@
+// The table of a sweep: one row per case with its varied values, how it ended, the web at the
+// dryer's exit and the limits of the model it reached. Comma-separated, UTF-8, numbers with
+// "." whatever the locale, one header line naming every column with its unit.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/CaseRun.h"
+#include "analysis/sweep/SweepGrid.h"
+#include "params/ParameterSet.h"
+#include "sim/RunRecord.h"
+#include "sim/SimulationState.h"
+#include "sim/TraceView.h"
+
+namespace quillmere {
+
+//! What the table tells of one case.
+struct SweepRow {
+  std::size_t Case = 0;        //!< 1-based number of the case in the whole grid
+  std::vector<double> Values;  //!< the varied inputs, in the order of the axes
+  bool Finished = false;       //!< every active zone computed
+  //! "finished", or what ended the case: the message(s) the window would have shown, or the
+  //! fault with the zone and the position where it arose.
+  std::string Outcome;
+  TracePoint Exit;                //!< the web leaving the dryer (when finished)
+  double HighestTemperature = 0;  //!< over every point of every zone [°C] (when finished)
+  std::optional<double>
+      FirstBoiling;                   //!< where the coating first boils, from the dryer's entry [m]
+  std::vector<std::string> Warnings;  //!< every other limit of the model reached, in order
+};
+
+//! The row of a case that RunCase computed; `params` and `state` must still hold its run.
+//! `inputWarnings` are warnings about the inputs (zones filled after the end of the list),
+//! put before the run's own.
+SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const CaseResult& result,
+                    const ParameterSet& params, const SimulationState& state,
+                    std::vector<std::string> inputWarnings = {});
+
+//! Where a fault ended a run: "in zone 3 at 4.20 m (64.20 m from the dryer's entry)", or "at
+//! the dryer's entry".
+std::string FaultPlace(const RunFault& fault);
+
+//! The header line: "case", each axis with its unit, then the result columns. Ends with LF.
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes);
+
+//! One row as a CSV line ending with LF.
+std::string SweepTableLine(const SweepRow& row);
+
+}  // namespace quillmere

@@ -1,0 +1,107 @@
+#include "base/NumberText.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+namespace quillmere {
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Decimal exponent bound beyond which every non-zero mantissa is out of the double range in
+// one direction; used only to tell overflow from underflow and to keep the sum from wrapping.
+constexpr long kExponentSaturation = 100000000;
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+
+  // Mantissa: digits with at most one separator among, before or after them. It is copied
+  // with "." as the separator for from_chars.
+  std::string number;
+  if (negative) number += '-';
+  bool separatorSeen = false;
+  bool digitSeen = false;
+  // Where the first significant digit stands, to tell an overflow from an underflow:
+  // integer digits from the first non-zero one, or zeros between the point and it.
+  bool significantSeen = false;
+  long significantIntegerDigits = 0;
+  long leadingFractionZeros = 0;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      digitSeen = true;
+      number += c;
+      if (c != '0') significantSeen = true;
+      if (!separatorSeen && significantSeen) ++significantIntegerDigits;
+      if (separatorSeen && !significantSeen) ++leadingFractionZeros;
+    } else if (c == decimalSeparator && !separatorSeen) {
+      separatorSeen = true;
+      number += '.';
+    } else {
+      break;
+    }
+  }
+  if (!digitSeen && !separatorSeen) return std::nullopt;
+  if (!digitSeen) number += '0';  // a lone separator reads 0
+
+  // Exponent: the letter, an optional sign and digits; the letter alone means exponent 0.
+  long exponent = 0;
+  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    bool exponentNegative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+      exponentNegative = text[i] == '-';
+      ++i;
+    }
+    const std::size_t digitsStart = i;
+    while (i < n && IsDigit(text[i])) {
+      if (exponent < kExponentSaturation) exponent = exponent * 10 + (text[i] - '0');
+      ++i;
+    }
+    if (i > digitsStart) {
+      number += exponentNegative ? "e-" : "e";
+      number.append(text.substr(digitsStart, i - digitsStart));
+      if (exponentNegative) exponent = -exponent;
+    }
+  }
+
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) return std::nullopt;
+
+  double value = 0;
+  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // from_chars reports both directions alike: beyond the double range when the first
+    // significant digit stands far left of the point, rounded to zero when far right.
+    const long leadingDigitExponent =
+        significantIntegerDigits > 0 ? significantIntegerDigits : -leadingFractionZeros;
+    if (leadingDigitExponent + exponent > 0) return std::nullopt;
+    return negative ? -0.0 : 0.0;
+  }
+  if (ec != std::errc() || end != number.data() + number.size()) return std::nullopt;
+  return value;
+}
+
+char LocaleDecimalSeparator() {
+  const std::lconv* conventions = std::localeconv();
+  if (conventions == nullptr || conventions->decimal_point == nullptr) return '.';
+  const std::string_view point = conventions->decimal_point;
+  return point.size() == 1 ? point[0] : '.';
+}
+
+}  // namespace quillmere
