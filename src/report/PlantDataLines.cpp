@@ -11,7 +11,7 @@ namespace quillmere {
 namespace {
 
 //! Where the "=" of a plant line stands, as the echo's lines have it far enough to the right.
-constexpr std::size_t kEqualsColumn = 55;
+constexpr std::size_t kEqualsColumn = 54;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t start = text.find_first_not_of(' ');
