@@ -14,6 +14,7 @@
 #include "analysis/CaseRun.h"
 #include "params/AcquireParameters.h"
 #include "params/KeptMessages.h"
+#include "params/PlantInputs.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
 
@@ -79,8 +80,20 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
     result.Result = CaseResult::Outcome::InputRefused;
     result.Messages.push_back(ErrorBoxText(error.what()));
   }
-  return SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
-                    std::move(inputWarnings));
+  SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
+                            std::move(inputWarnings));
+  if (options.PlantSolvents && row.Finished) {
+    try {
+      if (const std::optional<PlantInputs> plant = AcquirePlantInputs(worker.Fields, separator)) {
+        row.Plant = PlantFiguresOf(*worker.Params, *plant, *options.PlantSolvents, *worker.State,
+                                   result.Record);
+        for (const std::string& warning : row.Plant->Warnings) row.Warnings.push_back(warning);
+      }
+    } catch (const std::exception& error) {
+      row.Warnings.push_back(error.what());
+    }
+  }
+  return row;
 }
 
 }  // namespace

@@ -27,9 +27,13 @@ TEST(PlantDataLines, RoundTripThroughSaveAndInputDataFile) {
     MemoryFieldTexts saved(separator);
     const std::string withoutPlant = DataFileText(saved);
     const std::vector<std::pair<std::string, std::string>> texts{
-        {"Solvent1Name", "Ethyl acetate"}, {"Solvent2Name", "Ethanol"},
-        {"WebWidth", separator == ',' ? "1,3" : "1.3"}, {"AmbientTemperature", "25"},
-        {"LelMonitoring", "yes"}, {"Zone2.Exhaust", "8000"}, {"Zone14.Exhaust", "12"}};
+        {"Solvent1Name", "Ethyl acetate"},
+        {"Solvent2Name", "Ethanol"},
+        {"WebWidth", separator == ',' ? "1,3" : "1.3"},
+        {"AmbientTemperature", "25"},
+        {"LelMonitoring", "yes"},
+        {"Zone2.Exhaust", "8000"},
+        {"Zone14.Exhaust", "12"}};
     for (const auto& [name, text] : texts) saved.SetText(name, text);
     const std::string path = scratch.File("plant.dat");
     WriteDataFile(path, saved);
@@ -104,8 +108,9 @@ TEST(AcquirePlantInputs, ReadsTheTextsOrRefusesNamingTheField) {
       {"WebWidth", "1.25",
        "Web (Coating) Width (m) (WebWidth) holds \"1.25\", which is not a number; the decimal "
        "separator in force is \",\"."},
-      {"WebWidth", "0", "Web (Coating) Width (m) (WebWidth) holds \"0\", and a web is wider than "
-                        "0 m."},
+      {"WebWidth", "0",
+       "Web (Coating) Width (m) (WebWidth) holds \"0\", and a web is wider than "
+       "0 m."},
       {"LelMonitoring", "maybe",
        "Continuous LEL Monitoring (yes/no) (LelMonitoring) holds \"maybe\", which is neither "
        "\"yes\" nor \"no\"."},

@@ -79,7 +79,8 @@ TEST(ParseSolventLibrary, RefusesALibraryNamingTheLineAndTheColumn) {
     std::string text;
     std::string details;
   };
-  const std::string good = "Xylol,1330-20-7,7,1450,213,30,150,mine,,,106.2,mine,,,,,,,,,,1.0,mine,,\n";
+  const std::string good =
+      "Xylol,1330-20-7,7,1450,213,30,150,mine,,,106.2,mine,,,,,,,,,,1.0,mine,,\n";
   const std::vector<Case> cases{
       {"# only a comment\n", "Line 1: it holds no header naming the columns."},
       {"name,cas\n", "Line 1: the header lacks the column \"antoine_a\"."},
