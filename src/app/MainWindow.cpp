@@ -9,12 +9,16 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "analysis/plant/PlantReport.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
+#include "app/PlantPanel.h"
+#include "app/SolventPlantPage.h"
+#include "base/Error.h"
 #include "params/FieldTable.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
@@ -61,6 +65,13 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
       chooseDataFile_(std::move(chooseDataFile)),
       curves_(curves),
       state_(std::make_unique<SimulationState>()) {
+  // A user's solvent file that does not read leaves the shipped library, and says why.
+  try {
+    library_ = LoadSolventLibrary();
+  } catch (const Error& error) {
+    library_ = SolventLibrary(ShippedSolvents());
+    qWarning("%s %s", error.what(), error.Details().c_str());
+  }
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillmere  (Refined  Version)"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -85,6 +96,8 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (2)")), 3, rows);
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
   BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
+  BuildSolventPlantPage(*AddPage(*TabbedNotebook1, QStringLiteral("Solvents and Plant")), look,
+                        decimalSeparator_, fields_, library_);
   TabbedNotebook1->setCurrentIndex(0);
 
   // OK is the default button. It stands on the first page, so Enter in a field of that page
@@ -158,8 +171,22 @@ QString TForm1::ShownDirectory() const {
 // floating-point fault, a failed write) is shown in the error box here, at the action's edge,
 // and the window stays usable.
 
+bool TForm1::AcquireSolventsAndPlant(std::optional<PlantInputs>& plant) {
+  try {
+    ApplySolventNames(library_, fields_, decimalSeparator_);
+    plant = AcquirePlantInputs(fields_, decimalSeparator_);
+    return true;
+  } catch (const Error& error) {
+    messages_.ShowMessage(error.what());
+    if (!error.Details().empty()) messages_.ShowDetail(error.Details());
+    return false;
+  }
+}
+
 void TForm1::BitBtn1Click() {
   try {
+    std::optional<PlantInputs> plant;
+    if (!AcquireSolventsAndPlant(plant)) return;
     ResultFileOptions options;
     options.DataFile = loadedDataFile_;
     const CalculationResult result =
@@ -167,7 +194,16 @@ void TForm1::BitBtn1Click() {
     // The curves of the zones computed, read before the next run overwrites the state.
     if (curves_ != nullptr &&
         (result.Outcome == RunOutcome::Finished || result.Outcome == RunOutcome::Fault)) {
-      curves_->ShowRun(CollectRunSeries(parameters_, *state_, result.Record), InputsOf(fields_));
+      RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
+      const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library_, fields_);
+      std::optional<PlantFigures> figures;
+      if (plant && result.Outcome == RunOutcome::Finished) {
+        figures = PlantFiguresOf(parameters_, *plant, solvents, series);
+      }
+      const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+      curves_->ShowRun(std::move(series), InputsOf(fields_));
+      curves_->Plant().ShowFigures(figures, QString::fromStdString(SolventLines(library_, fields_)),
+                                   ranges);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
@@ -185,6 +221,9 @@ void TForm1::InputDataClick() {
     DataFileName = chosen->toStdString();
     if (std::optional<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_)) {
       loadedDataFile_ = std::move(loaded);
+      // The solvents the file names: their fixed constants, which no line of it can give.
+      std::optional<PlantInputs> plant;
+      AcquireSolventsAndPlant(plant);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
