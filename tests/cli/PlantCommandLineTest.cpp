@@ -34,7 +34,8 @@ TEST_F(PlantCommandLine, TemplateWithSolventsThenARunWithPlantInputs) {
   const std::string file = ReadWork("line.dat");
   EXPECT_NE(file.find("Vapor Pressure Parameter A of Solvent-1            =  7.00871\r\n"),
             std::string::npos);
-  EXPECT_NE(file.find("[Solvent1Name]                         =  Ethyl acetate\r\n"),
+  EXPECT_NE(file.find("\r\n    Solvent-1 [Solvent1Name]                           =  Ethyl "
+                      "acetate\r\n"),
             std::string::npos);
   ASSERT_EQ(test::RunShell("cd " + ShellQuote(work_.path().string()) +
                                " && sed -i 's/\\[WebWidth\\]\\( *\\)=  /[WebWidth]\\1=  1.3/; "
