@@ -202,8 +202,12 @@ void TForm1::BitBtn1Click() {
       }
       const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
       curves_->ShowRun(std::move(series), InputsOf(fields_));
-      curves_->Plant().ShowFigures(figures, QString::fromStdString(SolventLines(library_, fields_)),
-                                   ranges);
+      // The panel names the solvents where one was chosen from the library or the plant
+      // inputs are given.
+      const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
+      curves_->Plant().ShowFigures(
+          figures, named ? QString::fromStdString(SolventLines(library_, fields_)) : QString(),
+          ranges);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));

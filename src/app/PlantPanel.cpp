@@ -69,7 +69,7 @@ QString PlantPanel::Number(double value, int decimals) const {
 void PlantPanel::ShowFigures(const std::optional<PlantFigures>& figures, const QString& solvents,
                              const std::vector<std::string>& warnings) {
   table_->setRowCount(0);
-  if (!figures && warnings.empty()) {
+  if (!figures && warnings.empty() && solvents.isEmpty()) {
     hide();
     return;
   }

@@ -22,8 +22,8 @@ class PlantPanel : public QDockWidget {
  public:
   explicit PlantPanel(char decimalSeparator, QWidget* parent = nullptr);
 
-  //! Shows `figures` and `warnings` (the Antoine ranges the web left); hides the panel when
-  //! there are neither. `solvents` names the solvents in force with their LEL.
+  //! Shows `figures` and `warnings` (the Antoine ranges the web left) under `solvents`, which
+  //! names the solvents in force with their LEL; hides the panel when all three are empty.
   void ShowFigures(const std::optional<PlantFigures>& figures, const QString& solvents,
                    const std::vector<std::string>& warnings);
 
