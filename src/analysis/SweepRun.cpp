@@ -82,6 +82,12 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   }
   SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
                             std::move(inputWarnings));
+  if (options.PlantSolvents) {
+    for (std::string& warning : AntoineRangeWarnings(*options.PlantSolvents, *worker.Params,
+                                                     *worker.State, result.Record)) {
+      row.Warnings.push_back(std::move(warning));
+    }
+  }
   if (options.PlantSolvents && row.Finished) {
     try {
       if (const std::optional<PlantInputs> plant = AcquirePlantInputs(worker.Fields, separator)) {

@@ -22,8 +22,10 @@ struct SweepOptions {
   //! When set, each case writes its result file there as "case-0007.txt" (the case number,
   //! at least four digits), through the calculation that the OK button runs.
   std::optional<std::string> ResultDirectory;
-  //! The solvents' plant data, where the fields hold plant inputs: each finished case then
-  //! carries its plant figures, its plant warnings among its warnings.
+  //! The solvents' plant data, where the fields hold plant inputs or name a solvent of the
+  //! library: each case's warnings then say where its web leaves an Antoine range, and with
+  //! plant inputs each finished case carries its plant figures, its plant warnings among its
+  //! warnings.
   std::optional<std::array<PlantSolvent, 2>> PlantSolvents;
 };
 

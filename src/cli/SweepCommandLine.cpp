@@ -163,9 +163,10 @@ class Sweep {
     if (const int status = ExitStatusOf(
             [&] {
               const SolventLibrary library = a_.Solvents.Apply(fields, separator);
-              if (AcquirePlantInputs(fields, separator)) {
-                options.PlantSolvents = PlantSolventsOf(library, fields);
-                plantColumns = true;
+              const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
+              plantColumns = AcquirePlantInputs(fields, separator).has_value();
+              if (plantColumns || solvents[0].AntoineRange || solvents[1].AntoineRange) {
+                options.PlantSolvents = solvents;
               }
             },
             messages)) {

@@ -110,3 +110,31 @@ TEST(ZonePlantOf, EnergyBalanceOfAComputedZoneCloses) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// The default run's web goes from 15 °C to 60 °C: a set valid from 20 to 50 °C is left below
+// in zone 1 and above in both zones; the series and the state tell the same.
+TEST(AntoineRangeWarnings, NameTheZoneAndTheEndOfTheRangeTheWebLeaves) {
+  MemoryFieldTexts fields;
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const CaseResult result = RunCase(fields, '.', *params, *state);
+  ASSERT_TRUE(result.Finished());
+  const std::array<PlantSolvent, 2> solvents{
+      PlantSolvent{"Narrow", 1.0, true, std::array<double, 2>{20, 50}},
+      PlantSolvent{"as specified", 1.1, true, std::nullopt}};
+  const std::vector<std::string> warnings =
+      AntoineRangeWarnings(solvents, *params, *state, result.Record);
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[0],
+            "Zone 1: the web reaches 15.0 °C, below the range of Narrow's vapour pressure "
+            "constants (20 to 50 °C); its vapour pressure there is extrapolated.");
+  EXPECT_EQ(warnings[1].rfind("Zone 2: the web reaches 6", 0), 0u) << warnings[1];
+  EXPECT_EQ(AntoineRangeWarnings(solvents, CollectRunSeries(*params, *state, result.Record)),
+            warnings);
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -208,31 +208,56 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
   return Totals(std::move(zones), solvents);
 }
 
+namespace {
+
+//! The warnings of one zone whose web ranges from `low` to `high` [°C].
+void ZoneRangeWarnings(const std::array<PlantSolvent, 2>& solvents, int zone, double low,
+                       double high, std::vector<std::string>& warnings) {
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (!solvents[i].AntoineRange) continue;
+    const auto [from, to] = *solvents[i].AntoineRange;
+    if (low >= from && high <= to) continue;
+    const bool below = low < from;
+    warnings.push_back("Zone " + std::to_string(zone) + ": the web reaches " +
+                       Number(below ? low : high, 1) + " °C, " + (below ? "below" : "above") +
+                       " the range of " + solvents[i].Name + "'s vapour pressure constants (" +
+                       Number(from, 0) + " to " + Number(to, 0) +
+                       " °C); its vapour pressure there is extrapolated.");
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> AntoineRangeWarnings(const std::array<PlantSolvent, 2>& solvents,
                                               const RunSeries& series) {
   std::vector<std::string> warnings;
+  std::size_t start = 0;
   for (const ZoneSummary& summary : series.Zones) {
+    bool any = false;
     double low = 0;
     double high = 0;
-    bool any = false;
-    for (const SeriesPoint& p : series.Points) {
-      if (p.State.Zone != summary.Zone) continue;
-      low = any ? std::min(low, p.State.Temperature) : p.State.Temperature;
-      high = any ? std::max(high, p.State.Temperature) : p.State.Temperature;
+    for (; start < series.Points.size() && series.Points[start].State.Zone == summary.Zone;
+         ++start) {
+      const double t = series.Points[start].State.Temperature;
+      low = any ? std::min(low, t) : t;
+      high = any ? std::max(high, t) : t;
       any = true;
     }
-    if (!any) continue;
-    for (std::size_t i = 0; i < 2; ++i) {
-      if (!solvents[i].AntoineRange) continue;
-      const auto [from, to] = *solvents[i].AntoineRange;
-      if (low >= from && high <= to) continue;
-      const bool below = low < from;
-      warnings.push_back("Zone " + std::to_string(summary.Zone) + ": the web reaches " +
-                         Number(below ? low : high, 1) + " °C, " + (below ? "below" : "above") +
-                         " the range of " + solvents[i].Name + "'s vapour pressure constants (" +
-                         Number(from, 0) + " to " + Number(to, 0) +
-                         " °C); its vapour pressure there is extrapolated.");
-    }
+    if (any) ZoneRangeWarnings(solvents, summary.Zone, low, high, warnings);
+  }
+  return warnings;
+}
+
+std::vector<std::string> AntoineRangeWarnings(const std::array<PlantSolvent, 2>& solvents,
+                                              const ParameterSet& params,
+                                              const SimulationState& state,
+                                              const RunRecord& record) {
+  std::vector<std::string> warnings;
+  for (int zone = 1; zone <= record.ZonesDone(); ++zone) {
+    const auto& points = state.Trace.Temperature[zone];
+    const auto end = points.begin() + params.ZoneSteps[zone] + 1;
+    const auto [low, high] = std::minmax_element(points.begin(), end);
+    ZoneRangeWarnings(solvents, zone, *low, *high, warnings);
   }
   return warnings;
 }

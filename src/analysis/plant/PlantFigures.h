@@ -121,4 +121,10 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
 std::vector<std::string> AntoineRangeWarnings(const std::array<PlantSolvent, 2>& solvents,
                                               const RunSeries& series);
 
+//! The same from the state that still holds the run (a sweep's case).
+std::vector<std::string> AntoineRangeWarnings(const std::array<PlantSolvent, 2>& solvents,
+                                              const ParameterSet& params,
+                                              const SimulationState& state,
+                                              const RunRecord& record);
+
 }  // namespace quillmere
