@@ -146,8 +146,10 @@ class RunCommand : public Command {
         "Run one calculation from the default inputs, or from DATAFILE applied over them as the "
         "window's \"Input Data File\" button does, and print the web's state at each zone's "
         "exit and the warnings where the inputs leave the model's range");
-    run->add_option("DATAFILE", dataFile_,
-                    "Data file of 119 \"label = value\" lines (\"-\" reads standard input)")
+    run->add_option(
+           "DATAFILE", dataFile_,
+           "Data file of 119 \"label = value\" lines and the plant lines after them (\"-\" "
+           "reads standard input)")
         ->type_name("FILE");
     run->add_option("-o,--output", resultFile_,
                     "Result file name, as typed in the save file field (\"-\" writes standard "
