@@ -1,4 +1,5 @@
 #include "app/CurvesWindow.h"
+#include "app/PlantPanel.h"
 
 #include <QActionGroup>
 #include <QChartView>
@@ -199,6 +200,7 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
 
+  plant_ = AddPlantPanel(*this, decimalSeparator_);
   BuildToolBar();
   statusBar()->setObjectName(QStringLiteral("HoverValues"));
   resize(1100, 800);

@@ -27,6 +27,7 @@ class QTableWidget;
 namespace quillmere {
 
 class CurveView;
+class PlantPanel;
 class UserMessages;
 
 //! Lets the user choose a measurement file to open: its full path, or nothing when cancelled.
@@ -77,6 +78,8 @@ class CurvesWindow : public QMainWindow {
 
   // What the window shows.
   QChart* Chart(plot::RunChart chart) const;
+  //! The plant figures of the run shown (a dock at the bottom, hidden without them).
+  PlantPanel& Plant() const { return *plant_; }
   int PinCount() const { return static_cast<int>(pins_.size()); }
   //! The names of the runs in the legends: the current run first, then the runs kept, oldest
   //! first. For a lone run, empty.
@@ -119,6 +122,7 @@ class CurvesWindow : public QMainWindow {
 
   std::array<CurveView*, plot::kRunCharts.size()> views_{};
   QTableWidget* zoneTable_ = nullptr;
+  PlantPanel* plant_ = nullptr;
   QLabel* runNote_ = nullptr;
   QAction* keep_ = nullptr;
   QAction* exportCsv_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "analysis/plant/PlantReport.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
@@ -16,6 +17,9 @@
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
 #include "base/UserMessages.h"
+#include "app/PlantPanel.h"
+#include "app/SolventPlantPage.h"
+#include "base/Error.h"
 #include "params/FieldTable.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
@@ -61,6 +65,13 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
       chooseDataFile_(std::move(chooseDataFile)),
       curves_(curves),
       state_(std::make_unique<SimulationState>()) {
+  // A user's solvent file that does not read leaves the shipped library, and says why.
+  try {
+    library_ = LoadSolventLibrary();
+  } catch (const Error& error) {
+    library_ = SolventLibrary(ShippedSolvents());
+    qWarning("%s %s", error.what(), error.Details().c_str());
+  }
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillmere  (Refined  Version)"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -85,6 +96,8 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (2)")), 3, rows);
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
   BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
+  BuildSolventPlantPage(*AddPage(*TabbedNotebook1, QStringLiteral("Solvents and Plant")), look,
+                        decimalSeparator_, fields_, library_);
   TabbedNotebook1->setCurrentIndex(0);
 
   // OK is the default button. It stands on the first page, so Enter in a field of that page
@@ -158,15 +171,43 @@ QString TForm1::ShownDirectory() const {
 // floating-point fault, a failed write) is shown in the error box here, at the action's edge,
 // and the window stays usable.
 
+bool TForm1::AcquireSolventsAndPlant(std::optional<PlantInputs>& plant) {
+  try {
+    ApplySolventNames(library_, fields_, decimalSeparator_);
+    plant = AcquirePlantInputs(fields_, decimalSeparator_);
+    return true;
+  } catch (const Error& error) {
+    messages_.ShowMessage(error.what());
+    if (!error.Details().empty()) messages_.ShowDetail(error.Details());
+    return false;
+  }
+}
+
 void TForm1::BitBtn1Click() {
   try {
+    std::optional<PlantInputs> plant;
+    if (!AcquireSolventsAndPlant(plant)) return;
     ResultFileOptions options;
     options.DataFile = loadedDataFile_;
     const CalculationResult result =
         RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
     // The curves of the zones computed, read before the next run overwrites the state.
-    if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
-      curves_->ShowRun(CollectRunSeries(parameters_, *state_, result.Record), InputsOf(fields_));
+    if (curves_ != nullptr &&
+        (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
+      RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
+      const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library_, fields_);
+      std::optional<PlantFigures> figures;
+      if (plant && result.Finished()) {
+        figures = PlantFiguresOf(parameters_, *plant, solvents, series);
+      }
+      const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+      curves_->ShowRun(std::move(series), InputsOf(fields_));
+      // The panel names the solvents where one was chosen from the library or the plant
+      // inputs are given.
+      const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
+      curves_->Plant().ShowFigures(
+          figures, named ? QString::fromStdString(SolventLines(library_, fields_)) : QString(),
+          ranges);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
@@ -184,6 +225,9 @@ void TForm1::InputDataClick() {
     DataFileName = chosen->toStdString();
     if (std::optional<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_)) {
       loadedDataFile_ = std::move(loaded);
+      // The solvents the file names: their fixed constants, which no line of it can give.
+      std::optional<PlantInputs> plant;
+      AcquireSolventsAndPlant(plant);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));

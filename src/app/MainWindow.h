@@ -11,7 +11,9 @@
 #include "app/OpenFileDialog.h"
 #include "app/WindowLook.h"
 #include "params/ParameterSet.h"
+#include "params/PlantInputs.h"
 #include "report/DataFile.h"
+#include "report/SolventLibrary.h"
 
 class QPushButton;
 class QTabWidget;
@@ -56,6 +58,9 @@ class TForm1 : public QWidget {
 
  private:
   void BuildFirstPage(QWidget& page, const WindowLook& look);
+  //! Puts the constants of the named solvents into their fields and reads the plant inputs;
+  //! false, with the message shown, when they are refused.
+  bool AcquireSolventsAndPlant(std::optional<PlantInputs>& plant);
 
   UserMessages& messages_;
   char decimalSeparator_;
@@ -64,6 +69,8 @@ class TForm1 : public QWidget {
   DataFileChooser chooseDataFile_;
   CurvesWindow* curves_;
   LineEditFieldTexts fields_;
+  //! The shipped solvents and the user's; the page "Solvents and Plant" chooses from them.
+  SolventLibrary library_;
   ParameterSet parameters_;
   std::unique_ptr<SimulationState> state_;
 

@@ -4,20 +4,27 @@
 #include <QDir>
 #include <QPixmap>
 #include <QTabWidget>
+#include <algorithm>
 #include <array>
 #include <memory>
 
 #include "analysis/CaseRun.h"
+#include "analysis/plant/PlantReport.h"
 #include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
 #include "app/MainWindow.h"
 #include "base/NumberText.h"
+#include "app/PlantPanel.h"
+#include "params/FieldTable.h"
+#include "base/NumberText.h"
+#include "params/PlantInputs.h"
 #include "sim/RunSeries.h"
 
 namespace quillmere {
 namespace {
 
-constexpr QSize kCurvesPicture{1200, 860};  // [px] of the curves window in the pictures
+constexpr QSize kCurvesPicture{1200, 860};       // [px] of the curves window in the pictures
+constexpr QSize kPlantCurvesPicture{1500, 990};  // [px] with the plant panel below the charts
 
 // The series of a run of the texts now in the fields, as OK would compute it.
 RunSeries RunOfFields(const FieldTexts& fields) {
@@ -32,12 +39,66 @@ bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
   return window.grab().save(target.filePath(QString::fromLatin1(file)));
 }
 
+//! The page "Solvents and Plant" with the README's plant example, and its run's curves with
+//! the plant panel.
+bool SavePlantScreenshots(TForm1& form, CurvesWindow& curves, const QDir& target) {
+  // The README's plant example (docs/examples/plant-line4.dat): ethyl acetate and ethanol,
+  // four zones at 2.5 m/s on a 1.3 m web, zone 2's exhaust too small, zone 3's sized.
+  FieldTexts& fields = form.Fields();
+  const char separator = LocaleDecimalSeparator();
+  const SolventLibrary library(ShippedSolvents());
+  ApplySolventChoice(fields, 1, library.Find("Ethyl acetate"), separator, true);
+  ApplySolventChoice(fields, 2, library.Find("Ethanol"), separator, true);
+  const auto typed = [separator](std::string text) {
+    std::replace(text.begin(), text.end(), '.', separator);
+    return text;
+  };
+  fields.SetText("Edit6", typed("2.5"));
+  const std::array<std::array<const char*, 4>, 4> zones{{{"50.0", "10.0", "0.030", "0.050"},
+                                                         {"70.0", "15.0", "0.030", "0.050"},
+                                                         {"90.0", "15.0", "0.035", "0.055"},
+                                                         {"100.0", "10.0", "0.035", "0.055"}}};
+  for (int zone = 1; zone <= 4; ++zone) {
+    const auto& z = zones[static_cast<std::size_t>(zone - 1)];
+    const std::array<std::string, 6> texts{z[0], z[1], "0.0", "0.0", z[2], z[3]};
+    for (int i = 0; i < 6; ++i) {
+      fields.SetText(ZoneFieldName(zone, i), typed(texts[static_cast<std::size_t>(i)]));
+    }
+  }
+  fields.SetText("WebWidth", typed("1.3"));
+  fields.SetText("Zone1.Exhaust", "6000");
+  fields.SetText("Zone2.Exhaust", "8000");
+  fields.SetText("Zone4.Exhaust", "3000");
+  auto* notebook = form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
+  notebook->setCurrentIndex(notebook->count() - 1);
+  bool saved = SaveWindow(form, target, "page-plant.png");
+  notebook->setCurrentIndex(0);
+
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const CaseResult result = RunCase(fields, separator, *params, *state);
+  RunSeries series = CollectRunSeries(*params, *state, result.Record);
+  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
+  std::optional<PlantFigures> figures;
+  if (const std::optional<PlantInputs> plant = AcquirePlantInputs(fields, separator)) {
+    figures = PlantFiguresOf(*params, *plant, solvents, series);
+  }
+  const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+  curves.resize(kPlantCurvesPicture);
+  curves.ShowRun(std::move(series), InputsOf(fields));
+  curves.Plant().ShowFigures(figures, QString::fromStdString(SolventLines(library, fields)),
+                             ranges);
+  QApplication::processEvents();
+  saved = SaveWindow(curves, target, "curves-plant.png") && saved;
+  return saved;
+}
+
 }  // namespace
 
 bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
                      const QString& directory) {
-  static constexpr std::array<const char*, 4> kPageFiles{"page-zone1.png", "page-zone2.png",
-                                                         "page-zone3.png", "page-general.png"};
+  static constexpr std::array<const char*, 5> kPageFiles{
+      "page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png", "page-plant.png"};
   const QDir target(directory);
   bool saved = target.mkpath(QStringLiteral("."));
   auto* notebook = form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
@@ -74,6 +135,7 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves
   curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
   saved = SaveWindow(curves, target, "curves-compare.png") && saved;
   curves.RemoveAllPins();
+  saved = SavePlantScreenshots(form, curves, target) && saved;
   curves.hide();
   return saved;
 }

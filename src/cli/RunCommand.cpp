@@ -10,12 +10,15 @@
 
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
+#include "analysis/plant/PlantReport.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
+#include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PlantInputs.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
@@ -36,6 +39,18 @@ std::string SummaryName(const std::string& file) {
 struct ExportFiles {
   std::optional<std::string> Csv;
   std::optional<std::string> Json;
+  std::optional<std::string> ZonesCsv;  //!< the plant figures of each zone
+};
+
+//! What a run tells of the plant: the solvents in force and, with the plant inputs, each
+//! zone's figures.
+struct PlantPart {
+  SolventLibrary Library;
+  bool SolventChosen = false;  //!< a solvent other than the pair as specified
+  std::optional<PlantInputs> Inputs;
+  std::array<PlantSolvent, 2> Solvents;
+  std::optional<PlantFigures> Figures;
+  std::vector<std::string> Warnings;  //!< the LEL limits and the Antoine ranges
 };
 
 //! One line per zone with the web's state where it leaves the zone, then the files written.
@@ -55,6 +70,7 @@ void PrintSummary(std::ostream& out, const RunRecord& record, const std::string&
   out << "Result file: " << SummaryName(resultFile) << '\n';
   if (exports.Csv) out << "CSV file: " << SummaryName(*exports.Csv) << '\n';
   if (exports.Json) out << "JSON file: " << SummaryName(*exports.Json) << '\n';
+  if (exports.ZonesCsv) out << "Zones CSV file: " << SummaryName(*exports.ZonesCsv) << '\n';
 }
 
 //! The physical warnings of a run, one a line, after its summary or its fault.
@@ -130,8 +146,10 @@ class RunCommand : public Command {
         "Run one calculation from the default inputs, or from DATAFILE applied over them as the "
         "window's \"Input Data File\" button does, and print the web's state at each zone's "
         "exit and the warnings where the inputs leave the model's range");
-    run->add_option("DATAFILE", dataFile_,
-                    "Data file of 119 \"label = value\" lines (\"-\" reads standard input)")
+    run->add_option(
+           "DATAFILE", dataFile_,
+           "Data file of 119 \"label = value\" lines and the plant lines after them (\"-\" "
+           "reads standard input)")
         ->type_name("FILE");
     run->add_option("-o,--output", resultFile_,
                     "Result file name, as typed in the save file field (\"-\" writes standard "
@@ -146,6 +164,11 @@ class RunCommand : public Command {
                     "Also write the run (inputs, zones, warnings, how it ended, every point) as "
                     "JSON to FILE (\"-\": standard output)")
         ->type_name("FILE");
+    run->add_option("--zones-csv", exports_.ZonesCsv,
+                    "Also write each zone's plant figures (solvent evaporated, LEL, exhaust, heat) "
+                    "as CSV to FILE (\"-\": standard output); needs the web width")
+        ->type_name("FILE");
+    solvents_.AddTo(*run);
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
@@ -160,6 +183,9 @@ class RunCommand : public Command {
     if (onOutput(resultFile_)) onStandardOutput.emplace_back("the result file");
     if (exports_.Csv && onOutput(*exports_.Csv)) onStandardOutput.emplace_back("the CSV");
     if (exports_.Json && onOutput(*exports_.Json)) onStandardOutput.emplace_back("the JSON");
+    if (exports_.ZonesCsv && onOutput(*exports_.ZonesCsv)) {
+      onStandardOutput.emplace_back("the zones CSV");
+    }
     if (onStandardOutput.size() > 1) {
       std::string sentence = Listed(onStandardOutput);
       sentence[0] = 'T';  // "the result file, ..."
@@ -184,6 +210,20 @@ class RunCommand : public Command {
           return ExitStatus(ErrorKind::Usage);
         }
         messages.SetDataFile(options.DataFile->Name);
+        for (const std::string& warning : options.DataFile->PlantLineWarnings) {
+          messages.ShowWarning(warning);
+        }
+      }
+      std::optional<PlantPart> plant;
+      if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
+        return status;
+      }
+      if (exports_.ZonesCsv && !plant->Inputs) {
+        err << "--zones-csv needs the plant inputs: give the web width (WebWidth) in the data "
+               "file's plant lines.\n";
+        return ExitStatus(ErrorKind::Usage);
+      }
+      if (options.DataFile) {
         for (const std::string& warning :
              IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
           messages.ShowWarning(warning);
@@ -201,14 +241,21 @@ class RunCommand : public Command {
       const CalculationResult result =
           RunCalculation(fields, messages, separator, *params, *state, options);
       if (result.Finished()) {
-        WriteExports(fields, separator, *params, *state, result.Record);
+        WriteExports(fields, separator, *params, *state, result.Record, *plant);
+        if (plant->SolventChosen || plant->Inputs) {
+          summary << SolventLines(plant->Library, fields);
+        }
         PrintSummary(summary, result.Record, resultFile_, exports_, separator);
+        if (plant->Figures) {
+          summary << PlantSummaryText(*plant->Figures, *plant->Inputs, separator);
+        }
         summary.flush();
         if (!summary) {
           err << "Could not write the summary: the output is full or closed.\n";
           return ExitStatus(ErrorKind::File);
         }
         PrintWarnings(err, result.Record);
+        for (const std::string& warning : plant->Warnings) messages.ShowWarning(warning);
         return kExitFinished;
       }
       if (result.Ending() == ErrorKind::RunFault) {
@@ -216,7 +263,7 @@ class RunCommand : public Command {
         messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
         // The zones finished before the fault, and how the run ended.
         try {
-          WriteExports(fields, separator, *params, *state, result.Record);
+          WriteExports(fields, separator, *params, *state, result.Record, *plant);
         } catch (const FileError& e) {
           messages.ShowError(ErrorBoxText(e.what()));
         }
@@ -239,6 +286,9 @@ class RunCommand : public Command {
     if (exports_.Csv && *exports_.Csv != kStandardStream) named.emplace_back("CSV", *exports_.Csv);
     if (exports_.Json && *exports_.Json != kStandardStream) {
       named.emplace_back("JSON", *exports_.Json);
+    }
+    if (exports_.ZonesCsv && *exports_.ZonesCsv != kStandardStream) {
+      named.emplace_back("zones CSV", *exports_.ZonesCsv);
     }
     return named;
   }
@@ -272,19 +322,43 @@ class RunCommand : public Command {
     return {};
   }
 
-  //! The CSV and the JSON of the finished zones, as asked for.
+  //! The solvents in force (the library's constants put into their fields) and the plant
+  //! inputs. Throws quillmere::Error when they are refused.
+  PlantPart Plant(FieldTexts& fields, char separator) const {
+    PlantPart plant;
+    plant.Library = solvents_.Apply(fields, separator);
+    plant.Solvents = PlantSolventsOf(plant.Library, fields);
+    plant.SolventChosen = plant.Solvents[0].AntoineRange || plant.Solvents[1].AntoineRange;
+    plant.Inputs = AcquirePlantInputs(fields, separator);
+    return plant;
+  }
+
+  //! The CSV and the JSON of the finished zones, as asked for, after the plant figures of a
+  //! finished run and the warnings where the web leaves a solvent's Antoine range.
   void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
-                    const SimulationState& state, const RunRecord& record) const {
-    if (!exports_.Csv && !exports_.Json) return;
+                    const SimulationState& state, const RunRecord& record, PlantPart& plant) const {
+    if (!exports_.Csv && !exports_.Json && !plant.SolventChosen && !plant.Inputs) return;
     const RunSeries series = CollectRunSeries(params, state, record);
+    if (record.Finished() && plant.Inputs) {
+      plant.Figures = PlantFiguresOf(params, *plant.Inputs, plant.Solvents, series);
+      plant.Warnings = plant.Figures->Warnings;
+    }
+    for (std::string& warning : AntoineRangeWarnings(plant.Solvents, series)) {
+      plant.Warnings.push_back(std::move(warning));
+    }
     if (exports_.Csv) WriteExport(*exports_.Csv, "CSV file", RunCsv(series));
+    if (exports_.ZonesCsv && plant.Figures) {
+      WriteExport(*exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*plant.Figures));
+    }
     if (exports_.Json) {
       WriteExport(*exports_.Json, "JSON file",
-                  RunJson(fields, separator, params, state.EntryTemperature(), series));
+                  RunJson(fields, separator, params, state.EntryTemperature(), series,
+                          PlantJsonMembers(plant.Library, fields, plant.Inputs, plant.Figures)));
     }
   }
 
   std::optional<std::string> dataFile_;
+  SolventOptions solvents_;
   std::string resultFile_{kDefaultResultFile};
   ExportFiles exports_;
 };

@@ -7,6 +7,8 @@
 #include "base/UserMessages.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
+#include "cli/SolventOptions.h"
+#include "cli/StreamMessages.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
@@ -23,11 +25,16 @@ class TemplateCommand : public Command {
         ->add_option("-o,--output", file_,
                      "Data file to write (default, or \"-\": standard output)")
         ->type_name("FILE");
+    solvents_.AddTo(*subcommand_);
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
     try {
-      const MemoryFieldTexts fields(separator);
+      MemoryFieldTexts fields(separator);
+      StreamMessages messages(err);
+      if (const int status = ExitStatusOf([&] { solvents_.Apply(fields, separator); }, messages)) {
+        return status;
+      }
       if (file_ && *file_ != "-") {
         WriteDataFile(*file_, fields);
         return kExitFinished;
@@ -55,6 +62,7 @@ class TemplateCommand : public Command {
 
  private:
   std::optional<std::string> file_;
+  SolventOptions solvents_;
 };
 
 }  // namespace

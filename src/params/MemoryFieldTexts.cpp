@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "params/FieldTable.h"
+#include "params/PlantInputs.h"
 
 namespace quillmere {
 
@@ -10,6 +11,10 @@ MemoryFieldTexts::MemoryFieldTexts(char decimalSeparator) {
   for (const FieldSpec& field : AllFields()) {
     texts_.emplace(std::string(field.name), DefaultText(field, decimalSeparator));
     enabled_.emplace(std::string(field.name), field.enabled);
+  }
+  for (const PlantFieldSpec& field : PlantFields()) {
+    texts_.emplace(std::string(field.name), PlantDefaultText(field, decimalSeparator));
+    enabled_.emplace(std::string(field.name), true);
   }
 }
 

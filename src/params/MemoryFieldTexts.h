@@ -8,8 +8,8 @@
 
 namespace quillmere {
 
-//! Starts with every field of the table at its default text (shown with the given decimal
-//! separator) and the table's enabled states, as the window does at start-up.
+//! Starts with every field of the table and every plant field at its default text (shown with
+//! the given decimal separator) and the table's enabled states, as the window does at start-up.
 class MemoryFieldTexts : public FieldTexts {
  public:
   explicit MemoryFieldTexts(char decimalSeparator = '.');

@@ -10,6 +10,7 @@
 #include "params/FieldTable.h"
 #include "params/ParameterSet.h"
 #include "report/CodePage.h"
+#include "report/PlantDataLines.h"
 #include "report/ResultFile.h"
 
 namespace quillmere {
@@ -131,18 +132,21 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
   // double-byte character, so a broken character cannot swallow a line end.
   DataFileLines lines;
   std::size_t start = 0;
-  while (start < bytes.size() && lines.Count <= kDataFileLines) {
+  while (start < bytes.size() && lines.Count < kDataFileLines + kPlantLineLimit) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
     const int number = ++lines.Count;
+    std::string_view raw = bytes.substr(start, end - start);
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (number <= kDataFileLines) {
-      std::string_view raw = bytes.substr(start, end - start);
-      if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
       if (raw.size() > kDataFileLineLimit) {
         if (lines.OverlongLine == 0) lines.OverlongLine = number;
       } else {
         lines[static_cast<std::size_t>(number - 1)] = DecodeCodePage932(raw);
       }
+    } else {
+      lines.Further.push_back(raw.size() > kDataFileLineLimit ? std::string()
+                                                              : DecodeCodePage932(raw));
     }
     start = end + 1;
   }
@@ -185,20 +189,22 @@ DataFileLines ReadDataFileLines(InputFile& file) {
   // without line ends is read no further than one long line.
   std::string bytes;
   std::array<char, 1 << 16> buffer;
+  // The plant lines after line 119 are read on the same terms, up to kPlantLineLimit of them.
+  constexpr int kLastLine = kDataFileLines + kPlantLineLimit;
   int lineEnds = 0;
   std::size_t lineStart = 0;
-  while (lineEnds < kDataFileLines) {
+  while (lineEnds < kLastLine) {
     const std::size_t n = file.Read(buffer.data(), buffer.size());
     if (n == 0) break;
     const std::size_t before = bytes.size();
     bytes.append(buffer.data(), n);
-    for (std::size_t i = before; i < bytes.size() && lineEnds < kDataFileLines; ++i) {
+    for (std::size_t i = before; i < bytes.size() && lineEnds < kLastLine; ++i) {
       if (bytes[i] == '\n') {
         ++lineEnds;
         lineStart = i + 1;
       }
     }
-    if (lineEnds < kDataFileLines && bytes.size() - lineStart > kDataFileLineLimit + 1) break;
+    if (lineEnds < kLastLine && bytes.size() - lineStart > kDataFileLineLimit + 1) break;
   }
   return SplitDataFileLines(bytes);
 }
@@ -214,7 +220,8 @@ std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
     return std::nullopt;
   }
   if (!SetInputData(lines, file.Name(), fields, messages)) return std::nullopt;
-  return LoadedDataFile{file.Name(), file.Identity(), std::move(lines)};
+  std::vector<std::string> warnings = ApplyPlantDataLines(lines, file.Name(), fields);
+  return LoadedDataFile{file.Name(), file.Identity(), std::move(lines), std::move(warnings)};
 }
 
 std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
@@ -255,6 +262,7 @@ std::string DataFileText(const FieldTexts& fields) {
     text += ValueLine(LineLayout(line), value);
     text += "\r\n";
   }
+  text += PlantDataLinesText(fields);
   return EncodeCodePage932(text);
 }
 

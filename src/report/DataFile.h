@@ -23,6 +23,9 @@ inline constexpr int kDataFileLines = 119;
 //! read, decode or keep more than 119 such lines.
 inline constexpr std::size_t kDataFileLineLimit = 64 * 1024;
 
+//! The most lines after line 119 that are read for the plant inputs: far more than they take.
+inline constexpr int kPlantLineLimit = 256;
+
 //! The lines of a data file, decoded to UTF-8, without line ends; missing lines are empty.
 struct DataFileLines {
   std::array<std::string, kDataFileLines> Text;
@@ -31,6 +34,9 @@ struct DataFileLines {
   //! The first of lines 1 to 119 longer than kDataFileLineLimit bytes (left empty in Text),
   //! 0 when there is none.
   int OverlongLine = 0;
+  //! The plant lines after line 119 (line 120 first), decoded, at most kPlantLineLimit of
+  //! them; an overlong one is left empty. A loader of 119 lines never looks at them.
+  std::vector<std::string> Further;
 
   std::string& operator[](std::size_t i) { return Text[i]; }
   const std::string& operator[](std::size_t i) const { return Text[i]; }
@@ -58,7 +64,8 @@ DataFileLines SplitDataFileLines(std::string_view bytes);
 bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, FieldTexts& fields,
                   UserMessages& messages);
 
-//! Reads a data file up to the end of its line 119 (or up to a line that is too long).
+//! Reads a data file up to the end of its line 119 (or up to a line that is too long), and
+//! the plant lines after it.
 //! Throws FileError when reading fails.
 DataFileLines ReadDataFileLines(InputFile& file);
 
@@ -67,6 +74,8 @@ struct LoadedDataFile {
   std::string Name;
   std::optional<FileIdentity> Identity;  //!< the file read (none for a stream without one)
   DataFileLines Lines = {};              //!< as read
+  //! Plant lines (after line 119) that were ignored, one warning each.
+  std::vector<std::string> PlantLineWarnings;
 };
 
 //! The lines of a loaded data file that give one of the eight fixed constants (the Antoine
@@ -75,7 +84,8 @@ struct LoadedDataFile {
 std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
                                                    const FieldTexts& fields, char decimalSeparator);
 
-//! Reads the data file at `path` and applies it with SetInputData (`path` is the name the
+//! Reads the data file at `path` and applies it with SetInputData, then its plant lines with
+//! ApplyPlantDataLines (`path` is the name the
 //! refusal message shows). Shows "Data file can not open!" (the name and the system's reason
 //! as its detail) when the file cannot be opened or read. Returns the file when it was
 //! applied.
@@ -95,8 +105,9 @@ class DataFileWriteError : public Error {
 
 //! The current field texts as a data file (code page 932, CR LF) that reads back to the same
 //! texts; leading and trailing blanks of a text are left out, since they carry no meaning.
-//! Every line is laid out as the echo's value line of that input. Throws DataFileWriteError,
-//! naming the field, for a text that would not read back unchanged.
+//! Every line is laid out as the echo's value line of that input; the plant lines follow line
+//! 119. Throws DataFileWriteError, naming the field, for a text that would not read back
+//! unchanged.
 std::string DataFileText(const FieldTexts& fields);
 
 //! Writes DataFileText to `path` (created or emptied). Throws DataFileWriteError when a text

@@ -214,7 +214,8 @@ std::string RunCsv(const RunSeries& series) {
 }
 
 std::string RunJson(const FieldTexts& fields, char decimalSeparator, const ParameterSet& params,
-                    double initialTemperature, const RunSeries& series) {
+                    double initialTemperature, const RunSeries& series,
+                    std::string_view moreMembers) {
   Json run = Json::object();
   run["version"] = QUILLMERE_VERSION;
   run["decimal_separator"] = std::string(1, decimalSeparator);
@@ -226,6 +227,10 @@ std::string RunJson(const FieldTexts& fields, char decimalSeparator, const Param
   run["fault"] = FaultObject(series);
   run["zones"] = ZonesArray(series);
   run["warnings"] = WarningsArray(series);
+  if (!moreMembers.empty()) {
+    Json more = Json::parse(moreMembers);
+    for (auto& [name, value] : more.items()) run[name] = std::move(value);
+  }
   run["trace"] = TraceObject(series);
   // Field texts are the user's bytes: one that is not UTF-8 is written with U+FFFD.
   return run.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';

@@ -34,7 +34,10 @@ std::string RunCsv(const RunSeries& series);
 //! finished zone with its "exit"; "warnings" ("kind" as WarningKindName, "zone", "point",
 //! positions, "text"); and "trace", one array for each of TraceColumnNames, null where a value
 //! is not known. `initialTemperature` is the web's entry temperature that acquisition stored.
+//! `moreMembers`, the text of a JSON object, adds its members before "trace" (the solvents and
+//! the plant figures).
 std::string RunJson(const FieldTexts& fields, char decimalSeparator, const ParameterSet& params,
-                    double initialTemperature, const RunSeries& series);
+                    double initialTemperature, const RunSeries& series,
+                    std::string_view moreMembers = {});
 
 }  // namespace quillmere

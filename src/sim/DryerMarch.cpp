@@ -1,6 +1,6 @@
 #include "sim/DryerMarch.h"
 
-#include "params/FloatingPointGuard.h"
+#include "base/FloatingPointGuard.h"
 #include "sim/MiscCalc.h"
 #include "sim/PhysicalWarnings.h"
 

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PlantInputs.h"
 #include "params/ParameterSet.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
@@ -50,7 +51,8 @@ class MainWindowTest : public QObject {
   void StartsWithTheDefaultsAndTheConstantsLocked() {
     QFETCH(char, separator);
     Window w(separator);
-    QCOMPARE(w.form.findChildren<QLineEdit*>().size(), qsizetype(AllFields().size()));
+    QCOMPARE(w.form.findChildren<QLineEdit*>().size(),
+             qsizetype(AllFields().size() + PlantFields().size()));
     int enabled = 0;
     for (const auto& field : AllFields()) {
       QLineEdit* edit = w.Edit(field.name);

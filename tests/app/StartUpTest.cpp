@@ -23,7 +23,8 @@ class StartUpTest : public QObject {
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     for (const char* page :
-         {"page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png"}) {
+         {"page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png",
+          "page-plant.png"}) {
       const QImage image(pictures.filePath(QString::fromLatin1(page)));
       QVERIFY2(!image.isNull(), page);
       QCOMPARE(image.size() / image.devicePixelRatio(), QSize(727, 545));
@@ -36,8 +37,12 @@ class StartUpTest : public QObject {
       QVERIFY2(!image.isNull(), curves);
       QCOMPARE(image.size() / image.devicePixelRatio(), QSize(1200, 860));
     }
+    // The plant example's run with its plant panel, as large as the panel needs.
+    const QImage plant(pictures.filePath(QStringLiteral("curves-plant.png")));
+    QVERIFY(!plant.isNull());
+    QVERIFY(plant.width() / plant.devicePixelRatio() >= 1500);
     // Nothing else was written: no result file, no settings.
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 7);
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 9);
   }
 };
 

@@ -16,6 +16,8 @@
 #include "base/PrintableText.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PlantInputs.h"
+#include "base/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/ResultFile.h"
 
@@ -213,7 +215,7 @@ TEST(LoadDataFile, UnreadableEndlessAndWriterlessFilesAreRefusedAndChangeNothing
 
 TEST(DataFileText, WritesTheTextsAsTheEchoLaysOutItsValueLines) {
   const std::string text = DataFileText(MemoryFieldTexts());
-  EXPECT_EQ(test::CrLfLines(text).size(), 119u);
+  EXPECT_EQ(test::CrLfLines(text).size(), 119u + PlantFields().size());  // plant lines follow
   // The texts stand as typed, not reformatted; zone 3 has none.
   EXPECT_EQ(text.rfind("    Specific Heat of Polymer (kJ/kg.K)                =  1.47\r\n", 0), 0u);
   EXPECT_NE(text.find("\r\n    Interaction Parameter \x83\xD4"

@@ -15,6 +15,9 @@
 #include "base/KeptMessages.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
+#include "base/KeptMessages.h"
+#include "params/PlantInputs.h"
+#include "base/UserMessages.h"
 #include "report/CalculationRun.h"
 
 namespace quillmere {
@@ -71,8 +74,26 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
     result.Ending = ErrorKind::RunFault;
     result.Messages.push_back(ErrorBoxText(error.what()));
   }
-  return SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
-                    std::move(inputWarnings));
+  SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
+                            std::move(inputWarnings));
+  if (options.PlantSolvents) {
+    for (std::string& warning : AntoineRangeWarnings(*options.PlantSolvents, *worker.Params,
+                                                     *worker.State, result.Record)) {
+      row.Warnings.push_back(std::move(warning));
+    }
+  }
+  if (options.PlantSolvents && row.Finished) {
+    try {
+      if (const std::optional<PlantInputs> plant = AcquirePlantInputs(worker.Fields, separator)) {
+        row.Plant = PlantFiguresOf(*worker.Params, *plant, *options.PlantSolvents, *worker.State,
+                                   result.Record);
+        for (const std::string& warning : row.Plant->Warnings) row.Warnings.push_back(warning);
+      }
+    } catch (const std::exception& error) {
+      row.Warnings.push_back(error.what());
+    }
+  }
+  return row;
 }
 
 }  // namespace

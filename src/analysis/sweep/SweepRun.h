@@ -3,6 +3,7 @@
 // case's place, so the table's order never depends on the schedule.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <optional>
@@ -21,6 +22,11 @@ struct SweepOptions {
   //! When set, each case writes its result file there as "case-0007.txt" (the case number,
   //! at least four digits), through the calculation that the OK button runs.
   std::optional<std::string> ResultDirectory;
+  //! The solvents' plant data, where the fields hold plant inputs or name a solvent of the
+  //! library: each case's warnings then say where its web leaves an Antoine range, and with
+  //! plant inputs each finished case carries its plant figures, its plant warnings among its
+  //! warnings.
+  std::optional<std::array<PlantSolvent, 2>> PlantSolvents;
 };
 
 //! Shared between the sweep and whoever watches it (a progress bar, a signal handler).

@@ -13,6 +13,9 @@ constexpr std::string_view kResultColumns =
     "exit Solvent-2 residual ratio (-),highest web temperature (°C),coating first boils at (m),"
     "warnings";
 
+constexpr std::string_view kPlantColumns =
+    ",ExitLEL of the worst zone (%),total heat (kW),total exhaust (Nm³/h)";
+
 //! The highest web temperature of the finished zones [°C].
 double HighestTemperature(const ParameterSet& params, const SimulationState& state, int zones) {
   double highest = state.EntryTemperature();
@@ -74,7 +77,7 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
   return row;
 }
 
-std::string SweepTableHeader(const std::vector<SweepAxis>& axes) {
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns) {
   std::string line = "case";
   for (const SweepAxis& axis : axes) {
     std::string column = axis.Name;
@@ -83,11 +86,12 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes) {
   }
   line += ',';
   line += kResultColumns;
+  if (plantColumns) line += kPlantColumns;
   line += '\n';
   return line;
 }
 
-std::string SweepTableLine(const SweepRow& row) {
+std::string SweepTableLine(const SweepRow& row, bool plantColumns) {
   std::string line = std::to_string(row.Case);
   for (const double value : row.Values) {
     line += ',';
@@ -104,7 +108,16 @@ std::string SweepTableLine(const SweepRow& row) {
     line += ",,,,,";
   }
   if (row.FirstBoiling) AppendCsvNumber(line, *row.FirstBoiling);
-  line += ',' + CsvField(Joined(row.Warnings, "; ")) + '\n';
+  line += ',' + CsvField(Joined(row.Warnings, "; "));
+  if (plantColumns) {
+    line += ',';
+    if (row.Plant && row.Plant->WorstPercentLel) AppendCsvNumber(line, *row.Plant->WorstPercentLel);
+    line += ',';
+    if (row.Plant) AppendCsvNumber(line, row.Plant->TotalHeat);
+    line += ',';
+    if (row.Plant) AppendCsvNumber(line, row.Plant->TotalExhaust);
+  }
+  line += '\n';
   return line;
 }
 

@@ -10,6 +10,8 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/sweep/SweepGrid.h"
+#include "analysis/sweep/SweepGrid.h"
+#include "analysis/plant/PlantFigures.h"
 #include "params/ParameterSet.h"
 #include "sim/RunRecord.h"
 #include "sim/SimulationState.h"
@@ -30,6 +32,8 @@ struct SweepRow {
   std::optional<double>
       FirstBoiling;                   //!< where the coating first boils, from the dryer's entry [m]
   std::vector<std::string> Warnings;  //!< every other limit of the model reached, in order
+  //! The plant figures of a finished case where the sweep has plant inputs.
+  std::optional<PlantFigures> Plant;
 };
 
 //! The row of a case that RunCase computed; `params` and `state` must still hold its run.
@@ -43,10 +47,13 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
 //! the dryer's entry".
 std::string FaultPlace(const RunFault& fault);
 
-//! The header line: "case", each axis with its unit, then the result columns. Ends with LF.
-std::string SweepTableHeader(const std::vector<SweepAxis>& axes);
+//! The header line: "case", each axis with its unit, then the result columns, and with
+//! `plantColumns` the plant's: the %LEL of the worst zone, the total heat and the total
+//! exhaust. Ends with LF.
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns = false);
 
-//! One row as a CSV line ending with LF.
-std::string SweepTableLine(const SweepRow& row);
+//! One row as a CSV line ending with LF; with `plantColumns` its plant figures (empty fields
+//! where the case has none).
+std::string SweepTableLine(const SweepRow& row, bool plantColumns = false);
 
 }  // namespace quillmere

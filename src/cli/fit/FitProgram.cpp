@@ -17,6 +17,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
 #include "report/DataFile.h"
@@ -204,8 +205,13 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
     const std::optional<LoadedDataFile> loaded =
         LoadDataFileArgument(dataFile, trial.Fields, messages);
-    if (!loaded)
-      return messages.notOpened ? ExitStatus(ErrorKind::File) : ExitStatus(ErrorKind::InputRefused);
+    if (!loaded) return messages.notOpened ? ExitStatus(ErrorKind::File) : ExitStatus(ErrorKind::InputRefused);
+    // The solvents the data file names put their fixed constants into the trial's fields.
+    const SolventOptions solvents;
+    if (const int status =
+            ExitStatusOf([&] { solvents.Apply(trial.Fields, separator); }, messages)) {
+      return status;
+    }
     try {
       trial.Measurements = ReadMeasurements(measurementFile);
     } catch (const FileError& e) {

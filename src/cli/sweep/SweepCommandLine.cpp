@@ -16,13 +16,20 @@
 #include "analysis/sweep/SweepRun.h"
 #include "analysis/sweep/SweepTable.h"
 #include "base/PrintableText.h"
+#include "analysis/sweep/SweepGrid.h"
+#include "analysis/sweep/SweepRun.h"
+#include "analysis/sweep/SweepTable.h"
+#include "analysis/plant/PlantReport.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
 #include "cli/ProgressBar.h"
+#include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PlantInputs.h"
+#include "base/PrintableText.h"
 #include "plot/SweepChart.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
@@ -43,6 +50,7 @@ struct SweepArguments {
   std::optional<std::string> Results;
   std::optional<std::string> Plot;
   std::string Separator;
+  SolventOptions Solvents;
 };
 
 //! Where the table goes: a file (checked before the first case runs) or standard output.
@@ -89,12 +97,13 @@ class TableOutput {
 
 //! The rows that ran, in grid order, and a last comment line when some did not.
 void WriteTable(TableOutput& table, const SweepGrid& grid,
-                const std::vector<std::optional<SweepRow>>& rows, std::size_t shardCases) {
-  std::string text = SweepTableHeader(grid.Axes());
+                const std::vector<std::optional<SweepRow>>& rows, std::size_t shardCases,
+                bool plantColumns) {
+  std::string text = SweepTableHeader(grid.Axes(), plantColumns);
   std::size_t written = 0;
   for (const std::optional<SweepRow>& row : rows) {
     if (!row) continue;
-    text += SweepTableLine(*row);
+    text += SweepTableLine(*row, plantColumns);
     ++written;
     if (text.size() >= kWriteChunk) {
       table.Write(text);
@@ -140,9 +149,9 @@ class Sweep {
 
     StreamMessages messages(err_);
     MemoryFieldTexts fields(separator);
+    std::optional<LoadedDataFile> loaded;
     if (a_.DataFile) {
-      const std::optional<LoadedDataFile> loaded =
-          LoadDataFileArgument(*a_.DataFile, fields, messages);
+      loaded = LoadDataFileArgument(*a_.DataFile, fields, messages);
       if (!loaded) return ExitStatus(ErrorKind::InputRefused);
       if (a_.Table != kStandardStream && loaded->Identity &&
           IdentityOfPath(a_.Table) == loaded->Identity) {
@@ -150,12 +159,29 @@ class Sweep {
              << " of this sweep, which is left as it is. Choose another table.\n";
         return ExitStatus(ErrorKind::Usage);
       }
+      for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
+    }
+    // The solvents the data file or the command line names, and the plant inputs of the cases.
+    SweepOptions options;
+    bool plantColumns = false;
+    if (const int status = ExitStatusOf(
+            [&] {
+              const SolventLibrary library = a_.Solvents.Apply(fields, separator);
+              const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
+              plantColumns = AcquirePlantInputs(fields, separator).has_value();
+              if (plantColumns || solvents[0].AntoineRange || solvents[1].AntoineRange) {
+                options.PlantSolvents = solvents;
+              }
+            },
+            messages)) {
+      return status;
+    }
+    if (loaded) {
       for (const std::string& warning : IgnoredFixedConstantLines(*loaded, fields, separator)) {
         messages.ShowWarning(warning);
       }
     }
 
-    SweepOptions options;
     options.DecimalSeparator = separator;
     options.Jobs = a_.Jobs;
     try {
@@ -171,7 +197,7 @@ class Sweep {
       TableOutput table(a_.Table, out_);
       const std::vector<std::size_t> cases = ShardCases(grid->CaseCount(), shard);
       const std::vector<std::optional<SweepRow>> rows = RunAll(*grid, fields, cases, options);
-      WriteTable(table, *grid, rows, cases.size());
+      WriteTable(table, *grid, rows, cases.size(), plantColumns);
       std::string error;
       if (a_.Plot && !plot::SaveSweepChart(grid->Axes(), rows, *a_.Plot, error)) {
         throw FileError("Could not write the picture " + Quoted(*a_.Plot) + ": " + error);
@@ -317,6 +343,7 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
                  "input, one colour for each value of the second, into an SVG or PNG picture")
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
+  arguments.Solvents.AddTo(app);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,136 @@
+#include "params/PlantInputs.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "base/Error.h"
+#include "base/NumberText.h"
+#include "base/PrintableText.h"
+
+namespace quillmere {
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') - start + 1);
+}
+
+//! Names and labels of the zones' exhaust fields, kept for the program's lifetime so that the
+//! table can hold views of them.
+struct ExhaustTexts {
+  std::array<std::string, kMaxZones> names;
+  std::array<std::string, kMaxZones> labels;
+};
+
+const ExhaustTexts& Exhausts() {
+  static const ExhaustTexts texts = [] {
+    ExhaustTexts t;
+    for (int zone = 1; zone <= kMaxZones; ++zone) {
+      t.names[static_cast<std::size_t>(zone - 1)] = ExhaustFieldName(zone);
+      t.labels[static_cast<std::size_t>(zone - 1)] =
+          "Exhaust Air of Zone " + std::to_string(zone) + " (Nm3/h)";
+    }
+    return t;
+  }();
+  return texts;
+}
+
+std::vector<PlantFieldSpec> BuildPlantFields() {
+  std::vector<PlantFieldSpec> t{
+      {"Solvent1Name", "Solvent-1", "", "as specified", 0, false},
+      {"Solvent2Name", "Solvent-2", "", "as specified", 0, false},
+      {"WebWidth", "Web (Coating) Width (m)", "m", "", 0, true},
+      {"AmbientTemperature", "Make-up Air Temperature (deg-C)", "°C", "20.0", 0, true},
+      {"LelMonitoring", "Continuous LEL Monitoring (yes/no)", "", "no", 0, false},
+  };
+  const ExhaustTexts& e = Exhausts();
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    const auto i = static_cast<std::size_t>(zone - 1);
+    t.push_back({e.names[i], e.labels[i], "Nm3/h", "", zone, true});
+  }
+  return t;
+}
+
+[[noreturn]] void Refuse(const PlantFieldSpec& field, std::string_view text, std::string_view why) {
+  throw Error(ErrorKind::InputRefused, "Input value is not correct!",
+              std::string(field.label) + " (" + std::string(field.name) + ") holds " +
+                  Quoted(text) + ", " + std::string(why) + ".");
+}
+
+}  // namespace
+
+std::span<const PlantFieldSpec> PlantFields() {
+  static const std::vector<PlantFieldSpec> table = BuildPlantFields();
+  return table;
+}
+
+const PlantFieldSpec* FindPlantField(std::string_view name) {
+  for (const PlantFieldSpec& field : PlantFields()) {
+    if (SameIgnoringCase(field.name, name)) return &field;
+  }
+  return nullptr;
+}
+
+std::string ExhaustFieldName(int zone) {
+  return "Zone" + std::to_string(zone) + ".Exhaust";
+}
+
+std::string PlantDefaultText(const PlantFieldSpec& field, char decimalSeparator) {
+  std::string text(field.defaultText);
+  if (field.numeric) std::replace(text.begin(), text.end(), '.', decimalSeparator);
+  return text;
+}
+
+std::optional<PlantInputs> AcquirePlantInputs(const FieldTexts& fields, char decimalSeparator) {
+  const auto number = [&](const PlantFieldSpec& field, std::string_view text) {
+    const std::optional<double> value = ParseNumber(text, decimalSeparator);
+    if (!value) {
+      Refuse(field, text,
+             std::string("which is not a number; the decimal separator in force is \"") +
+                 decimalSeparator + "\"");
+    }
+    return *value;
+  };
+  const PlantFieldSpec& widthField = *FindPlantField("WebWidth");
+  const std::string widthText(Trimmed(fields.Text(widthField.name)));
+  if (widthText.empty()) return std::nullopt;
+
+  PlantInputs plant;
+  plant.WebWidth = number(widthField, widthText);
+  if (!(plant.WebWidth > 0)) Refuse(widthField, widthText, "and a web is wider than 0 m");
+
+  const PlantFieldSpec& ambientField = *FindPlantField("AmbientTemperature");
+  const std::string ambientText(Trimmed(fields.Text(ambientField.name)));
+  if (!ambientText.empty()) plant.AmbientTemperature = number(ambientField, ambientText);
+
+  const PlantFieldSpec& monitoringField = *FindPlantField("LelMonitoring");
+  const std::string monitoring(Trimmed(fields.Text(monitoringField.name)));
+  if (SameIgnoringCase(monitoring, "yes")) {
+    plant.LelMonitoring = true;
+  } else if (!monitoring.empty() && !SameIgnoringCase(monitoring, "no")) {
+    Refuse(monitoringField, monitoring, "which is neither \"yes\" nor \"no\"");
+  }
+
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    const PlantFieldSpec& field = *FindPlantField(ExhaustFieldName(zone));
+    const std::string text(Trimmed(fields.Text(field.name)));
+    if (text.empty()) continue;
+    const double exhaust = number(field, text);
+    if (exhaust < 0) Refuse(field, text, "and an exhaust air flow is not below 0");
+    plant.Exhaust[zone] = exhaust;
+  }
+  return plant;
+}
+
+}  // namespace quillmere

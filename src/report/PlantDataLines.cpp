@@ -1,0 +1,99 @@
+#include "report/PlantDataLines.h"
+
+#include <algorithm>
+
+#include "params/PlantInputs.h"
+#include "base/PrintableText.h"
+#include "report/CodePage.h"
+#include "report/DataFile.h"
+
+namespace quillmere {
+namespace {
+
+//! Where the "=" of a plant line stands, as the echo's lines have it far enough to the right.
+constexpr std::size_t kEqualsColumn = 54;
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') - start + 1);
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+//! The plant field a line's label names, or nullptr.
+const PlantFieldSpec* FieldOfLabel(std::string_view label) {
+  label = Trimmed(label);
+  if (label.ends_with(']')) {
+    const std::size_t open = label.rfind('[');
+    if (open != std::string_view::npos) {
+      return FindPlantField(label.substr(open + 1, label.size() - open - 2));
+    }
+  }
+  for (const PlantFieldSpec& field : PlantFields()) {
+    if (SameIgnoringCase(field.name, label) || SameIgnoringCase(field.label, label)) return &field;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string PlantDataLinesText(const FieldTexts& fields) {
+  std::string text;
+  for (const PlantFieldSpec& field : PlantFields()) {
+    const std::string fieldText = fields.Text(field.name);
+    const std::string_view value = Trimmed(fieldText);
+    std::string_view fault;
+    if (value.find_first_of("\r\n") != std::string_view::npos) {
+      fault = "holds a line break";
+    } else if (DecodeCodePage932(EncodeCodePage932(value)) != value) {
+      fault = "holds a character that code page 932 lacks";
+    }
+    if (!fault.empty()) {
+      throw DataFileWriteError("The text " + Quoted(fieldText) + " of " + std::string(field.name) +
+                               " (" + std::string(field.label) + ") " + std::string(fault) +
+                               " and cannot be written to a data file");
+    }
+    std::string line = "    " + std::string(field.label) + " [" + std::string(field.name) + "]";
+    if (line.size() < kEqualsColumn) line.append(kEqualsColumn - line.size(), ' ');
+    line += " =  ";
+    line += value;
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+std::vector<std::string> ApplyPlantDataLines(const DataFileLines& lines,
+                                             std::string_view dataFileName, FieldTexts& fields) {
+  std::vector<std::string> warnings;
+  for (std::size_t i = 0; i < lines.Further.size(); ++i) {
+    const std::string& line = lines.Further[i];
+    if (Trimmed(line).empty()) continue;
+    const int number = kDataFileLines + 1 + static_cast<int>(i);
+    const std::string where =
+        "Line " + std::to_string(number) + " of the data file " + Quoted(dataFileName);
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      warnings.push_back(where + " holds no \"=\"; the line is ignored.");
+      continue;
+    }
+    const std::string_view label = std::string_view(line).substr(0, equals);
+    const PlantFieldSpec* field = FieldOfLabel(label);
+    if (field == nullptr) {
+      warnings.push_back(where + " names no plant input (" + Quoted(Trimmed(label)) +
+                         "); the line is ignored.");
+      continue;
+    }
+    fields.SetText(field->name, Trimmed(std::string_view(line).substr(equals + 1)));
+  }
+  return warnings;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,350 @@
+#include "report/SolventLibrary.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "base/Error.h"
+#include "base/EditDistance.h"
+#include "params/FieldTable.h"
+#include "base/PrintableText.h"
+#include "report/CsvText.h"
+#include "report/FileIO.h"
+
+namespace quillmere {
+
+// The library's text as built in (ShippedSolvents.cpp, generated from data/solvents.csv).
+extern const std::string_view kShippedSolventLibrary;
+
+namespace {
+
+constexpr std::string_view kShippedName = "the shipped solvent library";
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
+}
+
+//! A number written with "."; nullopt for anything else (infinities included).
+std::optional<double> LibraryNumber(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+//! The columns of a library, by name.
+constexpr std::array<std::string_view, 25> kColumns{
+    "name",
+    "cas",
+    "antoine_a",
+    "antoine_b",
+    "antoine_c",
+    "antoine_min_C",
+    "antoine_max_C",
+    "antoine_source",
+    "boiling_point_C",
+    "boiling_point_source",
+    "molecular_weight",
+    "molecular_weight_source",
+    "density_g_cm3",
+    "density_temperature_C",
+    "density_source",
+    "specific_heat_kJ_kgK",
+    "specific_heat_source",
+    "heat_of_vaporization_kJ_kg",
+    "heat_of_vaporization_source",
+    "diffusivity_m2_s",
+    "diffusivity_source",
+    "lel_percent",
+    "lel_source",
+    "flash_point_C",
+    "flash_point_source",
+};
+
+class LibraryParser {
+ public:
+  explicit LibraryParser(std::string_view fileName) : fileName_(fileName) {}
+
+  std::vector<Solvent> Parse(std::string_view text) {
+    std::vector<Solvent> entries;
+    std::vector<std::string> fields;
+    bool header = false;
+    while (!text.empty()) {
+      ++line_;
+      const std::size_t end = text.find('\n');
+      std::string_view row = text.substr(0, end);
+      text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+      if (row.ends_with('\r')) row.remove_suffix(1);
+      if (Trimmed(row).empty() || Trimmed(row).starts_with('#')) continue;
+      if (!SplitCsvLine(row, fields)) Refuse("a quotation mark is not closed");
+      for (std::string& field : fields) field = std::string(Trimmed(field));
+      if (!header) {
+        ReadHeader(fields);
+        header = true;
+      } else {
+        entries.push_back(ReadEntry(fields));
+      }
+    }
+    if (!header) Refuse("it holds no header naming the columns");
+    return entries;
+  }
+
+ private:
+  [[noreturn]] void Refuse(const std::string& reason) const {
+    throw Error(ErrorKind::InputRefused,
+                "The solvent library " + Quoted(fileName_) + " is not correct!",
+                "Line " + std::to_string(line_) + ": " + reason + ".");
+  }
+
+  void ReadHeader(const std::vector<std::string>& fields) {
+    for (const std::string_view column : kColumns) {
+      const auto it = std::find(fields.begin(), fields.end(), column);
+      if (it == fields.end()) Refuse("the header lacks the column " + Quoted(column));
+      index_[std::string(column)] = static_cast<std::size_t>(it - fields.begin());
+    }
+  }
+
+  std::string Cell(const std::vector<std::string>& fields, std::string_view column) const {
+    const std::size_t i = index_.at(std::string(column));
+    return i < fields.size() ? fields[i] : std::string();
+  }
+
+  SolventValue Value(const std::vector<std::string>& fields, std::string_view column,
+                     std::string_view sourceColumn, bool required) const {
+    SolventValue value;
+    value.Text = Cell(fields, column);
+    value.Source = sourceColumn.empty() ? std::string() : Cell(fields, sourceColumn);
+    if (value.Text.empty()) {
+      if (required) Refuse("the column " + Quoted(column) + " is empty");
+      return value;
+    }
+    value.Value = LibraryNumber(value.Text);
+    if (!value.Value) {
+      Refuse("the column " + Quoted(column) + " holds " + Quoted(value.Text) +
+             ", which is not a number written with \".\"");
+    }
+    return value;
+  }
+
+  Solvent ReadEntry(const std::vector<std::string>& fields) const {
+    Solvent s;
+    s.Name = Cell(fields, "name");
+    if (s.Name.empty()) Refuse("the column \"name\" is empty");
+    s.Cas = Cell(fields, "cas");
+    s.AntoineA = Value(fields, "antoine_a", "antoine_source", true);
+    s.AntoineB = Value(fields, "antoine_b", "antoine_source", true);
+    s.AntoineC = Value(fields, "antoine_c", "antoine_source", true);
+    s.AntoineMin = *Value(fields, "antoine_min_C", "", true).Value;
+    s.AntoineMax = *Value(fields, "antoine_max_C", "", true).Value;
+    if (s.AntoineMin > s.AntoineMax) Refuse("the Antoine range ends below its start");
+    s.BoilingPoint = Value(fields, "boiling_point_C", "boiling_point_source", false);
+    s.MolecularWeight = Value(fields, "molecular_weight", "molecular_weight_source", true);
+    if (*s.MolecularWeight.Value <= 0) Refuse("the molecular weight is not above 0");
+    s.Density = Value(fields, "density_g_cm3", "density_source", false);
+    s.DensityTemperature = Value(fields, "density_temperature_C", "", false).Value.value_or(0);
+    s.SpecificHeat = Value(fields, "specific_heat_kJ_kgK", "specific_heat_source", false);
+    s.HeatOfVaporization =
+        Value(fields, "heat_of_vaporization_kJ_kg", "heat_of_vaporization_source", false);
+    s.Diffusivity = Value(fields, "diffusivity_m2_s", "diffusivity_source", false);
+    if (SameIgnoringCase(Cell(fields, "lel_percent"), "none")) {
+      s.Flammable = false;
+      s.Lel.Text = "none";
+      s.Lel.Source = Cell(fields, "lel_source");
+    } else {
+      s.Lel = Value(fields, "lel_percent", "lel_source", false);
+      if (s.Lel.Value && *s.Lel.Value <= 0) Refuse("the LEL is not above 0");
+    }
+    s.FlashPoint = Value(fields, "flash_point_C", "flash_point_source", false);
+    s.Library = std::string(fileName_);
+    return s;
+  }
+
+  std::string_view fileName_;
+  int line_ = 0;
+  std::map<std::string, std::size_t> index_;
+};
+
+std::string ReadWholeFile(const std::string& path) {
+  int error = 0;
+  std::optional<InputFile> file = InputFile::Open(path, "solvent library", error);
+  if (!file) {
+    throw Error(ErrorKind::File,
+                "Could not open the solvent library " + Quoted(path) + ": " + SystemReason(error));
+  }
+  std::string bytes;
+  std::array<char, 1 << 16> buffer;
+  try {
+    while (const std::size_t n = file->Read(buffer.data(), buffer.size()))
+      bytes.append(buffer.data(), n);
+  } catch (const FileError& e) {
+    throw Error(ErrorKind::File, e.what());
+  }
+  return bytes;
+}
+
+//! A field text from a library text: "." replaced by the separator in force.
+std::string FieldText(std::string text, char decimalSeparator) {
+  std::replace(text.begin(), text.end(), '.', decimalSeparator);
+  return text;
+}
+
+}  // namespace
+
+SolventLibrary::SolventLibrary(std::vector<Solvent> entries) {
+  Add(std::move(entries));
+}
+
+void SolventLibrary::Add(std::vector<Solvent> entries) {
+  for (Solvent& entry : entries) {
+    if (!entry.Library.empty() &&
+        std::find(files_.begin(), files_.end(), entry.Library) == files_.end()) {
+      files_.push_back(entry.Library);
+    }
+    const auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Solvent& s) {
+      return SameIgnoringCase(s.Name, entry.Name);
+    });
+    if (same != entries_.end()) {
+      *same = std::move(entry);
+    } else {
+      entries_.push_back(std::move(entry));
+    }
+  }
+}
+
+const Solvent* SolventLibrary::Find(std::string_view name) const {
+  const auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Solvent& s) { return SameIgnoringCase(s.Name, name); });
+  return it == entries_.end() ? nullptr : &*it;
+}
+
+std::vector<Solvent> ParseSolventLibrary(std::string_view text, std::string_view fileName) {
+  return LibraryParser(fileName).Parse(text);
+}
+
+std::vector<Solvent> ShippedSolvents() {
+  return ParseSolventLibrary(kShippedSolventLibrary, kShippedName);
+}
+
+std::string UserSolventFile() {
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (dataHome != nullptr && dataHome[0] == '/') {
+    return std::string(dataHome) + "/quillmere/solvents.csv";
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') return {};
+  return std::string(home) + "/.local/share/quillmere/solvents.csv";
+}
+
+SolventLibrary LoadSolventLibrary(const std::optional<std::string>& extraFile) {
+  SolventLibrary library(ShippedSolvents());
+  const std::string userFile = UserSolventFile();
+  if (!userFile.empty() && IdentityOfPath(userFile)) {
+    library.Add(ParseSolventLibrary(ReadWholeFile(userFile), userFile));
+  }
+  if (extraFile) library.Add(ParseSolventLibrary(ReadWholeFile(*extraFile), *extraFile));
+  return library;
+}
+
+std::array<std::string, 8> SolventFieldNames(int number) {
+  const int first = number == 1 ? 221 : 231;
+  std::array<std::string, 8> names;
+  for (int i = 0; i < 8; ++i)
+    names[static_cast<std::size_t>(i)] = "Edit" + std::to_string(first + i);
+  return names;
+}
+
+std::string SolventNameField(int number) {
+  return "Solvent" + std::to_string(number) + "Name";
+}
+
+void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
+                        char decimalSeparator, bool properties) {
+  const std::array<std::string, 8> names = SolventFieldNames(number);
+  fields.SetText(SolventNameField(number), solvent ? solvent->Name : std::string(kAsSpecified));
+  // Specific heat, heat of vaporization, diffusion coefficient, A, B, C, density, weight.
+  constexpr std::array<bool, 8> kFixed{false, false, false, true, true, true, false, true};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!kFixed[i] && !properties) continue;
+    std::string text;
+    if (solvent == nullptr) {
+      text = DefaultText(*FindField(names[i]), decimalSeparator);
+    } else {
+      const std::array<const SolventValue*, 8> values{
+          &solvent->SpecificHeat, &solvent->HeatOfVaporization, &solvent->Diffusivity,
+          &solvent->AntoineA,     &solvent->AntoineB,           &solvent->AntoineC,
+          &solvent->Density,      &solvent->MolecularWeight};
+      if (values[i]->Text.empty()) continue;
+      text = FieldText(values[i]->Text, decimalSeparator);
+    }
+    fields.SetText(names[i], text);
+  }
+}
+
+std::vector<std::string> ClosestSolventNames(const SolventLibrary& library, std::string_view name,
+                                             std::size_t count) {
+  std::vector<std::pair<std::size_t, std::string>> ranked;
+  for (const Solvent& s : library.Entries())
+    ranked.emplace_back(EditDistance(name, s.Name), s.Name);
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> closest;
+  for (std::size_t i = 0; i < ranked.size() && closest.size() < count; ++i) {
+    closest.push_back(ranked[i].second);
+  }
+  return closest;
+}
+
+void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char decimalSeparator) {
+  for (int number = 1; number <= 2; ++number) {
+    const std::string name(Trimmed(fields.Text(SolventNameField(number))));
+    if (name.empty() || SameIgnoringCase(name, kAsSpecified)) {
+      ApplySolventChoice(fields, number, nullptr, decimalSeparator, false);
+      continue;
+    }
+    const Solvent* solvent = library.Find(name);
+    if (solvent == nullptr) {
+      std::string closest;
+      for (const std::string& candidate : ClosestSolventNames(library, name)) {
+        closest += (closest.empty() ? "" : ", ") + Quoted(candidate);
+      }
+      throw Error(ErrorKind::InputRefused,
+                  "Solvent-" + std::to_string(number) + " " + Quoted(name) +
+                      " is not in the solvent library!",
+                  "The closest names are " + closest + "; a solvent of your own goes into " +
+                      (UserSolventFile().empty() ? std::string("a file named with --solvents")
+                                                 : Quoted(UserSolventFile())) +
+                      ".");
+    }
+    ApplySolventChoice(fields, number, solvent, decimalSeparator, false);
+  }
+}
+
+const Solvent* SafetyEntry(const SolventLibrary& library, const FieldTexts& fields, int number) {
+  const std::string name(Trimmed(fields.Text(SolventNameField(number))));
+  if (name.empty() || SameIgnoringCase(name, kAsSpecified)) {
+    return library.Find(number == 1 ? "MEK" : "Toluene");
+  }
+  return library.Find(name);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,116 @@
+// The solvent library: for each solvent its vapour pressure constants (Antoine, with their
+// valid range), molecular weight, the properties the model takes as inputs, and what a plant
+// engineer needs of it (lower explosive limit, flash point), each value with its source. The
+// library ships with the program (data/solvents.csv, built in and installed beside it); a
+// user's own solvents come from $XDG_DATA_HOME/quillmere/solvents.csv and from a file named on
+// the command line, in the same columns.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "params/FieldTexts.h"
+
+namespace quillmere {
+
+//! What the solvent choice holds when the user chose none: the pair of the original inputs,
+//! exactly as the fields' defaults give it.
+inline constexpr std::string_view kAsSpecified = "as specified";
+
+//! A value of the library as written there ("." decimals), with where it comes from.
+struct SolventValue {
+  std::optional<double> Value;  //!< nullopt where the library gives none
+  std::string Text;             //!< as written in the library, "" where none
+  std::string Source;           //!< the source's short name ("Poling", "CRC")
+};
+
+struct Solvent {
+  std::string Name;                 //!< as chosen ("Ethyl acetate")
+  std::string Cas;                  //!< CAS registry number
+  SolventValue AntoineA;            //!< log10(p / mmHg) = A - B / (T / °C + C)
+  SolventValue AntoineB;            //!< [°C]
+  SolventValue AntoineC;            //!< [°C]
+  double AntoineMin = 0;            //!< lowest temperature of the set's source data [°C]
+  double AntoineMax = 0;            //!< highest [°C]
+  SolventValue BoilingPoint;        //!< normal boiling point, 760 mmHg [°C]
+  SolventValue MolecularWeight;     //!< [kg/kmol]
+  SolventValue Density;             //!< [g/cm3]
+  double DensityTemperature = 0;    //!< where the density was measured [°C]
+  SolventValue SpecificHeat;        //!< liquid, 25 °C [kJ/kg.K]
+  SolventValue HeatOfVaporization;  //!< 25 °C [kJ/kg]
+  SolventValue Diffusivity;         //!< in air, 25 °C, 1 atm [m2/s]
+  SolventValue Lel;                 //!< lower explosive limit in air [vol %]
+  bool Flammable = true;            //!< false where the library says "none" for the LEL
+  SolventValue FlashPoint;          //!< closed cup [°C]
+  std::string Library;              //!< the file the entry comes from
+};
+
+//! The entries of the library in force: the shipped ones, then the user's, a later entry of
+//! the same name (in any case) replacing an earlier one.
+class SolventLibrary {
+ public:
+  explicit SolventLibrary(std::vector<Solvent> entries = {});
+  //! Adds the entries of another file, replacing those of the same name.
+  void Add(std::vector<Solvent> entries);
+
+  //! The entry of that name in any mix of upper and lower case, or nullptr.
+  const Solvent* Find(std::string_view name) const;
+  const std::vector<Solvent>& Entries() const { return entries_; }
+  //! The files read, the shipped library first.
+  const std::vector<std::string>& Files() const { return files_; }
+
+ private:
+  std::vector<Solvent> entries_;
+  std::vector<std::string> files_;
+};
+
+//! Reads a library in the CSV form of data/solvents.csv (header line naming the columns, "#"
+//! lines and empty lines skipped, numbers with "."). Throws quillmere::Error (InputRefused)
+//! naming the file, the line and the column of a value that does not read.
+std::vector<Solvent> ParseSolventLibrary(std::string_view text, std::string_view fileName);
+
+//! The library shipped with the program (data/solvents.csv as built in).
+std::vector<Solvent> ShippedSolvents();
+
+//! Where the user's own solvents are looked for: $XDG_DATA_HOME/quillmere/solvents.csv, or
+//! ~/.local/share/quillmere/solvents.csv where XDG_DATA_HOME is not set; "" without a home.
+std::string UserSolventFile();
+
+//! The shipped library, the user's file where it exists, and `extraFile` (which must exist)
+//! last. Throws quillmere::Error (File) when a file cannot be read, (InputRefused) when one is
+//! not a correct library.
+SolventLibrary LoadSolventLibrary(const std::optional<std::string>& extraFile = std::nullopt);
+
+//! The field names of solvent `number` (1 or 2) in the order of the echo: specific heat, heat
+//! of vaporization, diffusion coefficient, Antoine A, B, C, density, molecular weight.
+std::array<std::string, 8> SolventFieldNames(int number);
+
+//! The name field of solvent `number` ("Solvent1Name").
+std::string SolventNameField(int number);
+
+//! Makes `solvent` (nullptr: the pair as specified) Solvent-`number`: its name into the name
+//! field and its fixed constants (Antoine A, B, C, molecular weight) into their fields; with
+//! `properties` also its specific heat, heat of vaporization, diffusion coefficient and
+//! density (a property the library lacks leaves its field as it is). Numbers are written with
+//! `decimalSeparator`.
+void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
+                        char decimalSeparator, bool properties);
+
+//! Puts the fixed constants of the solvents that the name fields name into their fields, as a
+//! data file that names them needs (its lines give the other properties). Throws
+//! quillmere::Error (InputRefused) for a name the library lacks, with the closest names.
+void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char decimalSeparator);
+
+//! The entry that tells the plant figures about Solvent-`number`: the chosen one, or for the
+//! pair as specified the library's solvent it matches (MEK for Solvent-1, toluene for
+//! Solvent-2); nullptr when the library lacks it.
+const Solvent* SafetyEntry(const SolventLibrary& library, const FieldTexts& fields, int number);
+
+//! The library's solvents closest to a name that is none, closest first.
+std::vector<std::string> ClosestSolventNames(const SolventLibrary& library, std::string_view name,
+                                             std::size_t count = 3);
+
+}  // namespace quillmere

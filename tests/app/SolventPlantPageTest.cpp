@@ -1,0 +1,92 @@
+// Page "Solvents and Plant" and the plant panel of the curves window, driven as a user does.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "app/PlantPanel.h"
+
+using namespace quillmere;
+using namespace quillmere::test;
+
+class SolventPlantPageTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  // A choice fills the fixed constants (still disabled) and the properties; the pair as
+  // specified brings the defaults back.
+  void ChoosingASolventFillsItsConstantsAndProperties() {
+    WorkingDirectory here;
+    Window w(',');
+    auto* choice = w.Named<QComboBox>("Solvent1Choice");
+    QVERIFY(choice);
+    const int index = choice->findText(QStringLiteral("Ethyl acetate"));
+    QVERIFY(index > 0);
+    choice->setCurrentIndex(index);
+    emit choice->activated(index);
+    QCOMPARE(w.Edit("Edit224")->text(), QStringLiteral("7,00871"));
+    QVERIFY(!w.Edit("Edit224")->isEnabled());
+    QCOMPARE(w.Edit("Edit228")->text(), QStringLiteral("88,105"));
+    QCOMPARE(w.Edit("Edit221")->text(), QStringLiteral("1,937"));
+    QCOMPARE(w.form.Fields().Text("Solvent1Name"), std::string("Ethyl acetate"));
+    QVERIFY(w.Named<QLabel>("Solvent1Note")->text().contains(QStringLiteral("LEL 2.0 %")));
+
+    choice->setCurrentIndex(0);
+    emit choice->activated(0);
+    QCOMPARE(w.Edit("Edit224")->text(), QStringLiteral("6,38469"));
+    QCOMPARE(w.Edit("Edit221")->text(), QStringLiteral("2,30"));
+  }
+
+  // "Input Data File" with plant lines sets the choices and the plant inputs; OK shows the
+  // zone table with its totals, the zone above its limit in red, and the warnings.
+  void ADataFileWithPlantLinesShowsTheZoneTable() {
+    WorkingDirectory here;
+    Window w('.');
+    w.chosenFile = QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/plant-line4.dat");
+    w.Click("InputData");
+    QVERIFY(w.messages.messages.empty());
+    QCOMPARE(w.Named<QComboBox>("Solvent2Choice")->currentText(), QStringLiteral("Ethanol"));
+    QCOMPARE(w.Edit("WebWidth")->text(), QStringLiteral("1.3"));
+    QCOMPARE(w.Edit("Edit234")->text(), QStringLiteral("8.21185"));
+    QVERIFY(!w.Named<QCheckBox>("LelMonitoringCheck")->isChecked());
+
+    w.Click("BitBtn1");
+    QCOMPARE(w.messages.finishCount, 1);
+    PlantPanel& panel = w.curves.Plant();
+    QVERIFY(panel.isVisible());
+    QTableWidget* table = panel.Table();
+    QCOMPARE(table->rowCount(), 5);  // four zones and the totals
+    // Zone 2 by hand from the run: 8000 Nm3/h at 46.22 % of the LEL, in red.
+    QCOMPARE(table->item(1, 5)->text(), QStringLiteral("8000"));
+    QCOMPARE(table->item(1, 6)->text(), QStringLiteral("46.22"));
+    QCOMPARE(table->item(1, 6)->foreground().color(), QColor(0xa0, 0x00, 0x00));
+    QCOMPARE(table->item(2, 5)->text(), QStringLiteral("14627 (sized)"));
+    QCOMPARE(table->item(4, 0)->text(), QStringLiteral("All"));
+    const QString note = panel.findChild<QLabel*>(QStringLiteral("PlantNote"))->text();
+    QVERIFY(note.contains(QStringLiteral("Zone 2: the exhaust of 8000 Nm3/h is at 46.2 % of the "
+                                         "LEL, above the limit of 25 %; it needs at least 14865 "
+                                         "Nm3/h.")));
+    QVERIFY(note.contains(QStringLiteral("Casing losses and fan heat are not modelled.")));
+
+    // Without a web width the run has no plant figures, and the panel goes.
+    w.Type("WebWidth", QString());
+    w.Click("BitBtn1");
+    QVERIFY(panel.isVisible());  // the Antoine ranges the web leaves still show
+    QVERIFY(!panel.Table()->isVisible());
+  }
+
+  // A monitoring check is the field's "yes".
+  void TheMonitoringCheckIsTheFieldsYes() {
+    WorkingDirectory here;
+    Window w('.');
+    w.Named<QCheckBox>("LelMonitoringCheck")->setChecked(true);
+    QCOMPARE(w.form.Fields().Text("LelMonitoring"), std::string("yes"));
+    w.form.Fields().SetText("LelMonitoring", "no");
+    QVERIFY(!w.Named<QCheckBox>("LelMonitoringCheck")->isChecked());
+  }
+};
+
+QTEST_MAIN(SolventPlantPageTest)
+#include "SolventPlantPageTest.moc"
