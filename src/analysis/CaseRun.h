@@ -23,6 +23,8 @@ struct CaseResult {
   //! What the window would have shown, in order: messages, then their details.
   std::vector<std::string> Messages;
   RunRecord Record;  //!< the march's record (ZoneCount 0 when the input was refused)
+  //! The case's result file could not be created or written (a sweep's --results).
+  bool ResultFileFailed = false;
 
   bool Finished() const { return Result == Outcome::Finished; }
   //! "finished", or the first message the case ended with.

@@ -1,21 +1,22 @@
 #include "analysis/SweepRun.h"
 
-#include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/enumerable_thread_specific.h>
+#include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/info.h>
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/partitioner.h>
+#include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "analysis/CaseRun.h"
 #include "params/AcquireParameters.h"
 #include "params/KeptMessages.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 namespace {
@@ -46,8 +47,11 @@ CaseResult RunWithResultFile(const FieldTexts& fields, char separator, Parameter
       result.Result = CaseResult::Outcome::Fault;
       break;
     case RunOutcome::InputRefused:
+      result.Result = CaseResult::Outcome::InputRefused;
+      break;
     case RunOutcome::ResultFileNotOpened:
       result.Result = CaseResult::Outcome::InputRefused;
+      result.ResultFileFailed = true;
       break;
   }
   return result;
@@ -65,22 +69,31 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
     inputWarnings.push_back(std::move(*unreached));
   }
   CaseResult result;
+  bool resultFileFailed = false;
   try {
     if (options.ResultDirectory) {
       worker.Fields.SetText(
           "Edit250", CaseResultFileName(*options.ResultDirectory, caseIndex + 1, grid.CaseCount()));
       result = RunWithResultFile(worker.Fields, separator, *worker.Params, *worker.State);
+      resultFileFailed = result.ResultFileFailed;
     } else {
       result = RunCase(worker.Fields, separator, *worker.Params, *worker.State);
     }
+  } catch (const FileError& error) {
+    // The case's result file could not be written: the case ends, and the sweep says so.
+    result.Result = CaseResult::Outcome::InputRefused;
+    result.Messages.push_back(ErrorBoxText(error.what()));
+    resultFileFailed = true;
   } catch (const std::exception& error) {
     // An error that ends the window's run in its error box (an unconvertible outer temperature
-    // of a further zone, a write that failed) ends only this case.
+    // of a further zone) ends only this case.
     result.Result = CaseResult::Outcome::InputRefused;
     result.Messages.push_back(ErrorBoxText(error.what()));
   }
-  return SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
-                    std::move(inputWarnings));
+  SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
+                            std::move(inputWarnings));
+  row.ResultFileFailed = resultFileFailed;
+  return row;
 }
 
 }  // namespace
@@ -97,29 +110,45 @@ std::string CaseResultFileName(const std::string& directory, std::size_t caseNum
   return (std::filesystem::path(directory) / ("case-" + number + ".txt")).string();
 }
 
-std::vector<std::optional<SweepRow>> RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base,
-                                              const std::vector<std::size_t>& cases,
-                                              const SweepOptions& options, SweepControl& control) {
-  std::vector<std::optional<SweepRow>> rows(cases.size());
+std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepCases cases,
+                     const SweepOptions& options, SweepControl& control, const SweepRowSink& sink) {
   tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers(
       [&base] { return std::make_unique<Worker>(base); });
   const int jobs = options.Jobs > 0 ? options.Jobs : DefaultSweepJobs();
+  // More threads than cores only when asked for: the library allows no more than it is told.
+  std::optional<tbb::global_control> allowed;
+  if (jobs > DefaultSweepJobs()) {
+    allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(jobs));
+  }
   tbb::task_arena arena(jobs);
+  std::size_t next = 0;
+  std::size_t delivered = 0;
   arena.execute([&] {
-    // One case a task: cases take milliseconds, and a stop is seen before the next case.
-    tbb::parallel_for(
-        tbb::blocked_range<std::size_t>(0, cases.size(), 1),
-        [&](const tbb::blocked_range<std::size_t>& range) {
-          Worker& worker = *workers.local();
-          for (std::size_t i = range.begin(); i != range.end(); ++i) {
-            if (control.Stop.load(std::memory_order_relaxed)) return;
-            rows[i] = RunOneCase(grid, cases[i], options, worker);
-            control.Done.fetch_add(1, std::memory_order_relaxed);
-          }
-        },
-        tbb::simple_partitioner());
+    // One case a token: cases take milliseconds, a stop is seen before the next case starts,
+    // and the rows finished out of order wait in at most kRowsInFlightPerJob × jobs tokens.
+    tbb::parallel_pipeline(
+        kRowsInFlightPerJob * static_cast<std::size_t>(jobs),
+        tbb::make_filter<void, std::size_t>(tbb::filter_mode::serial_in_order,
+                                            [&](tbb::flow_control& flow) -> std::size_t {
+                                              if (next == cases.size() ||
+                                                  control.Stop.load(std::memory_order_relaxed)) {
+                                                flow.stop();
+                                                return 0;
+                                              }
+                                              return cases[next++];
+                                            }) &
+            tbb::make_filter<std::size_t, SweepRow>(tbb::filter_mode::parallel,
+                                                    [&](std::size_t caseIndex) {
+                                                      return RunOneCase(grid, caseIndex, options,
+                                                                        *workers.local());
+                                                    }) &
+            tbb::make_filter<SweepRow, void>(tbb::filter_mode::serial_in_order, [&](SweepRow row) {
+              sink(std::move(row));
+              ++delivered;
+              control.Done.fetch_add(1, std::memory_order_relaxed);
+            }));
   });
-  return rows;
+  return delivered;
 }
 
 }  // namespace quillmere

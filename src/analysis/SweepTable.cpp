@@ -52,6 +52,7 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
   row.Case = caseNumber;
   row.Values = std::move(values);
   row.Finished = result.Finished();
+  row.InputRefused = result.Result == CaseResult::Outcome::InputRefused;
   const RunRecord& record = result.Record;
   if (row.Finished) {
     row.Outcome = "finished";
@@ -88,7 +89,13 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes) {
 }
 
 std::string SweepTableLine(const SweepRow& row) {
-  std::string line = std::to_string(row.Case);
+  std::string line;
+  AppendSweepTableLine(line, row);
+  return line;
+}
+
+void AppendSweepTableLine(std::string& line, const SweepRow& row) {
+  line += std::to_string(row.Case);
   for (const double value : row.Values) {
     line += ',';
     AppendCsvNumber(line, value);
@@ -105,7 +112,6 @@ std::string SweepTableLine(const SweepRow& row) {
   }
   if (row.FirstBoiling) AppendCsvNumber(line, *row.FirstBoiling);
   line += ',' + CsvField(Joined(row.Warnings, "; ")) + '\n';
-  return line;
 }
 
 }  // namespace quillmere

@@ -3,11 +3,12 @@
 
 #include <ostream>
 
+#include "base/Error.h"
+
 namespace quillmere {
 
-//! Exit statuses of quillmere-cli.
-enum ExitStatus : int {
-  kExitFinished = 0,        //!< the command finished
+//! Exit statuses of quillmere-cli (kExitFinished and ExitStatus(kind) in base/Error.h).
+enum : int {
   kExitInputRefused = 1,    //!< an input or data file message: the inputs were refused
   kExitFileNotWritten = 2,  //!< a file could not be opened, read or written
   kExitError = 3,           //!< another error ended the run (a floating-point fault)

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Error.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
@@ -19,6 +20,7 @@
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
+#include "report/OutputClash.h"
 #include "report/RunExport.h"
 #include "sim/RunSeries.h"
 
@@ -71,13 +73,6 @@ std::string Listed(const std::vector<std::string>& names) {
     text += names[i];
   }
   return text;
-}
-
-//! Whether two names stand for one file: the same name, or the same device and inode.
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  const std::optional<FileIdentity> identity = IdentityOfPath(a);
-  return identity && identity == IdentityOfPath(b);
 }
 
 //! Writes a whole export: to standard output for "-", else to a file created afresh.
@@ -167,9 +162,15 @@ class RunCommand : public Command {
           << " go to standard output: write all but one of them to files.\n";
       return kExitUsage;
     }
-    if (const std::string clash = SameFileClash(); !clash.empty()) {
-      err << clash << '\n';
-      return kExitUsage;
+    // No output over the data file, nor two outputs into one file, before anything is read.
+    OutputClashCheck files("run");
+    if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
+    files.Output("result file", resultFile_);
+    if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
+    if (exports_.Json) files.Output("JSON file", *exports_.Json);
+    if (const std::optional<std::string> clash = files.FirstClash()) {
+      err << *clash << '\n';
+      return ExitStatus(ErrorKind::Usage);
     }
     std::ostream& summary = onStandardOutput.empty() ? out : err;
 
@@ -177,12 +178,9 @@ class RunCommand : public Command {
       MemoryFieldTexts fields(separator);
       ResultFileOptions options;
       if (dataFile_) {
-        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages);
-        if (!options.DataFile) return kExitInputRefused;
-        if (const std::string clash = DataFileClash(*options.DataFile); !clash.empty()) {
-          err << clash << '\n';
-          return kExitUsage;
-        }
+        ErrorKind failure = ErrorKind::InputRefused;
+        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages, &failure);
+        if (!options.DataFile) return ExitStatus(failure);
         messages.SetDataFile(options.DataFile->Name);
         for (const std::string& warning :
              IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
@@ -241,45 +239,6 @@ class RunCommand : public Command {
   }
 
  private:
-  //! The exports written to files, each with its kind: {"CSV", "run.csv"}.
-  std::vector<std::pair<std::string, std::string>> NamedExports() const {
-    std::vector<std::pair<std::string, std::string>> named;
-    if (exports_.Csv && *exports_.Csv != kStandardStream) named.emplace_back("CSV", *exports_.Csv);
-    if (exports_.Json && *exports_.Json != kStandardStream) {
-      named.emplace_back("JSON", *exports_.Json);
-    }
-    return named;
-  }
-
-  //! An export that would overwrite the result file or the other export; "" when none does.
-  std::string SameFileClash() const {
-    const auto named = NamedExports();
-    for (std::size_t i = 0; i < named.size(); ++i) {
-      const auto& [kind, name] = named[i];
-      if (resultFile_ != kStandardStream && SameFile(name, resultFile_)) {
-        return "The " + kind + " and the result file cannot be the same file " + Quoted(name) + ".";
-      }
-      if (i > 0 && SameFile(name, named[0].second)) {
-        return "The " + named[0].first + " and the " + kind + " cannot be the same file " +
-               Quoted(name) + ".";
-      }
-    }
-    return {};
-  }
-
-  //! An export that would overwrite the run's data file; "" when none does.
-  std::string DataFileClash(const LoadedDataFile& dataFile) const {
-    for (const auto& [kind, name] : NamedExports()) {
-      const std::optional<FileIdentity> identity = IdentityOfPath(name);
-      if (identity && identity == dataFile.Identity) {
-        return "The " + kind + " file " + Quoted(name) + " is the data file " +
-               Quoted(dataFile.Name) + " of this run, which is left as it is. Choose another " +
-               kind + " file.";
-      }
-    }
-    return {};
-  }
-
   //! The CSV and the JSON of the finished zones, as asked for.
   void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
                     const SimulationState& state, const RunRecord& record) const {

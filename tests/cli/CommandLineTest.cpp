@@ -132,7 +132,7 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
   const std::string work = std::filesystem::canonical(work_.path()).string();
   const Case cases[] = {
       {"", "run -o ''", 1, "Input Save File Name!\n"},
-      {"", "run missing.dat", 1,
+      {"", "run missing.dat", 2,
        "Data file can not open!\nCould not open the data file \"" + work +
            "/missing.dat\": No such file or directory\n"},
       {TemplateWith(34, "fast"), "run input.dat", 1,
@@ -211,7 +211,7 @@ TEST_F(CommandLine, ARunRefusesToOverwriteItsOwnDataFile) {
   };
   for (const auto& [arguments, resultName] : cases) {
     const Outcome run = Cli(arguments);
-    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.status, 64) << arguments;
     const std::string dataName = arguments.substr(4, arguments.find(' ', 4) - 4);
     EXPECT_EQ(run.err, "The result file \"" + resultName + "\" is the data file \"" + work + "/" +
                            dataName +
@@ -429,9 +429,9 @@ TEST_F(CommandLine, ExportsThatCannotBeWrittenAsAskedAreRefused) {
        "The result file, the CSV and the JSON cannot all go to standard output: write all but "
        "one of them to files.\n"},
       {"run --csv result.txt", 64,
-       "The CSV and the result file cannot be the same file \"result.txt\".\n"},
+       "The result file and the CSV file cannot be the same file \"result.txt\".\n"},
       {"run --csv same --json same", 64,
-       "The CSV and the JSON cannot be the same file \"same\".\n"},
+       "The CSV file and the JSON file cannot be the same file \"same\".\n"},
       {"run input.dat --json input.dat", 64,
        "The JSON file \"input.dat\" is the data file \"" + work +
            "/input.dat\" of this run, which is left as it is. Choose another JSON file.\n"},

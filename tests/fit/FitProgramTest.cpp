@@ -208,13 +208,14 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
        "--free: Speed is not a fitting parameter; only Wi, We, Wx, Wy, Keff, Chi1p, Chi2p and "
        "Chi12 can be fitted\n"},
       {"--trial trial1.dat:trial1.csv --free Keff -o trial1.dat", 64,
-       "The fitted data file \"trial1.dat\" is the file \"trial1.dat\" of a trial, which is "
-       "left as it is. Choose another fitted data file.\n"},
+       "The fitted data file \"trial1.dat\" is the data file \"" + work +
+           "/trial1.dat\" of this fit, which is left as it is. Choose another fitted data "
+           "file.\n"},
       {"--trial trial1.dat:trial1.csv --trial trial2.dat:trial2.csv --free Keff --report "
        "./trial2.csv",
        64,
-       "The report \"./trial2.csv\" is the file \"trial2.csv\" of a trial, which is left as it "
-       "is. Choose another report.\n"},
+       "The report \"./trial2.csv\" is the measurement file \"trial2.csv\" of this fit, which "
+       "is left as it is. Choose another report.\n"},
       {"--trial trial1.dat:trial1.csv --free Keff -o out.txt --report out.txt", 64,
        "The fitted data file and the report cannot be the same file \"out.txt\".\n"},
       {"--trial trial1.dat --free Keff", 64,

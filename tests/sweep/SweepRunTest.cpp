@@ -16,16 +16,25 @@
 namespace quillmere {
 namespace {
 
-std::vector<std::size_t> AllCases(const SweepGrid& grid) {
-  std::vector<std::size_t> cases(grid.CaseCount());
-  for (std::size_t i = 0; i < cases.size(); ++i) cases[i] = i;
-  return cases;
+SweepCases AllCases(const SweepGrid& grid) {
+  return ShardCases(grid.CaseCount(), {1, 1});
+}
+
+//! The rows a sweep hands on, in the order it hands them on.
+std::vector<std::optional<SweepRow>> Rows(const SweepGrid& grid, const MemoryFieldTexts& base,
+                                          SweepCases cases, const SweepOptions& options,
+                                          SweepControl& control) {
+  std::vector<std::optional<SweepRow>> rows;
+  const std::size_t handedOn = RunSweep(grid, base, cases, options, control,
+                                        [&rows](SweepRow&& row) { rows.emplace_back(row); });
+  EXPECT_EQ(handedOn, rows.size());
+  return rows;
 }
 
 std::vector<std::optional<SweepRow>> Sweep(const SweepGrid& grid, const MemoryFieldTexts& base,
                                            SweepOptions options = {}) {
   SweepControl control;
-  auto rows = RunSweep(grid, base, AllCases(grid), options, control);
+  auto rows = Rows(grid, base, AllCases(grid), options, control);
   EXPECT_EQ(control.Done.load(), grid.CaseCount());
   return rows;
 }
@@ -175,17 +184,15 @@ TEST(SweepRun, AStopRunsNoFurtherCase) {
   const SweepGrid grid({ParseSweepAxis("Speed=1:2:20")});
   SweepControl control;
   control.Stop = true;
-  const auto rows = RunSweep(grid, MemoryFieldTexts('.'), AllCases(grid), {}, control);
-  EXPECT_EQ(rows.size(), 20u);
-  EXPECT_TRUE(
-      std::none_of(rows.begin(), rows.end(), [](const auto& row) { return row.has_value(); }));
+  const auto rows = Rows(grid, MemoryFieldTexts('.'), AllCases(grid), {}, control);
+  EXPECT_TRUE(rows.empty());
   EXPECT_EQ(control.Done.load(), 0u);
 }
 
 TEST(SweepRun, AShardRunsItsCasesUnderTheirGlobalNumbers) {
   const SweepGrid grid({ParseSweepAxis("Speed=1:2:7")});
   SweepControl control;
-  const auto rows = RunSweep(grid, MemoryFieldTexts('.'), ShardCases(7, {2, 3}), {}, control);
+  const auto rows = Rows(grid, MemoryFieldTexts('.'), ShardCases(7, {2, 3}), {}, control);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]->Case, 2u);
   EXPECT_EQ(rows[1]->Case, 5u);
