@@ -68,6 +68,9 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (std::optional<std::string> unreached = UnreachedZonesWarning(worker.Fields, separator)) {
     inputWarnings.push_back(std::move(*unreached));
   }
+  if (std::optional<std::string> ratios = WeightRatioSumWarning(worker.Fields, separator)) {
+    inputWarnings.push_back(std::move(*ratios));
+  }
   CaseResult result;
   bool resultFileFailed = false;
   try {

@@ -190,6 +190,9 @@ class RunCommand : public Command {
       if (const std::optional<std::string> warning = UnreachedZonesWarning(fields, separator)) {
         messages.ShowWarning(*warning);
       }
+      if (const std::optional<std::string> warning = WeightRatioSumWarning(fields, separator)) {
+        messages.ShowWarning(*warning);
+      }
       fields.SetText("Edit250", resultFile_);
       options.ToStandardOutput = resultFile_ == kStandardStream;
 

@@ -139,6 +139,10 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
        "Input value is not correct!\nLine 34 of the data file \"" + work +
            "/input.dat\": Speed (m/s) (Edit6) holds \"fast\", which is not a number; the "
            "decimal separator in force is \".\".\n"},
+      {TemplateWith(34, "-1.5"), "run input.dat", 1,
+       "Input value is not correct!\nLine 34 of the data file \"" + work +
+           "/input.dat\": Speed (m/s) (Edit6) is -1.5: the web must run forward through the "
+           "dryer, so the Speed must not be negative.\n"},
       {TemplateWith(34, ""), "run input.dat", 1,
        "Input value is not correct!\nLine 34 of the data file \"" + work +
            "/input.dat\": Speed (m/s) (Edit6) is empty.\n"},
@@ -179,6 +183,9 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
        "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
       // A zero initial Solvent-1 ratio faults in the entry state.
       {TemplateWith(32, "0"), "run input.dat", 3,
+       "Warning: The Initial Solid Weight Ratio (Edit3), Initial Solvent-1 Weight Ratio (Edit4) "
+       "and Initial Solvent-2 Weight Ratio (Edit5) add up to 0.4, not 1: the coating's weights "
+       "are taken from each ratio as it is given.\n"
        "Invalid floating point operation.\nat the dryer's entry\n"
        "The result file \"result.txt\" holds the echo of the inputs only.\n"},
       {"", "run " + ShellQuote(QUILLMERE_TEST_DATA "/fault-zone2.dat"), 3,

@@ -109,7 +109,10 @@ TEST(SweepRun, CasesThatEndEarlyAreRowsWithTheirMessage) {
   EXPECT_EQ(rows[3]->Outcome, "finished");
   EXPECT_FALSE(rows[2]->Finished);
   EXPECT_EQ(SweepTableLine(*rows[2]),
-            "3,0.1,0,Invalid floating point operation at the dryer's entry,,,,,,,\n");
+            "3,0.1,0,Invalid floating point operation at the dryer's entry,,,,,,,\"The Initial "
+            "Solid Weight Ratio (Edit3), Initial Solvent-1 Weight Ratio (Edit4) and Initial "
+            "Solvent-2 Weight Ratio (Edit5) add up to 0.4, not 1: the coating's weights are taken "
+            "from each ratio as it is given.\"\n");
 
   // A data file whose zone 2 has an upper heat transfer coefficient of 1E308.
   MemoryFieldTexts faulty('.');
