@@ -44,8 +44,9 @@ class SweepGrid {
   //! Refuses an input varied twice and a grid whose case count a 64-bit number cannot hold.
   explicit SweepGrid(std::vector<SweepAxis> axes);
 
-  //! The most values one range gives (each is held while the sweep runs).
-  static constexpr std::size_t kMaxCases = 1'000'000'000;
+  //! The most values one range gives: each is held while the sweep runs (8 bytes a value),
+  //! and the grid's cases are the product of its ranges.
+  static constexpr std::size_t kMaxCases = 10'000'000;
 
   const std::vector<SweepAxis>& Axes() const { return axes_; }
   std::size_t CaseCount() const { return caseCount_; }

@@ -43,9 +43,10 @@ Place PlaceOfStatus(const struct stat& status) {
 
 std::string ResolvedPath(const std::string& name) {
   std::error_code error;
-  std::filesystem::path path = std::filesystem::weakly_canonical(name, error);
-  if (error) path = std::filesystem::absolute(name, error).lexically_normal();
-  return path.string();
+  const std::filesystem::path absolute = std::filesystem::absolute(name, error).lexically_normal();
+  if (error) return name;
+  std::filesystem::path path = std::filesystem::weakly_canonical(absolute, error);
+  return (error ? absolute : path).string();
 }
 
 Place PlaceOf(const std::string& name, bool output) {

@@ -256,13 +256,16 @@ TEST_F(CommandLine, ASummaryThatCannotBeWrittenExits2) {
 // A reader of a result pipe that goes away: the failed write is reported, not a silent end by
 // SIGPIPE.
 TEST_F(CommandLine, AResultPipeWhoseReaderLeavesExits2WithBrokenPipe) {
-  std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "100.0");
+  // Zone 1 of 1999 steps: a table of about 160 kB, written in one piece after the echo.
+  std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "199.9");
   const std::string work = ShellQuote(work_.path().string());
-  // The reader holds the pipe open without reading, so the writer fills it and waits; then
-  // the reader leaves.
+  // The reader takes the first 20 kB (the echo and the start of zone 1's table) and leaves:
+  // at most a pipe's 64 kB more can have been written, so the writer is still in zone 1's
+  // table and meets a pipe without a reader.
   const Outcome run =
       test::RunShell("cd " + work +
-                         " && mkfifo pipe && { (exec 3<>pipe; touch opened; sleep 1) & } && "
+                         " && mkfifo pipe && { (exec 3<>pipe; touch opened; head -c 20000 <&3 "
+                         ">/dev/null) & } && "
                          "while [ ! -e opened ]; do sleep 0.01; done && LC_ALL=C " +
                          ShellQuote(QUILLMERE_CLI) + " run long.dat -o pipe",
                      capture_);

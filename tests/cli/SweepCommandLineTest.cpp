@@ -196,6 +196,83 @@ TEST_F(SweepCommandLine, EachCasesResultFileOnRequest) {
   EXPECT_FALSE(ReadWork("cases/case-0002.txt").empty());
 }
 
+// No output of a sweep is one of its inputs or another output: the table, the picture and
+// every result file of --results, under any name, standard input included (exit status 64,
+// the files left as they were).
+TEST_F(SweepCommandLine, NoOutputIsWrittenOverAnInputOrAnotherOutput) {
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  const std::string data = DataFileText(MemoryFieldTexts('.'));
+  std::filesystem::create_directory(work_.path() / "cases");
+  for (const char* name : {"in.dat", "cases/case-0002.txt", "d.png"}) {
+    std::ofstream(work_.File(name), std::ios::binary) << data;
+  }
+  std::filesystem::create_hard_link(work_.path() / "in.dat", work_.path() / "cases/case-0001.txt");
+  const std::pair<std::string, std::string> cases[] = {
+      {"sweep cases/case-0002.txt --vary Keff=1,2 -o t.csv --results cases",
+       "The result file \"cases/case-0002.txt\" is the data file \"" + work +
+           "/cases/case-0002.txt\" of this sweep, which is left as it is. Choose another result "
+           "file.\n"},
+      {"sweep in.dat --vary Keff=1,2 -o t.csv --results cases",  // a hard link of the data file
+       "The result file \"cases/case-0001.txt\" is the data file \"" + work +
+           "/in.dat\" of this sweep, which is left as it is. Choose another result file.\n"},
+      {"sweep --vary Keff=1,2 -o t.svg --plot ./t.svg",
+       "The table and the picture cannot be the same file \"./t.svg\".\n"},
+      {"sweep d.png --vary Keff=1,2 -o t.csv --plot d.png",
+       "The picture \"d.png\" is the data file \"" + work +
+           "/d.png\" of this sweep, which is left as it is. Choose another picture.\n"},
+      {"sweep - --vary Keff=1,2 -o in.dat < in.dat",
+       "The table \"in.dat\" is the data file \"-\" (standard input) of this sweep, which is "
+       "left as it is. Choose another table.\n"},
+  };
+  for (const auto& [arguments, err] : cases) {
+    const Outcome run = test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                                           ShellQuote(QUILLMERE_CLI) + " " + arguments,
+                                       capture_);
+    EXPECT_EQ(run.status, 64) << arguments;
+    EXPECT_EQ(run.err, err) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv")) << arguments;
+  }
+  for (const char* name : {"in.dat", "cases/case-0002.txt", "d.png"}) {
+    EXPECT_TRUE(ReadWork(name) == data) << name;
+  }
+}
+
+// The exit status tells a script what happened to the cases: every one refused at input (the
+// data file's "." numbers read with ","), or result files that could not be written.
+TEST_F(SweepCommandLine, RefusedCasesAndUnwrittenResultFilesHaveTheirExitStatus) {
+  std::ofstream(work_.File("t.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts('.'));
+  const Outcome refused = Cli("--decimal-separator , sweep t.dat --vary Keff=0.2,0.4 -o t.csv");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err.rfind("Every case of the sweep was refused at input; the first, case 1: "
+                              "Input value is not correct!",
+                              0),
+            0u)
+      << refused.err;
+  EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 3u);  // the table holds both rows all the same
+
+  // A directory where case 2's result file should be.
+  std::filesystem::create_directories(work_.path() / "cases/case-0002.txt");
+  const Outcome unwritten = Cli("sweep --vary Keff=0.2,0.4 -o t.csv --results cases");
+  EXPECT_EQ(unwritten.status, 2);
+  EXPECT_EQ(unwritten.err.rfind("The result files of 1 of 2 cases could not be written; the "
+                                "first, case 2: File can not open!",
+                                0),
+            0u)
+      << unwritten.err;
+  EXPECT_FALSE(ReadWork("cases/case-0001.txt").empty());
+}
+
+// A grid whose table the disk could not hold is refused before a case runs.
+TEST_F(SweepCommandLine, AGridBeyondTheDiskIsRefused) {
+  const Outcome run =
+      Cli("sweep --vary Speed=0.5:2:1000000 --vary Keff=0.1:0.5:1000000 --vary Wi=0.2:0.4:1000000 "
+          "-o t.csv");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("The table of 1000000000000000000 cases would take at least ", 0), 0u)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv"));
+}
+
 // Ctrl-C, SIGTERM (a batch system's time limit) and SIGHUP: the cases running finish, the rows
 // so far are in the table in grid order, and a last line says that it is incomplete. The
 // signal goes once the table holds rows (the table grows while the sweep runs), to a sweep far

@@ -235,6 +235,29 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
   EXPECT_NE(none.err.find("--trial is required"), std::string::npos) << none.err;
 }
 
+// An input read through "-" is the file behind standard input: no output may be written over it.
+TEST_F(FitProgram, AnOutputIsNeverTheFileReadFromStandardInput) {
+  const std::string data = ReadWork("trial1.dat");
+  const std::string measured = ReadWork("trial1.csv");
+  const std::pair<std::string, std::string> cases[] = {
+      {"--trial -:trial1.csv --free Keff -o trial1.dat < trial1.dat",
+       "The fitted data file \"trial1.dat\" is the data file \"-\" (standard input) of this fit, "
+       "which is left as it is. Choose another fitted data file.\n"},
+      {"--trial trial1.dat:- --free Keff --report trial1.csv < trial1.csv",
+       "The report \"trial1.csv\" is the measurement file \"-\" (standard input) of this fit, "
+       "which is left as it is. Choose another report.\n"},
+  };
+  for (const auto& [arguments, err] : cases) {
+    const Outcome fit = test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                                           ShellQuote(QUILLMERE_FIT) + " " + arguments,
+                                       capture_);
+    EXPECT_EQ(fit.status, 64) << arguments;
+    EXPECT_EQ(fit.err, err) << arguments;
+  }
+  EXPECT_TRUE(ReadWork("trial1.dat") == data);
+  EXPECT_TRUE(ReadWork("trial1.csv") == measured);
+}
+
 TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {
   const Outcome help = Fit("--help");
   EXPECT_EQ(help.status, 0);

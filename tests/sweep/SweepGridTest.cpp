@@ -56,9 +56,9 @@ TEST(SweepValues, RefusesWhatDoesNotRead) {
       {"0,5", ""},  // a list of 0 and 5, not a decimal comma: read as two values
       {"1,,2", "\"\" in \"1,,2\" is not a number (numbers are written with \".\")"},
       {"1,5;2", "\"5;2\" in \"1,5;2\" is not a number (numbers are written with \".\")"},
-      {"1:2:0", "\"1:2:0\": the count \"0\" must be a whole number from 1 to 1000000000"},
-      {"1:2:2.5", "\"1:2:2.5\": the count \"2.5\" must be a whole number from 1 to 1000000000"},
-      {"1:2:-3", "\"1:2:-3\": the count \"-3\" must be a whole number from 1 to 1000000000"},
+      {"1:2:0", "\"1:2:0\": the count \"0\" must be a whole number from 1 to 10000000"},
+      {"1:2:2.5", "\"1:2:2.5\": the count \"2.5\" must be a whole number from 1 to 10000000"},
+      {"1:2:-3", "\"1:2:-3\": the count \"-3\" must be a whole number from 1 to 10000000"},
       {"1:2:1", "\"1:2:1\": one value cannot include both ends; give a count of at least 2"},
       {"0:10:5:log",
        "\"0:10:5:log\": a geometric range needs two ends of the same sign, neither of them 0"},
