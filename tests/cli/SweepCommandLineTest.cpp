@@ -176,9 +176,32 @@ TEST_F(SweepCommandLine, APlotOfTwoInputsBesideTheTable) {
   EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 13u);
   const Outcome unwritable = Cli("sweep --vary Keff=1,2 -o t.csv --plot missing/sweep.png");
   EXPECT_EQ(unwritable.status, 2);
-  EXPECT_NE(unwritable.err.find("Could not write the picture \"missing/sweep.png\": "),
-            std::string::npos)
-      << unwritable.err;
+  // The reason, not Qt's "Unknown error".
+  EXPECT_EQ(unwritable.err,
+            "Could not write the picture \"missing/sweep.png\": missing/sweep.png: No such file "
+            "or directory.\n");
+}
+
+// On a terminal (script(1) gives one) the closing line tells the rate with "." after the chart
+// is drawn under a "," locale (the chart's application took the locale and it said "214,2/s"),
+// and Qt says nothing of a missing XDG_RUNTIME_DIR.
+TEST_F(SweepCommandLine, APlotLeavesTheLocaleAndSaysNothingOfQt) {
+  if (std::system("command -v script >/dev/null && locale -a | grep -qi '^de_DE.utf-\\?8$'") != 0) {
+    GTEST_SKIP() << "needs script(1) and the de_DE.UTF-8 locale";
+  }
+  const Outcome run = test::RunShell(
+      "cd " + ShellQuote(work_.path().string()) +
+          " && env -u XDG_RUNTIME_DIR LC_ALL=de_DE.UTF-8 script -qec " +
+          ShellQuote(ShellQuote(QUILLMERE_CLI) + " sweep --vary Keff=1,2 -o t.csv --plot p.svg") +
+          " /dev/null",
+      capture_);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out.find("XDG_RUNTIME_DIR"), std::string::npos) << run.out;
+  const std::size_t closing = run.out.find("2 cases in ");
+  ASSERT_NE(closing, std::string::npos) << run.out;
+  const std::string line = run.out.substr(closing, run.out.find(')', closing) - closing);
+  EXPECT_NE(line.find('.'), std::string::npos) << line;
+  EXPECT_EQ(line.find(','), std::string::npos) << line;
 }
 
 TEST_F(SweepCommandLine, HelpNamesTheCommandAsTheUserTypesIt) {
