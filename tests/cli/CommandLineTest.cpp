@@ -513,3 +513,25 @@ TEST_F(CommandLine, WarningsFollowTheSummaryOnStandardError) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// A program of a command that is not installed is a file problem (it exited 3, a run's
+// fault): quillmere-cli alone in a directory finds no quillmere-sweep beside it or in libexec.
+TEST(ToolCommand, AMissingProgramExits2WithTheSystemsReason) {
+  test::ScratchDirectory capture;
+  test::ScratchDirectory alone;
+  const std::filesystem::path bin = alone.path() / "bin";
+  std::filesystem::create_directory(bin);
+  std::filesystem::copy_file(QUILLMERE_CLI, bin / "quillmere-cli");
+  const test::ProgramOutcome run = test::RunShell(
+      test::ShellQuote((bin / "quillmere-cli").string()) + " sweep --help < /dev/null", capture);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "Could not start \"" +
+                         (alone.path() / "libexec/quillmere/quillmere-sweep").string() +
+                         "\" for \"sweep\": No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -192,6 +192,24 @@ TEST(SweepRun, AStopRunsNoFurtherCase) {
   EXPECT_EQ(control.Done.load(), 0u);
 }
 
+// A stop while rows are handed on: the cases started still come, so the rows handed on are the
+// first ones of the grid, each once, in order, and no more than the window holds after the stop.
+TEST(SweepRun, AStopMidwayHandsOnTheFirstRowsInOrder) {
+  const SweepGrid grid({ParseSweepAxis("Speed=1:2:2000")});
+  SweepControl control;
+  SweepOptions options;
+  options.Jobs = 2;
+  std::vector<std::size_t> cases;
+  RunSweep(grid, MemoryFieldTexts('.'), AllCases(grid), options, control, [&](SweepRow&& row) {
+    cases.push_back(row.Case);
+    if (cases.size() == 5) control.Stop = true;
+  });
+  ASSERT_GE(cases.size(), 5u);
+  EXPECT_LE(cases.size(), 5 + kRowsInFlightPerJob * 2);
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i], i + 1);
+  EXPECT_EQ(control.Done.load(), cases.size());
+}
+
 TEST(SweepRun, AShardRunsItsCasesUnderTheirGlobalNumbers) {
   const SweepGrid grid({ParseSweepAxis("Speed=1:2:7")});
   SweepControl control;
