@@ -11,13 +11,15 @@ namespace {
 
 void RunCases(benchmark::State& run, const MemoryFieldTexts& base, const char* vary) {
   const SweepGrid grid({ParseSweepAxis(vary)});
-  const std::vector<std::size_t> cases = ShardCases(grid.CaseCount(), {1, 1});
+  const SweepCases cases = ShardCases(grid.CaseCount(), {1, 1});
   SweepOptions options;
   options.Jobs = static_cast<int>(run.range(0));
   for (auto _ : run) {
     SweepControl control;
-    const auto rows = RunSweep(grid, base, cases, options, control);
-    if (!rows.back() || !rows.back()->Finished) {
+    bool lastFinished = false;
+    RunSweep(grid, base, cases, options, control,
+             [&lastFinished](SweepRow&& row) { lastFinished = row.Finished; });
+    if (!lastFinished) {
       run.SkipWithError("a case did not finish");
       break;
     }

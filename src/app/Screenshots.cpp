@@ -16,7 +16,6 @@
 #include "base/NumberText.h"
 #include "app/PlantPanel.h"
 #include "params/FieldTable.h"
-#include "base/NumberText.h"
 #include "params/PlantInputs.h"
 #include "sim/RunSeries.h"
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/UserMessages.h"
+#include "base/Error.h"
 #include "params/FieldTexts.h"
 #include "report/DataFile.h"
 
@@ -14,10 +15,16 @@ namespace quillmere {
 //! The name that means standard input for a file read and standard output for a file written.
 inline constexpr std::string_view kStandardStream = "-";
 
+//! The name of a data file argument as messages give it: "-", or the path made absolute (as
+//! the open dialog returns it) but not resolved, so that /dev/stdin stays a pipe's name.
+std::string DataFileArgumentName(const std::string& name);
+
 //! Loads the data file `name` into `fields` as the window's "Input Data File" does: "-" reads
-//! standard input; a path is made absolute (as the open dialog returns it) but not resolved,
-//! so that /dev/stdin stays a pipe's name. The file, when it was applied.
+//! standard input, a path is named by DataFileArgumentName. The file, when it was applied;
+//! else `failure` (when given) tells why: ErrorKind::File when the file could not be opened
+//! or read ("Data file can not open!"), ErrorKind::InputRefused when it was refused.
 std::optional<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
-                                                   UserMessages& messages);
+                                                   UserMessages& messages,
+                                                   ErrorKind* failure = nullptr);
 
 }  // namespace quillmere

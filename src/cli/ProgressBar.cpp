@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -31,17 +32,27 @@ std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeco
   std::string info = " " + counts + "/" + all + " cases";
   if (done > 0 && elapsedSeconds > 0) {
     const double rate = static_cast<double>(done) / elapsedSeconds;
-    char text[64];
-    std::snprintf(text, sizeof text, "  %.1f/s  %s left", rate,
-                  DurationText(static_cast<double>(total - done) / rate).c_str());
-    info += text;
+    info += "  " + RateText(rate) + "/s  " +
+            DurationText(static_cast<double>(total - done) / rate) + " left";
   }
   // The bar takes what the texts leave, between 10 and 40 characters; none on a narrow line.
   const std::size_t room = width > info.size() + 12 ? width - info.size() - 3 : 0;
   if (room < 10) return info.substr(0, std::min(info.size(), width));
   const std::size_t barWidth = std::min<std::size_t>(room, 40);
-  const std::size_t filled = total == 0 ? barWidth : barWidth * done / total;
+  // In floating point: barWidth × done overflows for a count near the 64-bit limit.
+  const std::size_t filled =
+      total == 0
+          ? barWidth
+          : static_cast<std::size_t>(static_cast<double>(barWidth) *
+                                     (static_cast<double>(done) / static_cast<double>(total)));
   return "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "]" + info;
+}
+
+std::string RateText(double perSecond) {
+  char text[64];
+  const auto written =
+      std::to_chars(text, text + sizeof text, perSecond, std::chars_format::fixed, 1);
+  return written.ec == std::errc{} ? std::string(text, written.ptr) : "?";
 }
 
 std::size_t TerminalWidth(int descriptor) {

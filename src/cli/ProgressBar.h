@@ -14,6 +14,9 @@ std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeco
 //! A duration as h:mm:ss or m:ss.
 std::string DurationText(double seconds);
 
+//! A rate with one decimal and ".", whatever the locale: "41.2".
+std::string RateText(double perSecond);
+
 //! Columns of the terminal on `descriptor`, 80 when it does not tell.
 std::size_t TerminalWidth(int descriptor);
 

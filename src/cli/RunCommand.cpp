@@ -11,6 +11,7 @@
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
 #include "analysis/plant/PlantReport.h"
+#include "base/Error.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
@@ -22,6 +23,7 @@
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
+#include "report/OutputClash.h"
 #include "report/RunExport.h"
 #include "sim/RunSeries.h"
 
@@ -87,13 +89,6 @@ std::string Listed(const std::vector<std::string>& names) {
     text += names[i];
   }
   return text;
-}
-
-//! Whether two names stand for one file: the same name, or the same device and inode.
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  const std::optional<FileIdentity> identity = IdentityOfPath(a);
-  return identity && identity == IdentityOfPath(b);
 }
 
 //! Writes a whole export: to standard output for "-", else to a file created afresh.
@@ -193,8 +188,15 @@ class RunCommand : public Command {
           << " go to standard output: write all but one of them to files.\n";
       return ExitStatus(ErrorKind::Usage);
     }
-    if (const std::string clash = SameFileClash(); !clash.empty()) {
-      err << clash << '\n';
+    // No output over the data file, nor two outputs into one file, before anything is read.
+    OutputClashCheck files("run");
+    if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
+    files.Output("result file", resultFile_);
+    if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
+    if (exports_.Json) files.Output("JSON file", *exports_.Json);
+    if (exports_.ZonesCsv) files.Output("zones CSV file", *exports_.ZonesCsv);
+    if (const std::optional<std::string> clash = files.FirstClash()) {
+      err << *clash << '\n';
       return ExitStatus(ErrorKind::Usage);
     }
     std::ostream& summary = onStandardOutput.empty() ? out : err;
@@ -203,12 +205,9 @@ class RunCommand : public Command {
       MemoryFieldTexts fields(separator);
       ResultFileOptions options;
       if (dataFile_) {
-        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages);
-        if (!options.DataFile) return ExitStatus(ErrorKind::InputRefused);
-        if (const std::string clash = DataFileClash(*options.DataFile); !clash.empty()) {
-          err << clash << '\n';
-          return ExitStatus(ErrorKind::Usage);
-        }
+        ErrorKind failure = ErrorKind::InputRefused;
+        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages, &failure);
+        if (!options.DataFile) return ExitStatus(failure);
         messages.SetDataFile(options.DataFile->Name);
         for (const std::string& warning : options.DataFile->PlantLineWarnings) {
           messages.ShowWarning(warning);
@@ -230,6 +229,9 @@ class RunCommand : public Command {
         }
       }
       if (const std::optional<std::string> warning = UnreachedZonesWarning(fields, separator)) {
+        messages.ShowWarning(*warning);
+      }
+      if (const std::optional<std::string> warning = WeightRatioSumWarning(fields, separator)) {
         messages.ShowWarning(*warning);
       }
       fields.SetText("Edit250", resultFile_);
@@ -280,48 +282,6 @@ class RunCommand : public Command {
   }
 
  private:
-  //! The exports written to files, each with its kind: {"CSV", "run.csv"}.
-  std::vector<std::pair<std::string, std::string>> NamedExports() const {
-    std::vector<std::pair<std::string, std::string>> named;
-    if (exports_.Csv && *exports_.Csv != kStandardStream) named.emplace_back("CSV", *exports_.Csv);
-    if (exports_.Json && *exports_.Json != kStandardStream) {
-      named.emplace_back("JSON", *exports_.Json);
-    }
-    if (exports_.ZonesCsv && *exports_.ZonesCsv != kStandardStream) {
-      named.emplace_back("zones CSV", *exports_.ZonesCsv);
-    }
-    return named;
-  }
-
-  //! An export that would overwrite the result file or the other export; "" when none does.
-  std::string SameFileClash() const {
-    const auto named = NamedExports();
-    for (std::size_t i = 0; i < named.size(); ++i) {
-      const auto& [kind, name] = named[i];
-      if (resultFile_ != kStandardStream && SameFile(name, resultFile_)) {
-        return "The " + kind + " and the result file cannot be the same file " + Quoted(name) + ".";
-      }
-      if (i > 0 && SameFile(name, named[0].second)) {
-        return "The " + named[0].first + " and the " + kind + " cannot be the same file " +
-               Quoted(name) + ".";
-      }
-    }
-    return {};
-  }
-
-  //! An export that would overwrite the run's data file; "" when none does.
-  std::string DataFileClash(const LoadedDataFile& dataFile) const {
-    for (const auto& [kind, name] : NamedExports()) {
-      const std::optional<FileIdentity> identity = IdentityOfPath(name);
-      if (identity && identity == dataFile.Identity) {
-        return "The " + kind + " file " + Quoted(name) + " is the data file " +
-               Quoted(dataFile.Name) + " of this run, which is left as it is. Choose another " +
-               kind + " file.";
-      }
-    }
-    return {};
-  }
-
   //! The solvents in force (the library's constants put into their fields) and the plant
   //! inputs. Throws quillmere::Error when they are refused.
   PlantPart Plant(FieldTexts& fields, char separator) const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/PrintableText.h"
+#include "base/Error.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "report/FileIO.h"
@@ -52,9 +53,12 @@ class ToolCommand : public Command {
     argv.push_back(nullptr);
     err.flush();
     ::execv(path.c_str(), argv.data());
+    // A program that is missing or cannot be run is a file problem of the installation, not a
+    // fault of a run.
+    const int error = errno;
     err << "Could not start " << Quoted(path.string()) << " for \"" << subcommand_->get_name()
-        << "\": " << SystemReason(errno) << '\n';
-    return ExitStatus(ErrorKind::RunFault);
+        << "\": " << SystemReason(error) << '\n';
+    return ExitStatus(ErrorKind::File);
   }
 
  private:

@@ -1,5 +1,6 @@
 #include "params/AcquireParameters.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -47,6 +48,15 @@ Error Refuse(UserMessages& messages, const std::string& message) {
   return Error(ErrorKind::InputRefused, message);
 }
 
+//! A value in the fewest digits that tell it (at most 10 significant), "." whatever the
+//! separator: 1.05, -2, 1.0000001.
+std::string ShortestText(double value) {
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+  return std::string(buffer, result.ptr);
+}
+
 // A step count as the user would read it: the whole number the quotient rounds to, in
 // exponent form when it is too large to be read digit by digit.
 std::string StepCountText(double steps) {
@@ -83,6 +93,19 @@ Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, ch
     ValueSlot(field, params, initialTemperature) = *value;
   }
   params.SaveFileName = fields.Text("Edit250");
+
+  // A negative speed runs the web backwards through the dryer: times and positions below 0
+  // and a march without meaning. Refused as a negative zone length is.
+  if (params.Speed < 0) {
+    const FieldSpec& speed = *FindField("Edit6");
+    messages.ShowMessage(kInputValueNotCorrect);
+    messages.PointAtField(speed.name);
+    messages.ShowDetail(FieldCaption(speed) + " (" + std::string(speed.name) + ") is " +
+                        ShortestText(params.Speed) +
+                        ": the web must run forward through the dryer, so the Speed must not be "
+                        "negative.");
+    return false;
+  }
 
   // 2. and 3.
   params.ZoneCount = 1;
@@ -142,6 +165,26 @@ Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, ch
     params.ZoneSteps[zone] = static_cast<std::int32_t>(steps);
   }
   return {};
+}
+
+std::optional<std::string> WeightRatioSumWarning(const FieldTexts& fields, char decimalSeparator) {
+  constexpr std::array<std::string_view, 3> kRatios{"Edit3", "Edit4", "Edit5"};
+  double sum = 0;
+  std::string named;
+  for (std::size_t i = 0; i < kRatios.size(); ++i) {
+    const std::optional<double> value = ParseNumber(fields.Text(kRatios[i]), decimalSeparator);
+    if (!value) return std::nullopt;  // acquisition refuses the run
+    sum += *value;
+    const FieldSpec& field = *FindField(kRatios[i]);
+    named += (i == 0                    ? ""
+              : i + 1 == kRatios.size() ? " and "
+                                        : ", ") +
+             FieldCaption(field) + " (" + std::string(field.name) + ")";
+  }
+  // Three ratios typed with a few decimals add up to 1 within a few units of the last place.
+  if (!(std::fabs(sum - 1.0) > kWeightRatioSumTolerance)) return std::nullopt;
+  return "The " + named + " add up to " + ShortestText(sum) +
+         ", not 1: the coating's weights are taken from each ratio as it is given.";
 }
 
 std::optional<std::string> UnreachedZonesWarning(const FieldTexts& fields, char decimalSeparator) {

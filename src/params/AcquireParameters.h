@@ -32,6 +32,16 @@ class InputConversionError : public Error {
 Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, char decimalSeparator,
                             ParameterSet& params, double& initialTemperature);
 
+//! How far the initial weight ratios of solid, Solvent-1 and Solvent-2 may add up from 1 before
+//! the run warns: far above the rounding of three typed decimals, far below a typing error.
+inline constexpr double kWeightRatioSumTolerance = 1e-9;
+
+//! The initial weight ratios (solid, Solvent-1, Solvent-2) should add up to 1: a warning
+//! naming the three fields and their sum when they do not (by more than
+//! kWeightRatioSumTolerance); nullopt when they do, or when one of them does not convert
+//! (acquisition refuses the run).
+std::optional<std::string> WeightRatioSumWarning(const FieldTexts& fields, char decimalSeparator);
+
 //! Zones after the end of the zone list are never run, whatever they hold: the list ends at the
 //! first zone from 2 to 14 whose outer temperature is empty or 0. A warning naming the zones
 //! after that one that hold values (a field that is neither blank nor 0) and the zone that

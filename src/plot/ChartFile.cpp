@@ -1,7 +1,10 @@
 #include "plot/ChartFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QBuffer>
 #include <QChart>
+#include <QFile>
 #include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -9,7 +12,15 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+
 #include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "report/FileIO.h"
 
 namespace quillmere::plot {
 namespace {
@@ -33,6 +44,22 @@ void DrawChartAt(QChart& chart, QSize size, Draw&& draw) {
   if (chart.layout() != nullptr) chart.layout()->activate();
   // The scene would delete the chart with itself: the caller keeps it.
   if (ownScene) ownScene->removeItem(&chart);
+}
+
+//! Why a picture could not be written to `path`, where Qt's own text says nothing ("Unknown
+//! error" when its temporary file cannot be made): the directory's state, as the system
+//! gives it.
+QString WriteFailureReason(const QString& path, const QString& qtReason) {
+  const QByteArray directory = QFile::encodeName(QFileInfo(path).absolutePath());
+  struct stat status {};
+  if (::stat(directory.constData(), &status) != 0) {
+    return QString::fromStdString(quillmere::SystemReason(errno));
+  }
+  if (!S_ISDIR(status.st_mode)) return QString::fromStdString(quillmere::SystemReason(ENOTDIR));
+  if (::access(directory.constData(), W_OK | X_OK) != 0) {
+    return QString::fromStdString(quillmere::SystemReason(errno));
+  }
+  return qtReason.isEmpty() ? QStringLiteral("Unknown error") : qtReason;
 }
 
 }  // namespace
@@ -104,7 +131,7 @@ bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& pat
   const QByteArray bytes = RenderCharts(charts, columns, *format, cell);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return fail(QStringLiteral("%1: %2").arg(path, WriteFailureReason(path, file.errorString())));
   }
   return true;
 }
@@ -115,11 +142,28 @@ bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error) {
 }
 
 ChartApplication::ChartApplication() {
-  if (QCoreApplication::instance() == nullptr) {
-    application_ = std::make_unique<QApplication>(argc_, argv_);
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+    std::error_code error;
+    std::string pattern =
+        (std::filesystem::temp_directory_path(error) / "quillmere-runtime-XXXXXX").string();
+    if (!error && ::mkdtemp(pattern.data()) != nullptr) {  // mode 0700, as Qt requires
+      runtimeDirectory_ = pattern;
+      ::setenv("XDG_RUNTIME_DIR", runtimeDirectory_.c_str(), 1);
+    }
   }
+  const std::string locale = std::setlocale(LC_ALL, nullptr);
+  application_ = std::make_unique<QApplication>(argc_, argv_);
+  std::setlocale(LC_ALL, locale.c_str());
 }
 
-ChartApplication::~ChartApplication() = default;
+ChartApplication::~ChartApplication() {
+  application_.reset();
+  if (!runtimeDirectory_.empty()) {
+    ::unsetenv("XDG_RUNTIME_DIR");
+    std::error_code error;
+    std::filesystem::remove_all(runtimeDirectory_, error);
+  }
+}
 
 }  // namespace quillmere::plot

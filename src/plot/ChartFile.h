@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 class QChart;
 
@@ -54,7 +55,10 @@ bool SaveChart(QChart& chart, const QString& path, QSize size = kChartFileSize,
 
 //! The QApplication a program without windows needs to draw charts, on the offscreen platform
 //! (no display needed). Create one before the first chart and keep it while drawing; when the
-//! program already has a QApplication, this does nothing.
+//! program already has a QApplication, this does nothing. The process keeps its locale (the
+//! application would take the environment's, and a "," would creep into numbers printed
+//! after it), and Qt finds a private runtime directory where the environment names none
+//! rather than printing a note about it.
 class ChartApplication {
  public:
   ChartApplication();
@@ -68,6 +72,7 @@ class ChartApplication {
   char option_[10] = "-platform";
   char platform_[10] = "offscreen";
   char* argv_[4] = {program_, option_, platform_, nullptr};
+  std::string runtimeDirectory_;  //!< made for Qt when XDG_RUNTIME_DIR was not set
   std::unique_ptr<QApplication> application_;
 };
 

@@ -24,6 +24,15 @@ int OpenWithoutWaiting(const std::string& path, int flags) {
   return descriptor;
 }
 
+//! The text of strerror_r in either of its forms: the GNU one returns the text, the XSI one
+//! fills the buffer and returns 0.
+[[maybe_unused]] const char* ReasonText(const char* text, const char* /*buffer*/) {
+  return text;
+}
+[[maybe_unused]] const char* ReasonText(int result, const char* buffer) {
+  return result == 0 ? buffer : nullptr;
+}
+
 std::optional<FileIdentity> IdentityOf(const struct stat& status) {
   return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
                       static_cast<std::uint64_t>(status.st_ino)};
@@ -44,7 +53,11 @@ std::optional<FileIdentity> IdentityOfDescriptor(int descriptor) {
 }
 
 std::string SystemReason(int error) {
-  return std::strerror(error);
+  // strerror may share one buffer between threads: the writer thread and a sweep's workers
+  // report failures while others run.
+  char buffer[256] = {};
+  const char* text = ReasonText(::strerror_r(error, buffer, sizeof buffer), buffer);
+  return text != nullptr ? std::string(text) : "Unknown error " + std::to_string(error);
 }
 
 // ---- writing ------------------------------------------------------------------------------

@@ -36,7 +36,7 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 //! The identity of the file behind an open descriptor (standard output is 1).
 std::optional<FileIdentity> IdentityOfDescriptor(int descriptor);
 
-//! The system's text for an errno value ("No such file or directory").
+//! The system's text for an errno value ("No such file or directory"); safe in any thread.
 std::string SystemReason(int error);
 
 //! An open file to write, closed when it goes out of scope (quietly; call Close to learn of a

@@ -221,7 +221,9 @@ std::string RunJson(const FieldTexts& fields, char decimalSeparator, const Param
   run["decimal_separator"] = std::string(1, decimalSeparator);
   run["inputs"] = InputsObject(fields, params, initialTemperature);
   run["zone_count"] = params.ZoneCount;
-  run["time_step_s"] = series.TimeStep;
+  // A fault at the dryer's entry ends the run before the time step is computed.
+  const bool timeStepKnown = !series.Fault || series.Fault->Zone > 0;
+  run["time_step_s"] = timeStepKnown ? Json(series.TimeStep) : Json(nullptr);
   const bool finished = static_cast<int>(series.Zones.size()) == params.ZoneCount;
   run["outcome"] = series.Fault ? "fault" : finished ? "finished" : "stopped";
   run["fault"] = FaultObject(series);

@@ -61,6 +61,7 @@ RunRecord MarchThroughDryer(const ParameterSet& params, SimulationState& state,
     }
   } catch (const FloatingPointError& error) {
     record.Fault = FaultOf(error, params, state);
+    AppendFaultZoneWarnings(params, state, record);
   }
   return record;
 }

@@ -37,13 +37,16 @@ struct SolventTrace {
 //! The points of one finished zone, read once each.
 class ZoneScan {
  public:
+  //! Scans points 0 to `last` (the zone's exit, or the last point computed before a fault),
+  //! the surface humidities of `last` taken from `exit`.
   ZoneScan(const ParameterSet& params, const SimulationState& state, const ZoneView& zone,
-           const TracePoint& exit)
+           const TracePoint& exit, int last)
       : params_(params),
         state_(state),
         zone_(zone),
         exit_(exit),
-        steps_(zone.Steps()),
+        steps_(last),
+        physicalEnd_(last),
         solvents_{SolventTrace{"Solvent-1", state.Trace.Solvent1Weight[zone.Zone()],
                                state.Trace.Solvent1Residual[zone.Zone()],
                                state.Trace.Solvent1SurfaceHumidity[zone.Zone()],
@@ -58,7 +61,23 @@ class ZoneScan {
   std::optional<PhysicalWarning> DryingStopped() const;
   std::optional<PhysicalWarning> NotPhysical() const;
 
+  //! Boiling, condensing and the drying stop are looked for only before this point (the
+  //! first that is not physical, of this zone or an earlier one): from there on the states are
+  //! not a coating's, and what they would say of it is not true.
+  void EndPhysicalStatesAt(int point) { physicalEnd_ = std::min(physicalEnd_, point - 1); }
+
  private:
+  //! Whether the web at a point is in a state the model describes: every weight 0 or more and
+  //! the temperature above absolute zero and above the pole of each solvent's Antoine equation
+  //! (T = -C, where the vapour pressure jumps from 0 to beyond any bound).
+  bool Physical(int point) const {
+    const ZoneTrace& t = state_.Trace;
+    const int zone = zone_.Zone();
+    const double temperature = t.Temperature[zone][Index(point)];
+    return t.Solvent1Weight[zone][Index(point)] >= 0 && t.Solvent2Weight[zone][Index(point)] >= 0 &&
+           temperature > kAbsoluteZero && temperature > -params_.Solvent1AntoineC &&
+           temperature > -params_.Solvent2AntoineC;
+  }
   static std::size_t Index(int point) { return static_cast<std::size_t>(point); }
   TracePoint PointAt(int point) const { return point == steps_ ? exit_ : zone_.At(point); }
   //! Solvent `s`'s surface humidity at a point: stored for the points a step leaves, computed
@@ -81,6 +100,7 @@ class ZoneScan {
   //! Whether a step that starts at `point` takes solvent `s` up from the air: the air holds
   //! more than the surface equilibrium (a physical one, 0 or more) and the coating still dries.
   bool TakesUp(std::size_t s, int point) const {
+    if (!Physical(point)) return false;
     const double humidity = solvents_[s].SurfaceHumidity[Index(point)];
     return humidity >= 0 && humidity < solvents_[s].AirHumidity &&
            CorrectionFactorAt(point) >= kDryingStoppedFactor;
@@ -93,7 +113,8 @@ class ZoneScan {
   const SimulationState& state_;
   const ZoneView& zone_;
   const TracePoint& exit_;
-  int steps_;
+  int steps_;        //!< the last point scanned
+  int physicalEnd_;  //!< the last point looked at for boiling, condensing and a drying stop
   std::array<SolventTrace, 2> solvents_;
 };
 
@@ -101,11 +122,12 @@ class ZoneScan {
 // negative, so a solvent with a positive partial pressure has a negative humidity: a negative
 // humidity marks a candidate, and the pressures confirm it (a negative weight also gives one).
 std::optional<PhysicalWarning> ZoneScan::Boiling() const {
-  for (int point = 0; point <= steps_; ++point) {
+  for (int point = 0; point <= physicalEnd_; ++point) {
     double humidity1 = 0;
     double humidity2 = 0;
     if (!SurfaceHumidity(0, point, humidity1) || !SurfaceHumidity(1, point, humidity2)) continue;
     if (humidity1 >= 0 && humidity2 >= 0) continue;
+    if (!Physical(point)) continue;
     const TracePoint p = PointAt(point);
     ClearFloatingPointFaults();
     const SurfacePressures pressures =
@@ -125,7 +147,8 @@ std::optional<PhysicalWarning> ZoneScan::Boiling() const {
 
 std::optional<PhysicalWarning> ZoneScan::Condensing() const {
   std::array<int, 2> first{-1, -1};
-  for (int point = 0; point < steps_ && (first[0] < 0 || first[1] < 0); ++point) {
+  for (int point = 0; point < steps_ && point <= physicalEnd_ && (first[0] < 0 || first[1] < 0);
+       ++point) {
     for (std::size_t s = 0; s < solvents_.size(); ++s) {
       if (first[s] < 0 && TakesUp(s, point)) first[s] = point;
     }
@@ -178,11 +201,12 @@ std::optional<PhysicalWarning> ZoneScan::DryingStopped() const {
   for (int zone = zone_.Zone() + 1; zone <= params_.ZoneCount; ++zone) {
     stepsAfter += params_.ZoneSteps[zone];
   }
-  for (int point = 0; point <= steps_; ++point) {
+  for (int point = 0; point <= physicalEnd_; ++point) {
+    if (!Physical(point)) continue;
     const double fraction = state_.Trace.Solvent1Fraction[zone_.Zone()][Index(point)] +
                             state_.Trace.Solvent2Fraction[zone_.Zone()][Index(point)];
     if (DryingSpeedCorrection(params_, fraction) >= kDryingStoppedFactor) continue;
-    const std::int64_t stepsLeft = stepsAfter + (steps_ - point);
+    const std::int64_t stepsLeft = stepsAfter + (zone_.Steps() - point);
     if (stepsLeft <= 0) return std::nullopt;  // it stops at the dryer's end
     const TracePoint p = PointAt(point);
     std::string rest = "the rest of the dryer";
@@ -269,19 +293,27 @@ std::string_view WarningKindName(WarningKind kind) {
   return "unknown";
 }
 
-void AppendZoneWarnings(const ParameterSet& params, const SimulationState& state,
-                        const ZoneView& zone, RunRecord& record) {
-  const bool exitRecorded =
-      !record.ZoneExits.empty() && record.ZoneExits.back().Zone == zone.Zone();
-  const TracePoint exit = exitRecorded ? record.ZoneExits.back() : zone.Exit();
-  const ZoneScan scan(params, state, zone, exit);
-  const bool dryingStoppedSaid =
-      std::any_of(record.Warnings.begin(), record.Warnings.end(),
-                  [](const PhysicalWarning& w) { return w.Kind == WarningKind::DryingStopped; });
+namespace {
+
+//! The warnings of points 0 to `last` of a zone, in the order of their points.
+void AppendScannedWarnings(const ParameterSet& params, const SimulationState& state,
+                           const ZoneView& zone, const TracePoint& exit, int last,
+                           RunRecord& record) {
+  ZoneScan scan(params, state, zone, exit, last);
+  const auto said = [&record](WarningKind kind) {
+    return std::any_of(record.Warnings.begin(), record.Warnings.end(),
+                       [kind](const PhysicalWarning& w) { return w.Kind == kind; });
+  };
+  // The run's first state that is not physical ends what its other warnings may say.
+  const bool physicalBefore = !said(WarningKind::NotPhysical);
+  std::optional<PhysicalWarning> notPhysical = scan.NotPhysical();
+  if (!physicalBefore) scan.EndPhysicalStatesAt(0);
+  if (notPhysical) scan.EndPhysicalStatesAt(notPhysical->Where.Point);
 
   std::array<std::optional<PhysicalWarning>, 4> found{
-      scan.Boiling(), scan.Condensing(), dryingStoppedSaid ? std::nullopt : scan.DryingStopped(),
-      scan.NotPhysical()};
+      scan.Boiling(), scan.Condensing(),
+      said(WarningKind::DryingStopped) ? std::nullopt : scan.DryingStopped(),
+      std::move(notPhysical)};
   const auto begin = record.Warnings.size();
   for (std::optional<PhysicalWarning>& warning : found) {
     if (warning) record.Warnings.push_back(std::move(*warning));
@@ -290,6 +322,37 @@ void AppendZoneWarnings(const ParameterSet& params, const SimulationState& state
                    record.Warnings.end(), [](const PhysicalWarning& a, const PhysicalWarning& b) {
                      return a.Where.Point < b.Where.Point;
                    });
+}
+
+}  // namespace
+
+void AppendZoneWarnings(const ParameterSet& params, const SimulationState& state,
+                        const ZoneView& zone, RunRecord& record) {
+  const bool exitRecorded =
+      !record.ZoneExits.empty() && record.ZoneExits.back().Zone == zone.Zone();
+  const TracePoint exit = exitRecorded ? record.ZoneExits.back() : zone.Exit();
+  AppendScannedWarnings(params, state, zone, exit, zone.Steps(), record);
+}
+
+void AppendFaultZoneWarnings(const ParameterSet& params, const SimulationState& state,
+                             RunRecord& record) {
+  if (!record.Fault) return;
+  const RunFault& fault = *record.Fault;
+  // Only a zone whose march began: its entry state and the points computed before the fault.
+  if (fault.Zone < 1 || fault.Zone != record.ZonesDone() + 1 || fault.Zone > params.ZoneCount) {
+    return;
+  }
+  try {
+    const ZoneView zone(params, state, fault.Zone);
+    const int last = std::clamp(fault.Point, 0, zone.Steps());
+    TracePoint point = zone.At(last);
+    // The step that would have left the last point computed its surface humidities and
+    // faulted: they were never stored.
+    if (last < zone.Steps()) point.SurfaceKnown = false;
+    AppendScannedWarnings(params, state, zone, point, last, record);
+  } catch (const FloatingPointError&) {
+    // The zone's positions are beyond the double range: its points cannot be placed.
+  }
 }
 
 }  // namespace quillmere

@@ -18,6 +18,9 @@ namespace quillmere {
 //! and condensing need a factor above it.
 inline constexpr double kDryingStoppedFactor = 1e-12;
 
+//! Absolute zero [°C].
+inline constexpr double kAbsoluteZero = -273.15;
+
 //! The kind as one word for scripts: "boiling", "condensing", "drying_stopped",
 //! "not_physical".
 std::string_view WarningKindName(WarningKind kind);
@@ -33,10 +36,19 @@ std::string_view WarningKindName(WarningKind kind);
 //!   with dryer left behind that point, in which nothing dries.
 //! - Not physical: a weight or a residual ratio below 0, or a residual ratio that rises above
 //!   1 in a step that is not an uptake from the air (a surface humidity below 0).
-//! Each kind at most once per zone. record.ZoneExits.back() must be the zone's exit. The scan
-//! reads the trace and evaluates the model only where a warning is confirmed; it raises no
-//! FloatingPointError.
+//! Boiling, condensing and the drying stop are told only of physical states: before the run's
+//! first point that is not physical, and where every weight is 0 or more and the web is above
+//! absolute zero and above -C of each solvent's Antoine equation (below it the equation gives
+//! pressures without meaning). Each kind at most once per zone. record.ZoneExits.back() must be the
+//! zone's exit. The scan reads the trace and evaluates the model only where a warning is confirmed;
+//! it raises no FloatingPointError.
 void AppendZoneWarnings(const ParameterSet& params, const SimulationState& state,
                         const ZoneView& zone, RunRecord& record);
+
+//! The same for the zone in which a fault ended the run (record.Fault), over the points it
+//! computed before the fault: what the coating went through there is what explains the
+//! fault. Nothing when the fault arose before the zone's march began.
+void AppendFaultZoneWarnings(const ParameterSet& params, const SimulationState& state,
+                             RunRecord& record);
 
 }  // namespace quillmere

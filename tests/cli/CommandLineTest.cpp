@@ -132,13 +132,17 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
   const std::string work = std::filesystem::canonical(work_.path()).string();
   const Case cases[] = {
       {"", "run -o ''", 1, "Input Save File Name!\n"},
-      {"", "run missing.dat", 1,
+      {"", "run missing.dat", 2,
        "Data file can not open!\nCould not open the data file \"" + work +
            "/missing.dat\": No such file or directory\n"},
       {TemplateWith(34, "fast"), "run input.dat", 1,
        "Input value is not correct!\nLine 34 of the data file \"" + work +
            "/input.dat\": Speed (m/s) (Edit6) holds \"fast\", which is not a number; the "
            "decimal separator in force is \".\".\n"},
+      {TemplateWith(34, "-1.5"), "run input.dat", 1,
+       "Input value is not correct!\nLine 34 of the data file \"" + work +
+           "/input.dat\": Speed (m/s) (Edit6) is -1.5: the web must run forward through the "
+           "dryer, so the Speed must not be negative.\n"},
       {TemplateWith(34, ""), "run input.dat", 1,
        "Input value is not correct!\nLine 34 of the data file \"" + work +
            "/input.dat\": Speed (m/s) (Edit6) is empty.\n"},
@@ -179,6 +183,9 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
        "Could not create the data file \"missing/defaults.dat\": No such file or directory.\n"},
       // A zero initial Solvent-1 ratio faults in the entry state.
       {TemplateWith(32, "0"), "run input.dat", 3,
+       "Warning: The Initial Solid Weight Ratio (Edit3), Initial Solvent-1 Weight Ratio (Edit4) "
+       "and Initial Solvent-2 Weight Ratio (Edit5) add up to 0.4, not 1: the coating's weights "
+       "are taken from each ratio as it is given.\n"
        "Invalid floating point operation.\nat the dryer's entry\n"
        "The result file \"result.txt\" holds the echo of the inputs only.\n"},
       {"", "run " + ShellQuote(QUILLMERE_TEST_DATA "/fault-zone2.dat"), 3,
@@ -211,7 +218,7 @@ TEST_F(CommandLine, ARunRefusesToOverwriteItsOwnDataFile) {
   };
   for (const auto& [arguments, resultName] : cases) {
     const Outcome run = Cli(arguments);
-    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.status, 64) << arguments;
     const std::string dataName = arguments.substr(4, arguments.find(' ', 4) - 4);
     EXPECT_EQ(run.err, "The result file \"" + resultName + "\" is the data file \"" + work + "/" +
                            dataName +
@@ -249,13 +256,16 @@ TEST_F(CommandLine, ASummaryThatCannotBeWrittenExits2) {
 // A reader of a result pipe that goes away: the failed write is reported, not a silent end by
 // SIGPIPE.
 TEST_F(CommandLine, AResultPipeWhoseReaderLeavesExits2WithBrokenPipe) {
-  std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "100.0");
+  // Zone 1 of 1999 steps: a table of about 160 kB, written in one piece after the echo.
+  std::ofstream(work_.File("long.dat"), std::ios::binary) << TemplateWith(37, "199.9");
   const std::string work = ShellQuote(work_.path().string());
-  // The reader holds the pipe open without reading, so the writer fills it and waits; then
-  // the reader leaves.
+  // The reader takes the first 20 kB (the echo and the start of zone 1's table) and leaves:
+  // at most a pipe's 64 kB more can have been written, so the writer is still in zone 1's
+  // table and meets a pipe without a reader.
   const Outcome run =
       test::RunShell("cd " + work +
-                         " && mkfifo pipe && { (exec 3<>pipe; touch opened; sleep 1) & } && "
+                         " && mkfifo pipe && { (exec 3<>pipe; touch opened; head -c 20000 <&3 "
+                         ">/dev/null) & } && "
                          "while [ ! -e opened ]; do sleep 0.01; done && LC_ALL=C " +
                          ShellQuote(QUILLMERE_CLI) + " run long.dat -o pipe",
                      capture_);
@@ -429,9 +439,9 @@ TEST_F(CommandLine, ExportsThatCannotBeWrittenAsAskedAreRefused) {
        "The result file, the CSV and the JSON cannot all go to standard output: write all but "
        "one of them to files.\n"},
       {"run --csv result.txt", 64,
-       "The CSV and the result file cannot be the same file \"result.txt\".\n"},
+       "The result file and the CSV file cannot be the same file \"result.txt\".\n"},
       {"run --csv same --json same", 64,
-       "The CSV and the JSON cannot be the same file \"same\".\n"},
+       "The CSV file and the JSON file cannot be the same file \"same\".\n"},
       {"run input.dat --json input.dat", 64,
        "The JSON file \"input.dat\" is the data file \"" + work +
            "/input.dat\" of this run, which is left as it is. Choose another JSON file.\n"},
@@ -499,6 +509,28 @@ TEST_F(CommandLine, WarningsFollowTheSummaryOnStandardError) {
   EXPECT_EQ(json["warnings"].size(), warnings.size());
   EXPECT_EQ(json["warnings"][0]["kind"], "boiling");
   EXPECT_EQ("Warning: " + json["warnings"][0]["text"].get<std::string>(), boiling);
+}
+
+}  // namespace
+}  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// A program of a command that is not installed is a file problem (it exited 3, a run's
+// fault): quillmere-cli alone in a directory finds no quillmere-sweep beside it or in libexec.
+TEST(ToolCommand, AMissingProgramExits2WithTheSystemsReason) {
+  test::ScratchDirectory capture;
+  test::ScratchDirectory alone;
+  const std::filesystem::path bin = alone.path() / "bin";
+  std::filesystem::create_directory(bin);
+  std::filesystem::copy_file(QUILLMERE_CLI, bin / "quillmere-cli");
+  const test::ProgramOutcome run = test::RunShell(
+      test::ShellQuote((bin / "quillmere-cli").string()) + " sweep --help < /dev/null", capture);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "Could not start \"" +
+                         (alone.path() / "libexec/quillmere/quillmere-sweep").string() +
+                         "\" for \"sweep\": No such file or directory\n");
 }
 
 }  // namespace

@@ -278,3 +278,56 @@ TEST_F(AcquireParametersTest, AStepCountDivisionThatFaultsEndsTheRunAsAnError) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// A negative speed runs the web backwards (it "finished" with zone exits at -30 s and -60 s):
+// refused with the field named, as a negative zone length is. A speed of 0 is not negative.
+TEST_F(AcquireParametersTest, ANegativeSpeedIsRefusedWithTheFieldNamed) {
+  fields.SetText("Edit6", "-0.5");
+  EXPECT_FALSE(Acquire());
+  EXPECT_EQ(messages.messages, std::vector<std::string>{"Input value is not correct!"});
+  EXPECT_EQ(messages.fields, std::vector<std::string>{"Edit6"});
+  EXPECT_EQ(messages.details,
+            std::vector<std::string>{"Speed (m/s) (Edit6) is -0.5: the web must run forward "
+                                     "through the dryer, so the Speed must not be negative."});
+  messages = {};
+  fields.SetText("Edit6", "-0");
+  EXPECT_TRUE(Acquire());
+}
+
+TEST(WeightRatioSumWarning, NamesTheThreeRatiosAndTheirSum) {
+  struct Case {
+    const char* solid;
+    const char* solvent1;
+    const char* solvent2;
+    const char* sum;  // "" for no warning
+  };
+  const Case cases[] = {
+      {"0.18", "0.60", "0.22", ""},  // the defaults: 1 within the rounding of the decimals
+      {"0.1", "0.2", "0.7", ""},     // 0.1 + 0.2 + 0.7 = 0.9999999999999999 in binary
+      {"0.18", "0.65", "0.22", "1.05"}, {"0.18", "0", "0.22", "0.4"},
+      {"x", "0.6", "0.22", ""},  // refused by acquisition instead
+  };
+  for (const Case& c : cases) {
+    MemoryFieldTexts fields('.');
+    fields.SetText("Edit3", c.solid);
+    fields.SetText("Edit4", c.solvent1);
+    fields.SetText("Edit5", c.solvent2);
+    const std::optional<std::string> warning = WeightRatioSumWarning(fields, '.');
+    if (std::string(c.sum).empty()) {
+      EXPECT_EQ(warning, std::nullopt) << c.solvent1;
+      continue;
+    }
+    EXPECT_EQ(warning,
+              "The Initial Solid Weight Ratio (Edit3), Initial Solvent-1 Weight Ratio "
+              "(Edit4) and Initial Solvent-2 Weight Ratio (Edit5) add up to " +
+                  std::string(c.sum) +
+                  ", not 1: the coating's weights are taken from each ratio as it is "
+                  "given.");
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -17,7 +17,6 @@
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
-#include "base/PrintableText.h"
 #include "report/CodePage.h"
 #include "report/ResultFile.h"
 

@@ -262,6 +262,19 @@ TEST(RunExport, JsonTellsTheWarningsAndHowARunEnded) {
   EXPECT_EQ(json["zones"].size(), 1u);
   EXPECT_EQ(json["trace"]["point"].size(), 301u);
   EXPECT_EQ(LfLines(RunCsv(faulted.series)).size(), 302u);
+  EXPECT_EQ(json["time_step_s"].get<double>(), 0.1);  // 0.1 m / 1.0 m/s of the data file
+
+  // Zone 1's air at -400 °C: a residual ratio rises above 1 at point 21 and the march
+  // overflows at point 27 of that zone. The warning of the faulting zone is told (it was not).
+  MemoryFieldTexts frozen;
+  frozen.SetText("Edit8", "-400");
+  const MarchedRun cold = March(frozen);
+  ASSERT_TRUE(cold.record.Fault);
+  const Json coldWarnings = Json::parse(JsonOf(frozen, cold))["warnings"];
+  ASSERT_EQ(coldWarnings.size(), 1u);
+  EXPECT_EQ(coldWarnings[0]["kind"], "not_physical");
+  EXPECT_EQ(coldWarnings[0]["zone"], 1);
+  EXPECT_EQ(coldWarnings[0]["point"], 21);
 
   // A fault while the entry state is set: no zone, and no place along the dryer.
   MemoryFieldTexts noSolvent;
@@ -270,6 +283,7 @@ TEST(RunExport, JsonTellsTheWarningsAndHowARunEnded) {
   const Json entry = Json::parse(JsonOf(noSolvent, atEntry));
   EXPECT_EQ(entry["fault"]["zone"], 0);
   EXPECT_EQ(entry["fault"]["message"], "Invalid floating point operation");
+  EXPECT_TRUE(entry["time_step_s"].is_null());  // never computed (it read 0.0)
   EXPECT_TRUE(entry["zones"].empty());
   EXPECT_TRUE(entry["trace"]["time_s"].empty());
   EXPECT_EQ(RunCsv(atEntry.series), LfLines(RunCsv(atEntry.series))[0] + "\n");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -154,7 +155,8 @@ TEST(PhysicalWarnings, ResidualRatiosAboveOneWithoutUptakeAreNotPhysical) {
             "coating takes no Solvent-1 up from the air, and the Solvent-2 residual ratio rises "
             "above 1 (15.9587) although the coating takes no Solvent-2 up from the air. The "
             "results from there on are not physical.");
-  EXPECT_EQ(OfKind(record, WarningKind::Boiling).size(), 2u);  // in zone 1 and in zone 2
+  // In zone 1 only: zone 2 starts from the states that are not physical any more.
+  EXPECT_EQ(OfKind(record, WarningKind::Boiling).size(), 1u);
 
   // Solvent-2 taken up from humid air raises its residual ratio above 1 as well: that is
   // the model at work, told as condensing only.
@@ -191,7 +193,8 @@ TEST(PhysicalWarnings, EachKindAtMostOncePerZoneInPointOrder) {
 // Once the correction factor is 0 the weights stay as they are: the rest of the dryer is
 // told once, by the zone where it begins, and not at all when it begins at the dryer's end.
 TEST(PhysicalWarnings, DryingStoppedIsToldOnceAndOnlyWithDryerLeft) {
-  EXPECT_EQ(OfKind(March({{"Edit8", "400"}}), WarningKind::DryingStopped).size(), 1u);
+  // At 400 degrees the factor falls to 0 where a weight has gone below 0: no coating's state.
+  EXPECT_TRUE(OfKind(March({{"Edit8", "400"}}), WarningKind::DryingStopped).empty());
 
   // At 100 degrees the factor falls below its threshold at point 209 of zone 1.
   const RunRecord endsThere = March({{"Edit8", "100"}, {"Edit21", ""}, {"Edit9", "20.9"}});
@@ -219,6 +222,50 @@ TEST(PhysicalWarnings, HumidAirAfterTheDryingStoppedIsNoCondensing) {
   ASSERT_EQ(record.ZoneCount, 3);
   EXPECT_EQ(OfKind(record, WarningKind::DryingStopped).size(), 1u);
   EXPECT_TRUE(OfKind(record, WarningKind::Condensing).empty());
+}
+
+// The zone in which a fault ends the run is scanned up to the last point computed: what the
+// coating went through there explains the fault. Zone 1's air at -400 °C chills the web below
+// the pole of the Antoine equation; the march overflows at 2.70 m (point 27).
+TEST(PhysicalWarnings, TheFaultingZoneIsScannedUpToItsLastPoint) {
+  const RunRecord record = March({{"Edit8", "-400"}});
+  ASSERT_TRUE(record.Fault);
+  EXPECT_EQ(record.Fault->Zone, 1);
+  EXPECT_EQ(record.Fault->Point, 27);
+  ASSERT_EQ(record.Warnings.size(), 1u);
+  EXPECT_EQ(record.Warnings[0].Text,
+            "In zone 1 at 2.10 m (2.10 m from the dryer's entry), at a web temperature of "
+            "-194.22 °C, the Solvent-1 residual ratio rises above 1 (1.0189) although the coating "
+            "takes no Solvent-1 up from the air. The results from there on are not physical.");
+}
+
+// Below the pole of the Antoine equation (T < -C) the equation gives pressures beyond any bound
+// and negative surface humidities: that is no boiling coating. Zone 1's air at -1000 °C chills
+// the web below it before the march overflows.
+TEST(PhysicalWarnings, NoBoilingBelowTheAntoinePoleOrFromANegativeWeight) {
+  test::Model model;
+  const RunRecord cold = March({{"Edit8", "-1000"}}, model);
+  ASSERT_TRUE(cold.Fault);
+  // The trace holds points that a scan by the humidities alone would call boiling.
+  const ZoneTrace& trace = model.state->Trace;
+  const double pole = -std::min(model.params->Solvent1AntoineC, model.params->Solvent2AntoineC);
+  bool belowThePole = false;
+  for (int point = 0; point < cold.Fault->Point; ++point) {
+    const auto p = static_cast<std::size_t>(point);
+    belowThePole = belowThePole ||
+                   (trace.Temperature[1][p] < pole && (trace.Solvent1SurfaceHumidity[1][p] < 0 ||
+                                                       trace.Solvent2SurfaceHumidity[1][p] < 0));
+  }
+  EXPECT_TRUE(belowThePole);
+  EXPECT_TRUE(OfKind(cold, WarningKind::Boiling).empty());
+
+  // At 2000 °C zone 1 ends with residual ratios above 1: zone 2 starts from states that are not
+  // physical, and its negative humidities are no boiling (it said "boils" at -9320.88 °C).
+  const RunRecord hot = March({{"Edit8", "2000"}});
+  for (const PhysicalWarning* boiling : OfKind(hot, WarningKind::Boiling)) {
+    EXPECT_EQ(boiling->Where.Zone, 1);
+    EXPECT_GT(boiling->Where.Temperature, 0);
+  }
 }
 
 }  // namespace

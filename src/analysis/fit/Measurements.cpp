@@ -297,7 +297,7 @@ class MeasurementParser {
           m.Sigma = SigmaIn(line, column, field(i));
         }
       }
-      table_.Rows.push_back(m);
+      Keep(line, m);
       return;
     }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -313,8 +313,16 @@ class MeasurementParser {
           m.Sigma = SigmaIn(line, columns_[j], field(j));
         }
       }
-      table_.Rows.push_back(m);
+      Keep(line, m);
     }
+  }
+
+  void Keep(int line, const Measurement& m) {
+    if (table_.Rows.size() == kMaxMeasurements) {
+      Refuse(line, "more than " + std::to_string(kMaxMeasurements) +
+                       " measurements, more than a measurement file holds");
+    }
+    table_.Rows.push_back(m);
   }
 
   //! Measurements with a sigma and without one cannot be weighed against each other.

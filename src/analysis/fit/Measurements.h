@@ -79,6 +79,11 @@ class MeasurementError : public Error {
 //! The most a measurement file may hold [bytes]: far beyond any line's record.
 inline constexpr std::size_t kMeasurementFileLimit = 16 * 1024 * 1024;
 
+//! The most measurements a file may hold: far beyond what a line's instruments record in a
+//! trial, and at 48 bytes each a table below the file limit (a dense file gives a measurement
+//! for every two bytes).
+inline constexpr std::size_t kMaxMeasurements = 250'000;
+
 //! Reads the text of a measurement file (UTF-8, with or without a byte-order mark; LF or CR LF
 //! line ends). Blank lines and lines starting with "#" are skipped; the first other line is the
 //! header. Column names are read in any case, a unit in brackets behind a name is ignored

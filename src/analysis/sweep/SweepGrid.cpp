@@ -169,9 +169,10 @@ SweepGrid::SweepGrid(std::vector<SweepAxis> axes) : axes_(std::move(axes)) {
     strides_[i] = caseCount_;
     const std::size_t size = axes_[i].Values.size();
     if (size == 0) throw SweepInputError(axes_[i].Name + " takes no values");
-    if (caseCount_ > kMaxCases / size) {
-      throw SweepInputError("The grid would have more than " + std::to_string(kMaxCases) +
-                            " cases");
+    if (caseCount_ > std::numeric_limits<std::size_t>::max() / size) {
+      throw SweepInputError("The grid would have more than " +
+                            std::to_string(std::numeric_limits<std::size_t>::max()) +
+                            " cases, more than a case number can count");
     }
     caseCount_ *= size;
   }
@@ -208,11 +209,12 @@ SweepShard ParseSweepShard(std::string_view text) {
                         "case I on)");
 }
 
-std::vector<std::size_t> ShardCases(std::size_t caseCount, SweepShard shard) {
-  std::vector<std::size_t> cases;
-  if (shard.Count == 0 || shard.Index == 0) return cases;
-  cases.reserve(caseCount / shard.Count + 1);
-  for (std::size_t i = shard.Index - 1; i < caseCount; i += shard.Count) cases.push_back(i);
+SweepCases ShardCases(std::size_t caseCount, SweepShard shard) {
+  SweepCases cases;
+  if (shard.Count == 0 || shard.Index == 0 || shard.Index > caseCount) return cases;
+  cases.First = shard.Index - 1;
+  cases.Step = shard.Count;
+  cases.Count = (caseCount - 1 - cases.First) / cases.Step + 1;
   return cases;
 }
 

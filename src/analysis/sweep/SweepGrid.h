@@ -42,10 +42,12 @@ SweepAxis ParseSweepAxis(std::string_view text);
 //! last axis varies fastest, the first slowest (as nested loops in the order given).
 class SweepGrid {
  public:
-  //! Refuses an input varied twice and a grid of more than kMaxCases cases.
+  //! Refuses an input varied twice and a grid whose case count a 64-bit number cannot hold.
   explicit SweepGrid(std::vector<SweepAxis> axes);
 
-  static constexpr std::size_t kMaxCases = 1'000'000'000;
+  //! The most values one range gives: each is held while the sweep runs (8 bytes a value),
+  //! and the grid's cases are the product of its ranges.
+  static constexpr std::size_t kMaxCases = 10'000'000;
 
   const std::vector<SweepAxis>& Axes() const { return axes_; }
   std::size_t CaseCount() const { return caseCount_; }
@@ -70,8 +72,19 @@ struct SweepShard {
 //! "I/N" with 1 <= I <= N. Throws SweepInputError.
 SweepShard ParseSweepShard(std::string_view text);
 
-//! The 0-based indices of the grid's cases that a shard runs, in grid order.
-std::vector<std::size_t> ShardCases(std::size_t caseCount, SweepShard shard);
+//! Cases of a grid in grid order, every Step-th from First (0-based indices), Count of them.
+struct SweepCases {
+  std::size_t First = 0;
+  std::size_t Step = 1;
+  std::size_t Count = 0;
+  std::size_t size() const { return Count; }
+  //! The i-th case, i < Count: never beyond the grid, so never wrapping around.
+  std::size_t operator[](std::size_t i) const { return First + i * Step; }
+};
+
+//! The cases of a grid of `caseCount` cases that a shard runs, in grid order (any I and N up
+//! to the largest 64-bit number, without wrapping around).
+SweepCases ShardCases(std::size_t caseCount, SweepShard shard);
 
 //! A value as the text of its field: the shortest text that reads back to it, with the
 //! decimal separator in force, so that the case runs as if the value had been typed.

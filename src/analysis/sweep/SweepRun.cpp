@@ -1,24 +1,23 @@
 #include "analysis/sweep/SweepRun.h"
 
-#include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/enumerable_thread_specific.h>
+#include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/info.h>
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/partitioner.h>
+#include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "analysis/CaseRun.h"
 #include "base/KeptMessages.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
-#include "base/KeptMessages.h"
 #include "params/PlantInputs.h"
-#include "base/UserMessages.h"
 #include "report/CalculationRun.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 namespace {
@@ -56,6 +55,9 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (std::optional<std::string> unreached = UnreachedZonesWarning(worker.Fields, separator)) {
     inputWarnings.push_back(std::move(*unreached));
   }
+  if (std::optional<std::string> ratios = WeightRatioSumWarning(worker.Fields, separator)) {
+    inputWarnings.push_back(std::move(*ratios));
+  }
   CaseResult result;
   try {
     if (options.ResultDirectory) {
@@ -67,7 +69,8 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
     }
   } catch (const Error& error) {
     // An error that ends the window's run in its error box (an unconvertible outer temperature
-    // of a further zone, a write that failed) ends only this case.
+    // of a further zone; the case's result file could not be written, which the sweep names)
+    // ends only this case.
     result.Ending = error.Kind();
     result.Messages.push_back(ErrorBoxText(error.what()));
   } catch (const std::exception& error) {
@@ -110,29 +113,45 @@ std::string CaseResultFileName(const std::string& directory, std::size_t caseNum
   return (std::filesystem::path(directory) / ("case-" + number + ".txt")).string();
 }
 
-std::vector<std::optional<SweepRow>> RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base,
-                                              const std::vector<std::size_t>& cases,
-                                              const SweepOptions& options, SweepControl& control) {
-  std::vector<std::optional<SweepRow>> rows(cases.size());
+std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepCases cases,
+                     const SweepOptions& options, SweepControl& control, const SweepRowSink& sink) {
   tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers(
       [&base] { return std::make_unique<Worker>(base); });
   const int jobs = options.Jobs > 0 ? options.Jobs : DefaultSweepJobs();
+  // More threads than cores only when asked for: the library allows no more than it is told.
+  std::optional<tbb::global_control> allowed;
+  if (jobs > DefaultSweepJobs()) {
+    allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(jobs));
+  }
   tbb::task_arena arena(jobs);
+  std::size_t next = 0;
+  std::size_t delivered = 0;
   arena.execute([&] {
-    // One case a task: cases take milliseconds, and a stop is seen before the next case.
-    tbb::parallel_for(
-        tbb::blocked_range<std::size_t>(0, cases.size(), 1),
-        [&](const tbb::blocked_range<std::size_t>& range) {
-          Worker& worker = *workers.local();
-          for (std::size_t i = range.begin(); i != range.end(); ++i) {
-            if (control.Stop.load(std::memory_order_relaxed)) return;
-            rows[i] = RunOneCase(grid, cases[i], options, worker);
-            control.Done.fetch_add(1, std::memory_order_relaxed);
-          }
-        },
-        tbb::simple_partitioner());
+    // One case a token: cases take milliseconds, a stop is seen before the next case starts,
+    // and the rows finished out of order wait in at most kRowsInFlightPerJob × jobs tokens.
+    tbb::parallel_pipeline(
+        kRowsInFlightPerJob * static_cast<std::size_t>(jobs),
+        tbb::make_filter<void, std::size_t>(tbb::filter_mode::serial_in_order,
+                                            [&](tbb::flow_control& flow) -> std::size_t {
+                                              if (next == cases.size() ||
+                                                  control.Stop.load(std::memory_order_relaxed)) {
+                                                flow.stop();
+                                                return 0;
+                                              }
+                                              return cases[next++];
+                                            }) &
+            tbb::make_filter<std::size_t, SweepRow>(tbb::filter_mode::parallel,
+                                                    [&](std::size_t caseIndex) {
+                                                      return RunOneCase(grid, caseIndex, options,
+                                                                        *workers.local());
+                                                    }) &
+            tbb::make_filter<SweepRow, void>(tbb::filter_mode::serial_in_order, [&](SweepRow row) {
+              sink(std::move(row));
+              ++delivered;
+              control.Done.fetch_add(1, std::memory_order_relaxed);
+            }));
   });
-  return rows;
+  return delivered;
 }
 
 }  // namespace quillmere

@@ -1,11 +1,13 @@
 // Runs the cases of a sweep on every core: each worker thread keeps its own field texts,
-// ParameterSet and SimulationState for all the cases it runs, and each row lands at its
-// case's place, so the table's order never depends on the schedule.
+// ParameterSet and SimulationState for all the cases it runs, and the rows are handed on in
+// grid order as soon as each and every row before it are done, so that the table's order never
+// depends on the schedule and a sweep of any size holds only a bounded window of rows.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,17 +40,25 @@ struct SweepControl {
 //! Threads a sweep uses when the user does not say: one per core.
 int DefaultSweepJobs();
 
+//! Rows being run or waiting for an earlier row, per thread: the reorder window. A slow case
+//! holds up the rows after it, at most this many per thread, before the next cases wait too.
+inline constexpr std::size_t kRowsInFlightPerJob = 16;
+
+//! Receives the rows, one at a time, in the order of the cases.
+using SweepRowSink = std::function<void(SweepRow&&)>;
+
 //! The name of a case's result file in `directory`.
 std::string CaseResultFileName(const std::string& directory, std::size_t caseNumber,
                                std::size_t caseCount);
 
 //! Applies each case's values to a copy of `base` (the defaults with the data file applied)
-//! as field texts and runs it. Returns one row per entry of `cases` (0-based indices into the
-//! grid), in the same order; a case not run because `control.Stop` was set has no row. A case
-//! that the inputs refuse or a fault ends is a row with its outcome, never the end of the
-//! sweep.
-std::vector<std::optional<SweepRow>> RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base,
-                                              const std::vector<std::size_t>& cases,
-                                              const SweepOptions& options, SweepControl& control);
+//! as field texts and runs it, on options.Jobs threads (more than the cores when asked for).
+//! Hands `sink` one row per case of `cases`, in their order, each as soon as it and the rows
+//! before it are done; once `control.Stop` is set no further case starts, and the rows of the
+//! cases started are still handed on, so that the rows handed on are always the first ones.
+//! A case that the inputs refuse or a fault ends is a row with its outcome, never the end of
+//! the sweep; an exception of `sink` ends the sweep and is rethrown. Returns the rows handed on.
+std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepCases cases,
+                     const SweepOptions& options, SweepControl& control, const SweepRowSink& sink);
 
 }  // namespace quillmere

@@ -55,6 +55,8 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
   row.Case = caseNumber;
   row.Values = std::move(values);
   row.Finished = result.Finished();
+  row.InputRefused = result.Ending == ErrorKind::InputRefused;
+  row.ResultFileFailed = result.Ending == ErrorKind::File;
   const RunRecord& record = result.Record;
   if (row.Finished) {
     row.Outcome = "finished";
@@ -92,7 +94,13 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColum
 }
 
 std::string SweepTableLine(const SweepRow& row, bool plantColumns) {
-  std::string line = std::to_string(row.Case);
+  std::string line;
+  AppendSweepTableLine(line, row, plantColumns);
+  return line;
+}
+
+void AppendSweepTableLine(std::string& line, const SweepRow& row, bool plantColumns) {
+  line += std::to_string(row.Case);
   for (const double value : row.Values) {
     line += ',';
     AppendCsvNumber(line, value);
@@ -118,7 +126,6 @@ std::string SweepTableLine(const SweepRow& row, bool plantColumns) {
     if (row.Plant) AppendCsvNumber(line, row.Plant->TotalExhaust);
   }
   line += '\n';
-  return line;
 }
 
 }  // namespace quillmere

@@ -10,7 +10,6 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/sweep/SweepGrid.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "analysis/plant/PlantFigures.h"
 #include "params/ParameterSet.h"
 #include "sim/RunRecord.h"
@@ -21,9 +20,11 @@ namespace quillmere {
 
 //! What the table tells of one case.
 struct SweepRow {
-  std::size_t Case = 0;        //!< 1-based number of the case in the whole grid
-  std::vector<double> Values;  //!< the varied inputs, in the order of the axes
-  bool Finished = false;       //!< every active zone computed
+  std::size_t Case = 0;           //!< 1-based number of the case in the whole grid
+  std::vector<double> Values;     //!< the varied inputs, in the order of the axes
+  bool Finished = false;          //!< every active zone computed
+  bool InputRefused = false;      //!< the inputs were refused: the case never ran
+  bool ResultFileFailed = false;  //!< its result file (--results) could not be written
   //! "finished", or what ended the case: the message(s) the window would have shown, or the
   //! fault with the zone and the position where it arose.
   std::string Outcome;
@@ -55,5 +56,7 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColum
 //! One row as a CSV line ending with LF; with `plantColumns` its plant figures (empty fields
 //! where the case has none).
 std::string SweepTableLine(const SweepRow& row, bool plantColumns = false);
+//! The same, appended to `text`.
+void AppendSweepTableLine(std::string& text, const SweepRow& row, bool plantColumns = false);
 
 }  // namespace quillmere

@@ -14,6 +14,7 @@
 #include "analysis/fit/Fit.h"
 #include "analysis/fit/FitReport.h"
 #include "base/PrintableText.h"
+#include "base/Error.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
@@ -22,24 +23,13 @@
 #include "cli/Suggestions.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
+#include "report/OutputClash.h"
 #ifdef QUILLMERE_FIT_PLOT
 #include "plot/FitCharts.h"
 #endif
 
 namespace quillmere {
 namespace {
-
-//! Remembers whether a data file could not be opened or read (a file problem) rather than
-//! being refused (an input problem).
-class DataFileMessages : public StreamMessages {
- public:
-  using StreamMessages::StreamMessages;
-  void ShowMessage(std::string_view text) override {
-    notOpened = notOpened || text == kDataFileCanNotOpen;
-    StreamMessages::ShowMessage(text);
-  }
-  bool notOpened = false;
-};
 
 struct Outputs {
   std::optional<std::string> dataFile;
@@ -171,41 +161,27 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   std::ostream& report = standardOutputs > 0 ? err : out;
   // A trial's files are left as they are: no output may be written over one of them, nor two
   // outputs into one file.
-  const std::vector<std::pair<std::string, std::optional<std::string>>> written{
-      {"fitted data file", outputs.dataFile},
-      {"report", outputs.report},
-      {"chart file", outputs.plot}};
-  for (std::size_t i = 0; i < written.size(); ++i) {
-    const auto& [kind, name] = written[i];
-    if (!name || *name == kStandardStream) continue;
-    const std::optional<FileIdentity> identity = IdentityOfPath(*name);
-    for (std::size_t j = 0; j < i; ++j) {
-      const std::optional<std::string>& other = written[j].second;
-      if (other && (*other == *name || (identity && IdentityOfPath(*other) == identity))) {
-        err << "The " << written[j].first << " and the " << kind << " cannot be the same file "
-            << Quoted(*name) << ".\n";
-        return ExitStatus(ErrorKind::Usage);
-      }
-    }
-    if (!identity) continue;
-    for (const auto& [dataFile, measurementFile] : files) {
-      for (const std::string& input : {dataFile, measurementFile}) {
-        if (input != kStandardStream && IdentityOfPath(input) == identity) {
-          err << "The " << kind << " " << Quoted(*name) << " is the file " << Quoted(input)
-              << " of a trial, which is left as it is. Choose another " << kind << ".\n";
-          return ExitStatus(ErrorKind::Usage);
-        }
-      }
-    }
+  OutputClashCheck clashes("fit");
+  for (const auto& [dataFile, measurementFile] : files) {
+    clashes.Input("data file", DataFileArgumentName(dataFile));
+    clashes.Input("measurement file", measurementFile);
+  }
+  if (outputs.dataFile) clashes.Output("fitted data file", *outputs.dataFile);
+  if (outputs.report) clashes.Output("report", *outputs.report);
+  if (outputs.plot) clashes.Output("chart file", *outputs.plot);
+  if (const std::optional<std::string> clash = clashes.FirstClash()) {
+    err << *clash << '\n';
+    return ExitStatus(ErrorKind::Usage);
   }
 
   std::vector<FitTrial> trials;
   for (const auto& [dataFile, measurementFile] : files) {
-    DataFileMessages messages(err);
+    StreamMessages messages(err);
     FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
+    ErrorKind failure = ErrorKind::InputRefused;
     const std::optional<LoadedDataFile> loaded =
-        LoadDataFileArgument(dataFile, trial.Fields, messages);
-    if (!loaded) return messages.notOpened ? ExitStatus(ErrorKind::File) : ExitStatus(ErrorKind::InputRefused);
+        LoadDataFileArgument(dataFile, trial.Fields, messages, &failure);
+    if (!loaded) return ExitStatus(failure);
     // The solvents the data file names put their fixed constants into the trial's fields.
     const SolventOptions solvents;
     if (const int status =

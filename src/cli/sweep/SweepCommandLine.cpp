@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -16,10 +18,8 @@
 #include "analysis/sweep/SweepRun.h"
 #include "analysis/sweep/SweepTable.h"
 #include "base/PrintableText.h"
-#include "analysis/sweep/SweepGrid.h"
-#include "analysis/sweep/SweepRun.h"
-#include "analysis/sweep/SweepTable.h"
 #include "analysis/plant/PlantReport.h"
+#include "base/Error.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
@@ -27,19 +27,28 @@
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
+#include "base/FormatFixed.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
-#include "base/PrintableText.h"
 #include "plot/SweepChart.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
+#include "report/OutputClash.h"
 
 namespace quillmere {
 namespace {
 
-//! Bytes gathered before they are written, so that a table of millions of rows is never held
-//! as one text.
+//! Bytes gathered before they are written, so that a table of millions of rows is written in
+//! large pieces...
 constexpr std::size_t kWriteChunk = 1 << 20;
+//! ...and at least this often while rows come, so that the table grows as the sweep runs and
+//! a sweep that is killed keeps what it did [s].
+constexpr double kWriteInterval = 0.5;
+
+//! The fewest bytes a row of the table takes beyond its case number and varied values: the
+//! shortest outcome and the commas of the empty result columns. What the disk must hold at
+//! least for a sweep's table.
+constexpr std::size_t kFewestRowBytes = 16;
 
 struct SweepArguments {
   std::optional<std::string> DataFile;
@@ -56,73 +65,165 @@ struct SweepArguments {
 //! Where the table goes: a file (checked before the first case runs) or standard output.
 class TableOutput {
  public:
-  TableOutput(const std::string& name, std::ostream& out)
-      : out_(out), file_(name == kStandardStream ? std::nullopt : Open(name)) {}
+  explicit TableOutput(const std::string& name)
+      : file_(name == kStandardStream ? OutputFile::StandardOutput("table") : Open(name)) {
+    // An old table under the name never keeps old rows; standard output is written through.
+    if (name != kStandardStream) file_.Truncate();
+  }
 
-  void Write(const std::string& bytes) {
-    if (file_) {
-      if (!truncated_) file_->Truncate();
-      truncated_ = true;
-      file_->Write(bytes);
-      return;
+  void Write(std::string_view bytes) {
+    try {
+      file_.Write(bytes);
+    } catch (const FileError& error) {
+      throw ToStandardOutput(error);
     }
-    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out_) throw FileError("Could not write the table to standard output");
   }
 
   void Close() {
-    if (file_) {
-      file_->Close();
-      return;
+    try {
+      file_.Close();
+    } catch (const FileError& error) {
+      throw ToStandardOutput(error);
     }
-    out_.flush();
-    if (!out_) throw FileError("Could not write the table to standard output");
   }
 
  private:
-  static std::optional<OutputFile> Open(const std::string& name) {
+  static OutputFile Open(const std::string& name) {
     int error = 0;
     std::optional<OutputFile> file =
         OutputFile::Open(name, OutputFile::Mode::Create, "table", error);
     if (!file) {
       throw FileError("Could not create the table " + Quoted(name) + ": " + SystemReason(error));
     }
-    return file;
+    return std::move(*file);
+  }
+  //! "Could not write the table "-": Broken pipe" said as "... to standard output: ...".
+  FileError ToStandardOutput(const FileError& error) const {
+    std::string text = error.what();
+    const std::string named = " the table \"-\"";
+    if (file_.Name() == kStandardStream) {
+      if (const std::size_t at = text.find(named); at != std::string::npos) {
+        text.replace(at, named.size(), " the table to standard output");
+      }
+    }
+    return FileError(text);
   }
 
-  std::ostream& out_;
-  std::optional<OutputFile> file_;
-  bool truncated_ = false;
+  OutputFile file_;
 };
 
-//! The rows that ran, in grid order, and a last comment line when some did not.
-void WriteTable(TableOutput& table, const SweepGrid& grid,
-                const std::vector<std::optional<SweepRow>>& rows, std::size_t shardCases,
-                bool plantColumns) {
-  std::string text = SweepTableHeader(grid.Axes(), plantColumns);
-  std::size_t written = 0;
-  for (const std::optional<SweepRow>& row : rows) {
-    if (!row) continue;
-    text += SweepTableLine(*row, plantColumns);
-    ++written;
-    if (text.size() >= kWriteChunk) {
-      table.Write(text);
-      text.clear();
+//! The rows as they come, in grid order, written in pieces; what the closing lines and the
+//! exit status need.
+class TableWriter {
+ public:
+  TableWriter(TableOutput& table, bool keepForPlot, bool plantColumns)
+      : table_(table), keepForPlot_(keepForPlot), plantColumns_(plantColumns) {}
+
+  void Start(const std::string& header) {
+    table_.Write(header);
+    lastWrite_ = std::chrono::steady_clock::now();
+  }
+
+  void Add(SweepRow&& row) {
+    ++rows_;
+    if (row.Finished) ++finished_;
+    if (row.InputRefused && !row.ResultFileFailed) {
+      if (refused_++ == 0) firstRefusal_ = "case " + std::to_string(row.Case) + ": " + row.Outcome;
+    }
+    if (row.ResultFileFailed) {
+      if (resultFilesFailed_++ == 0) {
+        firstFailedResult_ = "case " + std::to_string(row.Case) + ": " + row.Outcome;
+      }
+    }
+    AppendSweepTableLine(text_, row, plantColumns_);
+    if (keepForPlot_) {
+      // The chart needs the values and the web at the exit, not the texts.
+      row.Outcome.clear();
+      row.Warnings.clear();
+      row.Warnings.shrink_to_fit();
+      plotRows_.emplace_back(std::move(row));
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (text_.size() >= kWriteChunk ||
+        std::chrono::duration<double>(now - lastWrite_).count() >= kWriteInterval) {
+      Flush();
+      lastWrite_ = now;
     }
   }
-  if (written < shardCases) {
-    text += "# incomplete: the sweep was interrupted; " + std::to_string(written) + " of " +
-            std::to_string(shardCases) + " cases are in the table\n";
+
+  void Flush() {
+    if (text_.empty()) return;
+    table_.Write(text_);
+    text_.clear();
   }
-  table.Write(text);
-  table.Close();
+
+  std::size_t Rows() const { return rows_; }
+  std::size_t Finished() const { return finished_; }
+  std::size_t Refused() const { return refused_; }
+  std::size_t ResultFilesFailed() const { return resultFilesFailed_; }
+  const std::string& FirstRefusal() const { return firstRefusal_; }
+  const std::string& FirstFailedResult() const { return firstFailedResult_; }
+  const std::vector<std::optional<SweepRow>>& PlotRows() const { return plotRows_; }
+
+ private:
+  TableOutput& table_;
+  bool keepForPlot_;
+  bool plantColumns_;
+  std::string text_;
+  std::chrono::steady_clock::time_point lastWrite_;
+  std::size_t rows_ = 0;
+  std::size_t finished_ = 0;
+  std::size_t refused_ = 0;
+  std::size_t resultFilesFailed_ = 0;
+  std::string firstRefusal_;
+  std::string firstFailedResult_;
+  std::vector<std::optional<SweepRow>> plotRows_;
+};
+
+//! Whether `name` is a result file that --results writes for one of `cases` of a grid of
+//! `caseCount` cases: "case-" and the case number with CaseResultFileName's digits, ".txt".
+bool IsCaseResultFileName(std::string_view name, std::size_t caseCount, const SweepCases& cases) {
+  constexpr std::string_view kPrefix = "case-";
+  constexpr std::string_view kSuffix = ".txt";
+  if (name.size() <= kPrefix.size() + kSuffix.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(kSuffix)) {
+    return false;
+  }
+  const std::string_view digits =
+      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  std::size_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc{} || end != digits.data() + digits.size() || number == 0 ||
+      number > caseCount) {
+    return false;
+  }
+  if (std::filesystem::path(CaseResultFileName("", number, caseCount)).filename() != name) {
+    return false;
+  }
+  const std::size_t index = number - 1;
+  return index >= cases.First && (index - cases.First) % cases.Step == 0 &&
+         (index - cases.First) / cases.Step < cases.Count;
+}
+
+//! What the disk under `table` has free [bytes]; nullopt for standard output or a device.
+std::optional<std::uint64_t> FreeBytesFor(const std::string& table) {
+  if (table == kStandardStream) return std::nullopt;
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(table, error);
+  if (error) return std::nullopt;
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    return std::nullopt;
+  }
+  const std::filesystem::space_info space = std::filesystem::space(path.parent_path(), error);
+  if (error) return std::nullopt;
+  return space.available;
 }
 
 class Sweep {
  public:
-  Sweep(const SweepArguments& arguments, std::ostream& out, std::ostream& err,
-        const std::atomic<bool>& interrupted, bool progressBar)
-      : a_(arguments), out_(out), err_(err), interrupted_(interrupted), progressBar_(progressBar) {}
+  Sweep(const SweepArguments& arguments, std::ostream& err, const std::atomic<bool>& interrupted,
+        bool progressBar)
+      : a_(arguments), err_(err), interrupted_(interrupted), progressBar_(progressBar) {}
 
   int Run() {
     const char separator = a_.Separator.empty() ? UserDecimalSeparator() : a_.Separator[0];
@@ -146,19 +247,31 @@ class Sweep {
       err_ << PrintableText(error.what()) << '\n';
       return ExitStatus(ErrorKind::Usage);
     }
+    const SweepCases cases = ShardCases(grid->CaseCount(), shard);
+
+    // No output over the data file or another output, before anything is read or written.
+    OutputClashCheck files("sweep");
+    if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
+    files.Output("table", a_.Table);
+    if (a_.Plot) files.Output("picture", *a_.Plot);
+    if (a_.Results) {
+      const std::size_t caseCount = grid->CaseCount();
+      files.OutputDirectory("result file", *a_.Results, [caseCount, cases](std::string_view name) {
+        return IsCaseResultFileName(name, caseCount, cases);
+      });
+    }
+    if (const std::optional<std::string> clash = files.FirstClash()) {
+      err_ << PrintableText(*clash) << '\n';
+      return ExitStatus(ErrorKind::Usage);
+    }
 
     StreamMessages messages(err_);
     MemoryFieldTexts fields(separator);
     std::optional<LoadedDataFile> loaded;
     if (a_.DataFile) {
-      loaded = LoadDataFileArgument(*a_.DataFile, fields, messages);
-      if (!loaded) return ExitStatus(ErrorKind::InputRefused);
-      if (a_.Table != kStandardStream && loaded->Identity &&
-          IdentityOfPath(a_.Table) == loaded->Identity) {
-        err_ << "The table " << Quoted(a_.Table) << " is the data file " << Quoted(loaded->Name)
-             << " of this sweep, which is left as it is. Choose another table.\n";
-        return ExitStatus(ErrorKind::Usage);
-      }
+      ErrorKind failure = ErrorKind::InputRefused;
+      loaded = LoadDataFileArgument(*a_.DataFile, fields, messages, &failure);
+      if (!loaded) return ExitStatus(failure);
       for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
     }
     // The solvents the data file or the command line names, and the plant inputs of the cases.
@@ -185,65 +298,99 @@ class Sweep {
     options.DecimalSeparator = separator;
     options.Jobs = a_.Jobs;
     try {
+      const std::string header = SweepTableHeader(grid->Axes(), plantColumns);
+      if (const std::optional<std::uint64_t> free = FreeBytesFor(a_.Table)) {
+        RefuseTableBeyondDisk(*grid, cases, header.size(), *free);
+      }
       if (a_.Results) {
         std::error_code error;
         std::filesystem::create_directories(*a_.Results, error);
         if (error) {
           throw FileError("Could not create the directory " + Quoted(*a_.Results) +
-                          " for the result files: " + error.message());
+                          " for the result files: " + SystemReason(error.value()));
         }
         options.ResultDirectory = *a_.Results;
       }
-      TableOutput table(a_.Table, out_);
-      const std::vector<std::size_t> cases = ShardCases(grid->CaseCount(), shard);
-      const std::vector<std::optional<SweepRow>> rows = RunAll(*grid, fields, cases, options);
-      WriteTable(table, *grid, rows, cases.size(), plantColumns);
+      TableOutput table(a_.Table);
+      TableWriter writer(table, a_.Plot.has_value(), plantColumns);
+      writer.Start(header);
+      const double seconds = RunAll(*grid, fields, cases, options, writer);
+      const bool interrupted = writer.Rows() < cases.size();
+      if (interrupted) {
+        writer.Flush();
+        table.Write("# incomplete: the sweep was interrupted; " + std::to_string(writer.Rows()) +
+                    " of " + std::to_string(cases.size()) + " cases are in the table\n");
+      }
+      writer.Flush();
+      table.Close();
       std::string error;
-      if (a_.Plot && !plot::SaveSweepChart(grid->Axes(), rows, *a_.Plot, error)) {
+      if (a_.Plot && !interrupted &&
+          !plot::SaveSweepChart(grid->Axes(), writer.PlotRows(), *a_.Plot, error)) {
         throw FileError("Could not write the picture " + Quoted(*a_.Plot) + ": " + error);
       }
-      return Report(rows, cases.size());
+      return Report(writer, cases.size(), seconds);
     } catch (const FileError& error) {
       err_ << PrintableText(ErrorBoxText(error.what())) << '\n';
       return ExitStatus(ErrorKind::File);
+    } catch (const Error& error) {
+      err_ << PrintableText(error.what()) << '\n';
+      return ExitStatus(error.Kind());
     }
   }
 
  private:
-  //! Runs the cases on the sweep's threads while this one watches for an interrupt and draws
-  //! the progress bar.
-  std::vector<std::optional<SweepRow>> RunAll(const SweepGrid& grid, const MemoryFieldTexts& base,
-                                              const std::vector<std::size_t>& cases,
-                                              const SweepOptions& options) {
-    std::vector<std::optional<SweepRow>> rows;
+  //! A table that the disk cannot hold, whatever the rows say, is refused before a case runs.
+  static void RefuseTableBeyondDisk(const SweepGrid& grid, const SweepCases& cases,
+                                    std::size_t headerBytes, std::uint64_t freeBytes) {
+    const long double perRow = static_cast<long double>(kFewestRowBytes + grid.Axes().size() * 2 +
+                                                        std::to_string(grid.CaseCount()).size());
+    const long double least =
+        static_cast<long double>(headerBytes) + perRow * static_cast<long double>(cases.size());
+    if (least <= static_cast<long double>(freeBytes)) return;
+    const auto gigabytes = [](long double bytes) {
+      return FormatFixed(static_cast<double>(bytes / 1e9), 18, 1, '.');
+    };
+    throw Error(ErrorKind::File, "The table of " + std::to_string(cases.size()) +
+                                     " cases would take at least " + gigabytes(least) +
+                                     " GB, and its disk has " + gigabytes(freeBytes) +
+                                     " GB free: run fewer cases, or shard the sweep (--shard).");
+  }
+
+  //! Runs the cases on the sweep's threads, the rows going to `writer` as they come, while this
+  //! thread watches for an interrupt and draws the progress bar. Returns the seconds the cases
+  //! took.
+  double RunAll(const SweepGrid& grid, const MemoryFieldTexts& base, const SweepCases& cases,
+                const SweepOptions& options, TableWriter& writer) {
     std::exception_ptr failure;
     std::mutex mutex;
     std::condition_variable finishedChanged;
     bool finished = false;
     start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point end = start_;
     std::thread runner([&] {
       try {
-        rows = RunSweep(grid, base, cases, options, control_);
+        RunSweep(grid, base, cases, options, control_,
+                 [&writer](SweepRow&& row) { writer.Add(std::move(row)); });
       } catch (...) {
         failure = std::current_exception();
       }
       const std::lock_guard lock(mutex);
+      end = std::chrono::steady_clock::now();
       finished = true;
       finishedChanged.notify_all();
     });
     {
       std::unique_lock lock(mutex);
-      while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(200),
+      while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(100),
                                        [&finished] { return finished; })) {
         if (interrupted_.load()) control_.Stop.store(true);
         if (progressBar_) Draw(cases.size());
       }
     }
     runner.join();
-    if (interrupted_.load()) control_.Stop.store(true);
     if (progressBar_) err_ << '\r' << std::string(TerminalWidth(2), ' ') << '\r' << std::flush;
     if (failure) std::rethrow_exception(failure);
-    return rows;
+    return std::chrono::duration<double>(end - start_).count();
   }
 
   void Draw(std::size_t total) {
@@ -253,33 +400,34 @@ class Sweep {
     err_ << '\r' << ProgressLine(control_.Done.load(), total, elapsed, width - 1) << std::flush;
   }
 
-  int Report(const std::vector<std::optional<SweepRow>>& rows, std::size_t total) {
-    std::size_t run = 0;
-    std::size_t finished = 0;
-    for (const std::optional<SweepRow>& row : rows) {
-      if (!row) continue;
-      ++run;
-      if (row->Finished) ++finished;
-    }
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  int Report(const TableWriter& writer, std::size_t total, double seconds) {
+    const std::size_t run = writer.Rows();
     if (run < total) {
       err_ << "Interrupted: the table holds the " << run << " of " << total
            << " cases that were run, and says that it is incomplete.\n";
       return ExitStatus(ErrorKind::Interrupted);
     }
     if (progressBar_) {
-      char rate[32];
-      std::snprintf(rate, sizeof rate, "%.1f",
-                    elapsed > 0 ? static_cast<double>(run) / elapsed : 0.0);
-      err_ << run << " cases in " << DurationText(elapsed) << " (" << rate << "/s): " << finished
-           << " finished, " << run - finished << " ended early (see the outcome column).\n";
+      err_ << run << " cases in " << DurationText(seconds) << " ("
+           << RateText(seconds > 0 ? static_cast<double>(run) / seconds : 0.0)
+           << "/s): " << writer.Finished() << " finished, " << run - writer.Finished()
+           << " ended early (see the outcome column).\n";
+    }
+    if (writer.ResultFilesFailed() > 0) {
+      err_ << "The result files of " << writer.ResultFilesFailed() << " of " << total
+           << " cases could not be written; the first, "
+           << PrintableText(writer.FirstFailedResult()) << '\n';
+      return ExitStatus(ErrorKind::File);
+    }
+    if (total > 0 && writer.Refused() == total) {
+      err_ << "Every case of the sweep was refused at input; the first, "
+           << PrintableText(writer.FirstRefusal()) << '\n';
+      return ExitStatus(ErrorKind::InputRefused);
     }
     return kExitFinished;
   }
 
   const SweepArguments& a_;
-  std::ostream& out_;
   std::ostream& err_;
   const std::atomic<bool>& interrupted_;
   bool progressBar_;
@@ -306,10 +454,12 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
       "case; the first --vary varies slowest.\n\n"
       "The table is UTF-8 CSV with \".\" decimals and a header line; rows are in grid order "
       "and keep their case numbers in a shard. Ctrl-C stops the sweep: the table gets the rows "
-      "finished so far and a last line \"# incomplete: ...\".\n\n"
+      "finished so far and a last line \"# incomplete: ...\"; so do SIGTERM and SIGHUP.\n\n"
       "Exit status: 0 the table is written (cases that ended early are rows with their "
-      "outcome); 1 the data file was refused; 2 a file could not be opened, read or written; "
-      "64 a wrong command line (a misspelt input, values that do not read); 130 interrupted.");
+      "outcome); 1 the data file, or every case, was refused at input; 2 a file could not be "
+      "opened, read or written (the data file, the table, the picture, a case's result file); "
+      "64 a wrong command line (a misspelt input, values that do not read, an output that is "
+      "an input or another output); 130 interrupted.");
   app.set_help_flag("-h,--help", "Print this help and exit");
 
   SweepArguments arguments;
@@ -350,7 +500,7 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
   } catch (const CLI::ParseError& e) {
     return ReportParseError(app, e, out, err, ExitStatus(ErrorKind::Usage));
   }
-  Sweep sweep(arguments, out, err, interrupted, progressBar);
+  Sweep sweep(arguments, err, interrupted, progressBar);
   return sweep.Run();
 }
 

@@ -10,7 +10,8 @@ namespace quillmere {
 //! Parses the arguments (argv[0] the program) and runs the sweep. The table goes to its file
 //! or, for "-", to `out`; messages, warnings and the progress bar (when `progressBar`) to
 //! `err`. Setting `interrupted` stops the sweep: the cases running finish, the table gets the
-//! rows finished so far and says that it is incomplete. Returns the exit status.
+//! rows finished so far and says that it is incomplete (exit status 130,
+//! ExitStatus(ErrorKind::Interrupted)). Returns the exit status.
 int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                         const std::atomic<bool>& interrupted, bool progressBar);
 

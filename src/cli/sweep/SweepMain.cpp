@@ -9,7 +9,8 @@
 
 namespace {
 
-//! Set by the first Ctrl-C; a second one ends the program at once.
+//! Set by the first Ctrl-C, SIGTERM (a batch system's time limit, `timeout`) or SIGHUP (the
+//! terminal closed); a second one ends the program at once.
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
   action.sa_handler = OnInterrupt;
   action.sa_flags = SA_RESETHAND;  // the next Ctrl-C is the default: the program ends
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
   return quillmere::RunSweepCommandLine(argc, argv, std::cout, std::cerr, interrupted,
                                         ::isatty(STDERR_FILENO) == 1);
 }

@@ -193,3 +193,23 @@ TEST(Measurements, ReadsAFileAndNamesOneThatCannotBeOpened) {
 
 }  // namespace
 }  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// A dense file gives a measurement for every two bytes, and each is kept in 48: the count is
+// bounded so that the table stays within a small multiple of the file (16 MB of
+// "1,1,1,1,1,1" lines took 560 to 900 MB).
+TEST(Measurements, MoreThanTheMostMeasurementsAreRefused) {
+  std::string text = "position_m,temperature,residual1\n";
+  for (std::size_t i = 0; i < kMaxMeasurements / 2; ++i) text += "1,40,0.5\n";
+  EXPECT_EQ(ParseMeasurements(text, "dense.csv").Rows.size(), kMaxMeasurements);
+  text += "2,41,\n";
+  test::ExpectError<MeasurementError>(
+      [&] { ParseMeasurements(text, "dense.csv"); },
+      "\"dense.csv\", line 125002: more than 250000 measurements, more than a measurement file "
+      "holds");
+}
+
+}  // namespace
+}  // namespace quillmere

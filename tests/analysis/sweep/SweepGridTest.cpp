@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,9 +56,9 @@ TEST(SweepValues, RefusesWhatDoesNotRead) {
       {"0,5", ""},  // a list of 0 and 5, not a decimal comma: read as two values
       {"1,,2", "\"\" in \"1,,2\" is not a number (numbers are written with \".\")"},
       {"1,5;2", "\"5;2\" in \"1,5;2\" is not a number (numbers are written with \".\")"},
-      {"1:2:0", "\"1:2:0\": the count \"0\" must be a whole number from 1 to 1000000000"},
-      {"1:2:2.5", "\"1:2:2.5\": the count \"2.5\" must be a whole number from 1 to 1000000000"},
-      {"1:2:-3", "\"1:2:-3\": the count \"-3\" must be a whole number from 1 to 1000000000"},
+      {"1:2:0", "\"1:2:0\": the count \"0\" must be a whole number from 1 to 10000000"},
+      {"1:2:2.5", "\"1:2:2.5\": the count \"2.5\" must be a whole number from 1 to 10000000"},
+      {"1:2:-3", "\"1:2:-3\": the count \"-3\" must be a whole number from 1 to 10000000"},
       {"1:2:1", "\"1:2:1\": one value cannot include both ends; give a count of at least 2"},
       {"0:10:5:log",
        "\"0:10:5:log\": a geometric range needs two ends of the same sign, neither of them 0"},
@@ -150,9 +151,12 @@ TEST(SweepGrid, RefusesAnInputVariedTwiceAndAGridTooLarge) {
       "Speed is varied twice");
   test::ExpectError<SweepInputError>(
       [] {
-        SweepGrid({ParseSweepAxis("Speed=1:2:100000"), ParseSweepAxis("Keff=1:2:100000")});
+        // 10^5 × 10^5 × 10^5 × 10^5 = 10^20 cases, beyond 2^64 - 1.
+        SweepGrid({ParseSweepAxis("Speed=1:2:100000"), ParseSweepAxis("Keff=1:2:100000"),
+                   ParseSweepAxis("Wi=0.1:0.2:100000"), ParseSweepAxis("We=0.1:0.2:100000")});
       },
-      "The grid would have more than 1000000000 cases");
+      "The grid would have more than 18446744073709551615 cases, more than a case number can "
+      "count");
 }
 
 TEST(SweepShard, ShardsTogetherRunEveryCaseOnce) {
@@ -160,11 +164,11 @@ TEST(SweepShard, ShardsTogetherRunEveryCaseOnce) {
     for (const std::size_t cases : {0u, 1u, 12u, 13u}) {
       std::multiset<std::size_t> all;
       for (std::size_t index = 1; index <= count; ++index) {
-        const std::vector<std::size_t> part = ShardCases(cases, {index, count});
-        EXPECT_TRUE(std::is_sorted(part.begin(), part.end()));
-        for (const std::size_t c : part) {
-          EXPECT_EQ(c % count, index - 1);
-          all.insert(c);
+        const SweepCases part = ShardCases(cases, {index, count});
+        for (std::size_t i = 0; i < part.size(); ++i) {
+          if (i > 0) EXPECT_LT(part[i - 1], part[i]);
+          EXPECT_EQ(part[i] % count, index - 1);
+          all.insert(part[i]);
         }
       }
       std::multiset<std::size_t> expected;
@@ -172,6 +176,33 @@ TEST(SweepShard, ShardsTogetherRunEveryCaseOnce) {
       EXPECT_EQ(all, expected) << count << " shards of " << cases;
     }
   }
+}
+
+// Shard numbers near 2^64 never wrap around to cases before the first one (they did: the next
+// case past the last was counted modulo 2^64).
+TEST(SweepShard, ShardsNearTheLargestNumberDoNotWrapAround) {
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  struct Case {
+    std::size_t caseCount;
+    SweepShard shard;
+    std::size_t first;
+    std::size_t count;
+  };
+  const Case cases[] = {
+      {kMax, {kMax, kMax}, kMax - 1, 1},  // the last case only
+      {kMax, {1, kMax - 1}, 0, 2},        // cases 1 and 2^64 - 1
+      {10, {kMax - 5, kMax}, 0, 0},       // beyond the grid: none
+      {kMax, {1, kMax / 2 + 1}, 0, 2},    // cases 1 and 2^63 + 1
+  };
+  for (const Case& c : cases) {
+    const SweepCases part = ShardCases(c.caseCount, c.shard);
+    EXPECT_EQ(part.size(), c.count) << c.shard.Index << "/" << c.shard.Count;
+    if (part.size() > 0) EXPECT_EQ(part[0], c.first);
+    if (part.size() > 1) EXPECT_LT(part[0], part[part.size() - 1]);
+    if (part.size() > 0) EXPECT_LT(part[part.size() - 1], c.caseCount);
+  }
+  const SweepShard shard = ParseSweepShard("18446744073709551615/18446744073709551615");
+  EXPECT_EQ(shard.Index, kMax);
 }
 
 TEST(SweepShard, ReadsIOfNAndRefusesTheRest) {

@@ -16,16 +16,25 @@
 namespace quillmere {
 namespace {
 
-std::vector<std::size_t> AllCases(const SweepGrid& grid) {
-  std::vector<std::size_t> cases(grid.CaseCount());
-  for (std::size_t i = 0; i < cases.size(); ++i) cases[i] = i;
-  return cases;
+SweepCases AllCases(const SweepGrid& grid) {
+  return ShardCases(grid.CaseCount(), {1, 1});
+}
+
+//! The rows a sweep hands on, in the order it hands them on.
+std::vector<std::optional<SweepRow>> Rows(const SweepGrid& grid, const MemoryFieldTexts& base,
+                                          SweepCases cases, const SweepOptions& options,
+                                          SweepControl& control) {
+  std::vector<std::optional<SweepRow>> rows;
+  const std::size_t handedOn = RunSweep(grid, base, cases, options, control,
+                                        [&rows](SweepRow&& row) { rows.emplace_back(row); });
+  EXPECT_EQ(handedOn, rows.size());
+  return rows;
 }
 
 std::vector<std::optional<SweepRow>> Sweep(const SweepGrid& grid, const MemoryFieldTexts& base,
                                            SweepOptions options = {}) {
   SweepControl control;
-  auto rows = RunSweep(grid, base, AllCases(grid), options, control);
+  auto rows = Rows(grid, base, AllCases(grid), options, control);
   EXPECT_EQ(control.Done.load(), grid.CaseCount());
   return rows;
 }
@@ -100,7 +109,10 @@ TEST(SweepRun, CasesThatEndEarlyAreRowsWithTheirMessage) {
   EXPECT_EQ(rows[3]->Outcome, "finished");
   EXPECT_FALSE(rows[2]->Finished);
   EXPECT_EQ(SweepTableLine(*rows[2]),
-            "3,0.1,0,Invalid floating point operation at the dryer's entry,,,,,,,\n");
+            "3,0.1,0,Invalid floating point operation at the dryer's entry,,,,,,,\"The Initial "
+            "Solid Weight Ratio (Edit3), Initial Solvent-1 Weight Ratio (Edit4) and Initial "
+            "Solvent-2 Weight Ratio (Edit5) add up to 0.4, not 1: the coating's weights are taken "
+            "from each ratio as it is given.\"\n");
 
   // A data file whose zone 2 has an upper heat transfer coefficient of 1E308.
   MemoryFieldTexts faulty('.');
@@ -174,17 +186,33 @@ TEST(SweepRun, AStopRunsNoFurtherCase) {
   const SweepGrid grid({ParseSweepAxis("Speed=1:2:20")});
   SweepControl control;
   control.Stop = true;
-  const auto rows = RunSweep(grid, MemoryFieldTexts('.'), AllCases(grid), {}, control);
-  EXPECT_EQ(rows.size(), 20u);
-  EXPECT_TRUE(
-      std::none_of(rows.begin(), rows.end(), [](const auto& row) { return row.has_value(); }));
+  const auto rows = Rows(grid, MemoryFieldTexts('.'), AllCases(grid), {}, control);
+  EXPECT_TRUE(rows.empty());
   EXPECT_EQ(control.Done.load(), 0u);
+}
+
+// A stop while rows are handed on: the cases started still come, so the rows handed on are the
+// first ones of the grid, each once, in order, and no more than the window holds after the stop.
+TEST(SweepRun, AStopMidwayHandsOnTheFirstRowsInOrder) {
+  const SweepGrid grid({ParseSweepAxis("Speed=1:2:2000")});
+  SweepControl control;
+  SweepOptions options;
+  options.Jobs = 2;
+  std::vector<std::size_t> cases;
+  RunSweep(grid, MemoryFieldTexts('.'), AllCases(grid), options, control, [&](SweepRow&& row) {
+    cases.push_back(row.Case);
+    if (cases.size() == 5) control.Stop = true;
+  });
+  ASSERT_GE(cases.size(), 5u);
+  EXPECT_LE(cases.size(), 5 + kRowsInFlightPerJob * 2);
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i], i + 1);
+  EXPECT_EQ(control.Done.load(), cases.size());
 }
 
 TEST(SweepRun, AShardRunsItsCasesUnderTheirGlobalNumbers) {
   const SweepGrid grid({ParseSweepAxis("Speed=1:2:7")});
   SweepControl control;
-  const auto rows = RunSweep(grid, MemoryFieldTexts('.'), ShardCases(7, {2, 3}), {}, control);
+  const auto rows = Rows(grid, MemoryFieldTexts('.'), ShardCases(7, {2, 3}), {}, control);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]->Case, 2u);
   EXPECT_EQ(rows[1]->Case, 5u);

@@ -208,13 +208,14 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
        "--free: Speed is not a fitting parameter; only Wi, We, Wx, Wy, Keff, Chi1p, Chi2p and "
        "Chi12 can be fitted\n"},
       {"--trial trial1.dat:trial1.csv --free Keff -o trial1.dat", 64,
-       "The fitted data file \"trial1.dat\" is the file \"trial1.dat\" of a trial, which is "
-       "left as it is. Choose another fitted data file.\n"},
+       "The fitted data file \"trial1.dat\" is the data file \"" + work +
+           "/trial1.dat\" of this fit, which is left as it is. Choose another fitted data "
+           "file.\n"},
       {"--trial trial1.dat:trial1.csv --trial trial2.dat:trial2.csv --free Keff --report "
        "./trial2.csv",
        64,
-       "The report \"./trial2.csv\" is the file \"trial2.csv\" of a trial, which is left as it "
-       "is. Choose another report.\n"},
+       "The report \"./trial2.csv\" is the measurement file \"trial2.csv\" of this fit, which "
+       "is left as it is. Choose another report.\n"},
       {"--trial trial1.dat:trial1.csv --free Keff -o out.txt --report out.txt", 64,
        "The fitted data file and the report cannot be the same file \"out.txt\".\n"},
       {"--trial trial1.dat --free Keff", 64,
@@ -232,6 +233,29 @@ TEST_F(FitProgram, RefusesWithTheFileLineAndReason) {
   const Outcome none = Fit("--free Keff");
   EXPECT_EQ(none.status, 64);
   EXPECT_NE(none.err.find("--trial is required"), std::string::npos) << none.err;
+}
+
+// An input read through "-" is the file behind standard input: no output may be written over it.
+TEST_F(FitProgram, AnOutputIsNeverTheFileReadFromStandardInput) {
+  const std::string data = ReadWork("trial1.dat");
+  const std::string measured = ReadWork("trial1.csv");
+  const std::pair<std::string, std::string> cases[] = {
+      {"--trial -:trial1.csv --free Keff -o trial1.dat < trial1.dat",
+       "The fitted data file \"trial1.dat\" is the data file \"-\" (standard input) of this fit, "
+       "which is left as it is. Choose another fitted data file.\n"},
+      {"--trial trial1.dat:- --free Keff --report trial1.csv < trial1.csv",
+       "The report \"trial1.csv\" is the measurement file \"-\" (standard input) of this fit, "
+       "which is left as it is. Choose another report.\n"},
+  };
+  for (const auto& [arguments, err] : cases) {
+    const Outcome fit = test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                                           ShellQuote(QUILLMERE_FIT) + " " + arguments,
+                                       capture_);
+    EXPECT_EQ(fit.status, 64) << arguments;
+    EXPECT_EQ(fit.err, err) << arguments;
+  }
+  EXPECT_TRUE(ReadWork("trial1.dat") == data);
+  EXPECT_TRUE(ReadWork("trial1.csv") == measured);
 }
 
 TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {

@@ -133,17 +133,16 @@ TEST_F(SweepCommandLine, RefusalsSayWhyWithTheirExitStatus) {
       {"sweep --vary Keff=1 -o t.csv --jobz 2", 64,
        "The following argument was not expected: --jobz\nUnknown option \"--jobz\": did you "
        "mean \"--jobs\"?\nRun with --help for more information.\n"},
-      {"sweep missing.dat --vary Keff=1 -o t.csv", 1,
+      {"sweep missing.dat --vary Keff=1 -o t.csv", 2,
        "Data file can not open!\nCould not open the data file \"" + work +
            "/missing.dat\": No such file or directory\n"},
       {"sweep result.txt --vary Keff=1 -o t.csv", 1,
        "\"" + work +
            "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
            "data file holds 119 lines of \"label = value\".\n"},
-      {"sweep result.txt --vary Keff=1 -o ./result.txt", 1,
-       "\"" + work +
-           "/result.txt\" is not a correct data file!\nIt ends after line 1, and a "
-           "data file holds 119 lines of \"label = value\".\n"},
+      {"sweep result.txt --vary Keff=1 -o ./result.txt", 64,
+       "The table \"./result.txt\" is the data file \"" + work +
+           "/result.txt\" of this sweep, which is left as it is. Choose another table.\n"},
       {"sweep t.dat --vary Keff=1 -o ./t.dat", 64,
        "The table \"./t.dat\" is the data file \"" + work +
            "/t.dat\" of this sweep, which is left as it is. Choose another table.\n"},
@@ -177,9 +176,32 @@ TEST_F(SweepCommandLine, APlotOfTwoInputsBesideTheTable) {
   EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 13u);
   const Outcome unwritable = Cli("sweep --vary Keff=1,2 -o t.csv --plot missing/sweep.png");
   EXPECT_EQ(unwritable.status, 2);
-  EXPECT_NE(unwritable.err.find("Could not write the picture \"missing/sweep.png\": "),
-            std::string::npos)
-      << unwritable.err;
+  // The reason, not Qt's "Unknown error".
+  EXPECT_EQ(unwritable.err,
+            "Could not write the picture \"missing/sweep.png\": missing/sweep.png: No such file "
+            "or directory.\n");
+}
+
+// On a terminal (script(1) gives one) the closing line tells the rate with "." after the chart
+// is drawn under a "," locale (the chart's application took the locale and it said "214,2/s"),
+// and Qt says nothing of a missing XDG_RUNTIME_DIR.
+TEST_F(SweepCommandLine, APlotLeavesTheLocaleAndSaysNothingOfQt) {
+  if (std::system("command -v script >/dev/null && locale -a | grep -qi '^de_DE.utf-\\?8$'") != 0) {
+    GTEST_SKIP() << "needs script(1) and the de_DE.UTF-8 locale";
+  }
+  const Outcome run = test::RunShell(
+      "cd " + ShellQuote(work_.path().string()) +
+          " && env -u XDG_RUNTIME_DIR LC_ALL=de_DE.UTF-8 script -qec " +
+          ShellQuote(ShellQuote(QUILLMERE_CLI) + " sweep --vary Keff=1,2 -o t.csv --plot p.svg") +
+          " /dev/null",
+      capture_);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out.find("XDG_RUNTIME_DIR"), std::string::npos) << run.out;
+  const std::size_t closing = run.out.find("2 cases in ");
+  ASSERT_NE(closing, std::string::npos) << run.out;
+  const std::string line = run.out.substr(closing, run.out.find(')', closing) - closing);
+  EXPECT_NE(line.find('.'), std::string::npos) << line;
+  EXPECT_EQ(line.find(','), std::string::npos) << line;
 }
 
 TEST_F(SweepCommandLine, HelpNamesTheCommandAsTheUserTypesIt) {
@@ -197,28 +219,112 @@ TEST_F(SweepCommandLine, EachCasesResultFileOnRequest) {
   EXPECT_FALSE(ReadWork("cases/case-0002.txt").empty());
 }
 
-// Ctrl-C: the cases running finish, the rows so far are written in grid order, and a last line
-// says that the table is incomplete.
-TEST_F(SweepCommandLine, AnInterruptWritesTheRowsSoFarAndSaysSo) {
-  const std::string command =
-      "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
-      " sweep --vary Speed=0.5:2:40000 -o big.csv 2> " + ShellQuote(capture_.File("err")) +
-      " & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? > " +
-      ShellQuote(capture_.File("status")) + "; }";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
-  const std::vector<std::string> lines = Lines(ReadWork("big.csv"));
-  ASSERT_GE(lines.size(), 3u);
-  const std::size_t rows = lines.size() - 2;
-  EXPECT_LT(rows, 40000u);
-  EXPECT_EQ(lines.back(), "# incomplete: the sweep was interrupted; " + std::to_string(rows) +
-                              " of 40000 cases are in the table");
-  for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
-    EXPECT_LT(CaseOf(lines[i - 1]), CaseOf(lines[i]));
+// No output of a sweep is one of its inputs or another output: the table, the picture and
+// every result file of --results, under any name, standard input included (exit status 64,
+// the files left as they were).
+TEST_F(SweepCommandLine, NoOutputIsWrittenOverAnInputOrAnotherOutput) {
+  const std::string work = std::filesystem::canonical(work_.path()).string();
+  const std::string data = DataFileText(MemoryFieldTexts('.'));
+  std::filesystem::create_directory(work_.path() / "cases");
+  for (const char* name : {"in.dat", "cases/case-0002.txt", "d.png"}) {
+    std::ofstream(work_.File(name), std::ios::binary) << data;
   }
-  EXPECT_EQ(test::ReadBytes(capture_.File("err")),
-            "Interrupted: the table holds the " + std::to_string(rows) +
-                " of 40000 cases that were run, and says that it is incomplete.\n");
+  std::filesystem::create_hard_link(work_.path() / "in.dat", work_.path() / "cases/case-0001.txt");
+  const std::pair<std::string, std::string> cases[] = {
+      {"sweep cases/case-0002.txt --vary Keff=1,2 -o t.csv --results cases",
+       "The result file \"cases/case-0002.txt\" is the data file \"" + work +
+           "/cases/case-0002.txt\" of this sweep, which is left as it is. Choose another result "
+           "file.\n"},
+      {"sweep in.dat --vary Keff=1,2 -o t.csv --results cases",  // a hard link of the data file
+       "The result file \"cases/case-0001.txt\" is the data file \"" + work +
+           "/in.dat\" of this sweep, which is left as it is. Choose another result file.\n"},
+      {"sweep --vary Keff=1,2 -o t.svg --plot ./t.svg",
+       "The table and the picture cannot be the same file \"./t.svg\".\n"},
+      {"sweep d.png --vary Keff=1,2 -o t.csv --plot d.png",
+       "The picture \"d.png\" is the data file \"" + work +
+           "/d.png\" of this sweep, which is left as it is. Choose another picture.\n"},
+      {"sweep - --vary Keff=1,2 -o in.dat < in.dat",
+       "The table \"in.dat\" is the data file \"-\" (standard input) of this sweep, which is "
+       "left as it is. Choose another table.\n"},
+  };
+  for (const auto& [arguments, err] : cases) {
+    const Outcome run = test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                                           ShellQuote(QUILLMERE_CLI) + " " + arguments,
+                                       capture_);
+    EXPECT_EQ(run.status, 64) << arguments;
+    EXPECT_EQ(run.err, err) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv")) << arguments;
+  }
+  for (const char* name : {"in.dat", "cases/case-0002.txt", "d.png"}) {
+    EXPECT_TRUE(ReadWork(name) == data) << name;
+  }
+}
+
+// The exit status tells a script what happened to the cases: every one refused at input (the
+// data file's "." numbers read with ","), or result files that could not be written.
+TEST_F(SweepCommandLine, RefusedCasesAndUnwrittenResultFilesHaveTheirExitStatus) {
+  std::ofstream(work_.File("t.dat"), std::ios::binary) << DataFileText(MemoryFieldTexts('.'));
+  const Outcome refused = Cli("--decimal-separator , sweep t.dat --vary Keff=0.2,0.4 -o t.csv");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err.rfind("Every case of the sweep was refused at input; the first, case 1: "
+                              "Input value is not correct!",
+                              0),
+            0u)
+      << refused.err;
+  EXPECT_EQ(Lines(ReadWork("t.csv")).size(), 3u);  // the table holds both rows all the same
+
+  // A directory where case 2's result file should be.
+  std::filesystem::create_directories(work_.path() / "cases/case-0002.txt");
+  const Outcome unwritten = Cli("sweep --vary Keff=0.2,0.4 -o t.csv --results cases");
+  EXPECT_EQ(unwritten.status, 2);
+  EXPECT_EQ(unwritten.err.rfind("The result files of 1 of 2 cases could not be written; the "
+                                "first, case 2: File can not open!",
+                                0),
+            0u)
+      << unwritten.err;
+  EXPECT_FALSE(ReadWork("cases/case-0001.txt").empty());
+}
+
+// A grid whose table the disk could not hold is refused before a case runs.
+TEST_F(SweepCommandLine, AGridBeyondTheDiskIsRefused) {
+  const Outcome run =
+      Cli("sweep --vary Speed=0.5:2:1000000 --vary Keff=0.1:0.5:1000000 --vary Wi=0.2:0.4:1000000 "
+          "-o t.csv");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("The table of 1000000000000000000 cases would take at least ", 0), 0u)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(work_.path() / "t.csv"));
+}
+
+// Ctrl-C, SIGTERM (a batch system's time limit) and SIGHUP: the cases running finish, the rows
+// so far are in the table in grid order, and a last line says that it is incomplete. The
+// signal goes once the table holds rows (the table grows while the sweep runs), to a sweep far
+// too large to finish first.
+TEST_F(SweepCommandLine, AnInterruptOrATerminationWritesTheRowsSoFarAndSaysSo) {
+  const std::string kCases = "10000000";
+  for (const char* signal : {"INT", "TERM", "HUP"}) {
+    SCOPED_TRACE(signal);
+    std::filesystem::remove(work_.path() / "big.csv");
+    const std::string table = ShellQuote(work_.File("big.csv"));
+    const std::string command =
+        "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
+        " sweep --vary Speed=0.5:2:10000 --vary Keff=0.1:0.5:1000 -o big.csv 2> " +
+        ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(wc -l < " + table +
+        " 2>/dev/null)\" -ge 3 ]; do sleep 0.01; done; kill -" + signal +
+        " $pid; wait $pid; echo $? > " + ShellQuote(capture_.File("status")) + "; }";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
+    const std::vector<std::string> lines = Lines(ReadWork("big.csv"));
+    ASSERT_GE(lines.size(), 4u);
+    const std::size_t rows = lines.size() - 2;
+    EXPECT_EQ(lines.back(), "# incomplete: the sweep was interrupted; " + std::to_string(rows) +
+                                " of " + kCases + " cases are in the table");
+    // The first rows, each case once, in grid order.
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) EXPECT_EQ(CaseOf(lines[i]), i);
+    EXPECT_EQ(test::ReadBytes(capture_.File("err")),
+              "Interrupted: the table holds the " + std::to_string(rows) + " of " + kCases +
+                  " cases that were run, and says that it is incomplete.\n");
+  }
 }
 
 }  // namespace
