@@ -261,6 +261,10 @@ void MarchZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t
 }  // namespace
 
 void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t steps) {
+  if (zone < 1 || zone > kMaxZones || steps >= kTracePoints) {
+    throw std::out_of_range("IntegrateZone: zone " + std::to_string(zone) + " of " +
+                            std::to_string(steps) + " steps");
+  }
   std::int32_t step = 0;
   try {
     MarchZone(p, s, zone, steps, step);

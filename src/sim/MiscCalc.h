@@ -120,7 +120,8 @@ void RungeKuttaGillStep(const ParameterSet& params, const SimulationState& state
 
 //! Marches the web through zone `zone` for `steps` steps from point 0 of its trace. Throws
 //! FloatingPointError on a fault, naming the zone and the last point computed before it; the
-//! points up to that one stay in the trace.
+//! points up to that one stay in the trace. A count below 1 takes no step; a zone outside 1 to
+//! 14 or more steps than the trace holds (kTracePoints - 1) are refused with std::out_of_range.
 void IntegrateZone(const ParameterSet& params, SimulationState& state, int zone,
                    std::int32_t steps);
 

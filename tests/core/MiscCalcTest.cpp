@@ -152,6 +152,21 @@ TEST_F(MiscCalcTest, HandOverRefusesAZoneWithoutANextOneAndPointsOutsideTheTrace
   HandOverZone(s, 13, 1999);  // the last hand-over there is
 }
 
+// A zone's march writes its trace: a zone outside 1 to 14, or more steps than the trace's
+// 2000 points hold, is refused before a step is taken.
+TEST_F(MiscCalcTest, AZoneMarchRefusesZonesAndStepsOutsideTheTrace) {
+  struct Case {
+    int zone;
+    std::int32_t steps;
+  };
+  for (const Case c : {Case{0, 10}, Case{15, 10}, Case{1, 2000}}) {
+    EXPECT_THROW(IntegrateZone(p, s, c.zone, c.steps), std::out_of_range)
+        << c.zone << " " << c.steps;
+  }
+  EXPECT_EQ(s.Trace.Time[1][1], 0.0);
+  IntegrateZone(p, s, 14, 1);  // the last zone, its first step
+}
+
 TEST_F(MiscCalcTest, AZoneOfNoStepsSetsItsCoefficientsAndKeepsItsEntryPoint) {
   s.Trace.Temperature[1][1] = 123;
   IntegrateZone(p, s, 1, 0);
