@@ -103,8 +103,11 @@ double WebHeatCapacity(const ParameterSet& p, double solvent1Weight, double solv
          SolidWeight(p) * p.PolymerSpecificHeat + p.BaseFilmWeight * p.BaseFilmSpecificHeat;
 }
 
-StepValues StepValuesAt(const ParameterSet& p, const ZoneTrace& t, int zone, int point) {
-  const auto j = static_cast<std::size_t>(point);
+namespace {
+
+// StepValuesAt's body, compiled into the march's step loop as well.
+[[gnu::always_inline]] inline StepValues ValuesAtPoint(const ParameterSet& p, const ZoneTrace& t,
+                                                       int zone, std::size_t j) {
   const double weight1 = t.Solvent1Weight[zone][j];
   const double weight2 = t.Solvent2Weight[zone][j];
   StepValues step;
@@ -113,6 +116,12 @@ StepValues StepValuesAt(const ParameterSet& p, const ZoneTrace& t, int zone, int
   step.Surface = WebSurfaceHumidities(p, t.Temperature[zone][j], weight1, weight2);
   step.HeatCapacity = WebHeatCapacity(p, weight1, weight2);
   return step;
+}
+
+}  // namespace
+
+StepValues StepValuesAt(const ParameterSet& p, const ZoneTrace& t, int zone, int point) {
+  return ValuesAtPoint(p, t, zone, static_cast<std::size_t>(point));
 }
 
 SolventRates SolventRatesAt(const ParameterSet& p, const SimulationState& s, int zone,
@@ -226,7 +235,7 @@ void MarchZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t
     const double weight2 = t.Solvent2Weight[zone][from];
     const double temperature = t.Temperature[zone][from];
 
-    const StepValues values = StepValuesAt(p, t, zone, step - 1);
+    const StepValues values = ValuesAtPoint(p, t, zone, from);
     const double humidity1 = values.Surface.Solvent1;
     const double humidity2 = values.Surface.Solvent2;
 
