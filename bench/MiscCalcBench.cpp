@@ -29,14 +29,8 @@ void BM_SurfaceHumidities(benchmark::State& run) {
   const ParameterSet& p = *model.params;
   double temperature = 15.0;
   for (auto _ : run) {
-    double h1 = 0;
-    double h2 = 0;
-    SurfaceHumidities(temperature, p.Solvent1AntoineA, p.Solvent1AntoineB, p.Solvent1AntoineC,
-                      p.Solvent2AntoineA, p.Solvent2AntoineB, p.Solvent2AntoineC, 0.66, 0.22,
-                      p.Chi12, p.Chi1p, p.Chi2p, p.Solvent1MolecularWeight,
-                      p.Solvent2MolecularWeight, h1, h2);
-    benchmark::DoNotOptimize(h1);
-    benchmark::DoNotOptimize(h2);
+    Humidities surface = WebSurfaceHumidities(p, temperature, 0.0417, 0.01529);
+    benchmark::DoNotOptimize(surface);
     benchmark::ClobberMemory();
   }
 }

@@ -5,6 +5,8 @@
 #include <QStyleFactory>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "app/ApplicationIcon.h"
 #include "app/CurvesWindow.h"
@@ -15,8 +17,40 @@
 #include "app/WindowLook.h"
 #include "base/NumberText.h"
 
+namespace {
+
+// --help and --version are answered before the application exists, so that they work without a
+// display (and help2man makes the manual page from them at build time).
+bool AnsweredCommandLine(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("quillmere %s\n", QUILLMERE_VERSION);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf(
+          "Usage: quillmere [OPTION]...\n"
+          "Simulates the drying of a solvent coating on a base film through up to 14 dryer\n"
+          "zones, in a window: the inputs on its pages, OK runs the calculation, writes the\n"
+          "result file and shows the drying curves.\n"
+          "\n"
+          "Options:\n"
+          "  -h, --help     print this help and exit\n"
+          "  --version      print the version and exit\n"
+          "\n"
+          "Qt's own options are taken as well (such as -platform offscreen).\n"
+          "For runs without the window, see quillmere-cli.\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   using namespace quillmere;
+  if (AnsweredCommandLine(argc, argv)) return 0;
   // A result file on a named pipe whose reader goes away makes the write fail with "Broken
   // pipe", shown like any failed write, instead of ending the program without a word.
   std::signal(SIGPIPE, SIG_IGN);

@@ -1,36 +1,12 @@
 #include "report/ResultFileWriter.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 namespace quillmere {
-
-namespace {
-
-// Keeps the writer thread off the processor the march runs on, where the thread may use another.
-// Left to itself the scheduler may queue a new writer behind the march on the march's processor
-// while the other one idles (a virtual machine's idle processor can look preempted), and the
-// writer then waits for most of the run before its first block. The march stays free to move.
-void RunBesideMarch(pthread_t writer, int marchCpu) {
-  if (marchCpu < 0) return;
-  cpu_set_t allowed;
-  CPU_ZERO(&allowed);
-  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return;
-  if (!CPU_ISSET(marchCpu, &allowed)) return;
-  CPU_CLR(marchCpu, &allowed);
-  if (CPU_COUNT(&allowed) == 0) return;  // a single processor: nothing to choose
-  pthread_setaffinity_np(writer, sizeof allowed, &allowed);  // a refusal only costs speed
-}
-
-}  // namespace
 
 ResultFileWriter::ResultFileWriter(const ParameterSet& params, char decimalSeparator,
                                    UserMessages& messages, ResultFileOptions options)
     : messages_(messages),
       file_(params, decimalSeparator, kept_, std::move(options)),
-      writer_([this](std::stop_token stop) { Write(stop); }) {
-  RunBesideMarch(writer_.native_handle(), sched_getcpu());
-}
+      writer_([this](std::stop_token stop) { Write(stop); }) {}
 
 ResultFileWriter::~ResultFileWriter() {
   writer_.request_stop();

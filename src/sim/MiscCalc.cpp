@@ -4,6 +4,8 @@
 #include "sim/MiscCalc.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 #include "base/FloatingPointGuard.h"
 
@@ -82,25 +84,44 @@ SurfacePressures WebSurfacePressures(const ParameterSet& p, double temperature,
                                  p.Chi2p);
 }
 
-void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
-                       double antoineA2, double antoineB2, double antoineC2, double phi1,
-                       double phi2, double chi12, double chi1p, double chi2p,
-                       double molecularWeight1, double molecularWeight2, double& humidity1,
-                       double& humidity2) {
-  const SurfacePressures pressures =
-      SurfacePartialPressures(temperature, antoineA1, antoineB1, antoineC1, antoineA2, antoineB2,
-                              antoineC2, phi1, phi2, chi12, chi1p, chi2p);
+Humidities SurfaceHumidities(const SurfacePressures& pressures, double molecularWeight1,
+                             double molecularWeight2) {
   const double partial1 = pressures.Solvent1;
   const double partial2 = pressures.Solvent2;
-  humidity1 =
-      partial1 / (kTotalPressure - partial1 - partial2) * (molecularWeight1 / kAirMolarMass);
-  humidity2 =
-      partial2 / (kTotalPressure - partial1 - partial2) * (molecularWeight2 / kAirMolarMass);
+  return {partial1 / (kTotalPressure - partial1 - partial2) * (molecularWeight1 / kAirMolarMass),
+          partial2 / (kTotalPressure - partial1 - partial2) * (molecularWeight2 / kAirMolarMass)};
+}
+
+Humidities WebSurfaceHumidities(const ParameterSet& p, double temperature, double solvent1Weight,
+                                double solvent2Weight) {
+  return SurfaceHumidities(WebSurfacePressures(p, temperature, solvent1Weight, solvent2Weight),
+                           p.Solvent1MolecularWeight, p.Solvent2MolecularWeight);
 }
 
 double WebHeatCapacity(const ParameterSet& p, double solvent1Weight, double solvent2Weight) {
   return solvent1Weight * p.Solvent1SpecificHeat + solvent2Weight * p.Solvent2SpecificHeat +
          SolidWeight(p) * p.PolymerSpecificHeat + p.BaseFilmWeight * p.BaseFilmSpecificHeat;
+}
+
+namespace {
+
+// StepValuesAt's body, compiled into the march's step loop as well.
+[[gnu::always_inline]] inline StepValues ValuesAtPoint(const ParameterSet& p, const ZoneTrace& t,
+                                                       int zone, std::size_t j) {
+  const double weight1 = t.Solvent1Weight[zone][j];
+  const double weight2 = t.Solvent2Weight[zone][j];
+  StepValues step;
+  step.CorrectionFactor =
+      DryingSpeedCorrection(p, t.Solvent1Fraction[zone][j] + t.Solvent2Fraction[zone][j]);
+  step.Surface = WebSurfaceHumidities(p, t.Temperature[zone][j], weight1, weight2);
+  step.HeatCapacity = WebHeatCapacity(p, weight1, weight2);
+  return step;
+}
+
+}  // namespace
+
+StepValues StepValuesAt(const ParameterSet& p, const ZoneTrace& t, int zone, int point) {
+  return ValuesAtPoint(p, t, zone, static_cast<std::size_t>(point));
 }
 
 SolventRates SolventRatesAt(const ParameterSet& p, const SimulationState& s, int zone,
@@ -123,49 +144,50 @@ namespace {
 // convection from both sides heats the web, the latent heat of evaporation cools it.
 [[gnu::always_inline]] inline StateVector Derivatives(const ParameterSet& p,
                                                       const SimulationState& s, int zone,
-                                                      double /*time*/, StateVector y) {
+                                                      const StepValues& step, double /*time*/,
+                                                      StateVector y) {
   const ZoneConditions& c = p.Zones;
-  const double f = s.CorrectionFactor;
+  const double f = step.CorrectionFactor;
   StateVector rate{};
   rate[kSolvent1Weight] = -f * s.MassTransferCoefficient1[zone] * kAirDensity *
-                          (s.StepSurfaceHumidity1 - c.Solvent1Humidity[zone]);
+                          (step.Surface.Solvent1 - c.Solvent1Humidity[zone]);
   rate[kSolvent2Weight] = -f * s.MassTransferCoefficient2[zone] * kAirDensity *
-                          (s.StepSurfaceHumidity2 - c.Solvent2Humidity[zone]);
+                          (step.Surface.Solvent2 - c.Solvent2Humidity[zone]);
   const double t = y[kWebTemperature];
   rate[kWebTemperature] = ((c.OuterTemperature[zone] - t) * c.HeatTransferUpper[zone] +
                            (c.OuterTemperature[zone] - t) * c.HeatTransferLower[zone] +
                            rate[kSolvent1Weight] * p.Solvent1HeatOfVaporization +
                            rate[kSolvent2Weight] * p.Solvent2HeatOfVaporization) /
-                          s.HeatCapacity;
+                          step.HeatCapacity;
   return rate;
 }
 
-[[gnu::always_inline]] inline void GillStep(const ParameterSet& p, const SimulationState& s, int n,
+[[gnu::always_inline]] inline void GillStep(const ParameterSet& p, const SimulationState& s,
+                                            const StepValues& step, std::size_t count,
                                             StateVector& y, int zone, double x, double h) {
-  const auto count = static_cast<std::size_t>(n < 0 ? 0 : n);
   StateVector k{};
   StateVector d{};
   StateVector q{};
 
-  k = Derivatives(p, s, zone, x, y);
+  k = Derivatives(p, s, zone, step, x, y);
   for (std::size_t i = 0; i < count; ++i) {
     d[i] = h * k[i];
     y[i] = y[i] + 0.5 * d[i];
     q[i] = d[i];
   }
-  k = Derivatives(p, s, zone, 0.5 * h + x, y);
+  k = Derivatives(p, s, zone, step, 0.5 * h + x, y);
   for (std::size_t i = 0; i < count; ++i) {
     d[i] = h * k[i];
     y[i] = (d[i] - q[i]) * kGill1 + y[i];
     q[i] = kGill2 * q[i] + kGill3 * d[i];
   }
-  k = Derivatives(p, s, zone, 0.5 * h + x, y);
+  k = Derivatives(p, s, zone, step, 0.5 * h + x, y);
   for (std::size_t i = 0; i < count; ++i) {
     d[i] = h * k[i];
     y[i] = (d[i] - q[i]) * kGill4 + y[i];
     q[i] = kGill5 * q[i] + kGill6 * d[i];
   }
-  k = Derivatives(p, s, zone, x + h, y);
+  k = Derivatives(p, s, zone, step, x + h, y);
   for (std::size_t i = 0; i < count; ++i) {
     d[i] = h * k[i];
     y[i] = d[i] / 6 + y[i] - q[i] / 3;
@@ -174,14 +196,18 @@ namespace {
 
 }  // namespace
 
-StateVector ZoneDerivatives(const ParameterSet& p, const SimulationState& s, int zone, double time,
-                            StateVector y) {
-  return Derivatives(p, s, zone, time, y);
+StateVector ZoneDerivatives(const ParameterSet& p, const SimulationState& s, int zone,
+                            const StepValues& step, double time, StateVector y) {
+  return Derivatives(p, s, zone, step, time, y);
 }
 
-void RungeKuttaGillStep(const ParameterSet& p, const SimulationState& s, int n, StateVector& y,
-                        int zone, double x, double h) {
-  GillStep(p, s, n, y, zone, x, h);
+void RungeKuttaGillStep(const ParameterSet& p, const SimulationState& s, const StepValues& step,
+                        int n, StateVector& y, int zone, double x, double h) {
+  if (n < 0 || static_cast<std::size_t>(n) > y.size()) {
+    throw std::out_of_range("RungeKuttaGillStep: " + std::to_string(n) +
+                            " equations for a state of " + std::to_string(y.size()));
+  }
+  GillStep(p, s, step, static_cast<std::size_t>(n), y, zone, x, h);
 }
 
 namespace {
@@ -209,24 +235,15 @@ void MarchZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t
     const double weight2 = t.Solvent2Weight[zone][from];
     const double temperature = t.Temperature[zone][from];
 
-    s.CorrectionFactor =
-        DryingSpeedCorrection(p, t.Solvent1Fraction[zone][from] + t.Solvent2Fraction[zone][from]);
-    const VolumeFractions phi = SolventVolumeFractions(p, weight1, weight2);
-    double humidity1 = 0;
-    double humidity2 = 0;
-    SurfaceHumidities(temperature, p.Solvent1AntoineA, p.Solvent1AntoineB, p.Solvent1AntoineC,
-                      p.Solvent2AntoineA, p.Solvent2AntoineB, p.Solvent2AntoineC, phi.Solvent1,
-                      phi.Solvent2, p.Chi12, p.Chi1p, p.Chi2p, p.Solvent1MolecularWeight,
-                      p.Solvent2MolecularWeight, humidity1, humidity2);
-    s.StepSurfaceHumidity1 = humidity1;
-    s.StepSurfaceHumidity2 = humidity2;
-    s.HeatCapacity = WebHeatCapacity(p, weight1, weight2);
+    const StepValues values = ValuesAtPoint(p, t, zone, from);
+    const double humidity1 = values.Surface.Solvent1;
+    const double humidity2 = values.Surface.Solvent2;
 
     StateVector y{};
     y[kSolvent1Weight] = weight1;
     y[kSolvent2Weight] = weight2;
     y[kWebTemperature] = temperature;
-    GillStep(p, s, kZoneEquations, y, zone, t.Time[zone][from], s.TimeStep);
+    GillStep(p, s, values, kZoneEquations, y, zone, t.Time[zone][from], s.TimeStep);
 
     const double time = t.Time[zone][from] + s.TimeStep;
     const double coating = y[kSolvent1Weight] + y[kSolvent2Weight] + solidWeight;
@@ -253,6 +270,10 @@ void MarchZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t
 }  // namespace
 
 void IntegrateZone(const ParameterSet& p, SimulationState& s, int zone, std::int32_t steps) {
+  if (zone < 1 || zone > kMaxZones || steps >= kTracePoints) {
+    throw std::out_of_range("IntegrateZone: zone " + std::to_string(zone) + " of " +
+                            std::to_string(steps) + " steps");
+  }
   std::int32_t step = 0;
   try {
     MarchZone(p, s, zone, steps, step);

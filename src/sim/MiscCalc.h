@@ -62,13 +62,21 @@ SurfacePressures SurfacePartialPressures(double temperature, double antoineA1, d
 SurfacePressures WebSurfacePressures(const ParameterSet& params, double temperature,
                                      double solvent1Weight, double solvent2Weight);
 
-//! Equilibrium absolute humidities over the coating surface [kg vapour / kg dry air]: Antoine
-//! vapour pressures times the ternary Flory–Huggins activities, against 760 mmHg of air.
-void SurfaceHumidities(double temperature, double antoineA1, double antoineB1, double antoineC1,
-                       double antoineA2, double antoineB2, double antoineC2, double phi1,
-                       double phi2, double chi12, double chi1p, double chi2p,
-                       double molecularWeight1, double molecularWeight2, double& humidity1,
-                       double& humidity2);
+//! Equilibrium absolute humidities over the coating surface [kg vapour / kg dry air].
+struct Humidities {
+  double Solvent1 = 0;  //!< H1 [kg/kg dry air]
+  double Solvent2 = 0;  //!< H2 [kg/kg dry air]
+};
+
+//! The humidities of air at 760 mmHg that holds the solvents at partial pressures `pressures`,
+//! for solvents of molecular weights `molecularWeight1` and `molecularWeight2` [g/mol].
+Humidities SurfaceHumidities(const SurfacePressures& pressures, double molecularWeight1,
+                             double molecularWeight2);
+
+//! The surface humidities of a web state (temperature [°C], solvent weights [kg/m2]) with the
+//! set's constants.
+Humidities WebSurfaceHumidities(const ParameterSet& params, double temperature,
+                                double solvent1Weight, double solvent2Weight);
 
 //! Heat capacity of the web per area [kJ/m2.K]: coating solvents, polymer and base film.
 double WebHeatCapacity(const ParameterSet& params, double solvent1Weight, double solvent2Weight);
@@ -79,24 +87,41 @@ struct SolventRates {
   double Solvent2 = 0;
 };
 
+//! What the four stages of an integration step hold fixed: the values of the web at the step's
+//! start.
+struct StepValues {
+  double CorrectionFactor = 0;  //!< drying speed correction factor [-]
+  Humidities Surface;           //!< equilibrium humidities over the surface [kg/kg dry air]
+  double HeatCapacity = 0;      //!< web heat capacity per area [kJ/m2.K]
+};
+
+//! The step values of the web at point `point` of zone `zone` of the trace: the correction
+//! factor of its stored fractions, the humidities and the heat capacity of its weights.
+StepValues StepValuesAt(const ParameterSet& params, const ZoneTrace& trace, int zone, int point);
+
 //! The solvent rates of a step in zone `zone` (whose mass transfer coefficients are set) that
 //! starts with correction factor `correctionFactor` and surface humidities `humidity1` and
 //! `humidity2`: the first two time derivatives of ZoneDerivatives, to the bit.
 SolventRates SolventRatesAt(const ParameterSet& params, const SimulationState& state, int zone,
                             double correctionFactor, double humidity1, double humidity2);
 
-//! Time derivatives of the state in zone `zone` with the current step's working values:
-//! evaporation rates [kg/m2.s] and the web temperature rate [K/s]. `time` is not used.
+//! Time derivatives of the state in zone `zone` (whose mass transfer coefficients are set) with
+//! the step's values `step`: evaporation rates [kg/m2.s] and the web temperature rate [K/s].
+//! `time` is not used.
 StateVector ZoneDerivatives(const ParameterSet& params, const SimulationState& state, int zone,
-                            double time, StateVector y);
+                            const StepValues& step, double time, StateVector y);
 
-//! One Runge–Kutta–Gill step of size h [s] from time x for n equations, y updated in place.
-void RungeKuttaGillStep(const ParameterSet& params, const SimulationState& state, int n,
-                        StateVector& y, int zone, double x, double h);
+//! One Runge–Kutta–Gill step of size h [s] from time x for the first n equations (0 to 10) of
+//! y, updated in place, with the step's values `step`. Throws std::out_of_range for another n,
+//! leaving y as it was.
+void RungeKuttaGillStep(const ParameterSet& params, const SimulationState& state,
+                        const StepValues& step, int n, StateVector& y, int zone, double x,
+                        double h);
 
 //! Marches the web through zone `zone` for `steps` steps from point 0 of its trace. Throws
 //! FloatingPointError on a fault, naming the zone and the last point computed before it; the
-//! points up to that one stay in the trace.
+//! points up to that one stay in the trace. A count below 1 takes no step; a zone outside 1 to
+//! 14 or more steps than the trace holds (kTracePoints - 1) are refused with std::out_of_range.
 void IntegrateZone(const ParameterSet& params, SimulationState& state, int zone,
                    std::int32_t steps);
 

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "base/FloatingPointGuard.h"
 
@@ -59,6 +61,10 @@ void InitialiseSimulation(const ParameterSet& p, SimulationState& s) {
 }
 
 void HandOverZone(SimulationState& s, int zone, int steps) {
+  if (zone < 1 || zone >= kMaxZones || steps < 0 || steps >= kTracePoints) {
+    throw std::out_of_range("HandOverZone: zone " + std::to_string(zone) + " after " +
+                            std::to_string(steps) + " steps");
+  }
   ZoneTrace& t = s.Trace;
   const auto last = static_cast<std::size_t>(steps);
   for (ZoneTrace::Points* quantity :

@@ -1,5 +1,5 @@
 // The state of the drying simulation: a trace of web states for every zone, the zones' mass
-// transfer coefficients, the time step and the working values of the current step.
+// transfer coefficients and the time step.
 #pragma once
 
 #include <array>
@@ -45,12 +45,6 @@ struct SimulationState {
   ZoneArray<double> MassTransferCoefficient1;  //!< Solvent-1 vapour, surface to air [m/s]
   ZoneArray<double> MassTransferCoefficient2;  //!< Solvent-2 vapour [m/s]
   double TimeStep = 0;  //!< IncrementZ / Speed: time to travel one increment of z [s]
-
-  // Working values of the current integration step, fixed through its four stages.
-  double CorrectionFactor = 0;      //!< drying speed correction factor [-]
-  double StepSurfaceHumidity1 = 0;  //!< surface humidity of the step's start [kg/kg]
-  double StepSurfaceHumidity2 = 0;  //!< [kg/kg]
-  double HeatCapacity = 0;          //!< web heat capacity per area [kJ/m2.K]
 };
 
 //! Polymer per area [kg/m2]: InitialCoatingWeight × InitialSolidRatio. It never changes during
@@ -65,7 +59,9 @@ inline double SolidWeight(const ParameterSet& p) {
 void InitialiseSimulation(const ParameterSet& params, SimulationState& state);
 
 //! Copies the last point of zone `zone` (point `steps`) into point 0 of zone `zone` + 1:
-//! time, weights, temperature, fractions and residual ratios, as stored.
+//! time, weights, temperature, fractions and residual ratios, as stored. Throws
+//! std::out_of_range, changing nothing, for a zone without a next one (14) or outside 1 to 14,
+//! or a point outside the trace.
 void HandOverZone(SimulationState& state, int zone, int steps);
 
 }  // namespace quillmere

@@ -85,19 +85,14 @@ TracePoint ZoneView::At(int point) const {
   // humidities from the same state, which is what is done here.
   const ParameterSet& c = params_;
   ClearFloatingPointFaults();
-  const VolumeFractions phi = SolventVolumeFractions(c, p.Solvent1Weight, p.Solvent2Weight);
-  double humidity1 = 0;
-  double humidity2 = 0;
-  SurfaceHumidities(p.Temperature, c.Solvent1AntoineA, c.Solvent1AntoineB, c.Solvent1AntoineC,
-                    c.Solvent2AntoineA, c.Solvent2AntoineB, c.Solvent2AntoineC, phi.Solvent1,
-                    phi.Solvent2, c.Chi12, c.Chi1p, c.Chi2p, c.Solvent1MolecularWeight,
-                    c.Solvent2MolecularWeight, humidity1, humidity2);
-  if (FloatingPointFaultRaised({phi.Solvent1, phi.Solvent2, humidity1, humidity2})) {
+  const Humidities surface =
+      WebSurfaceHumidities(c, p.Temperature, p.Solvent1Weight, p.Solvent2Weight);
+  if (FloatingPointFaultRaised({surface.Solvent1, surface.Solvent2})) {
     return p;  // not known there: the state has no surface equilibrium
   }
   p.SurfaceKnown = true;
-  p.Solvent1SurfaceHumidity = humidity1;
-  p.Solvent2SurfaceHumidity = humidity2;
+  p.Solvent1SurfaceHumidity = surface.Solvent1;
+  p.Solvent2SurfaceHumidity = surface.Solvent2;
   return p;
 }
 

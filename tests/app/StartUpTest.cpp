@@ -44,6 +44,28 @@ class StartUpTest : public QObject {
     // Nothing else was written: no result file, no settings.
     QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 9);
   }
+
+  // --help and --version are answered before a window exists: without a display (the manual
+  // page is made from them at build time), on standard output, with exit status 0.
+  void AnswersHelpAndVersionWithoutADisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      environment.remove(QString::fromLatin1(name));
+    }
+    const auto answer = [&](const QString& option) {
+      QProcess program;
+      program.setProcessEnvironment(environment);
+      program.start(QStringLiteral(QUILLMERE_EXECUTABLE), QStringList{option});
+      if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit ||
+          program.exitCode() != 0) {
+        return QString();
+      }
+      return QString::fromUtf8(program.readAllStandardOutput());
+    };
+    QVERIFY(answer(QStringLiteral("--help")).startsWith(QStringLiteral("Usage: quillmere ")));
+    QVERIFY(answer(QStringLiteral("-h")).contains(QStringLiteral("--version")));
+    QVERIFY(answer(QStringLiteral("--version")).startsWith(QStringLiteral("quillmere 1.")));
+  }
 };
 
 QTEST_GUILESS_MAIN(StartUpTest)

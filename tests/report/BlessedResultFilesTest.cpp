@@ -4,6 +4,21 @@
 // across zones, each zone starting from the last row of the zone before, the reference values
 // of the default run, and "," for every decimal point of a number under a comma locale. A run
 // must then reproduce the blessed bytes exactly.
+//
+// Where the expected values come from: the echo's labels and headings from the hand-written
+// tests/data/result-header-defaults.txt; the default run's values (16.379 °C after step 1,
+// 59.45 °C and residual ratios 0.0060 and 0.0804 at zone 1's exit, 60.00, 0.0054 and 0.0761 at
+// zone 2's) are those the original program gives for its default inputs, to the digits it
+// prints. The printed digits cannot tell a fault of a few parts in 1e10; MarchPrecisionTest pins
+// the same run to the bit with values from an independent evaluation.
+//
+// Re-blessing: a blessed file is rewritten only for a deliberate change of what the program
+// writes (a fault in the file's text, never the model's arithmetic, which must stay
+// bit-identical), in the same commit as the change, saying why. Write it with the build's
+// quillmere-cli (`quillmere-cli run tests/data/three-zones.dat -o
+// tests/data/blessed/three-zones.txt`, the defaults with `template | run -`, the comma file with
+// `--decimal-separator ,`), then compare it line by line with the old one: only the lines the
+// change explains may differ, and these tests' structural checks must pass unchanged.
 #include <gtest/gtest.h>
 
 #include <algorithm>

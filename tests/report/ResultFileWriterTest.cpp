@@ -154,26 +154,6 @@ cpu_set_t ProcessorsOf(pid_t thread) {
   return set;
 }
 
-// Where the machine lets the march have company, the writer thread works on another processor,
-// so the two run side by side instead of taking turns on one.
-TEST_F(ResultFileWriterTest, TheWriterKeepsOffTheMarchsProcessor) {
-  const cpu_set_t ours = ProcessorsOf(0);
-  if (CPU_COUNT(&ours) < 2) GTEST_SKIP() << "one processor: nothing to choose";
-  std::vector<cpu_set_t> others;
-  ResultFileWriter writer(*in_.params, '.', messages_);
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    const cpu_set_t set = ProcessorsOf(std::stoi(task.path().filename().string()));
-    if (!CPU_EQUAL(&set, &ours)) others.push_back(set);
-  }
-  ASSERT_EQ(others.size(), 1U);  // the writer, and every other thread as it was
-  EXPECT_EQ(CPU_COUNT(&others[0]), CPU_COUNT(&ours) - 1);
-  cpu_set_t both;
-  CPU_AND(&both, &others[0], &ours);
-  EXPECT_TRUE(CPU_EQUAL(&both, &others[0]));
-  EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
-  EXPECT_TRUE(writer.Finish());
-}
-
 // On a single processor the writer shares it with the march and still writes every block.
 TEST_F(ResultFileWriterTest, OnOneProcessorTheWriterSharesIt) {
   const cpu_set_t ours = ProcessorsOf(0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "base/FloatingPointGuard.h"
@@ -16,23 +17,6 @@ using test::Model;
 // the tolerances are half a unit of the last digit given.
 class MiscCalcTest : public ::testing::Test {
  protected:
-  // Sets the step's working values for the state at point `point` of zone `zone`, as the
-  // integrator does at the start of a step.
-  void PrepareStep(int zone, int point) {
-    const auto j = static_cast<std::size_t>(point);
-    const ZoneTrace& t = s.Trace;
-    s.CorrectionFactor =
-        DryingSpeedCorrection(p, t.Solvent1Fraction[zone][j] + t.Solvent2Fraction[zone][j]);
-    const VolumeFractions phi =
-        SolventVolumeFractions(p, t.Solvent1Weight[zone][j], t.Solvent2Weight[zone][j]);
-    SurfaceHumidities(t.Temperature[zone][j], p.Solvent1AntoineA, p.Solvent1AntoineB,
-                      p.Solvent1AntoineC, p.Solvent2AntoineA, p.Solvent2AntoineB,
-                      p.Solvent2AntoineC, phi.Solvent1, phi.Solvent2, p.Chi12, p.Chi1p, p.Chi2p,
-                      p.Solvent1MolecularWeight, p.Solvent2MolecularWeight, s.StepSurfaceHumidity1,
-                      s.StepSurfaceHumidity2);
-    s.HeatCapacity = WebHeatCapacity(p, t.Solvent1Weight[zone][j], t.Solvent2Weight[zone][j]);
-  }
-
   Model model = test::DefaultModel();
   ParameterSet& p = *model.params;
   SimulationState& s = *model.state;
@@ -71,33 +55,29 @@ TEST_F(MiscCalcTest, EntryStateOfTheDefaultInputs) {
       SolventVolumeFractions(p, t.Solvent1Weight[1][0], t.Solvent2Weight[1][0]);
   EXPECT_NEAR(phi.Solvent1, 0.66051, 0.5e-5);
   EXPECT_NEAR(phi.Solvent2, 0.22541, 0.5e-5);
-  double h1 = 0;
-  double h2 = 0;
-  SurfaceHumidities(15.0, p.Solvent1AntoineA, p.Solvent1AntoineB, p.Solvent1AntoineC,
-                    p.Solvent2AntoineA, p.Solvent2AntoineB, p.Solvent2AntoineC, phi.Solvent1,
-                    phi.Solvent2, p.Chi12, p.Chi1p, p.Chi2p, p.Solvent1MolecularWeight,
-                    p.Solvent2MolecularWeight, h1, h2);
-  EXPECT_NEAR(h1, 0.14253, 0.5e-5);
-  EXPECT_NEAR(h2, 0.025143, 0.5e-6);
+  const Humidities surface =
+      WebSurfaceHumidities(p, 15.0, t.Solvent1Weight[1][0], t.Solvent2Weight[1][0]);
+  EXPECT_NEAR(surface.Solvent1, 0.14253, 0.5e-5);
+  EXPECT_NEAR(surface.Solvent2, 0.025143, 0.5e-6);
   EXPECT_DOUBLE_EQ(WebHeatCapacity(p, t.Solvent1Weight[1][0], t.Solvent2Weight[1][0]), 0.2281317);
 }
 
 TEST_F(MiscCalcTest, RatesAtTheDryerEntry) {
   s.MassTransferCoefficient1[1] = MassTransferCoefficient(p.Solvent1Diffusivity, 0.022 * 0.3);
   s.MassTransferCoefficient2[1] = MassTransferCoefficient(p.Solvent2Diffusivity, 0.022 * 0.3);
-  PrepareStep(1, 0);
-  EXPECT_EQ(s.CorrectionFactor, 1.0);
+  const StepValues step = StepValuesAt(p, s.Trace, 1, 0);
+  EXPECT_EQ(step.CorrectionFactor, 1.0);
   StateVector y{};
   y[kSolvent1Weight] = s.Trace.Solvent1Weight[1][0];
   y[kSolvent2Weight] = s.Trace.Solvent2Weight[1][0];
   y[kWebTemperature] = 15.0;
-  const StateVector rate = ZoneDerivatives(p, s, 1, 0.0, y);
+  const StateVector rate = ZoneDerivatives(p, s, 1, step, 0.0, y);
   EXPECT_NEAR(rate[kSolvent1Weight], -5.0136e-4, 0.5e-8);
   EXPECT_NEAR(rate[kSolvent2Weight], -8.5334e-5, 0.5e-9);
   EXPECT_NEAR(rate[kWebTemperature], 14.029, 0.5e-3);
   // The rates do not read the weights of the state vector, only its temperature.
   y[kSolvent1Weight] = 99;
-  EXPECT_EQ(ZoneDerivatives(p, s, 1, 5.0, y), rate);
+  EXPECT_EQ(ZoneDerivatives(p, s, 1, step, 5.0, y), rate);
 }
 
 TEST_F(MiscCalcTest, DefaultZonesMarchToTheirReferenceStates) {
@@ -115,7 +95,7 @@ TEST_F(MiscCalcTest, DefaultZonesMarchToTheirReferenceStates) {
   EXPECT_NEAR(t.Temperature[1][300], 59.45, 0.5e-2);
   EXPECT_NEAR(t.Solvent1Residual[1][300], 0.0060, 0.5e-4);
   EXPECT_NEAR(t.Solvent2Residual[1][300], 0.0804, 0.5e-4);
-  EXPECT_NEAR(s.CorrectionFactor, 0.030, 0.5e-3);
+  EXPECT_NEAR(StepValuesAt(p, t, 1, 299).CorrectionFactor, 0.030, 0.5e-3);  // the last step's
   // Surface humidities are kept for the points a step leaves, not for the last point.
   EXPECT_GT(t.Solvent1SurfaceHumidity[1][299], 0.0);
   EXPECT_EQ(t.Solvent1SurfaceHumidity[1][300], 0.0);
@@ -126,7 +106,7 @@ TEST_F(MiscCalcTest, DefaultZonesMarchToTheirReferenceStates) {
   EXPECT_NEAR(t.Temperature[2][300], 60.00, 0.5e-2);
   EXPECT_NEAR(t.Solvent1Residual[2][300], 0.0054, 0.5e-4);
   EXPECT_NEAR(t.Solvent2Residual[2][300], 0.0761, 0.5e-4);
-  EXPECT_LT(s.CorrectionFactor, 1e-3);
+  EXPECT_LT(StepValuesAt(p, t, 2, 299).CorrectionFactor, 1e-3);
 }
 
 TEST_F(MiscCalcTest, HandOverCopiesTheLastPointButNotItsSurfaceHumidities) {
@@ -140,6 +120,51 @@ TEST_F(MiscCalcTest, HandOverCopiesTheLastPointButNotItsSurfaceHumidities) {
   EXPECT_EQ(t.Solvent1Fraction[2][0], t.Solvent1Fraction[1][40]);
   EXPECT_EQ(t.Solvent2Residual[2][0], t.Solvent2Residual[1][40]);
   EXPECT_EQ(t.Solvent1SurfaceHumidity[2][0], -7);
+}
+
+// The step takes the state's first n components; the state holds 10. A count beyond it (or
+// below 0) is refused before anything is computed.
+TEST_F(MiscCalcTest, AStepRefusesMoreEquationsThanTheStateHolds) {
+  const StepValues step{1, {0.2, 0.1}, 0.2281317};
+  StateVector y{};
+  y[kWebTemperature] = 15.0;
+  for (const int n : {-1, 11, 1000}) {
+    StateVector before = y;
+    EXPECT_THROW(RungeKuttaGillStep(p, s, step, n, y, 1, 0.0, 0.1), std::out_of_range) << n;
+    EXPECT_EQ(y, before) << n;
+  }
+  RungeKuttaGillStep(p, s, step, 10, y, 1, 0.0, 0.1);  // every component: no rate beyond 3
+  EXPECT_GT(y[kWebTemperature], 15.0);
+  EXPECT_EQ(y[9], 0.0);
+}
+
+// The last zone has no next one: handing it over would write a zone 15. Zones outside 1 to 13
+// and points outside the trace are refused, and nothing is written.
+TEST_F(MiscCalcTest, HandOverRefusesAZoneWithoutANextOneAndPointsOutsideTheTrace) {
+  struct Case {
+    int zone;
+    int steps;
+  };
+  for (const Case c : {Case{14, 10}, Case{0, 10}, Case{15, 10}, Case{1, -1}, Case{1, 2000}}) {
+    EXPECT_THROW(HandOverZone(s, c.zone, c.steps), std::out_of_range) << c.zone << " " << c.steps;
+  }
+  EXPECT_EQ(s.Trace.Time[2][0], 0.0);
+  HandOverZone(s, 13, 1999);  // the last hand-over there is
+}
+
+// A zone's march writes its trace: a zone outside 1 to 14, or more steps than the trace's
+// 2000 points hold, is refused before a step is taken.
+TEST_F(MiscCalcTest, AZoneMarchRefusesZonesAndStepsOutsideTheTrace) {
+  struct Case {
+    int zone;
+    std::int32_t steps;
+  };
+  for (const Case c : {Case{0, 10}, Case{15, 10}, Case{1, 2000}}) {
+    EXPECT_THROW(IntegrateZone(p, s, c.zone, c.steps), std::out_of_range)
+        << c.zone << " " << c.steps;
+  }
+  EXPECT_EQ(s.Trace.Time[1][1], 0.0);
+  IntegrateZone(p, s, 14, 1);  // the last zone, its first step
 }
 
 TEST_F(MiscCalcTest, AZoneOfNoStepsSetsItsCoefficientsAndKeepsItsEntryPoint) {
@@ -158,17 +183,14 @@ TEST_F(MiscCalcTest, AZoneOfNoStepsSetsItsCoefficientsAndKeepsItsEntryPoint) {
 TEST_F(MiscCalcTest, WithoutEvaporationAStepIsTheFourthOrderStepOfALinearRelaxation) {
   s.MassTransferCoefficient1[1] = 1;
   s.MassTransferCoefficient2[1] = 1;
-  s.CorrectionFactor = 0;
-  s.StepSurfaceHumidity1 = 0.2;
-  s.StepSurfaceHumidity2 = 0.1;
-  s.HeatCapacity = 0.2281317;
-  const double lambda = (0.022 + 0.055) / s.HeatCapacity;
+  const StepValues step{0, {0.2, 0.1}, 0.2281317};
+  const double lambda = (0.022 + 0.055) / step.HeatCapacity;
   for (const double h : {0.1, 0.5, 1.0}) {
     StateVector y{};
     y[kSolvent1Weight] = 0.04;
     y[kSolvent2Weight] = 0.01;
     y[kWebTemperature] = 15.0;
-    RungeKuttaGillStep(p, s, kZoneEquations, y, 1, 0.0, h);
+    RungeKuttaGillStep(p, s, step, kZoneEquations, y, 1, 0.0, h);
     const double z = lambda * h;
     const double factor = 1 - z + z * z / 2 - z * z * z / 6 + z * z * z * z / 24;
     EXPECT_NEAR(y[kWebTemperature], 60.0 + (15.0 - 60.0) * factor, 1e-9) << h;
@@ -180,7 +202,7 @@ TEST_F(MiscCalcTest, WithoutEvaporationAStepIsTheFourthOrderStepOfALinearRelaxat
   // At the air temperature, without evaporation, the web stays where it is.
   StateVector y{};
   y[kWebTemperature] = 60.0;
-  RungeKuttaGillStep(p, s, kZoneEquations, y, 1, 0.0, 0.1);
+  RungeKuttaGillStep(p, s, step, kZoneEquations, y, 1, 0.0, 0.1);
   EXPECT_NEAR(y[kWebTemperature], 60.0, 1e-12);
 }
 
