@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SilentMessages messages;
 
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const bool applied = SetInputData(SplitDataFileLines(bytes), "/fuzz/data.txt", fields, messages);
+  const bool applied = SetInputData(SplitDataFileLines(bytes), "/fuzz/data.txt", fields, messages).Ok();
 
   Check(messages.shown == (applied ? 0 : 1));
   for (const FieldSpec& field : AllFields()) {
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
       const std::string text = DataFileText(fields);
       MemoryFieldTexts again = defaults;
-      Check(SetInputData(SplitDataFileLines(text), "/fuzz/again.txt", again, messages));
+      Check(SetInputData(SplitDataFileLines(text), "/fuzz/again.txt", again, messages).Ok());
       for (const FieldSpec& field : AllFields()) {
         Check(again.Text(field.name) == fields.Text(field.name));
       }

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(file >= 0);
   Check(write(file, data, size) == static_cast<ssize_t>(size));
   const std::string path = "/proc/self/fd/" + std::to_string(file);
-  const bool applied = LoadDataFile(path, fields, messages).has_value();
+  const bool applied = LoadDataFile(path, fields, messages).Ok();
   close(file);
   Check(messages.shown == (applied ? 0 : 1));
   for (const FieldSpec& field : AllFields()) {

@@ -223,8 +223,9 @@ void TForm1::InputDataClick() {
       return;
     }
     DataFileName = chosen->toStdString();
-    if (std::optional<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_)) {
-      loadedDataFile_ = std::move(loaded);
+    if (Outcome<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_);
+        loaded.Ok()) {
+      loadedDataFile_ = std::move(loaded.Value());
       // The solvents the file names: their fixed constants, which no line of it can give.
       std::optional<PlantInputs> plant;
       AcquireSolventsAndPlant(plant);

@@ -6,28 +6,6 @@
 #include "report/FileIO.h"
 
 namespace quillmere {
-namespace {
-
-//! Passes every message on, and notes whether the file could not be opened or read.
-class NotingMessages : public UserMessages {
- public:
-  explicit NotingMessages(UserMessages& messages) : messages_(messages) {}
-  void ShowMessage(std::string_view text) override {
-    notOpened = notOpened || text == kDataFileCanNotOpen;
-    messages_.ShowMessage(text);
-  }
-  void ShowError(std::string_view text) override { messages_.ShowError(text); }
-  void ShowFinish() override { messages_.ShowFinish(); }
-  void ShowDetail(std::string_view text) override { messages_.ShowDetail(text); }
-  void PointAtField(std::string_view field) override { messages_.PointAtField(field); }
-
-  bool notOpened = false;
-
- private:
-  UserMessages& messages_;
-};
-
-}  // namespace
 
 std::string DataFileArgumentName(const std::string& name) {
   if (name == kStandardStream) return name;
@@ -37,20 +15,13 @@ std::string DataFileArgumentName(const std::string& name) {
   return path.string();
 }
 
-std::optional<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
-                                                   UserMessages& messages, ErrorKind* failure) {
-  NotingMessages noting(messages);
-  std::optional<LoadedDataFile> loaded;
+Outcome<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
+                                             UserMessages& messages) {
   if (name == kStandardStream) {
     InputFile input = InputFile::StandardInput("data file");
-    loaded = LoadDataFile(input, fields, noting);
-  } else {
-    loaded = LoadDataFile(DataFileArgumentName(name), fields, noting);
+    return LoadDataFile(input, fields, messages);
   }
-  if (!loaded && failure != nullptr) {
-    *failure = noting.notOpened ? ErrorKind::File : ErrorKind::InputRefused;
-  }
-  return loaded;
+  return LoadDataFile(DataFileArgumentName(name), fields, messages);
 }
 
 }  // namespace quillmere

@@ -21,10 +21,9 @@ std::string DataFileArgumentName(const std::string& name);
 
 //! Loads the data file `name` into `fields` as the window's "Input Data File" does: "-" reads
 //! standard input, a path is named by DataFileArgumentName. The file, when it was applied;
-//! else `failure` (when given) tells why: ErrorKind::File when the file could not be opened
-//! or read ("Data file can not open!"), ErrorKind::InputRefused when it was refused.
-std::optional<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
-                                                   UserMessages& messages,
-                                                   ErrorKind* failure = nullptr);
+//! else what the user was told: ErrorKind::File when the file could not be opened or read
+//! ("Data file can not open!"), ErrorKind::InputRefused when it was refused.
+Outcome<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
+                                             UserMessages& messages);
 
 }  // namespace quillmere

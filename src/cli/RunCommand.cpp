@@ -205,9 +205,9 @@ class RunCommand : public Command {
       MemoryFieldTexts fields(separator);
       ResultFileOptions options;
       if (dataFile_) {
-        ErrorKind failure = ErrorKind::InputRefused;
-        options.DataFile = LoadDataFileArgument(*dataFile_, fields, messages, &failure);
-        if (!options.DataFile) return ExitStatus(failure);
+        Outcome<LoadedDataFile> read = LoadDataFileArgument(*dataFile_, fields, messages);
+        if (!read.Ok()) return ExitStatus(read.Why().Kind());
+        options.DataFile = std::move(read.Value());
         messages.SetDataFile(options.DataFile->Name);
         for (const std::string& warning : options.DataFile->PlantLineWarnings) {
           messages.ShowWarning(warning);

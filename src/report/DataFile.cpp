@@ -153,8 +153,8 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
   return lines;
 }
 
-bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, FieldTexts& fields,
-                  UserMessages& messages) {
+Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName,
+                       FieldTexts& fields, UserMessages& messages) {
   // Every line is checked before the first field changes: a file is applied wholly or not.
   std::string fault;
   for (int line = 1; line <= kDataFileLines && fault.empty(); ++line) {
@@ -170,9 +170,11 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
     }
   }
   if (!fault.empty()) {
-    messages.ShowMessage("\"" + PrintableText(dataFileName) + "\" is not a correct data file!");
+    const std::string message =
+        "\"" + PrintableText(dataFileName) + "\" is not a correct data file!";
+    messages.ShowMessage(message);
     messages.ShowDetail(fault);
-    return false;
+    return Error(ErrorKind::InputRefused, message, fault);
   }
   for (int line = 1; line <= kDataFileLines; ++line) {
     const std::string& field = LineFields()[static_cast<std::size_t>(line - 1)];
@@ -180,7 +182,7 @@ bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, Fie
       fields.SetText(field, LineValue(lines[static_cast<std::size_t>(line - 1)]));
     }
   }
-  return true;
+  return {};
 }
 
 DataFileLines ReadDataFileLines(InputFile& file) {
@@ -209,30 +211,39 @@ DataFileLines ReadDataFileLines(InputFile& file) {
   return SplitDataFileLines(bytes);
 }
 
-std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
-                                           UserMessages& messages) {
+namespace {
+
+//! Shows "Data file can not open!" with the reason as its detail; that error.
+Error NotOpened(UserMessages& messages, const std::string& reason) {
+  messages.ShowMessage(kDataFileCanNotOpen);
+  messages.ShowDetail(reason);
+  return Error(ErrorKind::File, std::string(kDataFileCanNotOpen), reason);
+}
+
+}  // namespace
+
+Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
+                                     UserMessages& messages) {
   DataFileLines lines;
   try {
     lines = ReadDataFileLines(file);
   } catch (const FileError& error) {
-    messages.ShowMessage(kDataFileCanNotOpen);
-    messages.ShowDetail(error.what());
-    return std::nullopt;
+    return NotOpened(messages, error.what());
   }
-  if (!SetInputData(lines, file.Name(), fields, messages)) return std::nullopt;
+  if (Outcome<> applied = SetInputData(lines, file.Name(), fields, messages); !applied.Ok()) {
+    return applied.Why();
+  }
   std::vector<std::string> warnings = ApplyPlantDataLines(lines, file.Name(), fields);
   return LoadedDataFile{file.Name(), file.Identity(), std::move(lines), std::move(warnings)};
 }
 
-std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
-                                           UserMessages& messages) {
+Outcome<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
+                                     UserMessages& messages) {
   int error = 0;
   std::optional<InputFile> file = InputFile::Open(path, "data file", error);
   if (!file) {
-    messages.ShowMessage(kDataFileCanNotOpen);
-    messages.ShowDetail("Could not open the data file " + Quoted(path) + ": " +
-                        SystemReason(error));
-    return std::nullopt;
+    return NotOpened(messages,
+                     "Could not open the data file " + Quoted(path) + ": " + SystemReason(error));
   }
   return LoadDataFile(*file, fields, messages);
 }

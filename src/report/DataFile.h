@@ -60,9 +60,10 @@ DataFileLines SplitDataFileLines(std::string_view bytes);
 //! Checks that every line holds an "=", then puts each line's value (behind the first "=",
 //! leading blanks removed, up to the next blank) into its field where the field is enabled.
 //! All or nothing: when a line lacks "=" (or is too long), shows "\"<dataFileName>\" is not
-//! a correct data file!" with the reason as its detail, changes no field and returns false.
-bool SetInputData(const DataFileLines& lines, std::string_view dataFileName, FieldTexts& fields,
-                  UserMessages& messages);
+//! a correct data file!" with the reason as its detail, changes no field and returns that refusal
+//! (kind InputRefused).
+Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName,
+                       FieldTexts& fields, UserMessages& messages);
 
 //! Reads a data file up to the end of its line 119 (or up to a line that is too long), and
 //! the plant lines after it.
@@ -87,14 +88,14 @@ std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
 //! Reads the data file at `path` and applies it with SetInputData, then its plant lines with
 //! ApplyPlantDataLines (`path` is the name the
 //! refusal message shows). Shows "Data file can not open!" (the name and the system's reason
-//! as its detail) when the file cannot be opened or read. Returns the file when it was
-//! applied.
-std::optional<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
-                                           UserMessages& messages);
+//! as its detail) when the file cannot be opened or read, and returns that error (kind File);
+//! a refusal of SetInputData is returned as it is. Returns the file when it was applied.
+Outcome<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
+                                     UserMessages& messages);
 
 //! The same for a file already open (standard input), shown by its name.
-std::optional<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
-                                           UserMessages& messages);
+Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
+                                     UserMessages& messages);
 
 //! A field text that a data file cannot carry (a blank between other characters, a line
 //! break, a character that code page 932 lacks).

@@ -135,7 +135,7 @@ std::string RunBytes(const char* dataFile, char separator, bool expectFault = fa
   MemoryFieldTexts fields(separator);
   RecordingMessages messages;
   if (dataFile != nullptr) {
-    EXPECT_TRUE(LoadDataFile(DataPath(dataFile), fields, messages));
+    EXPECT_TRUE(LoadDataFile(DataPath(dataFile), fields, messages).Ok());
   }
   fields.SetText("Edit250", directory.File("result.txt"));
   test::Model model;

@@ -103,7 +103,7 @@ TEST(SetInputData, FillsTheEnabledFieldsButNotTheSaveFileName) {
   fields.SetEnabled("Edit211", false);
   const Texts before = Snapshot(fields);
   RecordingMessages messages;
-  ASSERT_TRUE(SetInputData(SplitDataFileLines(NumberedFile()), "numbered.txt", fields, messages));
+  ASSERT_TRUE(SetInputData(SplitDataFileLines(NumberedFile()), "numbered.txt", fields, messages).Ok());
   EXPECT_TRUE(messages.messages.empty());
   const std::vector<std::string> lineFields = LineFieldsWrittenOut();
   for (int n = 1; n <= kDataFileLines; ++n) {
@@ -131,7 +131,7 @@ TEST(SetInputData, ValueIsTheTextBehindTheFirstEqualsSignUpToTheNextBlank) {
     lines[28] = line;  // Edit1
     MemoryFieldTexts fields;
     RecordingMessages messages;
-    ASSERT_TRUE(SetInputData(lines, "values.txt", fields, messages));
+    ASSERT_TRUE(SetInputData(lines, "values.txt", fields, messages).Ok());
     EXPECT_EQ(fields.Text("Edit1"), value) << line;
   }
 }
@@ -164,7 +164,7 @@ TEST(LoadDataFile, RefusesAFileWithALineWithoutEqualsSignAndChangesNothing) {
     MemoryFieldTexts fields;
     const Texts before = Snapshot(fields);
     RecordingMessages messages;
-    EXPECT_FALSE(LoadDataFile(path, fields, messages));
+    EXPECT_FALSE(LoadDataFile(path, fields, messages).Ok());
     EXPECT_EQ(messages.messages,
               std::vector<std::string>{"\"" + path + "\" is not a correct data file!"});
     EXPECT_EQ(messages.details, std::vector<std::string>{reason}) << name;
@@ -180,7 +180,7 @@ TEST(LoadDataFile, TakesLfAndCrLfAndIgnoresLinesAfter119) {
     Write(path, NumberedFile(lineEnd) + "no equals sign here" + std::string(lineEnd));
     MemoryFieldTexts fields;
     RecordingMessages messages;
-    EXPECT_TRUE(LoadDataFile(path, fields, messages));
+    EXPECT_TRUE(LoadDataFile(path, fields, messages).Ok());
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(fields.Text("Edit211"), "v1");
     EXPECT_EQ(fields.Text("Edit146"), "v119");
@@ -194,17 +194,25 @@ TEST(LoadDataFile, UnreadableEndlessAndWriterlessFilesAreRefusedAndChangeNothing
   test::ScratchDirectory scratch;
   const std::string pipe = scratch.File("pipe");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const std::pair<std::string, std::string> cases[] = {
-      {scratch.File("missing.txt"), "Data file can not open!"},
-      {scratch.path().string(), "Data file can not open!"},
-      {"/dev/zero", "\"/dev/zero\" is not a correct data file!"},
-      {pipe, "\"" + pipe + "\" is not a correct data file!"},
+  // What the user was told comes back with its kind: a file problem, or a refused file.
+  const struct {
+    std::string path;
+    std::string message;
+    ErrorKind kind;
+  } cases[] = {
+      {scratch.File("missing.txt"), "Data file can not open!", ErrorKind::File},
+      {scratch.path().string(), "Data file can not open!", ErrorKind::File},
+      {"/dev/zero", "\"/dev/zero\" is not a correct data file!", ErrorKind::InputRefused},
+      {pipe, "\"" + pipe + "\" is not a correct data file!", ErrorKind::InputRefused},
   };
-  for (const auto& [path, message] : cases) {
+  for (const auto& [path, message, kind] : cases) {
     MemoryFieldTexts fields;
     const Texts before = Snapshot(fields);
     RecordingMessages messages;
-    EXPECT_FALSE(LoadDataFile(path, fields, messages));
+    const Outcome<LoadedDataFile> loaded = LoadDataFile(path, fields, messages);
+    ASSERT_FALSE(loaded.Ok());
+    EXPECT_EQ(loaded.Why().Kind(), kind) << path;
+    EXPECT_EQ(loaded.Why().what(), message);
     EXPECT_EQ(messages.messages, std::vector<std::string>{message}) << path;
     EXPECT_EQ(Snapshot(fields), before);
   }
@@ -236,7 +244,7 @@ TEST(DataFileText, ReadsBackToTheSameTexts) {
     MemoryFieldTexts read(separator);
     for (const FieldSpec& field : AllFields()) read.SetText(field.name, "old");
     RecordingMessages messages;
-    ASSERT_TRUE(SetInputData(SplitDataFileLines(DataFileText(written)), "any.txt", read, messages));
+    ASSERT_TRUE(SetInputData(SplitDataFileLines(DataFileText(written)), "any.txt", read, messages).Ok());
     for (const FieldSpec& field : AllFields()) {
       std::string expected = field.name == "Edit1" ? "0.07" : written.Text(field.name);
       if (!field.enabled || field.name == "Edit250") expected = "old";

@@ -46,8 +46,8 @@ TEST(PlantDataLines, RoundTripThroughSaveAndInputDataFile) {
 
     MemoryFieldTexts loaded(separator);
     RecordingMessages messages;
-    const std::optional<LoadedDataFile> file = LoadDataFile(path, loaded, messages);
-    ASSERT_TRUE(file);
+    const Outcome<LoadedDataFile> file = LoadDataFile(path, loaded, messages);
+    ASSERT_TRUE(file.Ok());
     EXPECT_TRUE(file->PlantLineWarnings.empty());
     for (const PlantFieldSpec& field : PlantFields()) {
       EXPECT_EQ(loaded.Text(field.name), saved.Text(field.name)) << field.name;
@@ -55,8 +55,8 @@ TEST(PlantDataLines, RoundTripThroughSaveAndInputDataFile) {
     // A loader of 119 lines: the same fields as from the file without plant lines.
     MemoryFieldTexts old(separator);
     MemoryFieldTexts plain(separator);
-    ASSERT_TRUE(SetInputData(SplitDataFileLines(test::ReadBytes(path)), path, old, messages));
-    ASSERT_TRUE(SetInputData(SplitDataFileLines(withoutPlant), path, plain, messages));
+    ASSERT_TRUE(SetInputData(SplitDataFileLines(test::ReadBytes(path)), path, old, messages).Ok());
+    ASSERT_TRUE(SetInputData(SplitDataFileLines(withoutPlant), path, plain, messages).Ok());
     for (const FieldSpec& field : AllFields()) {
       EXPECT_EQ(old.Text(field.name), plain.Text(field.name)) << field.name;
     }

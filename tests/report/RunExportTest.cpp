@@ -116,7 +116,7 @@ TEST(RunExport, CsvHasEveryTableRowOfTheResultFileAtFullPrecision) {
     test::RecordingMessages messages;
     if (*dataFile != '\0') {
       ASSERT_TRUE(
-          LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages));
+          LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages).Ok());
     }
     fields.SetText("Edit250", directory.File("result.txt"));
     test::Model model;
@@ -251,7 +251,7 @@ TEST(RunExport, JsonTellsTheWarningsAndHowARunEnded) {
   // Zone 2 of this data file overflows at its first step: zone 1 is all there is.
   MemoryFieldTexts fields;
   test::RecordingMessages messages;
-  ASSERT_TRUE(LoadDataFile(QUILLMERE_TEST_DATA "/fault-zone2.dat", fields, messages));
+  ASSERT_TRUE(LoadDataFile(QUILLMERE_TEST_DATA "/fault-zone2.dat", fields, messages).Ok());
   const MarchedRun faulted = March(fields);
   ASSERT_TRUE(faulted.record.Fault);
   const Json json = Json::parse(JsonOf(fields, faulted));

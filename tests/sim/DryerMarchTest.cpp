@@ -198,7 +198,7 @@ TEST(MarchThroughDryer, RunsInSeveralThreadsAtOnce) {
     RecordingMessages messages;
     if (c.dataFile != nullptr) {
       EXPECT_TRUE(
-          LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + c.dataFile, fields, messages));
+          LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + c.dataFile, fields, messages).Ok());
     }
     fields.SetText("Edit250", c.resultFile);
     Model model;

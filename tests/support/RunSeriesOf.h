@@ -26,7 +26,7 @@ inline MemoryFieldTexts TextsOf(const std::string& dataFile, const TextChanges& 
   MemoryFieldTexts fields('.');
   if (!dataFile.empty()) {
     RecordingMessages messages;
-    LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages);
+    EXPECT_TRUE(LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages).Ok());
   }
   for (const auto& [name, text] : changes) fields.SetText(FindInput(name)->name, text);
   return fields;

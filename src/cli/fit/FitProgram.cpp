@@ -178,10 +178,9 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   for (const auto& [dataFile, measurementFile] : files) {
     StreamMessages messages(err);
     FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
-    ErrorKind failure = ErrorKind::InputRefused;
-    const std::optional<LoadedDataFile> loaded =
-        LoadDataFileArgument(dataFile, trial.Fields, messages, &failure);
-    if (!loaded) return ExitStatus(failure);
+    const Outcome<LoadedDataFile> loaded =
+        LoadDataFileArgument(dataFile, trial.Fields, messages);
+    if (!loaded.Ok()) return ExitStatus(loaded.Why().Kind());
     // The solvents the data file names put their fixed constants into the trial's fields.
     const SolventOptions solvents;
     if (const int status =

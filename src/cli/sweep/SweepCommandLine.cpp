@@ -269,9 +269,9 @@ class Sweep {
     MemoryFieldTexts fields(separator);
     std::optional<LoadedDataFile> loaded;
     if (a_.DataFile) {
-      ErrorKind failure = ErrorKind::InputRefused;
-      loaded = LoadDataFileArgument(*a_.DataFile, fields, messages, &failure);
-      if (!loaded) return ExitStatus(failure);
+      Outcome<LoadedDataFile> read = LoadDataFileArgument(*a_.DataFile, fields, messages);
+      if (!read.Ok()) return ExitStatus(read.Why().Kind());
+      loaded = std::move(read.Value());
       for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
     }
     // The solvents the data file or the command line names, and the plant inputs of the cases.

@@ -117,7 +117,7 @@ TEST(SweepRun, CasesThatEndEarlyAreRowsWithTheirMessage) {
   // A data file whose zone 2 has an upper heat transfer coefficient of 1E308.
   MemoryFieldTexts faulty('.');
   test::RecordingMessages messages;
-  ASSERT_TRUE(LoadDataFile(QUILLMERE_TEST_DATA "/fault-zone2.dat", faulty, messages));
+  ASSERT_TRUE(LoadDataFile(QUILLMERE_TEST_DATA "/fault-zone2.dat", faulty, messages).Ok());
   const auto faultRows = Sweep(SweepGrid({ParseSweepAxis("Speed=1,2")}), faulty);
   for (const auto& row : faultRows) {
     EXPECT_EQ(row->Outcome,

@@ -91,7 +91,7 @@ TEST_F(FitProgram, FitsTwoTrialsAndWritesTheReportAndTheFittedDataFile) {
   // The fitted data file is the first trial's, with the fitted values to the last bit.
   MemoryFieldTexts fields('.');
   test::RecordingMessages messages;
-  ASSERT_TRUE(LoadDataFile(work_.File("fitted.dat"), fields, messages));
+  ASSERT_TRUE(LoadDataFile(work_.File("fitted.dat"), fields, messages).Ok());
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
   ASSERT_TRUE(RunCase(fields, '.', *params, *state).Finished());
