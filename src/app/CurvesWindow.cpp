@@ -552,15 +552,10 @@ void CurvesWindow::ExportCsv() {
   if (!path) return;
   const std::string name = path->toStdString();
   try {
-    int error = 0;
-    std::optional<OutputFile> file =
-        OutputFile::Open(name, OutputFile::Mode::Create, "CSV file", error);
-    if (!file) {
-      throw FileError("Could not create the CSV file \"" + name + "\": " + SystemReason(error));
-    }
-    file->Truncate();
-    file->Write(RunCsv(*current_->Series));
-    file->Close();
+    OutputFile file = OutputFile::Open(name, OutputFile::Mode::Create, "CSV file");
+    file.Truncate();
+    file.Write(RunCsv(*current_->Series));
+    file.Close();
   } catch (const FileError& failure) {
     messages_.ShowError(ErrorBoxText(failure.what()));
   }

@@ -97,15 +97,10 @@ void WriteExport(const std::string& name, const std::string& kind, std::string_v
     OutputFile::StandardOutput(kind).Write(text);
     return;
   }
-  int error = 0;
-  std::optional<OutputFile> file = OutputFile::Open(name, OutputFile::Mode::Create, kind, error);
-  if (!file) {
-    throw FileError("Could not create the " + kind + " " + Quoted(name) + ": " +
-                    SystemReason(error));
-  }
-  file->Truncate();
-  file->Write(text);
-  file->Close();
+  OutputFile file = OutputFile::Open(name, OutputFile::Mode::Create, kind);
+  file.Truncate();
+  file.Write(text);
+  file.Close();
 }
 
 //! Where in the dryer a fault ended the run: "in zone 3 at 4.20 m (64.20 m from the dryer's

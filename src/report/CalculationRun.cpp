@@ -20,8 +20,8 @@ CalculationResult RunCalculation(const FieldTexts& fields, UserMessages& message
   ResultFileWriter resultFile(params, decimalSeparator, messages, options);
   RunRecord record = MarchThroughDryer(params, state, resultFile);
   // What the file could not take came first: a fault after it is not the run's end.
-  if (!resultFile.Finish() || record.Stopped) {
-    return {Error(ErrorKind::File, std::string(kFileCanNotOpen)), std::move(record)};
+  if (Outcome<> written = resultFile.Finish(); !written.Ok()) {
+    return {written.Why(), std::move(record)};
   }
   if (record.Fault) {
     messages.ShowError(ErrorBoxText(record.Fault->Message));

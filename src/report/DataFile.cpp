@@ -239,11 +239,11 @@ Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
 
 Outcome<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields,
                                      UserMessages& messages) {
-  int error = 0;
-  std::optional<InputFile> file = InputFile::Open(path, "data file", error);
-  if (!file) {
-    return NotOpened(messages,
-                     "Could not open the data file " + Quoted(path) + ": " + SystemReason(error));
+  std::optional<InputFile> file;
+  try {
+    file.emplace(InputFile::Open(path, "data file"));
+  } catch (const FileError& error) {
+    return NotOpened(messages, error.what());
   }
   return LoadDataFile(*file, fields, messages);
 }
@@ -279,15 +279,10 @@ std::string DataFileText(const FieldTexts& fields) {
 
 void WriteDataFile(const std::string& path, const FieldTexts& fields) {
   const std::string text = DataFileText(fields);  // before the file is touched
-  int error = 0;
-  std::optional<OutputFile> file =
-      OutputFile::Open(path, OutputFile::Mode::Create, "data file", error);
-  if (!file) {
-    throw FileError("Could not create the data file " + Quoted(path) + ": " + SystemReason(error));
-  }
-  file->Truncate();
-  file->Write(text);
-  file->Close();
+  OutputFile file = OutputFile::Open(path, OutputFile::Mode::Create, "data file");
+  file.Truncate();
+  file.Write(text);
+  file.Close();
 }
 
 }  // namespace quillmere

@@ -62,14 +62,14 @@ std::string SystemReason(int error) {
 
 // ---- writing ------------------------------------------------------------------------------
 
-std::optional<OutputFile> OutputFile::Open(const std::string& path, Mode mode, std::string kind,
-                                           int& error) {
+OutputFile OutputFile::Open(const std::string& path, Mode mode, std::string kind) {
   // Created without O_TRUNC: the caller may find that the name is a file it must not lose.
   const int flags = mode == Mode::Create ? O_WRONLY | O_CREAT : O_WRONLY | O_APPEND;
   const int descriptor = OpenWithoutWaiting(path, flags);
   if (descriptor < 0) {
-    error = errno;
-    return std::nullopt;
+    const int error = errno;
+    throw FileError(std::string(mode == Mode::Create ? "Could not create the " : "Could not open the ") +
+                    kind + " " + Quoted(path) + ": " + SystemReason(error));
   }
   return OutputFile(descriptor, path, std::move(kind), true);
 }
@@ -123,11 +123,11 @@ void OutputFile::Close() {
 
 // ---- reading ------------------------------------------------------------------------------
 
-std::optional<InputFile> InputFile::Open(const std::string& path, std::string kind, int& error) {
+InputFile InputFile::Open(const std::string& path, std::string kind) {
   const int descriptor = OpenWithoutWaiting(path, O_RDONLY);
   if (descriptor < 0) {
-    error = errno;
-    return std::nullopt;
+    const int error = errno;
+    throw FileError("Could not open the " + kind + " " + Quoted(path) + ": " + SystemReason(error));
   }
   return InputFile(descriptor, path, std::move(kind), true);
 }

@@ -48,10 +48,10 @@ class OutputFile {
     Append,  //!< an existing file, written at its end; never created
   };
 
-  //! Opens `path` without waiting for a reader of a named pipe; nullopt with `error` set to
-  //! the errno value when it cannot be opened. A file opened to Create is not yet emptied.
-  static std::optional<OutputFile> Open(const std::string& path, Mode mode, std::string kind,
-                                        int& error);
+  //! Opens `path` without waiting for a reader of a named pipe. A file opened to Create is
+  //! not yet emptied. Throws FileError when it cannot be opened: "Could not create the result
+  //! file "out.txt": Permission denied" ("Could not open ..." to Append).
+  static OutputFile Open(const std::string& path, Mode mode, std::string kind);
   //! Standard output, named "-", written through and never closed or emptied.
   static OutputFile StandardOutput(std::string kind);
 
@@ -83,8 +83,9 @@ class OutputFile {
 class InputFile {
  public:
   //! Opens `path` without waiting for a writer of a named pipe (one that nobody writes reads
-  //! as empty); nullopt with `error` set when it cannot be opened.
-  static std::optional<InputFile> Open(const std::string& path, std::string kind, int& error);
+  //! as empty). Throws FileError when it cannot be opened: "Could not open the data file
+  //! "line3.dat": No such file or directory".
+  static InputFile Open(const std::string& path, std::string kind);
   //! Standard input, named "-", never closed.
   static InputFile StandardInput(std::string kind);
 

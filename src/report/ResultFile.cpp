@@ -340,49 +340,48 @@ ResultFile::ResultFile(const ParameterSet& params, char decimalSeparator, UserMe
       messages_(messages),
       options_(std::move(options)) {}
 
-bool ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
+Outcome<> ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
   if (options_.ToStandardOutput) {
     if (!standardOutput_) standardOutput_.emplace(OutputFile::StandardOutput("result file"));
     standardOutput_->Write(bytes);
-    return true;
+    return {};
   }
-  int error = 0;
-  std::optional<OutputFile> file =
-      OutputFile::Open(params_.SaveFileName, mode, "result file", error);
-  if (!file) {
+  std::optional<OutputFile> file;
+  try {
+    file.emplace(OutputFile::Open(params_.SaveFileName, mode, "result file"));
+  } catch (const FileError& error) {
     messages_.ShowMessage(kFileCanNotOpen);
-    messages_.ShowDetail(
-        std::string(mode == OutputFile::Mode::Create ? "Could not create" : "Could not open") +
-        " the result file " + Quoted(params_.SaveFileName) + ": " + SystemReason(error));
-    return false;
+    messages_.ShowDetail(error.what());
+    return Error(ErrorKind::File, std::string(kFileCanNotOpen), error.what());
   }
   if (mode == OutputFile::Mode::Create) {
     // Emptied only once it is known not to be the file the inputs came from.
     const LoadedDataFile* dataFile = options_.DataFile ? &*options_.DataFile : nullptr;
     if (dataFile != nullptr && dataFile->Identity && file->Identity() == dataFile->Identity) {
-      messages_.ShowMessage("The result file " + Quoted(params_.SaveFileName) +
-                            " is the data file " + Quoted(dataFile->Name) +
-                            " of this run, which is left as it is. Choose another result file.");
-      return false;
+      const std::string message = "The result file " + Quoted(params_.SaveFileName) +
+                                  " is the data file " + Quoted(dataFile->Name) +
+                                  " of this run, which is left as it is. Choose another result file.";
+      messages_.ShowMessage(message);
+      return Error(ErrorKind::File, message);
     }
     file->Truncate();
   }
   file->Write(bytes);
   file->Close();
-  return true;
+  return {};
 }
 
-bool ResultFile::WriteResultHeader(double initialTemperature) {
+Outcome<> ResultFile::WriteResultHeader(double initialTemperature) {
   return WriteStep(OutputFile::Mode::Create, EncodeCodePage932(ResultHeaderText(
                                                  params_, initialTemperature, decimalSeparator_)));
 }
 
-bool ResultFile::AppendZoneConditions(int zone) {
+Outcome<> ResultFile::AppendZoneConditions(int zone) {
   return WriteStep(OutputFile::Mode::Append,
                    EncodeCodePage932(ZoneConditionsText(params_, zone, decimalSeparator_)));
 }
 
-bool ResultFile::AppendZoneTable(const ZoneView& zone) {
+Outcome<> ResultFile::AppendZoneTable(const ZoneView& zone) {
   // Table rows are ASCII, the same bytes in code page 932: written without conversion.
   text_.clear();
   AppendZoneTableText(text_, zone, decimalSeparator_);

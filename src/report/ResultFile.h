@@ -83,14 +83,14 @@ class ResultFile {
   //! not open!" when the file cannot be created, or a message naming both files when it is
   //! the run's data file (which is then left untouched). Throws FileError when a write or
   //! close fails.
-  bool WriteResultHeader(double initialTemperature);
+  Outcome<> WriteResultHeader(double initialTemperature);
   //! Appends zone `zone`'s conditions block to the existing file (never creates it).
-  bool AppendZoneConditions(int zone);
+  Outcome<> AppendZoneConditions(int zone);
   //! Appends a finished zone's table to the existing file.
-  bool AppendZoneTable(const ZoneView& zone);
+  Outcome<> AppendZoneTable(const ZoneView& zone);
 
  private:
-  bool WriteStep(OutputFile::Mode mode, std::string_view bytes);
+  Outcome<> WriteStep(OutputFile::Mode mode, std::string_view bytes);
 
   const ParameterSet& params_;
   char decimalSeparator_;

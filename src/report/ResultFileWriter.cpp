@@ -29,7 +29,7 @@ bool ResultFileWriter::ZoneFinished(const ZoneView& zone, const RunRecord& /*rec
   return Delivered();
 }
 
-bool ResultFileWriter::Finish() {
+Outcome<> ResultFileWriter::Finish() {
   {
     // The march has nothing left to do: rather than wait, it takes the steps the writer has not
     // started, and the writer starts none meanwhile (one step at a time, so the order holds).
@@ -41,7 +41,9 @@ bool ResultFileWriter::Finish() {
     }
     finishing_ = false;
   }
-  return Delivered();
+  if (Delivered()) return {};
+  const std::lock_guard lock(mutex_);
+  return *failed_;
 }
 
 void ResultFileWriter::Add(Step step) {
@@ -53,7 +55,7 @@ void ResultFileWriter::Add(Step step) {
   changed_.notify_all();
 }
 
-bool ResultFileWriter::Take(const Step& step) {
+Outcome<> ResultFileWriter::Take(const Step& step) {
   switch (step.kind) {
     case Step::Kind::Header:
       return file_.WriteResultHeader(step.initialTemperature);
@@ -62,7 +64,7 @@ bool ResultFileWriter::Take(const Step& step) {
     case Step::Kind::Table:
       return file_.AppendZoneTable(*step.table);
   }
-  return false;
+  return {};
 }
 
 void ResultFileWriter::Write(std::stop_token stop) {
@@ -81,18 +83,18 @@ bool ResultFileWriter::TakeNextStep(std::unique_lock<std::mutex>& lock) {
   steps_.pop_front();
   busy_ = true;
   lock.unlock();
-  bool opened = false;
+  std::optional<Error> notOpened;
   std::exception_ptr error;
   try {
-    opened = Take(step);
+    if (Outcome<> taken = Take(step); !taken.Ok()) notOpened = taken.Why();
   } catch (...) {
     error = std::current_exception();
   }
   lock.lock();
   for (Told& told : kept_.told) told_.push_back(std::move(told));
   kept_.told.clear();
-  if (!opened || error) {
-    failed_ = failed_ || !error;
+  if (notOpened || error) {
+    if (notOpened && !failed_) failed_ = std::move(notOpened);
     if (error) error_ = error;
     steps_.clear();
   }
@@ -108,7 +110,7 @@ bool ResultFileWriter::Delivered() {
   {
     const std::lock_guard lock(mutex_);
     told.swap(told_);
-    failed = failed_;
+    failed = failed_.has_value();
     error = error_;
   }
   for (const Told& t : told) {

@@ -43,9 +43,9 @@ class ResultFileWriter : public MarchObserver {
   bool ZoneFinished(const ZoneView& zone, const RunRecord& record) override;
 
   //! Takes the steps the writer has not started and waits for the one it is taking, shows what
-  //! the steps had to say, and returns whether the file took every block. Throws FileError when
-  //! a write failed.
-  bool Finish();
+  //! the steps had to say, and returns what a step that could not open the file told (nothing
+  //! when the file took every block). Throws FileError when a write failed.
+  Outcome<> Finish();
 
  private:
   //! One write step: the echo, a zone's conditions, or a finished zone's table.
@@ -73,7 +73,7 @@ class ResultFileWriter : public MarchObserver {
   };
 
   void Add(Step step);
-  bool Take(const Step& step);
+  Outcome<> Take(const Step& step);
   //! The writer thread: takes each step as it comes, until it is asked to stop.
   void Write(std::stop_token stop);
   //! Takes the next step, unless there is none or one is being taken: one step at a time, in
@@ -93,7 +93,7 @@ class ResultFileWriter : public MarchObserver {
   bool busy_ = false;         //!< a step is being taken (by the writer or by Finish)
   bool finishing_ = false;    //!< Finish takes the steps: the writer starts none
   std::vector<Told> told_;    //!< what taken steps had to say, not yet shown
-  bool failed_ = false;       //!< a step could not open the file: no further step
+  std::optional<Error> failed_;  //!< what a step that could not open the file told: no further step
   std::exception_ptr error_;  //!< a failed write
   std::jthread writer_;       //!< last: started when everything it uses exists
 };

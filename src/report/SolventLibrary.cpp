@@ -185,12 +185,7 @@ class LibraryParser {
 };
 
 std::string ReadWholeFile(const std::string& path) {
-  int error = 0;
-  std::optional<InputFile> file = InputFile::Open(path, "solvent library", error);
-  if (!file) {
-    throw Error(ErrorKind::File,
-                "Could not open the solvent library " + Quoted(path) + ": " + SystemReason(error));
-  }
+  std::optional<InputFile> file(InputFile::Open(path, "solvent library"));
   std::string bytes;
   std::array<char, 1 << 16> buffer;
   try {

@@ -37,25 +37,22 @@ TEST(OutputFile, EmptiesAnExistingFileOnlyWhenAsked) {
   test::ScratchDirectory scratch;
   const std::string name = scratch.File("result.txt");
   std::ofstream(name) << "older content";
-  int error = 0;
-  {
-    std::optional<OutputFile> file =
-        OutputFile::Open(name, OutputFile::Mode::Create, "result file", error);
-    ASSERT_TRUE(file);
-    file->Close();
-  }
+  OutputFile::Open(name, OutputFile::Mode::Create, "result file").Close();
   EXPECT_EQ(test::ReadBytes(name), "older content");
-  std::optional<OutputFile> file =
-      OutputFile::Open(name, OutputFile::Mode::Create, "result file", error);
-  ASSERT_TRUE(file);
-  file->Truncate();
-  file->Write("new");
-  file->Close();
+  OutputFile file = OutputFile::Open(name, OutputFile::Mode::Create, "result file");
+  file.Truncate();
+  file.Write("new");
+  file.Close();
   EXPECT_EQ(test::ReadBytes(name), "new");
 
-  EXPECT_FALSE(OutputFile::Open(scratch.File("missing.txt"), OutputFile::Mode::Append,
-                                "result file", error));
-  EXPECT_EQ(error, ENOENT);
+  const std::string missing = scratch.File("missing.txt");
+  test::ExpectError<FileError>(
+      [&] { OutputFile::Open(missing, OutputFile::Mode::Append, "result file"); },
+      "Could not open the result file \"" + missing + "\": No such file or directory");
+  test::ExpectError<FileError>(
+      [&] { OutputFile::Open(scratch.File("no/such.txt"), OutputFile::Mode::Create, "CSV file"); },
+      "Could not create the CSV file \"" + scratch.File("no/such.txt") +
+          "\": No such file or directory");
 }
 
 // A reader that goes away makes the next write fail with the system's reason, instead of
@@ -67,29 +64,25 @@ TEST(OutputFile, AWriteToAPipeWhoseReaderLeftFailsWithBrokenPipe) {
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  int error = 0;
-  std::optional<OutputFile> file =
-      OutputFile::Open(pipe, OutputFile::Mode::Create, "result file", error);
-  ASSERT_TRUE(file);
-  file->Truncate();  // nothing to empty in a pipe
-  file->Write("header");
+  OutputFile file = OutputFile::Open(pipe, OutputFile::Mode::Create, "result file");
+  file.Truncate();  // nothing to empty in a pipe
+  file.Write("header");
   ::close(reader);
   test::ExpectError<FileError>(
-      [&] { file->Write("table"); },
+      [&] { file.Write("table"); },
       "Could not write the result file \"" + scratch.File("pipe") + "\\x1B[2J\": Broken pipe");
 }
 
 TEST(InputFile, ReadingADirectoryFailsWithTheSystemsReason) {
   test::ScratchDirectory scratch;
-  int error = 0;
-  std::optional<InputFile> file = InputFile::Open(scratch.path().string(), "data file", error);
-  ASSERT_TRUE(file);
+  InputFile file = InputFile::Open(scratch.path().string(), "data file");
   char buffer[16];
   test::ExpectError<FileError>(
-      [&] { file->Read(buffer, sizeof buffer); },
+      [&] { file.Read(buffer, sizeof buffer); },
       "Could not read the data file \"" + scratch.path().string() + "\": Is a directory");
-  EXPECT_FALSE(InputFile::Open(scratch.File("missing"), "data file", error));
-  EXPECT_EQ(error, ENOENT);
+  test::ExpectError<FileError>(
+      [&] { InputFile::Open(scratch.File("missing"), "data file"); },
+      "Could not open the data file \"" + scratch.File("missing") + "\": No such file or directory");
 }
 
 }  // namespace

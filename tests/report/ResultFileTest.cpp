@@ -221,9 +221,9 @@ class ResultFileOnDisk : public ::testing::Test {
   //! The three write steps, each returning whether it opened the file.
   std::vector<std::function<bool()>> Steps() {
     return {
-        [this] { return file_.WriteResultHeader(in_.state->EntryTemperature()); },
-        [this] { return file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)); },
-        [this] { return file_.AppendZoneConditions(2); },
+        [this] { return file_.WriteResultHeader(in_.state->EntryTemperature()).Ok(); },
+        [this] { return file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)).Ok(); },
+        [this] { return file_.AppendZoneConditions(2).Ok(); },
     };
   }
 
@@ -236,14 +236,20 @@ class ResultFileOnDisk : public ::testing::Test {
 
 TEST_F(ResultFileOnDisk, WritesTheEchoInCodePage932AndReplacesAnExistingFile) {
   std::ofstream(name_, std::ios::binary) << std::string(10000, 'x');
-  EXPECT_TRUE(file_.WriteResultHeader(in_.state->EntryTemperature()));
+  EXPECT_TRUE(file_.WriteResultHeader(in_.state->EntryTemperature()).Ok());
   EXPECT_TRUE(messages_.messages.empty());
   EXPECT_EQ(ReadBytes(name_), GoldenHeader());
 }
 
 TEST_F(ResultFileOnDisk, AppendingNeverCreatesTheFile) {
-  EXPECT_FALSE(file_.AppendZoneConditions(2));
-  EXPECT_FALSE(file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
+  // The step returns what it told, as a file problem.
+  const Outcome<> appended = file_.AppendZoneConditions(2);
+  ASSERT_FALSE(appended.Ok());
+  EXPECT_EQ(appended.Why().Kind(), ErrorKind::File);
+  EXPECT_STREQ(appended.Why().what(), "File can not open!");
+  EXPECT_EQ(appended.Why().Details(),
+            "Could not open the result file \"" + name_ + "\": No such file or directory");
+  EXPECT_FALSE(file_.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)).Ok());
   EXPECT_EQ(messages_.messages, std::vector<std::string>(2, "File can not open!"));
   EXPECT_FALSE(fs::exists(name_));
 }
@@ -281,7 +287,7 @@ TEST_F(ResultFileOnDisk, RefusesToOverwriteTheRunsDataFile) {
     in_.params->SaveFileName = scratch_.File(name);
     messages_.messages.clear();
     ResultFile file(*in_.params, '.', messages_, options);
-    EXPECT_FALSE(file.WriteResultHeader(15.0)) << name;
+    EXPECT_FALSE(file.WriteResultHeader(15.0).Ok()) << name;
     EXPECT_EQ(messages_.messages,
               std::vector<std::string>{"The result file \"" + scratch_.File(name) +
                                        "\" is the data file \"" + data +
@@ -291,7 +297,7 @@ TEST_F(ResultFileOnDisk, RefusesToOverwriteTheRunsDataFile) {
   }
   in_.params->SaveFileName = name_;
   ResultFile other(*in_.params, '.', messages_, options);
-  EXPECT_TRUE(other.WriteResultHeader(15.0));
+  EXPECT_TRUE(other.WriteResultHeader(15.0).Ok());
 }
 
 TEST_F(ResultFileOnDisk, FailingWriteThrowsWithTheSystemsReason) {

@@ -31,10 +31,10 @@ class ResultFileWriterTest : public ::testing::Test {
   std::string WrittenOneByOne() {
     test::RecordingMessages direct;
     ResultFile file(*in_.params, '.', direct);
-    EXPECT_TRUE(file.WriteResultHeader(15.0));
-    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
-    EXPECT_TRUE(file.AppendZoneConditions(2));
-    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 2)));
+    EXPECT_TRUE(file.WriteResultHeader(15.0).Ok());
+    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)).Ok());
+    EXPECT_TRUE(file.AppendZoneConditions(2).Ok());
+    EXPECT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 2)).Ok());
     return test::ReadBytes(name_);
   }
 
@@ -47,7 +47,7 @@ class ResultFileWriterTest : public ::testing::Test {
     EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
     EXPECT_TRUE(writer.ZoneStarting(2));
     EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 2), record));
-    EXPECT_TRUE(writer.Finish());
+    EXPECT_TRUE(writer.Finish().Ok());
   }
 
   test::ScratchDirectory scratch_;
@@ -73,7 +73,7 @@ TEST_F(ResultFileWriterTest, FinishAtAnyStepKeepsTheOrder) {
     const RunRecord record;
     const auto finishOnRound = [&](int every) {
       if (round % every == 0) {
-        EXPECT_TRUE(writer.Finish());
+        EXPECT_TRUE(writer.Finish().Ok());
       }
     };
     EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
@@ -84,7 +84,7 @@ TEST_F(ResultFileWriterTest, FinishAtAnyStepKeepsTheOrder) {
     EXPECT_TRUE(writer.ZoneStarting(2));
     finishOnRound(5);
     EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 2), record));
-    EXPECT_TRUE(writer.Finish());
+    EXPECT_TRUE(writer.Finish().Ok());
     ASSERT_TRUE(test::ReadBytes(name_) == oneByOne) << "round " << round;
   }
   EXPECT_TRUE(messages_.messages.empty());
@@ -96,14 +96,14 @@ TEST_F(ResultFileWriterTest, AfterFinishTheWriterTakesStepsAgain) {
   {
     test::RecordingMessages direct;
     ResultFile file(*in_.params, '.', direct);
-    ASSERT_TRUE(file.WriteResultHeader(15.0));
-    ASSERT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)));
+    ASSERT_TRUE(file.WriteResultHeader(15.0).Ok());
+    ASSERT_TRUE(file.AppendZoneTable(ZoneView(*in_.params, *in_.state, 1)).Ok());
     twoBlocks = test::ReadBytes(name_);
   }
   ResultFileWriter writer(*in_.params, '.', messages_);
   const RunRecord record;
   EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
-  EXPECT_TRUE(writer.Finish());
+  EXPECT_TRUE(writer.Finish().Ok());
   EXPECT_TRUE(writer.ZoneStarting(1));
   EXPECT_TRUE(writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record));
   // No Finish: the table arrives from the writer thread alone (a generous bound, not a timing).
@@ -112,7 +112,7 @@ TEST_F(ResultFileWriterTest, AfterFinishTheWriterTakesStepsAgain) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   EXPECT_TRUE(test::ReadBytes(name_) == twoBlocks);
-  EXPECT_TRUE(writer.Finish());
+  EXPECT_TRUE(writer.Finish().Ok());
 }
 
 // A step that cannot open the file says so once, in the march's thread, and the march is told
@@ -121,13 +121,13 @@ TEST_F(ResultFileWriterTest, AFileThatCannotBeOpenedEndsTheRunAtTheNextStep) {
   ResultFileWriter writer(*in_.params, '.', messages_);
   const RunRecord record;
   EXPECT_TRUE(writer.RunStarting(*in_.params, *in_.state));
-  ASSERT_TRUE(writer.Finish());
+  ASSERT_TRUE(writer.Finish().Ok());
   std::filesystem::remove(name_);  // appending never creates the file
   EXPECT_TRUE(writer.ZoneStarting(1));
   writer.ZoneFinished(ZoneView(*in_.params, *in_.state, 1), record);
-  EXPECT_FALSE(writer.Finish());
+  EXPECT_FALSE(writer.Finish().Ok());
   EXPECT_FALSE(writer.ZoneStarting(2));
-  EXPECT_FALSE(writer.Finish());
+  EXPECT_FALSE(writer.Finish().Ok());
   EXPECT_EQ(messages_.messages, std::vector<std::string>{"File can not open!"});
   EXPECT_EQ(messages_.details, std::vector<std::string>{"Could not open the result file \"" +
                                                         name_ + "\": No such file or directory"});
@@ -141,7 +141,7 @@ TEST_F(ResultFileWriterTest, AFailedWriteReachesTheMarchAsItsError) {
   test::ExpectError<FileError>(
       [&] {
         writer.RunStarting(*in_.params, *in_.state);
-        writer.Finish();
+        static_cast<void>(writer.Finish());
       },
       "Could not write the result file \"/dev/full\": No space left on "
       "device");

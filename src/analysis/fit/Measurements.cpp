@@ -388,13 +388,7 @@ namespace {
 
 std::optional<InputFile> OpenMeasurements(const std::string& path) {
   if (path == "-") return InputFile::StandardInput("measurement file");
-  int error = 0;
-  std::optional<InputFile> file = InputFile::Open(path, "measurement file", error);
-  if (!file) {
-    throw FileError("Could not open the measurement file " + Quoted(path) + ": " +
-                    SystemReason(error));
-  }
-  return file;
+  return InputFile::Open(path, "measurement file");
 }
 
 }  // namespace

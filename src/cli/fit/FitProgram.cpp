@@ -45,16 +45,10 @@ void WriteFile(const std::string& path, std::string_view kind, std::string_view 
     if (!out) throw FileError("Could not write the " + std::string(kind) + " to standard output");
     return;
   }
-  int error = 0;
-  std::optional<OutputFile> file =
-      OutputFile::Open(path, OutputFile::Mode::Create, std::string(kind), error);
-  if (!file) {
-    throw FileError("Could not create the " + std::string(kind) + " " + Quoted(path) + ": " +
-                    SystemReason(error));
-  }
-  file->Truncate();
-  file->Write(bytes);
-  file->Close();
+  OutputFile file = OutputFile::Open(path, OutputFile::Mode::Create, std::string(kind));
+  file.Truncate();
+  file.Write(bytes);
+  file.Close();
 }
 
 int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {

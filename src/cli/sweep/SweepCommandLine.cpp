@@ -89,13 +89,7 @@ class TableOutput {
 
  private:
   static OutputFile Open(const std::string& name) {
-    int error = 0;
-    std::optional<OutputFile> file =
-        OutputFile::Open(name, OutputFile::Mode::Create, "table", error);
-    if (!file) {
-      throw FileError("Could not create the table " + Quoted(name) + ": " + SystemReason(error));
-    }
-    return std::move(*file);
+    return OutputFile::Open(name, OutputFile::Mode::Create, "table");
   }
   //! "Could not write the table "-": Broken pipe" said as "... to standard output: ...".
   FileError ToStandardOutput(const FileError& error) const {
