@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/FormatFixed.h"
+#include "base/Text.h"
 #include "base/PrintableText.h"
 #include "analysis/plant/PlantReport.h"
 #include "base/Error.h"
@@ -81,13 +82,6 @@ void PrintWarnings(std::ostream& err, const RunRecord& record) {
   err.flush();
 }
 
-//! "the result file and the CSV", "the result file, the CSV and the JSON"
-std::string Listed(const std::vector<std::string>& names) {
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-    text += names[i];
-  }
   return text;
 }
 
@@ -105,15 +99,6 @@ void WriteExport(const std::string& name, const std::string& kind, std::string_v
 
 //! Where in the dryer a fault ended the run: "in zone 3 at 4.20 m (64.20 m from the dryer's
 //! entry)".
-std::string FaultPlace(const RunFault& fault, char separator) {
-  if (fault.Zone == 0) return "at the dryer's entry";
-  std::string place = "in zone " + std::to_string(fault.Zone);
-  if (fault.PositionKnown) {
-    place += " at " + FormatFixed(fault.ZonePosition, 18, 2, separator) + " m (" +
-             FormatFixed(fault.DryerPosition, 18, 2, separator) + " m from the dryer's entry)";
-  }
-  return place;
-}
 
 //! What of the result file a run that ended on a fault wrote: every block before the faulty
 //! zone's table.
@@ -177,7 +162,7 @@ class RunCommand : public Command {
       onStandardOutput.emplace_back("the zones CSV");
     }
     if (onStandardOutput.size() > 1) {
-      std::string sentence = Listed(onStandardOutput);
+      std::string sentence = ListedInSentence(onStandardOutput);
       sentence[0] = 'T';  // "the result file, ..."
       err << sentence << (onStandardOutput.size() == 2 ? " cannot both" : " cannot all")
           << " go to standard output: write all but one of them to files.\n";

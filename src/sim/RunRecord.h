@@ -36,6 +36,10 @@ struct RunFault {
   double DryerPosition = 0;  //!< of that point from the dryer's entry [m]
 };
 
+//! Where in the dryer a fault ended the run: "at the dryer's entry", "in zone 3", or "in zone 3
+//! at 4.20 m (64.20 m from the dryer's entry)" with the positions' decimal separator.
+std::string FaultPlace(const RunFault& fault, char decimalSeparator = '.');
+
 struct RunRecord {
   int ZoneCount = 0;                      //!< zones the inputs make active
   std::vector<TracePoint> ZoneExits;      //!< the web leaving each finished zone, zone 1 first

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "base/Text.h"
 #include "base/FloatingPointGuard.h"
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
@@ -57,15 +58,6 @@ double Rounded(double value) {
   double rounded = value;
   std::from_chars(text, written.ptr, rounded);
   return rounded;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 std::vector<double> Range(std::string_view text, const std::vector<std::string_view>& parts) {

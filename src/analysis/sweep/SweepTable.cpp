@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Text.h"
 #include "base/FormatFixed.h"
 #include "report/CsvText.h"
 
@@ -27,26 +28,7 @@ double HighestTemperature(const ParameterSet& params, const SimulationState& sta
   return highest;
 }
 
-std::string Joined(const std::vector<std::string>& texts, std::string_view separator) {
-  std::string joined;
-  for (const std::string& text : texts) {
-    if (!joined.empty()) joined += separator;
-    joined += text;
-  }
-  return joined;
-}
-
 }  // namespace
-
-std::string FaultPlace(const RunFault& fault) {
-  if (fault.Zone == 0) return "at the dryer's entry";
-  std::string place = "in zone " + std::to_string(fault.Zone);
-  if (fault.PositionKnown) {
-    place += " at " + FormatFixed(fault.ZonePosition, 18, 2, '.') + " m (" +
-             FormatFixed(fault.DryerPosition, 18, 2, '.') + " m from the dryer's entry)";
-  }
-  return place;
-}
 
 SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const CaseResult& result,
                     const ParameterSet& params, const SimulationState& state,

@@ -44,9 +44,6 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
                     const ParameterSet& params, const SimulationState& state,
                     std::vector<std::string> inputWarnings = {});
 
-//! Where a fault ended a run: "in zone 3 at 4.20 m (64.20 m from the dryer's entry)", or "at
-//! the dryer's entry".
-std::string FaultPlace(const RunFault& fault);
 
 //! The header line: "case", each axis with its unit, then the result columns, and with
 //! `plantColumns` the plant's: the %LEL of the worst zone, the total heat and the total

@@ -59,18 +59,6 @@ TEST(SweepTable, RowsOfEachOutcome) {
   for (const Case& c : cases) EXPECT_EQ(SweepTableLine(c.row), c.line) << c.what;
 }
 
-TEST(SweepTable, FaultPlaceNamesTheZoneAndThePosition) {
-  RunFault fault;
-  fault.Message = "Floating point overflow";
-  EXPECT_EQ(FaultPlace(fault), "at the dryer's entry");
-  fault.Zone = 3;
-  EXPECT_EQ(FaultPlace(fault), "in zone 3");
-  fault.PositionKnown = true;
-  fault.ZonePosition = 4.2;
-  fault.DryerPosition = 64.2;
-  EXPECT_EQ(FaultPlace(fault), "in zone 3 at 4.20 m (64.20 m from the dryer's entry)");
-}
-
 // The row reads the run's record: the first boiling point apart, every other warning in order.
 TEST(SweepTable, RowTakesTheFirstBoilingPointAndTheOtherWarnings) {
   test::Model model = test::DefaultModel();
