@@ -54,6 +54,8 @@ struct Point {
   double F = 0;                   //!< the objective as minimised: signed and scaled
   double Violation = kFailedRun;  //!< the largest Constraint (kFailedRun: the run failed)
   double Objective = 0;           //!< in its unit
+  //! The sum of the squared violations, smooth where two limits cross (kFailedRun: failed).
+  double Excess = kFailedRun;
   bool Finished = false;
   bool Feasible() const { return Finished && Violation <= 0; }
 };
@@ -111,8 +113,11 @@ class LocalSearch {
       }
       if (problem.Limits.empty()) p.Violation = 0;
       constraints_.assign(problem.Limits.size(), 0.0);
+      p.Excess = 0;
       for (std::size_t i = 0; i < problem.Limits.size(); ++i) {
         constraints_[i] = Constraint(problem.Limits[i], run.LimitValue[i]);
+        const double excess = std::max(constraints_[i], 0.0);
+        p.Excess += excess * excess;
       }
     } else {
       p.F = 0;
@@ -128,6 +133,21 @@ class LocalSearch {
     std::vector<double> x = x0;
     Evaluate(x);
     Minimise(x, radius, maxRuns);
+    // COBYLA may end where its merit of objective and limits has a local minimum outside the
+    // limits (two limits pulling the air temperature opposite ways while the speed is high).
+    // Then first a setting that meets the limits is sought alone, minimising the sum of the
+    // squared violations from the nearest setting, and from it the objective again.
+    if (!best_->Feasible() && static_cast<int>(runs_) + 10 < maxRuns &&
+        !context_.Control.Stop.load()) {
+      x = best_->X;
+      feasibilityPhase_ = true;
+      Minimise(x, radius, (maxRuns - static_cast<int>(runs_)) / 2);
+      feasibilityPhase_ = false;
+      if (best_->Feasible() && static_cast<int>(runs_) + 10 < maxRuns) {
+        x = best_->X;
+        Minimise(x, radius, maxRuns - static_cast<int>(runs_));
+      }
+    }
     if (context_.Control.Stop.load()) return *best_;
     const Point end = Evaluate(x);
     if (!best_->Feasible() && end.Finished && end.Violation <= kNearlyMet) {
@@ -152,7 +172,7 @@ class LocalSearch {
     opt.set_upper_bounds(std::vector<double>(n, 1.0));
     opt.set_min_objective(&LocalSearch::ObjectiveOf, this);
     const std::size_t m = context_.Problem.Limits.size();
-    if (m > 0) {
+    if (m > 0 && !feasibilityPhase_) {
       opt.add_inequality_mconstraint(&LocalSearch::ConstraintsOf, this,
                                      std::vector<double>(m, 0.0));
     }
@@ -209,7 +229,10 @@ class LocalSearch {
 
   static double ObjectiveOf(unsigned n, const double* x, double* /*gradient*/, void* data) {
     auto& self = *static_cast<LocalSearch*>(data);
-    return self.Evaluate(std::vector<double>(x, x + n)).F;
+    const Point p = self.Evaluate(std::vector<double>(x, x + n));
+    if (!self.feasibilityPhase_) return p.F;
+    if (p.Feasible()) throw nlopt::forced_stop();  // found: the objective takes over
+    return p.Excess;
   }
 
   static void ConstraintsOf(unsigned m, double* result, unsigned n, const double* x,
@@ -224,6 +247,7 @@ class LocalSearch {
   std::optional<Point> last_;
   std::vector<double> constraints_;  //!< of last_
   double margin_ = 0;                //!< added to every constraint COBYLA sees
+  bool feasibilityPhase_ = false;    //!< COBYLA minimises the largest violation alone
   std::optional<Point> best_;
   std::size_t runs_ = 0;
 };
@@ -367,7 +391,9 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
   for (std::size_t i = 0; i < starts.size(); ++i) {
     if (!ends[i] || !ends[i]->Feasible() || !result.Feasible) continue;
     const Point& end = *ends[i];
-    if (end.F - best.F <= kSameObjective) {
+    // An end within reach of the best, or as good, is the optimum found again (a start that
+    // stopped short of it by its run budget counts too); only a distant one is another optimum.
+    if (end.F - best.F <= kSameObjective || Distance(end.X, best.X) <= kSamePlace) {
       result.ReachedBy.push_back(i);
       continue;
     }

@@ -135,6 +135,13 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
   if (result.Feasible) {
     text += "; the optimum reached from " + StartList(result.ReachedBy);
   }
+  std::vector<std::size_t> outside;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    if (!result.Starts[i].To.empty() && !result.Starts[i].Feasible) outside.push_back(i);
+  }
+  if (!outside.empty() && result.Feasible) {
+    text += "; " + StartList(outside) + " ended outside a limit";
+  }
   text += ".\n";
   for (const OtherOptimum& other : result.OtherOptima) {
     text += "Another local optimum: " + goal.Name + " " + WithUnit(other.Objective, goal.Unit) +
@@ -194,7 +201,10 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
       start["to"] = s.To;
       start["finished"] = s.Finished;
       start["feasible"] = s.Feasible;
-      if (s.Finished) start["value"] = s.Objective;
+      if (s.Finished) {
+        start["value"] = s.Objective;
+        start["largest_violation"] = s.Violation;
+      }
     }
     starts.push_back(start);
   }
