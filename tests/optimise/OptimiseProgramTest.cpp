@@ -42,7 +42,8 @@ class OptimiseProgram : public ::testing::Test {
 TEST_F(OptimiseProgram, WritesTheOptimumsDataFileAndReport) {
   const auto outcome = Optimise(
       "short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.OuterTemperature=40:200 "
-      "--limit 'ExitResidual1<=0.02' --limit NoBoiling:0.6 -o best.dat --report best.json");
+      "--limit 'ExitResidual1<=0.02' --limit NoBoiling:0.6 -o best.dat --report best.json "
+      "--plot best.svg");
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out.rfind("Optimum: Speed maximised to ", 0), 0u) << outcome.out;
   const nlohmann::json report = nlohmann::json::parse(ReadWork("best.json"));
@@ -50,6 +51,10 @@ TEST_F(OptimiseProgram, WritesTheOptimumsDataFileAndReport) {
   EXPECT_EQ(report["limits"][1]["limit"], "NoBoiling:0.6");
   EXPECT_TRUE(report["limits"][1]["binding"].get<bool>());
   EXPECT_EQ(report["limits"][1]["zone"], 1);
+  // The curves with the limits as lines.
+  const std::string svg = ReadWork("best.svg");
+  EXPECT_NE(svg.find("Limit ExitResidual1 ≤ 0.02"), std::string::npos);
+  EXPECT_NE(svg.find("Limit NoBoiling:0.6"), std::string::npos);
   // The data file holds the optimum's speed as the report gives it.
   MemoryFieldTexts loaded('.');
   std::vector<std::string> messages;

@@ -457,14 +457,19 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
               Limit& limit = relaxed.Limits[binding[k]];
               limit.Bound += limit.Bound == 0 ? 0.01 : 0.01 * std::fabs(limit.Bound);
               const Context relaxedContext{relaxed, options, control, context.ObjectiveScale};
-              LocalSearch search(relaxedContext, *workers.local());
-              try {
-                const Point end = search.Run(best.X, kFirstRadius / 5, options.MaxRunsPerStart / 2);
-                if (end.Feasible()) {
-                  gains[k] = problem.Goal.Maximise ? end.Objective - best.Objective
-                                                   : best.Objective - end.Objective;
+              // Two searches from the optimum, a wide and a narrow first radius: a limit that
+              // bends back can turn one of them away.
+              for (const double radius : {kFirstRadius / 5, kFirstRadius / 50}) {
+                LocalSearch search(relaxedContext, *workers.local());
+                try {
+                  const Point end = search.Run(best.X, radius, options.MaxRunsPerStart / 2);
+                  if (end.Feasible()) {
+                    const double gain = problem.Goal.Maximise ? end.Objective - best.Objective
+                                                              : best.Objective - end.Objective;
+                    gains[k] = std::max(gains[k].value_or(gain), gain);
+                  }
+                } catch (const nlopt::forced_stop&) {
                 }
-              } catch (const nlopt::forced_stop&) {
               }
             }
           },
