@@ -28,8 +28,9 @@ constexpr double kFailedRun = 10.0;
 constexpr double kSameObjective = 1e-3;
 //! Ends farther apart than this (scaled, largest coordinate) are distinct optima.
 constexpr double kSamePlace = 0.05;
-//! The trust region's first radius, as a share of each range: a quarter of the box.
-constexpr double kFirstRadius = 0.25;
+//! The trust region's first radius, as a share of each range: a tenth, so that the first
+//! simplex stays near the start rather than leaping into a region the limits close off.
+constexpr double kFirstRadius = 0.1;
 //! An end this near to meeting every limit is searched once more with the limits tightened by
 //! kTightening.
 constexpr double kNearlyMet = 1e-2;
@@ -162,6 +163,8 @@ class LocalSearch {
   }
 
   std::size_t Runs() const { return runs_; }
+  //! The last COBYLA search ended by its own tolerance, not by the run budget.
+  bool Converged() const { return converged_; }
 
  private:
   //! One COBYLA search from `x` (which it leaves at its end).
@@ -181,10 +184,10 @@ class LocalSearch {
     opt.set_maxeval(maxRuns);
     double f = 0;
     try {
-      opt.optimize(x, f);
+      converged_ = opt.optimize(x, f) != nlopt::MAXEVAL_REACHED;
     } catch (const std::exception&) {
-      // A stop, or COBYLA's own end (a round-off limit, the run budget): the best points seen
-      // stand.
+      // A stop, or COBYLA's own end on round-off: the best points seen stand.
+      converged_ = !context_.Control.Stop.load();
     }
   }
 
@@ -247,7 +250,8 @@ class LocalSearch {
   std::optional<Point> last_;
   std::vector<double> constraints_;  //!< of last_
   double margin_ = 0;                //!< added to every constraint COBYLA sees
-  bool feasibilityPhase_ = false;    //!< COBYLA minimises the largest violation alone
+  bool converged_ = false;
+  bool feasibilityPhase_ = false;  //!< COBYLA minimises the largest violation alone
   std::optional<Point> best_;
   std::size_t runs_ = 0;
 };
@@ -356,6 +360,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
             LocalSearch search(context, *workers.local());
             try {
               ends[i] = search.Run(starts[i], kFirstRadius, options.MaxRunsPerStart);
+              result.Starts[i].Converged = search.Converged();
             } catch (const nlopt::forced_stop&) {
             }
             result.Starts[i].Runs = search.Runs();
@@ -397,6 +402,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
       result.ReachedBy.push_back(i);
       continue;
     }
+    if (!result.Starts[i].Converged) continue;  // stopped on its way: no optimum
     bool merged = false;
     for (OtherOptimum& other : result.OtherOptima) {
       const std::vector<double> x = Scaled(problem, other.Values);

@@ -60,6 +60,7 @@ struct StartOutcome {
   double Objective = 0;      //!< at `To`, in the objective's unit
   double Violation = 0;      //!< the largest Constraint at `To` (0 or less where feasible)
   std::size_t Runs = 0;
+  bool Converged = false;  //!< ended by COBYLA's tolerance, not by the run budget
 };
 
 //! A limit at the setting reported.

@@ -43,6 +43,9 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+//! Residual ratios below this count as this in a constraint, whose logarithm it is.
+constexpr double kSmallestResidual = 1e-12;
+
 [[noreturn]] void Refuse(const std::string& text) {
   throw Error(ErrorKind::Usage, text);
 }
@@ -273,6 +276,15 @@ void CheckProblem(const OptimiseProblem& problem) {
 }
 
 double Constraint(const Limit& limit, double value) {
+  const bool residual =
+      limit.What == Quantity::ExitResidual1 || limit.What == Quantity::ExitResidual2;
+  if (residual && limit.Bound > 0) {
+    // A residual ratio spans decades between the entry and the exit: its logarithm keeps a
+    // setting ten times over the bound from weighing a hundred times more than one just over.
+    ClearFloatingPointFaults();
+    const double ratio = std::log(std::max(value, kSmallestResidual) / limit.Bound);
+    if (!FloatingPointFaultRaised({ratio})) return ratio;
+  }
   const double scale = limit.Bound == 0 ? 1.0 : std::fabs(limit.Bound);
   return (value - limit.Bound) / scale;
 }

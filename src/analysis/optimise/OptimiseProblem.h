@@ -130,9 +130,10 @@ struct RunEvaluation {
   std::optional<PlantFigures> Plant;  //!< when the problem needs it and it was computed
 };
 
-//! A limit's value as a constraint of the search: (value - bound) / scale, at most 0 where the
-//! limit is met; the scale is the bound itself (1 where the bound is 0), so that every limit
-//! weighs alike whatever its unit.
+//! A limit's value as a constraint of the search, at most 0 where the limit is met: for the
+//! residual ratios log(value / bound), for the others (value - bound) / scale, the scale being
+//! the bound itself (1 where the bound is 0), so that every limit weighs alike whatever its
+//! unit. Near the bound both are the share by which the value exceeds it.
 double Constraint(const Limit& limit, double value);
 
 //! Applies `values` (one a free input, in order) to `fields` as texts, as if typed.

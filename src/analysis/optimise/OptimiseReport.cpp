@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -116,7 +117,9 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
       text += limit.Binding ? ", binding: " : "; ";
     } else {
       text += ", over by " + WithUnit(-limit.Margin, unit) + " (" +
-              ReportNumber(100 * Constraint(limit.What, limit.Value)) + " % of the limit): ";
+              ReportNumber(100 * -limit.Margin /
+                           (limit.What.Bound == 0 ? 1.0 : std::fabs(limit.What.Bound))) +
+              " % of the limit): ";
     }
     text += LimitPlaceText(limit) + "\n";
     if (limit.ShadowGain) {
@@ -141,6 +144,17 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
   }
   if (!outside.empty() && result.Feasible) {
     text += "; " + StartList(outside) + " ended outside a limit";
+  }
+  std::vector<std::size_t> unfinished;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    const StartOutcome& s = result.Starts[i];
+    const bool reached =
+        std::find(result.ReachedBy.begin(), result.ReachedBy.end(), i) != result.ReachedBy.end();
+    if (!s.To.empty() && s.Feasible && !s.Converged && !reached) unfinished.push_back(i);
+  }
+  if (!unfinished.empty()) {
+    text += "; " + StartList(unfinished) + " used up " + (unfinished.size() > 1 ? "their" : "its") +
+            " runs (--max-runs) on the way";
   }
   text += ".\n";
   for (const OtherOptimum& other : result.OtherOptima) {
@@ -196,7 +210,8 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
   ordered_json starts = ordered_json::array();
   for (std::size_t i = 0; i < result.Starts.size(); ++i) {
     const StartOutcome& s = result.Starts[i];
-    ordered_json start{{"start", i + 1}, {"from", s.From}, {"runs", s.Runs}};
+    ordered_json start{
+        {"start", i + 1}, {"from", s.From}, {"runs", s.Runs}, {"converged", s.Converged}};
     if (!s.To.empty()) {
       start["to"] = s.To;
       start["finished"] = s.Finished;
