@@ -15,6 +15,7 @@
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
+#include "app/OptimiseDialog.h"
 #include "params/FieldTable.h"
 #include "params/UserMessages.h"
 #include "report/CalculationRun.h"
@@ -115,6 +116,11 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   InputData->setAutoDefault(true);  // Enter presses it when it has the focus, as Space does
   connect(InputData, &QPushButton::clicked, this, &TForm1::InputDataClick);
 
+  OptimiseButton = Button(page, "OptimiseButton", QStringLiteral("Optimise..."),
+                          look.Font(kButtonPixels), QRect(546, 227, 137, 31));
+  OptimiseButton->setAutoDefault(true);
+  connect(OptimiseButton, &QPushButton::clicked, this, &TForm1::OptimiseClick);
+
   DriveComboBox1 = new DriveComboBox(&page);
   DriveComboBox1->setGeometry(371, 273, 159, 21);
   DirectoryListBox1 = new DirectoryListBox(&page);
@@ -189,6 +195,17 @@ void TForm1::InputDataClick() {
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+}
+
+void TForm1::OptimiseClick() {
+  // One dialog, kept with its last search, shown without blocking the window.
+  auto* dialog = findChild<OptimiseDialog*>(QStringLiteral("OptimiseDialog"));
+  if (dialog == nullptr) {
+    dialog = new OptimiseDialog(fields_, decimalSeparator_, this);
+    dialog->setWindowFlag(Qt::Window);
+  }
+  dialog->show();
+  dialog->raise();
 }
 
 void TForm1::BitBtn2Click() {
