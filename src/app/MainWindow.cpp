@@ -87,6 +87,12 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
   BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
   TabbedNotebook1->setCurrentIndex(0);
+  // "Optimise..." stands beside the page tabs, where it covers no field of any page.
+  OptimiseButton = new QPushButton(QStringLiteral("Optimise..."), TabbedNotebook1);
+  OptimiseButton->setObjectName(QStringLiteral("OptimiseButton"));
+  OptimiseButton->setFont(look.TabFont());
+  TabbedNotebook1->setCornerWidget(OptimiseButton, Qt::TopRightCorner);
+  connect(OptimiseButton, &QPushButton::clicked, this, &TForm1::OptimiseClick);
 
   // OK is the default button. It stands on the first page, so Enter in a field of that page
   // runs the calculation (on the other pages the button is hidden and Enter does nothing).
@@ -115,11 +121,6 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   SetTextColour(*InputData, colours::kDataButton);
   InputData->setAutoDefault(true);  // Enter presses it when it has the focus, as Space does
   connect(InputData, &QPushButton::clicked, this, &TForm1::InputDataClick);
-
-  OptimiseButton = Button(page, "OptimiseButton", QStringLiteral("Optimise..."),
-                          look.Font(kButtonPixels), QRect(546, 227, 137, 31));
-  OptimiseButton->setAutoDefault(true);
-  connect(OptimiseButton, &QPushButton::clicked, this, &TForm1::OptimiseClick);
 
   DriveComboBox1 = new DriveComboBox(&page);
   DriveComboBox1->setGeometry(371, 273, 159, 21);

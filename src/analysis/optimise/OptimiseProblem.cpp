@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <stdexcept>
 
 #include "analysis/CaseRun.h"
 #include "analysis/SweepGrid.h"
@@ -372,6 +373,9 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
           double highest = 0;
           for (std::size_t z = 0; z < evaluation.Plant->Zones.size(); ++z) {
             const ZonePlantFigures& f = evaluation.Plant->Zones[z];
+            if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
+              throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
+            }
             const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
             if (z == 0 || v > highest) {
               highest = v;
