@@ -168,7 +168,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       ->type_name("EXPR");
   app.add_option("-o,--output", outputFile,
                  "Write the optimum's data file (\"-\": standard output), to load with \"Input "
-                 "Data File\"")
+                 "Data File\"; not written when no setting meets every limit")
       ->type_name("OPTIMAL.dat");
   app.add_option("--report", reportFile, "Write the report as JSON (\"-\": standard output)")
       ->type_name("OPT.json");
@@ -245,9 +245,10 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     report << OptimiseReportText(problem, result) << std::flush;
     if (result.Values.empty()) return ExitStatus(ErrorKind::Infeasible);
     const MemoryFieldTexts optimum = SettingFields(problem, base, result.Values, separator);
-    if (outputFile && *outputFile != kStandardStream) {
+    // No optimum, no optimum's data file: the report and the curves show the nearest setting.
+    if (outputFile && result.Feasible && *outputFile != kStandardStream) {
       WriteDataFile(*outputFile, optimum);
-    } else if (outputFile) {
+    } else if (outputFile && result.Feasible) {
       WriteFile(*outputFile, "data file", DataFileText(optimum), out);
     }
     if (reportFile) WriteFile(*reportFile, "report", OptimiseReportJson(problem, result), out);

@@ -1,6 +1,7 @@
 // quillmere-optimise run as a program: its files, its report and its exit statuses.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -72,7 +73,7 @@ struct StatusCase {
 TEST_F(OptimiseProgram, ExitStatuses) {
   const StatusCase cases[] = {
       {"short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.OuterTemperature=40:200 "
-       "--limit 'ExitResidual2<=0.002'",
+       "--limit 'ExitResidual2<=0.002' -o none.dat",
        5, "No feasible setting found"},
       {"short.dat --maximise Speed --free Sped=0.2:4", 64,
        "There is no input \"Sped\"; did you mean Speed"},
@@ -88,6 +89,7 @@ TEST_F(OptimiseProgram, ExitStatuses) {
     const std::string& text = c.status == 5 ? outcome.out : outcome.err;
     EXPECT_EQ(text.rfind(c.says, 0), 0u) << c.arguments << "\n" << text;
   }
+  EXPECT_FALSE(std::filesystem::exists(work_.File("none.dat")));  // no optimum, no data file
 }
 
 }  // namespace
