@@ -176,5 +176,25 @@ TEST(OptimiseProblem, PlantLimitsBindWhereTheStandInSays) {
   }
 }
 
+// A plant that gives a zone no LEL limit ends that setting's evaluation: no division by 0.
+TEST(OptimiseProblem, AZoneWithoutAnLelLimitIsNoSetting) {
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit9", "10");
+  fields.SetText("Edit22", "10");
+  OptimiseProblem problem;
+  problem.Goal = ParseObjective("Speed", true);
+  problem.Free = {ParseFreeInput("Speed=0.5:3")};
+  problem.Limits = {ParseLimit("LEL")};
+  problem.Plant = [](const FieldTexts&, char, const ParameterSet&, const SimulationState&,
+                     const RunRecord&) {
+    return std::optional<PlantFigures>(PlantFigures{{{10, 0, 100}, {20, 0, 100}}, 200});
+  };
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const RunEvaluation evaluation = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+  EXPECT_FALSE(evaluation.Finished);
+  EXPECT_EQ(evaluation.Outcome, "zone 1 has no LEL limit");
+}
+
 }  // namespace
 }  // namespace quillmere
