@@ -20,6 +20,7 @@
 #include "app/PlantPanel.h"
 #include "app/SolventPlantPage.h"
 #include "base/Error.h"
+#include "app/OptimiseDialog.h"
 #include "params/FieldTable.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
@@ -99,6 +100,12 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildSolventPlantPage(*AddPage(*TabbedNotebook1, QStringLiteral("Solvents and Plant")), look,
                         decimalSeparator_, fields_, library_);
   TabbedNotebook1->setCurrentIndex(0);
+  // "Optimise..." stands beside the page tabs, where it covers no field of any page.
+  OptimiseButton = new QPushButton(QStringLiteral("Optimise..."), TabbedNotebook1);
+  OptimiseButton->setObjectName(QStringLiteral("OptimiseButton"));
+  OptimiseButton->setFont(look.TabFont());
+  TabbedNotebook1->setCornerWidget(OptimiseButton, Qt::TopRightCorner);
+  connect(OptimiseButton, &QPushButton::clicked, this, &TForm1::OptimiseClick);
 
   // OK is the default button. It stands on the first page, so Enter in a field of that page
   // runs the calculation (on the other pages the button is hidden and Enter does nothing).
@@ -233,6 +240,18 @@ void TForm1::InputDataClick() {
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+}
+
+void TForm1::OptimiseClick() {
+  // One dialog, kept with its last search, shown without blocking the window.
+  auto* dialog = findChild<OptimiseDialog*>(QStringLiteral("OptimiseDialog"));
+  if (dialog == nullptr) {
+    dialog = new OptimiseDialog(fields_, decimalSeparator_,
+                                std::make_shared<const SolventLibrary>(library_), this);
+    dialog->setWindowFlag(Qt::Window);
+  }
+  dialog->show();
+  dialog->raise();
 }
 
 void TForm1::BitBtn2Click() {

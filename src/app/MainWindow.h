@@ -47,6 +47,8 @@ class TForm1 : public QWidget {
   void InputDataClick();
   //! Close: closes the window, which ends the program.
   void BitBtn2Click();
+  //! "Optimise...": the dialog that searches the best setting and applies it to the fields.
+  void OptimiseClick();
 
   //! The input fields by name.
   FieldTexts& Fields() { return fields_; }
@@ -78,6 +80,7 @@ class TForm1 : public QWidget {
   QPushButton* BitBtn1 = nullptr;
   QPushButton* BitBtn2 = nullptr;
   QPushButton* InputData = nullptr;
+  QPushButton* OptimiseButton = nullptr;
   DriveComboBox* DriveComboBox1 = nullptr;
   DirectoryListBox* DirectoryListBox1 = nullptr;
   FileListBox* FileListBox1 = nullptr;

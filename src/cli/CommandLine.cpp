@@ -43,6 +43,11 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "Fit the fitting parameters to measurements of one or more trials by least squares "
       "(see: quillmere-cli fit --help)",
       "quillmere-fit", separatorText));
+  commands.push_back(
+      AddToolCommand(app, "optimise",
+                     "Find the settings that maximise or minimise an objective within limits (see: "
+                     "quillmere-cli optimise --help)",
+                     "quillmere-optimise", separatorText));
 
   try {
     app.parse(argc, argv);

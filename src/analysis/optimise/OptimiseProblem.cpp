@@ -1,0 +1,409 @@
+#include "analysis/optimise/OptimiseProblem.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+
+#include "analysis/CaseRun.h"
+#include "analysis/SweepGrid.h"
+#include "base/Error.h"
+#include "params/EditDistance.h"
+#include "params/FloatingPointGuard.h"
+#include "params/NumberText.h"
+#include "params/PrintableText.h"
+#include "sim/MiscCalc.h"
+
+namespace quillmere {
+namespace {
+
+struct NamedQuantity {
+  std::string_view Name;
+  Quantity What;
+  std::string_view Unit;
+};
+
+//! The results an objective or a limit can name, as users write them.
+constexpr std::array<NamedQuantity, 7> kResults{{
+    {"ExitResidual1", Quantity::ExitResidual1, "-"},
+    {"ExitResidual2", Quantity::ExitResidual2, "-"},
+    {"WebTemperature", Quantity::WebTemperature, "°C"},
+    {"NoBoiling", Quantity::VapourPressure, "-"},
+    {"LEL", Quantity::Lel, "% LEL"},
+    {"LEL", Quantity::LelOfCode, "-"},
+    {"Energy", Quantity::Energy, "kW"},
+}};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+//! Residual ratios below this count as this in a constraint, whose logarithm it is.
+constexpr double kSmallestResidual = 1e-12;
+
+[[noreturn]] void Refuse(const std::string& text) {
+  throw Error(ErrorKind::Usage, text);
+}
+
+double Number(std::string_view part, std::string_view whole) {
+  const std::optional<double> value = ParseNumber(part, '.');
+  if (!value) {
+    Refuse(Quoted(part) + " in " + Quoted(whole) +
+           " is not a number (numbers are written with \".\")");
+  }
+  return *value;
+}
+
+std::string ListOfNames(const std::vector<std::string>& names) {
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+    list += names[i];
+  }
+  return list;
+}
+
+//! A value to 12 significant digits: a whole number of increments of z reads as "37.3", not
+//! as the product's last bits.
+double Rounded12(double value) {
+  char text[32];
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 12);
+  double rounded = value;
+  std::from_chars(text, written.ptr, rounded);
+  return rounded;
+}
+
+//! The highest web temperature of the finished zones, and where it is.
+TracePoint HottestPoint(const ParameterSet& params, const SimulationState& state, int zones) {
+  int bestZone = 1;
+  int bestPoint = 0;
+  double highest = state.Trace.Temperature[1][0];
+  for (int zone = 1; zone <= zones; ++zone) {
+    const auto& points = state.Trace.Temperature[zone];
+    for (int point = 0; point <= params.ZoneSteps[zone]; ++point) {
+      if (points[static_cast<std::size_t>(point)] > highest) {
+        highest = points[static_cast<std::size_t>(point)];
+        bestZone = zone;
+        bestPoint = point;
+      }
+    }
+  }
+  return ZoneView(params, state, bestZone).At(bestPoint);
+}
+
+//! The highest surface vapour pressure p1 + p2 of the finished zones as a share of the air's
+//! 760 mmHg, and where it is. A point whose pressures cannot be evaluated (a negative weight)
+//! is left out, as the boiling warning leaves it out.
+std::pair<double, TracePoint> HighestVapourPressure(const ParameterSet& params,
+                                                    const SimulationState& state, int zones) {
+  const ZoneTrace& t = state.Trace;
+  double highest = 0;
+  int bestZone = 1;
+  int bestPoint = 0;
+  for (int zone = 1; zone <= zones; ++zone) {
+    for (int point = 0; point <= params.ZoneSteps[zone]; ++point) {
+      const std::size_t i = static_cast<std::size_t>(point);
+      ClearFloatingPointFaults();
+      const SurfacePressures p = WebSurfacePressures(
+          params, t.Temperature[zone][i], t.Solvent1Weight[zone][i], t.Solvent2Weight[zone][i]);
+      const double share = (p.Solvent1 + p.Solvent2) / kTotalPressure;
+      if (FloatingPointFaultRaised({p.Solvent1, p.Solvent2, share})) continue;
+      if (share > highest) {
+        highest = share;
+        bestZone = zone;
+        bestPoint = point;
+      }
+    }
+  }
+  return {highest, ZoneView(params, state, bestZone).At(bestPoint)};
+}
+
+}  // namespace
+
+std::string_view QuantityName(Quantity quantity) {
+  for (const NamedQuantity& q : kResults) {
+    if (q.What == quantity) return q.Name;
+  }
+  return "";
+}
+
+std::string_view QuantityUnit(Quantity quantity) {
+  for (const NamedQuantity& q : kResults) {
+    if (q.What == quantity) return q.Unit;
+  }
+  return "";
+}
+
+bool NeedsPlant(Quantity quantity) {
+  return quantity == Quantity::Lel || quantity == Quantity::LelOfCode ||
+         quantity == Quantity::Energy;
+}
+
+Objective ParseObjective(std::string_view name, bool maximise) {
+  for (const NamedQuantity& q : kResults) {
+    if (SameIgnoringCase(name, q.Name) && q.What != Quantity::VapourPressure &&
+        q.What != Quantity::LelOfCode) {
+      return Objective{maximise, q.What, nullptr, std::string(q.Name), std::string(q.Unit)};
+    }
+  }
+  const FieldSpec* field = FindInput(name);
+  if (field == nullptr || field->slot == FieldSlot::SaveFileName) {
+    std::vector<std::string> names{"ExitResidual1", "ExitResidual2", "WebTemperature", "Energy"};
+    for (const std::string& closest : ClosestInputNames(name, 2)) names.push_back(closest);
+    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+      return EditDistance(name, a) < EditDistance(name, b);
+    });
+    names.resize(3);
+    Refuse("There is no result or input " + Quoted(name) + " to optimise; did you mean " +
+           ListOfNames(names) + "?");
+  }
+  return Objective{maximise, Quantity::Input, field, InputName(*field), std::string(field->unit)};
+}
+
+FreeInput ParseFreeInput(std::string_view text) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos || equals == 0) {
+    Refuse(Quoted(text) + " is not NAME=LO:HI, e.g. Speed=0.5:3");
+  }
+  const std::string_view name = text.substr(0, equals);
+  const FieldSpec* field = FindInput(name);
+  if (field == nullptr) {
+    Refuse("There is no input " + Quoted(name) + "; did you mean " +
+           ListOfNames(ClosestInputNames(name)) + "?");
+  }
+  const std::string inputName = InputName(*field);
+  const std::string named = inputName + " (" + std::string(field->name) + ")";
+  if (field->slot == FieldSlot::SaveFileName) {
+    Refuse(named + ", the name of the result file, cannot be free");
+  }
+  if (!field->enabled) {
+    Refuse(named +
+           " is one of the eight fixed constants (the Antoine constants and the molecular "
+           "weights of both solvents), which cannot be free");
+  }
+  const std::string_view range = text.substr(equals + 1);
+  const std::size_t colon = range.find(':');
+  if (colon == std::string_view::npos || range.find(':', colon + 1) != std::string_view::npos) {
+    Refuse(inputName + ": " + Quoted(range) + " is not a range LO:HI, e.g. " + inputName +
+           "=20:200");
+  }
+  FreeInput input;
+  input.Field = field;
+  input.Name = inputName;
+  input.Low = Number(range.substr(0, colon), text);
+  input.High = Number(range.substr(colon + 1), text);
+  if (!(input.Low < input.High)) {
+    Refuse(inputName + ": the lower bound " + Quoted(range.substr(0, colon)) +
+           " must be below the upper bound " + Quoted(range.substr(colon + 1)));
+  }
+  input.WholeSteps =
+      field->slot == FieldSlot::ZoneQuantity && field->zoneQuantity == &ZoneConditions::ZoneLength;
+  return input;
+}
+
+Limit ParseLimit(std::string_view text) {
+  constexpr std::string_view kForms =
+      "write ExitResidual1<=X, ExitResidual2<=X, WebTemperature<=T, NoBoiling, NoBoiling:F, "
+      "LEL<=P, LEL or Energy<=KW";
+  Limit limit;
+  limit.Text = std::string(text);
+  if (SameIgnoringCase(text, "NoBoiling")) {
+    return Limit{Quantity::VapourPressure, kNoBoilingShare, "NoBoiling"};
+  }
+  if (SameIgnoringCase(text, "LEL")) return Limit{Quantity::LelOfCode, 1.0, "LEL"};
+  const std::size_t colon = text.find(':');
+  if (colon != std::string_view::npos && SameIgnoringCase(text.substr(0, colon), "NoBoiling")) {
+    const double share = Number(text.substr(colon + 1), text);
+    if (!(share > 0 && share <= 1)) {
+      Refuse(Quoted(text) +
+             ": the share of the air pressure must be above 0 and at most 1 "
+             "(NoBoiling:0.9 allows 90 % of 760 mmHg)");
+    }
+    return Limit{Quantity::VapourPressure, share,
+                 "NoBoiling:" + std::string(text.substr(colon + 1))};
+  }
+  const std::size_t at = text.find("<=");
+  if (at == std::string_view::npos)
+    Refuse(Quoted(text) + " is not a limit: " + std::string(kForms));
+  const std::string_view name = text.substr(0, at);
+  for (const NamedQuantity& q : kResults) {
+    if (q.What == Quantity::VapourPressure || q.What == Quantity::LelOfCode) continue;
+    if (SameIgnoringCase(name, q.Name)) {
+      limit.What = q.What;
+      limit.Bound = Number(text.substr(at + 2), text);
+      limit.Text = std::string(q.Name) + "<=" + std::string(text.substr(at + 2));
+      return limit;
+    }
+  }
+  Refuse(Quoted(name) + " cannot be limited: " + std::string(kForms));
+}
+
+void CheckProblem(const OptimiseProblem& problem) {
+  if (problem.Free.empty()) Refuse("No input is free: give at least one --free NAME=LO:HI");
+  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (problem.Free[i].Field == problem.Free[j].Field) {
+        Refuse(problem.Free[i].Name + " is free twice");
+      }
+    }
+  }
+  const Objective& goal = problem.Goal;
+  if (goal.What == Quantity::Input &&
+      std::none_of(problem.Free.begin(), problem.Free.end(),
+                   [&](const FreeInput& f) { return f.Field == goal.Input; })) {
+    Refuse(goal.Name + " is to be optimised but is not free: add --free " + goal.Name + "=LO:HI");
+  }
+  if (problem.Plant) return;
+  const auto plantName = [](Quantity q) { return std::string(QuantityName(q)); };
+  if (NeedsPlant(goal.What)) {
+    Refuse(plantName(goal.What) +
+           " needs the plant inputs (solvents, web width, exhaust), "
+           "which this program does not compute yet");
+  }
+  for (const Limit& limit : problem.Limits) {
+    if (NeedsPlant(limit.What)) {
+      Refuse("The limit " + limit.Text +
+             " needs the plant inputs (solvents, web width, exhaust), which this program does "
+             "not compute yet");
+    }
+  }
+}
+
+double Constraint(const Limit& limit, double value) {
+  const bool residual =
+      limit.What == Quantity::ExitResidual1 || limit.What == Quantity::ExitResidual2;
+  if (residual && limit.Bound > 0) {
+    // A residual ratio spans decades between the entry and the exit: its logarithm keeps a
+    // setting ten times over the bound from weighing a hundred times more than one just over.
+    ClearFloatingPointFaults();
+    const double ratio = std::log(std::max(value, kSmallestResidual) / limit.Bound);
+    if (!FloatingPointFaultRaised({ratio})) return ratio;
+  }
+  const double scale = limit.Bound == 0 ? 1.0 : std::fabs(limit.Bound);
+  return (value - limit.Bound) / scale;
+}
+
+double ModelValue(const FreeInput& input, double value, double incrementZ) {
+  if (!input.WholeSteps || !(incrementZ > 0)) return value;
+  const double steps = std::nearbyint(value / incrementZ);
+  return Rounded12(steps * incrementZ);
+}
+
+void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& values,
+                 char decimalSeparator, FieldTexts& fields) {
+  // The increment of z in force: free, or as the fields give it.
+  double incrementZ = 0;
+  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+    if (problem.Free[i].Field->member == &ParameterSet::IncrementZ) incrementZ = values[i];
+  }
+  if (incrementZ == 0) {
+    incrementZ = ParseNumber(fields.Text("Edit20"), decimalSeparator).value_or(0.0);
+  }
+  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+    const FreeInput& input = problem.Free[i];
+    fields.SetText(input.Field->name,
+                   SweepValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
+  }
+}
+
+RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<double>& values,
+                              char decimalSeparator, MemoryFieldTexts& fields, ParameterSet& params,
+                              SimulationState& state) {
+  RunEvaluation evaluation;
+  CaseResult run;
+  try {
+    ApplyValues(problem, values, decimalSeparator, fields);
+    run = RunCase(fields, decimalSeparator, params, state);
+  } catch (const std::exception& error) {
+    // What ends the window's run in its error box ends only this setting.
+    evaluation.Outcome = error.what();
+    return evaluation;
+  }
+  if (!run.Finished()) {
+    evaluation.Outcome = run.OutcomeText();
+    return evaluation;
+  }
+  const RunRecord& record = run.Record;
+  const int zones = record.ZonesDone();
+  const TracePoint exit = record.ZoneExits.back();
+  std::optional<TracePoint> hottest;
+  std::optional<std::pair<double, TracePoint>> pressure;
+  const bool needsPlant = NeedsPlant(problem.Goal.What) ||
+                          std::any_of(problem.Limits.begin(), problem.Limits.end(),
+                                      [](const Limit& l) { return NeedsPlant(l.What); });
+  try {
+    if (needsPlant && problem.Plant) {
+      evaluation.Plant = problem.Plant(fields, decimalSeparator, params, state, record);
+      if (!evaluation.Plant) {
+        evaluation.Outcome = "the plant inputs were refused";
+        return evaluation;
+      }
+    }
+    const auto value = [&](Quantity q, TracePoint& place) -> double {
+      place = TracePoint{};
+      switch (q) {
+        case Quantity::Input:
+          for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+            if (problem.Free[i].Field == problem.Goal.Input) return values[i];
+          }
+          return 0;
+        case Quantity::ExitResidual1:
+          place = exit;
+          return exit.Solvent1Residual;
+        case Quantity::ExitResidual2:
+          place = exit;
+          return exit.Solvent2Residual;
+        case Quantity::WebTemperature:
+          if (!hottest) hottest = HottestPoint(params, state, zones);
+          place = *hottest;
+          return hottest->Temperature;
+        case Quantity::VapourPressure:
+          if (!pressure) pressure = HighestVapourPressure(params, state, zones);
+          place = pressure->second;
+          return pressure->first;
+        case Quantity::Lel:
+        case Quantity::LelOfCode: {
+          double highest = 0;
+          for (std::size_t z = 0; z < evaluation.Plant->Zones.size(); ++z) {
+            const ZonePlantDuty& f = evaluation.Plant->Zones[z];
+            if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
+              throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
+            }
+            const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
+            if (z == 0 || v > highest) {
+              highest = v;
+              place.Zone = static_cast<int>(z) + 1;
+            }
+          }
+          return highest;
+        }
+        case Quantity::Energy:
+          return evaluation.Plant->TotalKw;
+      }
+      return 0;
+    };
+    TracePoint place;
+    evaluation.Objective = value(problem.Goal.What, place);
+    for (const Limit& limit : problem.Limits) {
+      evaluation.LimitValue.push_back(value(limit.What, place));
+      evaluation.LimitPlace.push_back(place);
+    }
+  } catch (const std::exception& error) {
+    evaluation.LimitValue.clear();
+    evaluation.LimitPlace.clear();
+    evaluation.Outcome = error.what();
+    return evaluation;
+  }
+  evaluation.Finished = true;
+  evaluation.Outcome = "finished";
+  return evaluation;
+}
+
+}  // namespace quillmere

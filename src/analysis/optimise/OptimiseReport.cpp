@@ -1,0 +1,251 @@
+#include "analysis/optimise/OptimiseReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "params/FormatFixed.h"
+
+namespace quillmere {
+namespace {
+
+std::string Metres(double value) {
+  return FormatFixed(value, 18, 2, '.') + " m";
+}
+
+std::string WithUnit(double value, std::string_view unit) {
+  std::string text = ReportNumber(value);
+  if (!unit.empty() && unit != "-") text += " " + std::string(unit);
+  return text;
+}
+
+std::string_view LimitUnit(const Limit& limit) {
+  return limit.What == Quantity::VapourPressure ? "of 760 mmHg" : QuantityUnit(limit.What);
+}
+
+std::string StartList(const std::vector<std::size_t>& starts) {
+  std::string list;
+  for (const std::size_t s : starts) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(s + 1);
+  }
+  return list;
+}
+
+std::string SettingText(const OptimiseProblem& problem, const std::vector<double>& values) {
+  std::string text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!text.empty()) text += ", ";
+    text += problem.Free[i].Name + " " + WithUnit(values[i], problem.Free[i].Field->unit);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ReportNumber(double value) {
+  char text[32];
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+  return std::string(text, written.ptr);
+}
+
+std::string LimitPlaceText(const LimitAtOptimum& limit) {
+  const TracePoint& p = limit.Place;
+  switch (limit.What.What) {
+    case Quantity::ExitResidual1:
+    case Quantity::ExitResidual2:
+      return "at the dryer's exit (zone " + std::to_string(p.Zone) + ", " +
+             Metres(p.DryerPosition) + ")";
+    case Quantity::WebTemperature:
+      return std::string(limit.Binding ? "the web reaches it" : "highest") + " in zone " +
+             std::to_string(p.Zone) + " at " + Metres(p.DryerPosition) + " (" +
+             Metres(p.ZonePosition) + " into the zone)";
+    case Quantity::VapourPressure:
+      return std::string(limit.Binding ? "the coating would boil" : "highest") + " in zone " +
+             std::to_string(p.Zone) + " at " + Metres(p.DryerPosition) + " (" +
+             Metres(p.ZonePosition) + " into the zone, at a web temperature of " +
+             FormatFixed(p.Temperature, 18, 1, '.') + " °C)";
+    case Quantity::Lel:
+    case Quantity::LelOfCode:
+      return "highest in zone " + std::to_string(p.Zone);
+    case Quantity::Energy:
+    case Quantity::Input:
+      return "the whole line";
+  }
+  return "";
+}
+
+std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseResult& result) {
+  const Objective& goal = problem.Goal;
+  std::string text;
+  const std::string verb = goal.Maximise ? "maximised" : "minimised";
+  if (result.Stopped) text += "The search was stopped before it ended.\n";
+  if (result.Values.empty()) {
+    text += "No run finished: no setting could be judged.\n";
+  } else if (result.Feasible) {
+    text += "Optimum: " + goal.Name + " " + verb + " to " + WithUnit(result.Objective, goal.Unit) +
+            ", every limit met.\n";
+  } else if (!result.AnyFinished) {
+    text += "No feasible setting found: no run finished at any setting tried. The last ended: " +
+            result.Outcome + "\n";
+  } else {
+    text += "No feasible setting found: no setting tried meets every limit. The nearest gives " +
+            goal.Name + " " + WithUnit(result.Objective, goal.Unit) + ".\n";
+  }
+  if (!result.Values.empty()) {
+    text += "Inputs:\n";
+    for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+      const FreeInput& f = problem.Free[i];
+      const double v = result.Values[i];
+      const double tolerance = 1e-6 * (f.High - f.Low);
+      const std::string_view end = v >= f.High - tolerance  ? ", at the top of its range"
+                                   : v <= f.Low + tolerance ? ", at the bottom of its range"
+                                                            : "";
+      text += "  " + f.Name + " = " + WithUnit(v, f.Field->unit) + "  (free from " +
+              ReportNumber(f.Low) + " to " + ReportNumber(f.High) + std::string(end) + ")\n";
+    }
+  }
+  if (!result.Limits.empty()) text += "Limits:\n";
+  for (const LimitAtOptimum& limit : result.Limits) {
+    const std::string_view unit = LimitUnit(limit.What);
+    text += "  " + limit.What.Text + ": " + WithUnit(limit.Value, unit);
+    if (limit.Margin >= 0) {
+      text += ", margin " + WithUnit(limit.Margin, unit);
+      text += limit.Binding ? ", binding: " : "; ";
+    } else {
+      text += ", over by " + WithUnit(-limit.Margin, unit) + " (" +
+              ReportNumber(100 * -limit.Margin /
+                           (limit.What.Bound == 0 ? 1.0 : std::fabs(limit.What.Bound))) +
+              " % of the limit): ";
+    }
+    text += LimitPlaceText(limit) + "\n";
+    if (limit.ShadowGain) {
+      text += "    relaxed by 1 %: " + goal.Name + " " + (*limit.ShadowGain >= 0 ? "+" : "") +
+              WithUnit(goal.Maximise ? *limit.ShadowGain : -*limit.ShadowGain, goal.Unit) + "\n";
+    }
+  }
+  if (!result.Feasible && result.AnyFinished) {
+    std::string missed;
+    for (const LimitAtOptimum& limit : result.Limits) {
+      if (limit.Margin < 0) missed += (missed.empty() ? "" : ", ") + limit.What.Text;
+    }
+    if (!missed.empty()) text += "Cannot be met within the free inputs' ranges: " + missed + ".\n";
+  }
+  text += "Starts: " + std::to_string(result.Starts.size());
+  if (result.Feasible) {
+    text += "; the optimum reached from " + StartList(result.ReachedBy);
+  }
+  std::vector<std::size_t> outside;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    if (!result.Starts[i].To.empty() && !result.Starts[i].Feasible) outside.push_back(i);
+  }
+  if (!outside.empty() && result.Feasible) {
+    text += "; " + StartList(outside) + " ended outside a limit";
+  }
+  std::vector<std::size_t> unfinished;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    const StartOutcome& s = result.Starts[i];
+    const bool reached =
+        std::find(result.ReachedBy.begin(), result.ReachedBy.end(), i) != result.ReachedBy.end();
+    if (!s.To.empty() && s.Feasible && !s.Converged && !reached) unfinished.push_back(i);
+  }
+  if (!unfinished.empty()) {
+    text += "; " + StartList(unfinished) + " used up " + (unfinished.size() > 1 ? "their" : "its") +
+            " runs (--max-runs) on the way";
+  }
+  text += ".\n";
+  for (const OtherOptimum& other : result.OtherOptima) {
+    text += "Another local optimum: " + goal.Name + " " + WithUnit(other.Objective, goal.Unit) +
+            " at " + SettingText(problem, other.Values) + " (from start" +
+            (other.Starts.size() > 1 ? "s " : " ") + StartList(other.Starts) + ").\n";
+  }
+  text += "Model runs: " + std::to_string(result.Runs) + " in " +
+          FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
+  return text;
+}
+
+std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseResult& result) {
+  using nlohmann::ordered_json;
+  ordered_json json;
+  const Objective& goal = problem.Goal;
+  json["objective"] = {{"name", goal.Name},
+                       {"direction", goal.Maximise ? "maximise" : "minimise"},
+                       {"unit", goal.Unit}};
+  json["feasible"] = result.Feasible;
+  json["stopped"] = result.Stopped;
+  if (!result.Values.empty()) json["value"] = result.Objective;
+  json["outcome"] = result.Outcome;
+  ordered_json inputs = ordered_json::array();
+  for (std::size_t i = 0; i < problem.Free.size() && i < result.Values.size(); ++i) {
+    const FreeInput& f = problem.Free[i];
+    inputs.push_back({{"name", f.Name},
+                      {"field", std::string(f.Field->name)},
+                      {"unit", std::string(f.Field->unit)},
+                      {"value", result.Values[i]},
+                      {"low", f.Low},
+                      {"high", f.High}});
+  }
+  json["inputs"] = inputs;
+  ordered_json limits = ordered_json::array();
+  for (const LimitAtOptimum& limit : result.Limits) {
+    ordered_json l{
+        {"limit", limit.What.Text},  {"quantity", std::string(QuantityName(limit.What.What))},
+        {"bound", limit.What.Bound}, {"value", limit.Value},
+        {"margin", limit.Margin},    {"met", limit.Margin >= 0},
+        {"binding", limit.Binding},  {"where", LimitPlaceText(limit)}};
+    if (limit.Place.Zone > 0) {
+      l["zone"] = limit.Place.Zone;
+      if (limit.What.What != Quantity::Lel && limit.What.What != Quantity::LelOfCode) {
+        l["position_m"] = limit.Place.DryerPosition;
+        l["zone_position_m"] = limit.Place.ZonePosition;
+      }
+    }
+    if (limit.ShadowGain) l["gain_if_relaxed_1_percent"] = *limit.ShadowGain;
+    limits.push_back(l);
+  }
+  json["limits"] = limits;
+  ordered_json starts = ordered_json::array();
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    const StartOutcome& s = result.Starts[i];
+    ordered_json start{
+        {"start", i + 1}, {"from", s.From}, {"runs", s.Runs}, {"converged", s.Converged}};
+    if (!s.To.empty()) {
+      start["to"] = s.To;
+      start["finished"] = s.Finished;
+      start["feasible"] = s.Feasible;
+      if (s.Finished) {
+        start["value"] = s.Objective;
+        start["largest_violation"] = s.Violation;
+      }
+    }
+    starts.push_back(start);
+  }
+  json["starts"] = starts;
+  ordered_json reached = ordered_json::array();
+  for (const std::size_t s : result.ReachedBy) reached.push_back(s + 1);
+  json["reached_by"] = reached;
+  ordered_json others = ordered_json::array();
+  for (const OtherOptimum& other : result.OtherOptima) {
+    ordered_json starters = ordered_json::array();
+    for (const std::size_t s : other.Starts) starters.push_back(s + 1);
+    others.push_back({{"value", other.Objective}, {"inputs", other.Values}, {"starts", starters}});
+  }
+  json["other_optima"] = others;
+  if (result.Plant) {
+    ordered_json zones = ordered_json::array();
+    for (const ZonePlantDuty& z : result.Plant->Zones) {
+      zones.push_back({{"percent_lel", z.PercentLel},
+                       {"limit_percent_lel", z.LimitPercentLel},
+                       {"heat_kw", z.HeatKw}});
+    }
+    json["plant"] = {{"zones", zones}, {"total_kw", result.Plant->TotalKw}};
+  }
+  json["model_runs"] = result.Runs;
+  json["seconds"] = result.Seconds;
+  return json.dump(2) + "\n";
+}
+
+}  // namespace quillmere

@@ -1,0 +1,200 @@
+// The problem as users write it (objective, free inputs, limits), its checks, the values the
+// model runs, and the limits on the plant figures against a stand-in plant model.
+#include "analysis/optimise/OptimiseProblem.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "analysis/optimise/Optimise.h"
+#include "base/Error.h"
+#include "params/MemoryFieldTexts.h"
+
+namespace quillmere {
+namespace {
+
+struct LimitCase {
+  const char* text;
+  Quantity what;
+  double bound;
+  const char* named;
+};
+
+TEST(OptimiseProblem, LimitsReadAsWritten) {
+  const LimitCase cases[] = {
+      {"ExitResidual1<=0.01", Quantity::ExitResidual1, 0.01, "ExitResidual1<=0.01"},
+      {"exitresidual2<=2e-3", Quantity::ExitResidual2, 0.002, "ExitResidual2<=2e-3"},
+      {"WebTemperature<=95", Quantity::WebTemperature, 95, "WebTemperature<=95"},
+      {"NoBoiling", Quantity::VapourPressure, 0.95, "NoBoiling"},
+      {"NoBoiling:0.9", Quantity::VapourPressure, 0.9, "NoBoiling:0.9"},
+      {"LEL<=25", Quantity::Lel, 25, "LEL<=25"},
+      {"LEL", Quantity::LelOfCode, 1, "LEL"},
+      {"Energy<=850", Quantity::Energy, 850, "Energy<=850"},
+  };
+  for (const LimitCase& c : cases) {
+    const Limit limit = ParseLimit(c.text);
+    EXPECT_EQ(limit.What, c.what) << c.text;
+    EXPECT_DOUBLE_EQ(limit.Bound, c.bound) << c.text;
+    EXPECT_EQ(limit.Text, c.named) << c.text;
+  }
+}
+
+struct RefusedCase {
+  const char* text;
+  const char* message;
+};
+
+TEST(OptimiseProblem, RefusesWhatCannotBeSearched) {
+  const RefusedCase limits[] = {
+      {"NoBoiling:1.2",
+       "\"NoBoiling:1.2\": the share of the air pressure must be above 0 and at most 1 "
+       "(NoBoiling:0.9 allows 90 % of 760 mmHg)"},
+      {"ExitResidual1<0.01",
+       "\"ExitResidual1<0.01\" is not a limit: write ExitResidual1<=X, ExitResidual2<=X, "
+       "WebTemperature<=T, NoBoiling, NoBoiling:F, LEL<=P, LEL or Energy<=KW"},
+      {"WebTemperature<=hot",
+       "\"hot\" in \"WebTemperature<=hot\" is not a number (numbers are written with \".\")"},
+  };
+  for (const RefusedCase& c : limits) {
+    try {
+      ParseLimit(c.text);
+      ADD_FAILURE() << c.text;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Kind(), ErrorKind::Usage);
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+  const RefusedCase inputs[] = {
+      {"Sped=0.1:10", "There is no input \"Sped\"; did you mean Speed, "},
+      {"Speed=3:1", "Speed: the lower bound \"3\" must be below the upper bound \"1\""},
+      {"Solvent1AntoineA=6:7", "Solvent1AntoineA (Edit224) is one of the eight fixed constants"},
+      {"Speed=1", "Speed: \"1\" is not a range LO:HI, e.g. Speed=20:200"},
+  };
+  for (const RefusedCase& c : inputs) {
+    try {
+      ParseFreeInput(c.text);
+      ADD_FAILURE() << c.text;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+}
+
+void ExpectUsage(const OptimiseProblem& problem, const std::string& message) {
+  try {
+    CheckProblem(problem);
+    ADD_FAILURE() << message;
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Kind(), ErrorKind::Usage);
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
+
+TEST(OptimiseProblem, ObjectiveAndProblemChecks) {
+  EXPECT_EQ(ParseObjective("speed", true).Name, "Speed");
+  EXPECT_EQ(ParseObjective("exitresidual1", false).What, Quantity::ExitResidual1);
+  OptimiseProblem problem;
+  problem.Goal = ParseObjective("Speed", true);
+  problem.Free = {ParseFreeInput("Zone1.OuterTemperature=20:200")};
+  ExpectUsage(problem, "Speed is to be optimised but is not free: add --free Speed=LO:HI");
+  problem.Free.push_back(ParseFreeInput("Speed=0.1:10"));
+  problem.Limits = {ParseLimit("LEL<=25")};
+  ExpectUsage(problem,
+              "The limit LEL<=25 needs the plant inputs (solvents, web width, "
+              "exhaust), which this program does not compute yet");
+  problem.Limits.clear();
+  problem.Goal = ParseObjective("Energy", false);
+  ExpectUsage(problem,
+              "Energy needs the plant inputs (solvents, web width, exhaust), which "
+              "this program does not compute yet");
+}
+
+// The model marches a zone in whole increments of z: a free length runs as the nearest whole
+// number of them, written as the user would type it.
+TEST(OptimiseProblem, ZoneLengthsRunInWholeIncrements) {
+  const FreeInput length = ParseFreeInput("Zone2.ZoneLength=5:20");
+  EXPECT_TRUE(length.WholeSteps);
+  EXPECT_FALSE(ParseFreeInput("Speed=0.1:10").WholeSteps);
+  EXPECT_EQ(ModelValue(length, 10.26, 0.1), 10.3);
+  EXPECT_EQ(ModelValue(length, 7.04, 0.2), 7.0);
+  OptimiseProblem problem;
+  problem.Free = {length};
+  MemoryFieldTexts fields(',');
+  ApplyValues(problem, {12.349}, ',', fields);
+  EXPECT_EQ(fields.Text("Edit22"), "12,3");
+}
+
+//! A plant stand-in: zone k's exhaust at 10·k·u % LEL (u the speed in m/s) against a limit of
+//! 25 %, and 100·u kW a zone.
+std::optional<PlantDuty> StandInPlant(const FieldTexts&, char, const ParameterSet& params,
+                                         const SimulationState&, const RunRecord& record) {
+  PlantDuty figures;
+  for (int zone = 1; zone <= record.ZonesDone(); ++zone) {
+    figures.Zones.push_back({10.0 * zone * params.Speed, 25.0, 100.0 * params.Speed});
+    figures.TotalKw += 100.0 * params.Speed;
+  }
+  return figures;
+}
+
+struct PlantCase {
+  const char* limit;
+  double speed;  //!< the fastest the stand-in allows, worked by hand [m/s]
+  int zone;      //!< where the limit binds; 0 for the whole line
+};
+
+// Two zones of 10 m: zone 2's exhaust is 20·u % LEL and the line takes 200·u kW.
+TEST(OptimiseProblem, PlantLimitsBindWhereTheStandInSays) {
+  MemoryFieldTexts base('.');
+  base.SetText("Edit9", "10");
+  base.SetText("Edit22", "10");
+  const PlantCase cases[] = {
+      {"LEL<=30", 1.5, 2},  // 20·u <= 30
+      {"LEL", 1.25, 2},     // 20·u <= 25
+      {"Energy<=250", 1.25, 0},
+  };
+  for (const PlantCase& c : cases) {
+    OptimiseProblem problem;
+    problem.Goal = ParseObjective("Speed", true);
+    problem.Free = {ParseFreeInput("Speed=0.5:3")};
+    problem.Limits = {ParseLimit(c.limit)};
+    problem.Plant = StandInPlant;
+    OptimiseOptions options;
+    options.Starts = 2;
+    options.Jobs = 1;
+    options.ShadowPrices = false;
+    OptimiseControl control;
+    const OptimiseResult result = Optimise(problem, base, options, control);
+    ASSERT_TRUE(result.Feasible) << c.limit;
+    EXPECT_NEAR(result.Values[0], c.speed, 5e-3) << c.limit;
+    EXPECT_LE(result.Values[0], c.speed) << c.limit;
+    ASSERT_EQ(result.Limits.size(), 1u);
+    EXPECT_TRUE(result.Limits[0].Binding) << c.limit;
+    EXPECT_EQ(result.Limits[0].Place.Zone, c.zone) << c.limit;
+    ASSERT_TRUE(result.Plant);
+    EXPECT_EQ(result.Plant->Zones.size(), 2u);
+  }
+}
+
+// A plant that gives a zone no LEL limit ends that setting's evaluation: no division by 0.
+TEST(OptimiseProblem, AZoneWithoutAnLelLimitIsNoSetting) {
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit9", "10");
+  fields.SetText("Edit22", "10");
+  OptimiseProblem problem;
+  problem.Goal = ParseObjective("Speed", true);
+  problem.Free = {ParseFreeInput("Speed=0.5:3")};
+  problem.Limits = {ParseLimit("LEL")};
+  problem.Plant = [](const FieldTexts&, char, const ParameterSet&, const SimulationState&,
+                     const RunRecord&) {
+    return std::optional<PlantDuty>(PlantDuty{{{10, 0, 100}, {20, 0, 100}}, 200});
+  };
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const RunEvaluation evaluation = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+  EXPECT_FALSE(evaluation.Finished);
+  EXPECT_EQ(evaluation.Outcome, "zone 1 has no LEL limit");
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,96 @@
+// quillmere-optimise run as a program: its files, its report and its exit statuses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "params/KeptMessages.h"
+#include "params/MemoryFieldTexts.h"
+#include "report/DataFile.h"
+
+namespace quillmere {
+namespace {
+
+using test::ShellQuote;
+
+class OptimiseProgram : public ::testing::Test {
+ protected:
+  //! short.dat: two zones of 10 m, the other inputs at the defaults.
+  void SetUp() override {
+    MemoryFieldTexts fields('.');
+    fields.SetText("Edit9", "10");
+    fields.SetText("Edit22", "10");
+    std::ofstream(work_.File("short.dat"), std::ios::binary) << DataFileText(fields);
+  }
+
+  test::ProgramOutcome Optimise(const std::string& arguments) const {
+    return test::RunShell("cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " +
+                              ShellQuote(QUILLMERE_OPTIMISE) + " --jobs 2 --starts 3 " + arguments +
+                              " < /dev/null",
+                          capture_);
+  }
+
+  std::string ReadWork(const std::string& name) const { return test::ReadBytes(work_.File(name)); }
+
+  test::ScratchDirectory work_;
+  test::ScratchDirectory capture_;
+};
+
+TEST_F(OptimiseProgram, WritesTheOptimumsDataFileAndReport) {
+  const auto outcome = Optimise(
+      "short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.OuterTemperature=40:200 "
+      "--limit 'ExitResidual1<=0.02' --limit NoBoiling:0.6 -o best.dat --report best.json "
+      "--plot best.svg");
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("Optimum: Speed maximised to ", 0), 0u) << outcome.out;
+  const nlohmann::json report = nlohmann::json::parse(ReadWork("best.json"));
+  EXPECT_TRUE(report["feasible"].get<bool>());
+  EXPECT_EQ(report["limits"][1]["limit"], "NoBoiling:0.6");
+  EXPECT_TRUE(report["limits"][1]["binding"].get<bool>());
+  EXPECT_EQ(report["limits"][1]["zone"], 1);
+  // The curves with the limits as lines.
+  const std::string svg = ReadWork("best.svg");
+  EXPECT_NE(svg.find("Limit ExitResidual1 ≤ 0.02"), std::string::npos);
+  EXPECT_NE(svg.find("Limit NoBoiling:0.6"), std::string::npos);
+  // The data file holds the optimum's speed as the report gives it.
+  MemoryFieldTexts loaded('.');
+  std::vector<std::string> messages;
+  KeptMessages kept(messages);
+  ASSERT_TRUE(LoadDataFile(work_.File("best.dat"), loaded, kept));
+  EXPECT_EQ(std::stod(loaded.Text("Edit6")), report["inputs"][0]["value"].get<double>());
+}
+
+struct StatusCase {
+  const char* arguments;
+  int status;
+  const char* says;  //!< the start of the report (status 0 and 5) or of the message
+};
+
+TEST_F(OptimiseProgram, ExitStatuses) {
+  const StatusCase cases[] = {
+      {"short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.OuterTemperature=40:200 "
+       "--limit 'ExitResidual2<=0.002' -o none.dat",
+       5, "No feasible setting found"},
+      {"short.dat --maximise Speed --free Sped=0.2:4", 64,
+       "There is no input \"Sped\"; did you mean Speed"},
+      {"short.dat --maximise Speed --free Speed=0.2:4 --limit 'LEL<=25'", 64,
+       "The limit LEL<=25 needs the plant inputs"},
+      {"short.dat --minimise Energy --free Speed=0.2:4", 64, "Energy needs the plant inputs"},
+      {"short.dat --free Speed=0.2:4", 64, "Say what to optimise"},
+      {"missing.dat --maximise Speed --free Speed=0.2:4", 2, "Data file can not open!"},
+  };
+  for (const StatusCase& c : cases) {
+    const auto outcome = Optimise(c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.err;
+    const std::string& text = c.status == 5 ? outcome.out : outcome.err;
+    EXPECT_EQ(text.rfind(c.says, 0), 0u) << c.arguments << "\n" << text;
+  }
+  EXPECT_FALSE(std::filesystem::exists(work_.File("none.dat")));  // no optimum, no data file
+}
+
+}  // namespace
+}  // namespace quillmere
