@@ -11,8 +11,20 @@
 namespace quillmere::plot {
 namespace {
 
-//! The colour of measured points: apart from every run's.
-const QColor kMeasuredColour(0x20, 0x20, 0x20);
+//! Measured points take the colour of the curve they are compared with.
+QColor MeasuredColour(MeasuredQuantity quantity) {
+  switch (quantity) {
+    case MeasuredQuantity::Temperature:
+      return QuantityColour(Quantity::WebTemperature);
+    case MeasuredQuantity::Residual1:
+    case MeasuredQuantity::Weight1:
+      return QuantityColour(Quantity::Solvent1);
+    case MeasuredQuantity::Residual2:
+    case MeasuredQuantity::Weight2:
+      return QuantityColour(Quantity::Solvent2);
+  }
+  return QuantityColour(Quantity::Reference);
+}
 
 //! What a chart shows of a measured quantity: its name in the legend, or nothing.
 std::optional<QString> Shown(RunChart kind, SolventAmount solvent, MeasuredQuantity quantity) {
@@ -75,7 +87,7 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
   for (const MeasuredQuantity quantity : kMeasuredQuantities) {
     const std::optional<QString> name = Shown(kind, options.Solvent, quantity);
     if (!name) continue;
-    NamedSeries points{*name, {}, SeriesLook::Points, kMeasuredColour};
+    NamedSeries points{*name, {}, SeriesLook::Points, MeasuredColour(quantity)};
     for (const Measurement& m : table.Rows) {
       if (m.Quantity != quantity) continue;
       const std::optional<double> x = Along(run, m.Where, from, options.Along);
@@ -85,13 +97,12 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
       high = std::max(high, m.Value);
     }
     if (points.Points.isEmpty()) continue;
-    if (quantity == MeasuredQuantity::Residual2 || quantity == MeasuredQuantity::Weight2) {
-      points.Colour = kMeasuredColour.lighter(250);
-    }
     AddSeries(chart, points);
     added += static_cast<int>(points.Points.size());
   }
-  if (low < y->min() || high > y->max()) FitAxis(*y, low, high);
+  // Room above and below the points too, so that no marker is cut at the frame.
+  const double room = (high - low) * kHeadroom;
+  if (low - room < y->min() || high + room > y->max()) FitAxis(*y, low, high);
   return added;
 }
 
