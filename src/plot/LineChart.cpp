@@ -152,6 +152,11 @@ class LineThinner : public QObject {
     if (x == nullptr) return;
     const double plotWidth = chart_.plotArea().width();
     const int columns = plotWidth >= 1 ? static_cast<int>(plotWidth) : width_;
+    // The plot's height, its place and the other axes do not change what is drawn.
+    if (columns == columns_ && x->min() == low_ && x->max() == high_) return;
+    columns_ = columns;
+    low_ = x->min();
+    high_ = x->max();
     for (const Line& line : lines_) {
       if (line.series.isNull()) continue;
       const QList<QPointF>& all = line.points;
@@ -168,6 +173,9 @@ class LineThinner : public QObject {
   QChart& chart_;
   int width_;
   std::vector<Line> lines_;
+  int columns_ = 0;  // what the lines were last thinned for
+  double low_ = 0;
+  double high_ = 0;
 };
 
 }  // namespace
