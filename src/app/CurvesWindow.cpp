@@ -166,11 +166,18 @@ class CurveView : public QChartView {
       return std::pair{from, from + span};
     };
     const auto [x0, x1] = wider(*x);
-    const auto [y0, y1] = wider(*y);
-    // Through the chart's zoom, so that every axis (the zones' too) follows.
+    // Through the chart's zoom, so that every axis (the zones' too) follows. A logarithmic
+    // vertical axis keeps its decades.
     QAbstractSeries* series = c.series().front();
-    c.zoomIn(QRectF(c.mapToPosition({x0, y1}, series), c.mapToPosition({x1, y0}, series))
-                 .normalized());
+    QRectF area(c.mapToPosition({x0, 0}, series), c.mapToPosition({x1, 0}, series));
+    if (y != nullptr) {
+      const auto [y0, y1] = wider(*y);
+      area = QRectF(c.mapToPosition({x0, y1}, series), c.mapToPosition({x1, y0}, series));
+    } else {
+      area.setTop(c.plotArea().top());
+      area.setBottom(c.plotArea().bottom());
+    }
+    c.zoomIn(area.normalized());
   }
 
  protected:
@@ -412,6 +419,15 @@ void CurvesWindow::BuildToolBar() {
   choice(*solvent, "ShowSolventWeight", QStringLiteral("Solvent weight"), false,
          [this] { SetSolventAmount(SolventAmount::Weight); })
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+  QAction* log = bar->addAction(QStringLiteral("Log scale"));
+  log->setObjectName(QStringLiteral("LogScale"));
+  log->setCheckable(true);
+  log->setToolTip(QStringLiteral("Residual ratios or solvent weights on a logarithmic axis"));
+  log->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  connect(log, &QAction::toggled, this, [this](bool on) {
+    logScale_ = on;
+    Redraw();
+  });
   bar->addSeparator();
 
   keep_ = action("KeepRun", QStringLiteral("Keep"), &CurvesWindow::KeepRun);
@@ -613,7 +629,7 @@ void CurvesWindow::Redraw() {
   }
   runKey_->SetEntries(plot::RunKey(runs));
   for (CurveView* view : views_) {
-    plot::RunChartOptions options{along_, solvent_, std::max(view->width(), 300)};
+    plot::RunChartOptions options{along_, solvent_, std::max(view->width(), 300), logScale_};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
     if (measurements_ && current_) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *current_->Series, options);

@@ -125,6 +125,7 @@ class CurvesWindow : public QMainWindow {
   std::optional<MeasurementTable> measurements_;
   plot::AlongDryer along_ = plot::AlongDryer::Position;
   plot::SolventAmount solvent_ = plot::SolventAmount::ResidualRatio;
+  bool logScale_ = false;  //!< the solvent chart's vertical axis
 
   std::unique_ptr<ShownRun> current_;
   std::vector<ShownRun> pins_;

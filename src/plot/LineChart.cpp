@@ -317,7 +317,13 @@ QXYSeries* AddSeries(QChart& chart, const NamedSeries& series) {
   xy->replace(series.Points);
   chart.addSeries(xy);
   if (QValueAxis* x = XAxis(chart)) xy->attachAxis(x);
-  if (QValueAxis* y = YAxis(chart)) xy->attachAxis(y);
+  // The vertical axis: a value axis, or the logarithmic one that took its place.
+  const QList<QAbstractAxis*> vertical = chart.axes(Qt::Vertical);
+  if (QValueAxis* y = YAxis(chart)) {
+    xy->attachAxis(y);
+  } else if (!vertical.isEmpty()) {
+    xy->attachAxis(vertical.front());
+  }
   if (series.Name.isEmpty()) {
     for (QLegendMarker* marker : chart.legend()->markers(xy)) marker->setVisible(false);
   }

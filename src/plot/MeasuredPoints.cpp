@@ -80,9 +80,9 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
                       const RunSeries& run, const RunChartOptions& options) {
   const AlongDryer from =
       table.Axis == MeasurementAxis::Time ? AlongDryer::Time : AlongDryer::Position;
-  QValueAxis* y = YAxis(chart);
-  double low = y->min();
-  double high = y->max();
+  QValueAxis* y = YAxis(chart);  // none on a logarithmic chart, which keeps its decades
+  double low = y != nullptr ? y->min() : 0;
+  double high = y != nullptr ? y->max() : 0;
   int added = 0;
   for (const MeasuredQuantity quantity : kMeasuredQuantities) {
     const std::optional<QString> name = Shown(kind, options.Solvent, quantity);
@@ -91,7 +91,7 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
     for (const Measurement& m : table.Rows) {
       if (m.Quantity != quantity) continue;
       const std::optional<double> x = Along(run, m.Where, from, options.Along);
-      if (!x) continue;
+      if (!x || (y == nullptr && !(m.Value > 0))) continue;  // a log axis shows no 0
       points.Points.append({*x, m.Value});
       low = std::min(low, m.Value);
       high = std::max(high, m.Value);
@@ -102,7 +102,7 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
   }
   // Room above and below the points too, so that no marker is cut at the frame.
   const double room = (high - low) * kHeadroom;
-  if (low - room < y->min() || high + room > y->max()) FitAxis(*y, low, high);
+  if (y != nullptr && (low - room < y->min() || high + room > y->max())) FitAxis(*y, low, high);
   return added;
 }
 

@@ -4,11 +4,13 @@
 #include <QCategoryAxis>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QLegend>
 #include <QPen>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "sim/MiscCalc.h"
@@ -242,9 +244,9 @@ std::vector<WarningSpan> WarningSpans(const RunSeries& run, AlongDryer along) {
 namespace {
 
 // The spans shaded across the whole height of the chart's vertical axis, named once a kind.
-void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along) {
+void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along,
+                     QAbstractAxis& yAxis, double yLow, double yHigh) {
   const QValueAxis& x = *XAxis(chart);
-  const QValueAxis& y = *YAxis(chart);
   bool named[2] = {false, false};
   for (const WarningSpan& span : WarningSpans(run, along)) {
     const bool boils = span.Kind == WarningKind::Boiling;
@@ -253,9 +255,9 @@ void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along) {
     const double from = span.From;
     const double to = std::max(span.To, span.From + least);
     auto* upper = new QLineSeries;
-    upper->append({{from, y.max()}, {to, y.max()}});
+    upper->append({{from, yHigh}, {to, yHigh}});
     auto* lower = new QLineSeries;
-    lower->append({{from, y.min()}, {to, y.min()}});
+    lower->append({{from, yLow}, {to, yLow}});
     auto* area = new QAreaSeries(upper, lower);
     const QColor shade = boils ? kBoilingShade : kStoppedShade;
     area->setBrush(shade);
@@ -270,7 +272,7 @@ void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along) {
                           : QStringLiteral("Drying stopped"));
     chart.addSeries(area);
     area->attachAxis(XAxis(chart));
-    area->attachAxis(YAxis(chart));
+    area->attachAxis(&yAxis);
     for (QLegendMarker* marker : chart.legend()->markers(area)) marker->setVisible(!once);
     once = true;
   }
@@ -339,7 +341,51 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
                  QuantityColour(Quantity::Reference)});
     }
   }
-  if (!runs.empty() && !x.Empty()) AddWarningSpans(*built, *runs.front().Series, options.Along);
+  QAbstractAxis* vertical = &yAxis;
+  double spanLow = yAxis.min();
+  double spanHigh = yAxis.max();
+  if (options.LogScale && chart == RunChart::Solvent && !x.Empty()) {
+    // Decades from the one of the smallest positive value to a fifth above the largest; the
+    // values at or below 0 (none in a run the model describes) are left out of the lines.
+    double lowest = std::numeric_limits<double>::max();
+    double highest = 0;
+    for (QAbstractSeries* any : built->series()) {
+      auto* line = qobject_cast<QXYSeries*>(any);
+      if (line == nullptr) continue;
+      QList<QPointF> positive;
+      for (const QPointF& p : line->points()) {
+        if (p.y() > 0) {
+          positive.append(p);
+          lowest = std::min(lowest, p.y());
+          highest = std::max(highest, p.y());
+        }
+      }
+      if (positive.size() != line->count()) line->replace(positive);
+    }
+    if (highest > 0) {
+      auto* log = new QLogValueAxis;
+      log->setBase(10);
+      log->setLabelFormat(QStringLiteral("%g"));
+      log->setMinorTickCount(-1);
+      log->setTitleText(yAxis.titleText());
+      log->setTitleFont(yAxis.titleFont());
+      log->setLabelsFont(yAxis.labelsFont());
+      spanLow = std::pow(10.0, std::floor(std::log10(lowest)));
+      spanHigh = highest * 1.2;
+      log->setRange(spanLow, spanHigh);
+      built->addAxis(log, Qt::AlignLeft);
+      for (QAbstractSeries* any : built->series()) {
+        any->detachAxis(&yAxis);
+        any->attachAxis(log);
+      }
+      built->removeAxis(&yAxis);
+      delete &yAxis;
+      vertical = log;
+    }
+  }
+  if (!runs.empty() && !x.Empty()) {
+    AddWarningSpans(*built, *runs.front().Series, options.Along, *vertical, spanLow, spanHigh);
+  }
   built->legend()->setVisible(true);
   if (!runs.empty()) AddZoneAxis(*built, *runs.front().Series, options.Along);
   if (options.ThinToWidth > 0) ThinLinesToPlotWidth(*built, options.ThinToWidth);

@@ -59,6 +59,9 @@ struct RunChartOptions {
   //! plot (ThinLinesToPlotWidth, with this width until the chart is laid out): they look the
   //! same and redraw many times faster.
   int ThinToWidth = 0;
+  //! The solvent chart's residual ratios or weights on a logarithmic axis (0.0054 and 0.0761
+  //! apart, not both near 0); the other charts keep their linear axes.
+  bool LogScale = false;
 };
 
 //! One quantity a chart draws for each run, with its value at a point of the run.

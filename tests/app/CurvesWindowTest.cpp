@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLogValueAxis>
 #include <QMenu>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -516,6 +517,12 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-1"), (QList<QPointF>{{60, 0.006}}));
     QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-2"), (QList<QPointF>{{75, 0.08}}));
     QVERIFY(measured(RunChart::DryingRate, "Measured").isEmpty());
+    // On a logarithmic axis too.
+    w.Trigger("LogScale");
+    QVERIFY(qobject_cast<QLogValueAxis*>(w.Chart(RunChart::Solvent).axes(Qt::Vertical).front()));
+    QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-1"), (QList<QPointF>{{60, 0.006}}));
+    w.Trigger("LogScale");
+    QVERIFY(YAxis(w.Chart(RunChart::Solvent)) != nullptr);
     // Along time (1 s a metre), and the weights have none.
     w.Trigger("AlongTime");
     QCOMPARE(measured(RunChart::WebTemperature, "Measured").size(), qsizetype(2));

@@ -5,6 +5,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
+#include <QLogValueAxis>
 #include <QtTest>
 
 #include "ChartParts.h"
@@ -177,6 +178,27 @@ class RunChartsTest : public QObject {
     QCOMPARE(stopped.front().To, 80.0);  // to the dryer's exit
     const ChartedRun runs[]{{&boiling, {}, {}}};
     QVERIFY(LegendTexts(*VapourPressureChart(runs)).contains(QStringLiteral("Boiling")));
+  }
+
+  // Residual ratios of 0.0054 and 0.0761 (three-zones.dat's exit) apart on a log axis: from the
+  // decade of the smallest to a fifth above the largest (1).
+  void ResidualRatiosOnALogarithmicAxis() {
+    const ChartedRun runs[]{{&ThreeZones(), {}, {}}};
+    RunChartOptions options;
+    options.LogScale = true;
+    const auto chart = SolventChart(runs, options);
+    const QList<QAbstractAxis*> vertical = chart->axes(Qt::Vertical);
+    QCOMPARE(vertical.size(), qsizetype(1));
+    auto* log = qobject_cast<QLogValueAxis*>(vertical.front());
+    QVERIFY(log);
+    QCOMPARE(log->titleText(), QStringLiteral("Residual ratio (-)"));
+    QCOMPARE(log->min(), 0.001);
+    QCOMPARE(log->max(), 1.2);
+    for (QAbstractSeries* series : chart->series()) {
+      QVERIFY(series->attachedAxes().contains(log));
+    }
+    // The other charts stay linear.
+    QVERIFY(YAxis(*WebTemperatureChart(runs, options)) != nullptr);
   }
 
   void ThinnedLinesKeepTheirEnds() {
