@@ -19,8 +19,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <functional>
 #include <optional>
 
@@ -406,19 +406,20 @@ void CurvesWindow::BuildToolBar() {
   };
 
   auto* along = new QActionGroup(this);
-  choice(*along, "AlongPosition", QStringLiteral("Position"), true,
-         [this] { SetAlong(AlongDryer::Position); })
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
-  choice(*along, "AlongTime", QStringLiteral("Time"), false, [this] { SetAlong(AlongDryer::Time); })
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+  choice(*along, "AlongPosition", QStringLiteral("Position"), true, [this] {
+    SetAlong(AlongDryer::Position);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  choice(*along, "AlongTime", QStringLiteral("Time"), false, [this] {
+    SetAlong(AlongDryer::Time);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
   bar->addSeparator();
   auto* solvent = new QActionGroup(this);
-  choice(*solvent, "ShowResidualRatio", QStringLiteral("Residual ratio"), true,
-         [this] { SetSolventAmount(SolventAmount::ResidualRatio); })
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
-  choice(*solvent, "ShowSolventWeight", QStringLiteral("Solvent weight"), false,
-         [this] { SetSolventAmount(SolventAmount::Weight); })
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+  choice(*solvent, "ShowResidualRatio", QStringLiteral("Residual ratio"), true, [this] {
+    SetSolventAmount(SolventAmount::ResidualRatio);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+  choice(*solvent, "ShowSolventWeight", QStringLiteral("Solvent weight"), false, [this] {
+    SetSolventAmount(SolventAmount::Weight);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
   QAction* log = bar->addAction(QStringLiteral("Log scale"));
   log->setObjectName(QStringLiteral("LogScale"));
   log->setCheckable(true);
@@ -484,16 +485,15 @@ void CurvesWindow::BuildToolBar() {
     if (QWidget* button = bar->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
     if (!a->shortcut().isEmpty()) {
       const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
-      a->setToolTip(tip + QStringLiteral(" (") +
-                    a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+      a->setToolTip(tip + QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                    QLatin1Char(')'));
     }
   }
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
-  current_ =
-      std::make_unique<ShownRun>(ShownRun{std::make_shared<const RunSeries>(std::move(series)),
-                                          std::move(inputs), plot::RunLook(0)});
+  current_ = std::make_unique<ShownRun>(ShownRun{
+      std::make_shared<const RunSeries>(std::move(series)), std::move(inputs), plot::RunLook(0)});
   Redraw();
   if (!isVisible()) {
     if (!placed_) PlaceOnScreen();
@@ -732,8 +732,9 @@ void CurvesWindow::FillZoneTable() {
     warningsSummary_->setText(
         QStringLiteral("<b>%1</b> in %2 (the rows below give them in full; a zone shows its "
                        "row)")
-            .arg(count == 1 ? QStringLiteral("1 warning") : QStringLiteral("%1 warnings").arg(count),
-                 links.join(QStringLiteral(", "))));
+            .arg(
+                count == 1 ? QStringLiteral("1 warning") : QStringLiteral("%1 warnings").arg(count),
+                links.join(QStringLiteral(", "))));
     warningsSummary_->show();
     ShowZone(warned.front());
   }
@@ -799,9 +800,9 @@ void CurvesWindow::ShowValuesAt(RunChart chart, double along) {
     }
     for (const plot::RunQuantity& quantity : quantities) {
       const std::optional<double> v = quantity.Value(*run.Series, point);
-      QString text = quantity.Name + QLatin1Char(' ') +
-                     (v ? Number(*v, quantity.Precision, quantity.Decimals)
-                        : QStringLiteral("none"));
+      QString text =
+          quantity.Name + QLatin1Char(' ') +
+          (v ? Number(*v, quantity.Precision, quantity.Decimals) : QStringLiteral("none"));
       if (quantity.Unit != QLatin1String("-")) text += QLatin1Char(' ') + quantity.Unit;
       values << text;
     }

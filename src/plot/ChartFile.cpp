@@ -68,8 +68,7 @@ QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartForma
       const int row = i / columns;
       const int inRow = std::min(columns, count - row * columns);
       const QSize own(width / inRow, cell.height());
-      const QRectF target(QPointF((i % columns) * own.width(), row * cell.height()),
-                          QSizeF(own));
+      const QRectF target(QPointF((i % columns) * own.width(), row * cell.height()), QSizeF(own));
       DrawChartAt(*charts[static_cast<std::size_t>(i)], own,
                   [&](QGraphicsScene& scene, const QRectF& source) {
                     scene.render(&painter, target, source);

@@ -9,11 +9,11 @@
 namespace quillmere::plot {
 namespace {
 
-constexpr double kSample = 34;      // [px] of line before each text
-constexpr double kSampleGap = 6;    // [px] between the line and its text
-constexpr double kEntryGap = 18;    // [px] between entries of a row
-constexpr double kMargin = 4;       // [px] around the key
-constexpr int kKeyPixels = 12;      // text height, as the legends'
+constexpr double kSample = 34;    // [px] of line before each text
+constexpr double kSampleGap = 6;  // [px] between the line and its text
+constexpr double kEntryGap = 18;  // [px] between entries of a row
+constexpr double kMargin = 4;     // [px] around the key
+constexpr int kKeyPixels = 12;    // text height, as the legends'
 
 // Where each entry goes: its line sample's row and the text's rectangle.
 struct Placed {

@@ -1,6 +1,7 @@
 // The pictures of a fit: for each measured quantity, in its colour, every trial's measured
 // points against the model's curve at the fitted values and, faint, at the start values, one
-// line style a trial. The window can show the charts; quillmere-cli fit --plot writes them into one file.
+// line style a trial. The window can show the charts; quillmere-cli fit --plot writes them into one
+// file.
 #pragma once
 
 #include <memory>

@@ -1,11 +1,11 @@
 #include "plot/LineChart.h"
 
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLegendMarker>
-#include <QFontMetricsF>
-#include <QLocale>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPen>
 #include <QPointer>
 #include <QScatterSeries>
@@ -241,16 +241,15 @@ SeriesLook RunLook(int run) {
 void SetDecimalSeparator(QChart& chart, char decimalSeparator) {
   // The labels are formatted by the chart's locale: one whose decimal separator is the one
   // asked, without group separators.
-  QLocale locale = decimalSeparator == ',' ? QLocale(QLocale::German, QLocale::Germany)
-                                           : QLocale::c();
+  QLocale locale =
+      decimalSeparator == ',' ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   chart.setLocale(locale);
   chart.setLocalizeNumbers(true);
 }
 
 AxisTicks TicksFor(double low, double high, double pixels, Qt::Orientation orientation) {
-  const double perLabel =
-      orientation == Qt::Horizontal ? kPixelsPerLabelAcross : kPixelsPerLabelUp;
+  const double perLabel = orientation == Qt::Horizontal ? kPixelsPerLabelAcross : kPixelsPerLabelUp;
   return RoundStep(high - low, std::max(2.0, std::floor(pixels / perLabel)));
 }
 

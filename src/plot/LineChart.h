@@ -57,12 +57,12 @@ QColor SeriesColour(int index);
 
 //! The colour of each quantity drawn, the same in every chart of the program.
 enum class Quantity {
-  WebTemperature,   //!< vermillion
-  AirTemperature,   //!< sky blue
-  Solvent1,         //!< blue
-  Solvent2,         //!< orange
-  VapourPressure,   //!< bluish green
-  Reference,        //!< black: the air pressure, other fixed values
+  WebTemperature,  //!< vermillion
+  AirTemperature,  //!< sky blue
+  Solvent1,        //!< blue
+  Solvent2,        //!< orange
+  VapourPressure,  //!< bluish green
+  Reference,       //!< black: the air pressure, other fixed values
 };
 QColor QuantityColour(Quantity quantity);
 
@@ -80,8 +80,9 @@ AxisTicks TicksFor(double low, double high, double pixels, Qt::Orientation orien
 //! A chart with a value axis below (x) and at the left (y), each with its title, and one
 //! series for each entry of `series`, in order. The horizontal axis spans the points (and 3 %
 //! more on each side where there are markers, so that none is cut), the vertical one has 5 %
-//! of room above and below, out to round numbers; the ticks follow the pixels of the plot. A legend names the series that have a name; it is hidden when none has.
-//! Series with no points are added (they keep their legend entry) but do not widen the axes.
+//! of room above and below, out to round numbers; the ticks follow the pixels of the plot. A legend
+//! names the series that have a name; it is hidden when none has. Series with no points are added
+//! (they keep their legend entry) but do not widen the axes.
 std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
                                   const QString& yTitle, std::span<const NamedSeries> series);
 

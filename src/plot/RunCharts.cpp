@@ -2,10 +2,10 @@
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QLegend>
 #include <QPen>
 #include <QValueAxis>
 #include <QXYSeries>
@@ -18,7 +18,7 @@
 namespace quillmere::plot {
 namespace {
 
-const QColor kZoneLineColour{0x90, 0x90, 0x90};     // zone boundaries
+const QColor kZoneLineColour{0x90, 0x90, 0x90};      // zone boundaries
 const QColor kBoilingShade{0xcc, 0x79, 0xa7, 0x50};  // reddish purple, see-through
 const QColor kStoppedShade{0x80, 0x80, 0x80, 0x40};  // grey, see-through
 
@@ -133,11 +133,10 @@ std::vector<RunQuantity> ChartQuantities(RunChart chart, SolventAmount solvent) 
   };
   switch (chart) {
     case RunChart::WebTemperature:
-      return {{"Web", "°C", Quantity::WebTemperature, 6, 2, false, state(&TracePoint::Temperature)},
-              {"Air", "°C", Quantity::AirTemperature, 6, 2, true,
-               [](const RunSeries& run, const SeriesPoint& p) -> Value {
-                 return ZoneAir(run, p);
-               }}};
+      return {
+          {"Web", "°C", Quantity::WebTemperature, 6, 2, false, state(&TracePoint::Temperature)},
+          {"Air", "°C", Quantity::AirTemperature, 6, 2, true,
+           [](const RunSeries& run, const SeriesPoint& p) -> Value { return ZoneAir(run, p); }}};
     case RunChart::Solvent:
       if (solvent == SolventAmount::Weight) {
         return {{"Solvent-1", "kg/m2", Quantity::Solvent1, 7, 5, false,
@@ -147,7 +146,8 @@ std::vector<RunQuantity> ChartQuantities(RunChart chart, SolventAmount solvent) 
       }
       return {
           {"Solvent-1", "-", Quantity::Solvent1, 6, 4, false, state(&TracePoint::Solvent1Residual)},
-          {"Solvent-2", "-", Quantity::Solvent2, 6, 4, false, state(&TracePoint::Solvent2Residual)}};
+          {"Solvent-2", "-", Quantity::Solvent2, 6, 4, false,
+           state(&TracePoint::Solvent2Residual)}};
     case RunChart::DryingRate:
       return {{"Solvent-1", "kg/m2.s", Quantity::Solvent1, 8, 7, false,
                surface(&SeriesPoint::Solvent1DryingRate)},
@@ -244,8 +244,8 @@ std::vector<WarningSpan> WarningSpans(const RunSeries& run, AlongDryer along) {
 namespace {
 
 // The spans shaded across the whole height of the chart's vertical axis, named once a kind.
-void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along,
-                     QAbstractAxis& yAxis, double yLow, double yHigh) {
+void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along, QAbstractAxis& yAxis,
+                     double yLow, double yHigh) {
   const QValueAxis& x = *XAxis(chart);
   bool named[2] = {false, false};
   for (const WarningSpan& span : WarningSpans(run, along)) {
@@ -267,7 +267,7 @@ void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along,
     edge.setAlpha(255);
     area->setPen(QPen(edge, 1.5));
     bool& once = named[boils ? 0 : 1];
-    area->setName(once          ? QString()
+    area->setName(once    ? QString()
                   : boils ? QStringLiteral("Boiling")
                           : QStringLiteral("Drying stopped"));
     chart.addSeries(area);

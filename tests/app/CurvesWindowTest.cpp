@@ -201,9 +201,9 @@ class CurvesWindowTest : public QObject {
     w.Trigger("KeepRun");
     w.Type("Edit21", QStringLiteral("80"));
     w.Click("BitBtn1");
-    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2 m/s, zone 2 air 80 °C (current)",
-                                               "Speed 1.0 m/s, zone 2 air 60.0 °C",
-                                               "zone 2 air 60.0 °C"}));
+    QCOMPARE(w.curves.RunNames(),
+             (QStringList{"Speed 1.2 m/s, zone 2 air 80 °C (current)",
+                          "Speed 1.0 m/s, zone 2 air 60.0 °C", "zone 2 air 60.0 °C"}));
     QCOMPARE(w.Chart(RunChart::VapourPressure).series().size(), 3 + 1);  // and the air pressure
     QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(),
              QStringLiteral("Air pressure 760 mmHg"));
@@ -323,8 +323,8 @@ class CurvesWindowTest : public QObject {
       // Zone 4 of fourteen-zones.dat is 0.04 m, less than a step: it has no width to be
       // numbered in.
       const QStringList numbered = ZoneAxis(chart)->categoriesLabels();
-      QCOMPARE(numbered, (QStringList{"1", "2", "3", "5", "6", "7", "8", "9", "10", "11", "12",
-                                      "13", "14"}));
+      QCOMPARE(numbered,
+               (QStringList{"1", "2", "3", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
       QStringList drawn = DrawnTexts(chart);
       for (const QString& text : drawn) {
         QVERIFY2(!text.contains(QChar(0x2026)) && !text.contains(QStringLiteral("...")),
@@ -346,9 +346,8 @@ class CurvesWindowTest : public QObject {
       // The ticks are round: at least three along each axis, none cut.
       QVERIFY(chart.plotArea().width() >= 300 && chart.plotArea().height() >= 120);
     }
-    QCOMPARE(w.curves.KeyTexts(),
-             (QStringList{"Speed 1.2 m/s, zone 2 air 75 °C (current)",
-                          "Speed 1.0 m/s, zone 2 air 60.0 °C"}));
+    QCOMPARE(w.curves.KeyTexts(), (QStringList{"Speed 1.2 m/s, zone 2 air 75 °C (current)",
+                                               "Speed 1.0 m/s, zone 2 air 60.0 °C"}));
     QWidget* key = w.curves.findChild<QWidget*>("RunKey");
     QVERIFY(key->isVisible() && key->height() > 0);
   }

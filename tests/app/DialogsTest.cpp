@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QSignalSpy>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -161,8 +161,7 @@ class DialogsTest : public QObject {
   // the text files, under the filter the dialog starts with; other files are not.
   void OpenDialogListsDataFilesUnderItsFirstFilter() {
     WorkingDirectory here;
-    WriteDataFile(here.FilePath(QStringLiteral("defaults.dat")).toStdString(),
-                  MemoryFieldTexts());
+    WriteDataFile(here.FilePath(QStringLiteral("defaults.dat")).toStdString(), MemoryFieldTexts());
     for (const char* name : {"result.txt", "notes.csv"}) {
       QVERIFY(WriteAll(here.FilePath(QString::fromLatin1(name)), "x\n"));
     }

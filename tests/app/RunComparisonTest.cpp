@@ -91,13 +91,14 @@ class RunComparisonTest : public QObject {
     const std::vector<std::size_t> differing = DifferingInputs(many, With({}), '.');
     QCOMPARE(differing.size(), std::size_t(5));
     // In the order of the fields: the start conditions, zone 1, the fitting parameters, ...
-    QCOMPARE(DescribeInputs(many, differing),
-             std::string("Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35 and 2 more"));
+    QCOMPARE(
+        DescribeInputs(many, differing),
+        std::string(
+            "Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35 and 2 more"));
     QCOMPARE(
         DescribeInputs(many, differing, 10),
-        std::string(
-            "Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35, Dryer "
-            "Efficiency Parameter Keff 0.4, zone 2 air 90 °C"));
+        std::string("Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35, Dryer "
+                    "Efficiency Parameter Keff 0.4, zone 2 air 90 °C"));
   }
 };
 

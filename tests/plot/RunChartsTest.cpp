@@ -4,8 +4,8 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QValueAxis>
 #include <QLogValueAxis>
+#include <QValueAxis>
 #include <QtTest>
 
 #include "ChartParts.h"
@@ -83,7 +83,7 @@ class RunChartsTest : public QObject {
     QCOMPARE(LegendTexts(*chart), (QStringList{"Web", "Air", "Drying stopped"}));
     QXYSeries* web = Line(*chart, 0);
     QCOMPARE(web->pen().color(), QColor(0xd55e00));  // Okabe–Ito vermillion
-    QCOMPARE(web->count(), 301 + 301 + 201);  // every point of every zone
+    QCOMPARE(web->count(), 301 + 301 + 201);         // every point of every zone
     QCOMPARE(web->at(0), QPointF(0, 15));
     QCOMPARE(web->at(web->count() - 1).y(), ThreeZones().Zones.back().Exit.Temperature);
     const QList<QPointF> air{{0, 60}, {30, 60}, {30, 60}, {60, 60}, {60, 80}, {80, 80}};
