@@ -10,6 +10,7 @@
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <QtTest>
@@ -223,6 +224,26 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(w.curves.KeyTexts(), QStringList{});
     QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
     QVERIFY(!w.curves.findChild<QAction*>("RemoveKept")->isEnabled());
+  }
+
+  // The tool bar's actions have shortcuts, and Tab reaches their buttons.
+  void ToolBarActionsHaveShortcutsAndTakeTheFocus() {
+    RunWindow w;
+    const std::pair<const char*, const char*> shortcuts[]{{"KeepRun", "Ctrl+K"},
+                                                          {"ExportChart", "Ctrl+E"},
+                                                          {"ExportCsv", "Ctrl+Shift+E"},
+                                                          {"ShowMeasurements", "Ctrl+M"},
+                                                          {"ResetZoom", "Ctrl+0"},
+                                                          {"LogScale", "Ctrl+L"}};
+    auto* bar = w.curves.findChild<QToolBar*>("CurvesToolBar");
+    for (const auto& [name, keys] : shortcuts) {
+      QAction* action = w.curves.findChild<QAction*>(QString::fromLatin1(name));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(keys)));
+      QVERIFY(action->toolTip().endsWith(QStringLiteral("(%1)").arg(QString::fromLatin1(keys))));
+      QCOMPARE(bar->widgetForAction(action)->focusPolicy(), Qt::TabFocus);
+    }
+    // The zone table lets Tab go on to the next control.
+    QVERIFY(!w.Zones().tabKeyNavigation());
   }
 
   void SameInputsKeptAreSaidToBeTheSame() {
