@@ -550,9 +550,7 @@ void CurvesWindow::PlaceOnScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect room = screen->availableGeometry();
-  const QSize size = this->size().boundedTo(room.size());
-  resize(size);
-  move(room.x() + room.width() - size.width(), room.y());
+  move(std::max(room.x(), room.x() + room.width() - width()), room.y());
 }
 
 QString CurvesWindow::WarningsSummary() const {

@@ -31,13 +31,16 @@ class StartUpTest : public QObject {
     const QImage finish(pictures.filePath(QStringLiteral("finish.png")));
     QVERIFY(!finish.isNull());
     QCOMPARE(finish.size() / finish.devicePixelRatio(), QSize(316, 206));
-    for (const char* curves : {"curves.png", "curves-compare.png"}) {
+    for (const auto& [curves, size] : {std::pair{"curves.png", QSize(1200, 860)},
+                                       std::pair{"curves-compare.png", QSize(1200, 860)},
+                                       std::pair{"curves-laptop.png", QSize(1366, 700)},
+                                       std::pair{"curves-small-laptop.png", QSize(1024, 640)}}) {
       const QImage image(pictures.filePath(QString::fromLatin1(curves)));
       QVERIFY2(!image.isNull(), curves);
-      QCOMPARE(image.size() / image.devicePixelRatio(), QSize(1200, 860));
+      QCOMPARE(image.size() / image.devicePixelRatio(), size);
     }
     // Nothing else was written: no result file, no settings.
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 7);
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 9);
   }
 };
 
