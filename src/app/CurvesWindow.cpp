@@ -130,7 +130,7 @@ class CurveView : public QChartView {
   }
 
   //! The least size at which the chart's titles, ticks and legend read whole [px].
-  static constexpr QSize kChartMinimum{300, 200};
+  static constexpr QSize kChartMinimum{300, 225};
 
   RunChart Kind() const { return kind_; }
 
@@ -358,10 +358,10 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   zonesLayout->addWidget(warningsSummary_);
   zonesLayout->addWidget(runNote_);
   zonesLayout->addWidget(zoneTable_);
-  // Room for the header and two zones at least; more zones scroll. The charts keep their
+  // Room for the header and one zone at least; more zones scroll. The charts keep their
   // least size first: the table gives up its rows before the charts lose their axes.
   zoneTable_->setMinimumHeight(zoneTable_->horizontalHeader()->sizeHint().height() +
-                               2 * zoneTable_->verticalHeader()->defaultSectionSize() +
+                               zoneTable_->verticalHeader()->defaultSectionSize() +
                                2 * zoneTable_->frameWidth());
 
   auto* splitter = new QSplitter(Qt::Vertical);

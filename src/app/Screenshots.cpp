@@ -20,6 +20,7 @@ namespace {
 constexpr QSize kCurvesPicture{1200, 860};  // [px] of the curves window in the pictures
 constexpr QSize kLaptop{1366, 700};         // a 1366 × 768 screen less its panel [px]
 constexpr QSize kSmallLaptop{1024, 640};    // [px]
+constexpr QSize kSmallest{800, 600};        // the window's least size [px]
 
 // The series of a run of the texts now in the fields, as OK would compute it.
 RunSeries RunOfFields(const FieldTexts& fields) {
@@ -89,8 +90,9 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves
   curves.ShowRun(RunOfFields(fields), InputsOf(fields));
   fields.SetText("Edit6", speed);
   fields.SetText("Edit21", air);
-  for (const auto& [size, file] : {std::pair{kLaptop, "curves-laptop.png"},
-                                   std::pair{kSmallLaptop, "curves-small-laptop.png"}}) {
+  for (const auto& [size, file] :
+       {std::pair{kLaptop, "curves-laptop.png"}, std::pair{kSmallLaptop, "curves-small-laptop.png"},
+        std::pair{kSmallest, "curves-smallest.png"}}) {
     curves.resize(size);
     QApplication::processEvents();
     curves.ShowValuesAt(plot::RunChart::WebTemperature, 40.0);

@@ -262,7 +262,7 @@ std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
   chart->legend()->setFont(PixelFont(base, kLegendPixels));
   chart->legend()->setAlignment(Qt::AlignBottom);
   // No room spent around the chart: on a small screen the plot and its labels need it.
-  chart->setMargins(QMargins(4, 4, 4, 2));
+  chart->setMargins(QMargins(4, 4, 4, 4));
   chart->setBackgroundRoundness(0);
   if (chart->layout() != nullptr) chart->layout()->setContentsMargins(0, 0, 0, 0);
   chart->addAxis(NewAxis(xTitle, base), Qt::AlignBottom);

@@ -333,9 +333,10 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
     FitAxis(xAxis, x.low, x.high, 0);
     FitAxis(yAxis, y.low, y.high);
     if (chart == RunChart::VapourPressure) {
-      // The air pressure across the whole axis: the margin to boiling.
+      // The air pressure across the whole axis: the margin to boiling. Named short, so that
+      // a legend at the right of a small chart keeps it whole.
       AddSeries(*built,
-                {QStringLiteral("Air pressure %1 mmHg").arg(kTotalPressure),
+                {QStringLiteral("Air %1 mmHg").arg(kTotalPressure),
                  {QPointF(xAxis.min(), kTotalPressure), QPointF(xAxis.max(), kTotalPressure)},
                  SeriesLook::Line,
                  QuantityColour(Quantity::Reference)});

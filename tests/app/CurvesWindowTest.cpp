@@ -206,8 +206,7 @@ class CurvesWindowTest : public QObject {
              (QStringList{"Speed 1.2 m/s, zone 2 air 80 °C (current)",
                           "Speed 1.0 m/s, zone 2 air 60.0 °C", "zone 2 air 60.0 °C"}));
     QCOMPARE(w.Chart(RunChart::VapourPressure).series().size(), 3 + 1);  // and the air pressure
-    QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(),
-             QStringLiteral("Air pressure 760 mmHg"));
+    QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(), QStringLiteral("Air 760 mmHg"));
 
     // Removing a kept run removes its lines; the legend names what still differs.
     QMenu* kept = w.curves.findChild<QMenu*>("KeptRunsMenu");
@@ -229,12 +228,9 @@ class CurvesWindowTest : public QObject {
   // The tool bar's actions have shortcuts, and Tab reaches their buttons.
   void ToolBarActionsHaveShortcutsAndTakeTheFocus() {
     RunWindow w;
-    const std::pair<const char*, const char*> shortcuts[]{{"KeepRun", "Ctrl+K"},
-                                                          {"ExportChart", "Ctrl+E"},
-                                                          {"ExportCsv", "Ctrl+Shift+E"},
-                                                          {"ShowMeasurements", "Ctrl+M"},
-                                                          {"ResetZoom", "Ctrl+0"},
-                                                          {"LogScale", "Ctrl+L"}};
+    const std::pair<const char*, const char*> shortcuts[]{
+        {"KeepRun", "Ctrl+K"},          {"ExportChart", "Ctrl+E"}, {"ExportCsv", "Ctrl+Shift+E"},
+        {"ShowMeasurements", "Ctrl+M"}, {"ResetZoom", "Ctrl+0"},   {"LogScale", "Ctrl+L"}};
     auto* bar = w.curves.findChild<QToolBar*>("CurvesToolBar");
     for (const auto& [name, keys] : shortcuts) {
       QAction* action = w.curves.findChild<QAction*>(QString::fromLatin1(name));

@@ -34,13 +34,14 @@ class StartUpTest : public QObject {
     for (const auto& [curves, size] : {std::pair{"curves.png", QSize(1200, 860)},
                                        std::pair{"curves-compare.png", QSize(1200, 860)},
                                        std::pair{"curves-laptop.png", QSize(1366, 700)},
-                                       std::pair{"curves-small-laptop.png", QSize(1024, 640)}}) {
+                                       std::pair{"curves-small-laptop.png", QSize(1024, 640)},
+                                       std::pair{"curves-smallest.png", QSize(800, 600)}}) {
       const QImage image(pictures.filePath(QString::fromLatin1(curves)));
       QVERIFY2(!image.isNull(), curves);
       QCOMPARE(image.size() / image.devicePixelRatio(), size);
     }
     // Nothing else was written: no result file, no settings.
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 9);
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 10);
   }
 };
 

@@ -131,8 +131,7 @@ class RunChartsTest : public QObject {
     QVERIFY(YAxis(*rates)->min() <= 0);
 
     const auto pressure = VapourPressureChart(runs);
-    QCOMPARE(LegendTexts(*pressure),
-             (QStringList{"Surface", "Air pressure 760 mmHg", "Drying stopped"}));
+    QCOMPARE(LegendTexts(*pressure), (QStringList{"Surface", "Air 760 mmHg", "Drying stopped"}));
     QCOMPARE(Line(*pressure, 0)->count(), known);
     QXYSeries* air = Line(*pressure, 1);
     QCOMPARE(air->count(), 2);
