@@ -355,6 +355,7 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   zoneTable_->horizontalHeader()->setSectionResizeMode(kWarnings, QHeaderView::Stretch);
   zoneTable_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   zoneTable_->setWordWrap(true);
+  zoneTable_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   zonesLayout->addWidget(warningsSummary_);
   zonesLayout->addWidget(runNote_);
   zonesLayout->addWidget(zoneTable_);
@@ -686,7 +687,8 @@ void CurvesWindow::FillZoneTable() {
                                       warnings.join(QLatin1Char('\n'))};
     for (int column = 0; column < kZoneColumns; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
-      if (column != kWarnings) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      // At the top of the row, with the first line of its warnings, however tall it is.
+      item->setTextAlignment((column != kWarnings ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
       if (!warnings.isEmpty()) {
         item->setBackground(QColor(0xff, 0xf4, 0xc8));
         item->setToolTip(warnings.join(QLatin1Char('\n')));
