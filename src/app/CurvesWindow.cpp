@@ -628,7 +628,13 @@ void CurvesWindow::Redraw() {
   }
   runKey_->SetEntries(plot::RunKey(runs));
   for (CurveView* view : views_) {
-    plot::RunChartOptions options{along_, solvent_, std::max(view->width(), 300), logScale_};
+    // Thinned for the plot's width as the chart shown has it: the new chart is laid out alike
+    // and its lines need not be thinned again.
+    const QChart* shown = view->chart();
+    const int columns = shown != nullptr && shown->plotArea().width() >= 1
+                            ? static_cast<int>(shown->plotArea().width())
+                            : std::max(view->width(), 300);
+    plot::RunChartOptions options{along_, solvent_, columns, logScale_};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
     if (measurements_ && current_) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *current_->Series, options);
