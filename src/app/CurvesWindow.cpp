@@ -143,6 +143,9 @@ class CurveView : public QChartView {
         axis->setProperty("wholeHigh", axis->max());
       }
     }
+    // The legend in its place before the chart is first laid out: a second layout would
+    // thin its lines again.
+    chart->legend()->setAlignment(LegendSide());
     setChart(chart.release());
     delete former;
     PlaceLegend();
@@ -215,9 +218,12 @@ class CurveView : public QChartView {
  private:
   // A short chart (a small screen) keeps its height for the plot and the axes' labels: the
   // legend goes to its right.
-  void PlaceLegend() {
+  Qt::Alignment LegendSide() const {
     constexpr int kLegendBelowFrom = 270;  // [px] of height
-    const Qt::Alignment side = height() >= kLegendBelowFrom ? Qt::AlignBottom : Qt::AlignRight;
+    return height() >= kLegendBelowFrom ? Qt::AlignBottom : Qt::AlignRight;
+  }
+  void PlaceLegend() {
+    const Qt::Alignment side = LegendSide();
     if (chart()->legend()->alignment() != side) chart()->legend()->setAlignment(side);
   }
 
