@@ -8,9 +8,7 @@
 #include <QPainter>
 #include <memory>
 
-#include "analysis/CaseRun.h"
-#include "params/FieldTable.h"
-#include "params/MemoryFieldTexts.h"
+#include "LargestRun.h"
 #include "plot/ChartFile.h"
 #include "plot/RunCharts.h"
 #include "sim/RunSeries.h"
@@ -19,21 +17,6 @@ namespace quillmere::plot {
 namespace {
 
 constexpr int kChartWidth = 800;  // [px] about a chart of the curves window on a large screen
-
-const RunSeries& LargestRun() {
-  static const RunSeries run = [] {
-    MemoryFieldTexts fields;
-    for (int zone = 1; zone <= kMaxZones; ++zone) {
-      const char* texts[] = {"60.0", "199.9", "0.0", "0.0", "0.022", "0.055"};
-      for (int i = 0; i < 6; ++i) fields.SetText(ZoneFieldName(zone, i), texts[i]);
-    }
-    auto params = std::make_unique<ParameterSet>();
-    auto state = std::make_unique<SimulationState>();
-    const CaseResult result = RunCase(fields, '.', *params, *state);
-    return CollectRunSeries(*params, *state, result.Record);
-  }();
-  return run;
-}
 
 RunChartOptions Options(const benchmark::State& state) {
   return {AlongDryer::Position, SolventAmount::ResidualRatio,

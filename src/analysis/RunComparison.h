@@ -1,11 +1,13 @@
-// What sets two runs apart: the inputs whose texts differ, named as users address them
-// ("Speed 1.2, Zone2.OuterTemperature 80"), for the legend of runs drawn over one another.
+// What sets two runs apart: the inputs whose texts differ, named in the words of the input
+// pages with their units ("Speed 1.2 m/s, zone 2 air 80 °C"), for the key of runs drawn over
+// one another.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "params/FieldTable.h"
 #include "params/FieldTexts.h"
 
 namespace quillmere {
@@ -24,8 +26,12 @@ RunInputs InputsOf(const FieldTexts& fields);
 std::vector<std::size_t> DifferingInputs(const RunInputs& a, const RunInputs& b,
                                          char decimalSeparator);
 
-//! Those inputs with the texts of `run`: "Speed 1.2, Zone2.OuterTemperature 80"; an empty
-//! text reads "(empty)". After `most` inputs the rest are counted: "... and 2 more".
+//! An input in the words of its caption, without the unit: "Speed", "Initial Coating Weight",
+//! "Density of Solvent-1"; a zone's condition as "zone 2 air", "zone 3 length".
+std::string InputLabel(const FieldSpec& field);
+
+//! Those inputs with the texts of `run` and their units: "Speed 1.2 m/s, zone 2 air 80 °C";
+//! an empty text reads "(empty)". After `most` inputs the rest are counted: "... and 2 more".
 std::string DescribeInputs(const RunInputs& run, const std::vector<std::size_t>& inputs,
                            std::size_t most = 3);
 

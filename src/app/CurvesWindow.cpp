@@ -6,23 +6,32 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsLineItem>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <functional>
 #include <optional>
 
 #include "base/UserMessages.h"
 #include "params/FieldTable.h"
+#include "base/FormatFixed.h"
+#include "base/PrintableText.h"
+#include "base/UserMessages.h"
 #include "plot/ChartFile.h"
+#include "plot/ChartKey.h"
 #include "plot/LineChart.h"
 #include "plot/MeasuredPoints.h"
 #include "report/FileIO.h"
@@ -37,6 +46,23 @@ using plot::SolventAmount;
 namespace {
 
 constexpr char kTitle[] = "Drying curves";
+
+//! The window's first size: within a 1366 × 768 screen less its panel and the title bar.
+constexpr QSize kDefaultSize{1280, 660};
+//! The least size at which every title, tick label and legend entry still reads.
+constexpr QSize kMinimumSize{800, 600};
+
+//! How the window writes the numbers of the zone table: as the result file writes them.
+struct Fixed {
+  int Precision;
+  int Digits;
+};
+constexpr Fixed kTemperatureFixed{6, 2};  // the zone conditions' and the table's [°C]
+constexpr Fixed kLengthFixed{6, 2};       // the zone conditions' zone length [m]
+constexpr Fixed kTimeFixed{8, 3};         // the table's TIME [s]
+constexpr Fixed kPositionFixed{7, 3};     // the table's LENGTH [m]
+constexpr Fixed kResidualFixed{6, 4};     // RESIDUAL RAT [-]
+constexpr Fixed kWeightFixed{7, 5};       // WEIGHT [kg/m2]
 
 std::size_t Place(RunChart chart) {
   return static_cast<std::size_t>(chart);
@@ -88,11 +114,12 @@ enum ZoneColumn {
 
 }  // namespace
 
-//! A chart of the window: rubber-band zoom, and the place under the pointer reported on the
-//! horizontal axis (nullopt when the pointer leaves the plot).
+//! A chart of the window: rubber-band zoom in, a right click zooms out (never beyond the
+//! run), and a marker at the place under the pointer, reported on the horizontal axis
+//! (nullopt when the pointer leaves the plot) with the pointer's place on the screen.
 class CurveView : public QChartView {
  public:
-  using Hover = std::function<void(RunChart, std::optional<double>)>;
+  using Hover = std::function<void(RunChart, std::optional<double>, QPoint)>;
 
   CurveView(RunChart kind, Hover hover) : kind_(kind), hover_(std::move(hover)) {
     setObjectName(QStringLiteral("Chart%1").arg(Place(kind)));
@@ -100,29 +127,154 @@ class CurveView : public QChartView {
     setRubberBand(QChartView::RectangleRubberBand);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
-    setMinimumSize(320, 220);
+    setMinimumSize(kChartMinimum);
+    setFrameShape(QFrame::NoFrame);
   }
+
+  //! The least size at which the chart's titles, ticks and legend read whole [px].
+  static constexpr QSize kChartMinimum{300, 225};
 
   RunChart Kind() const { return kind_; }
 
+  //! Shows `chart` in place of the former one, which is deleted.
+  void Show(std::unique_ptr<QChart> chart) {
+    QChart* former = this->chart();
+    for (QAbstractAxis* any : chart->axes()) {
+      if (auto* axis = qobject_cast<QValueAxis*>(any)) {
+        axis->setProperty("wholeLow", axis->min());
+        axis->setProperty("wholeHigh", axis->max());
+      }
+    }
+    // The legend in its place before the chart is first laid out: a second layout would
+    // thin its lines again.
+    chart->legend()->setAlignment(LegendSide());
+    setChart(chart.release());
+    delete former;
+    PlaceLegend();
+    marker_ = new QGraphicsLineItem(this->chart());
+    marker_->setPen(QPen(QColor(0x30, 0x30, 0x30), 1, Qt::SolidLine));
+    marker_->setZValue(100);
+    marker_->hide();
+  }
+
+  //! Out to twice the span shown, around its middle, within the whole run.
+  void ZoomOut() {
+    QChart& c = *chart();
+    if (c.series().isEmpty()) return;
+    QValueAxis* x = plot::XAxis(c);
+    QValueAxis* y = plot::YAxis(c);
+    const auto wider = [](const QValueAxis& axis) {
+      const auto [low, high] = WholeRange(axis);
+      const double span = std::min(high - low, 2 * (axis.max() - axis.min()));
+      const double middle = (axis.max() + axis.min()) / 2;
+      const double from = std::clamp(middle - span / 2, low, high - span);
+      return std::pair{from, from + span};
+    };
+    const auto [x0, x1] = wider(*x);
+    // Through the chart's zoom, so that every axis (the zones' too) follows. A logarithmic
+    // vertical axis keeps its decades.
+    QAbstractSeries* series = c.series().front();
+    QRectF area(c.mapToPosition({x0, 0}, series), c.mapToPosition({x1, 0}, series));
+    if (y != nullptr) {
+      const auto [y0, y1] = wider(*y);
+      area = QRectF(c.mapToPosition({x0, y1}, series), c.mapToPosition({x1, y0}, series));
+    } else {
+      area.setTop(c.plotArea().top());
+      area.setBottom(c.plotArea().bottom());
+    }
+    c.zoomIn(area.normalized());
+  }
+
  protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QChartView::resizeEvent(event);
+    PlaceLegend();
+  }
   void mouseMoveEvent(QMouseEvent* event) override {
     QChartView::mouseMoveEvent(event);
     const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
-    if (!chart()->plotArea().contains(at) || chart()->series().isEmpty()) {
-      hover_(kind_, std::nullopt);
+    const QRectF plot = chart()->plotArea();
+    if (!plot.contains(at) || chart()->series().isEmpty()) {
+      Leave();
       return;
     }
-    hover_(kind_, chart()->mapToValue(at, chart()->series().front()).x());
+    marker_->setLine(at.x(), plot.top(), at.x(), plot.bottom());
+    marker_->show();
+    hover_(kind_, chart()->mapToValue(at, chart()->series().front()).x(),
+           event->globalPosition().toPoint());
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) {
+      // In place of the view's own zoom out, which goes on past the run's ends.
+      ZoomOut();
+      event->accept();
+      return;
+    }
+    QChartView::mouseReleaseEvent(event);
   }
   void leaveEvent(QEvent* event) override {
-    hover_(kind_, std::nullopt);
+    Leave();
     QChartView::leaveEvent(event);
   }
 
  private:
+  // A short chart (a small screen) keeps its height for the plot and the axes' labels: the
+  // legend goes to its right.
+  Qt::Alignment LegendSide() const {
+    constexpr int kLegendBelowFrom = 270;  // [px] of height
+    return height() >= kLegendBelowFrom ? Qt::AlignBottom : Qt::AlignRight;
+  }
+  void PlaceLegend() {
+    const Qt::Alignment side = LegendSide();
+    if (chart()->legend()->alignment() != side) chart()->legend()->setAlignment(side);
+  }
+
+  void Leave() {
+    if (marker_ != nullptr) marker_->hide();
+    hover_(kind_, std::nullopt, {});
+  }
+
+  // The range an axis had as built (zoomReset goes back to it).
+  static std::pair<double, double> WholeRange(const QValueAxis& axis) {
+    return {axis.property("wholeLow").toDouble(), axis.property("wholeHigh").toDouble()};
+  }
+
   RunChart kind_;
   Hover hover_;
+  QGraphicsLineItem* marker_ = nullptr;
+};
+
+//! The key of the runs compared, above the charts: each run's name with its line style, in as
+//! many rows as the names need.
+class RunKeyPanel : public QWidget {
+ public:
+  RunKeyPanel() {
+    setObjectName(QStringLiteral("RunKey"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  }
+  void SetEntries(std::vector<plot::KeyEntry> entries) {
+    entries_ = std::move(entries);
+    setVisible(!entries_.empty());
+    Fit();
+    update();
+  }
+  const std::vector<plot::KeyEntry>& Entries() const { return entries_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    Fit();
+  }
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    plot::DrawKey(painter, rect(), entries_);
+  }
+
+ private:
+  void Fit() { setFixedHeight(plot::KeyHeight(entries_, std::max(width(), 200))); }
+
+  std::vector<plot::KeyEntry> entries_;
 };
 
 CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char decimalSeparator,
@@ -148,17 +300,27 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   }
 
   auto* charts = new QWidget;
-  auto* grid = new QGridLayout(charts);
-  grid->setContentsMargins(2, 2, 2, 2);
+  auto* chartsLayout = new QVBoxLayout(charts);
+  chartsLayout->setContentsMargins(2, 2, 2, 2);
+  chartsLayout->setSpacing(2);
+  runKey_ = new RunKeyPanel;
+  runKey_->hide();
+  chartsLayout->addWidget(runKey_);
+  auto* grid = new QGridLayout;
+  grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(4);
+  chartsLayout->addLayout(grid, 1);
   for (const RunChart kind : plot::kRunCharts) {
-    auto* view = new CurveView(kind, [this](RunChart chart, std::optional<double> along) {
-      if (along) {
-        ShowValuesAt(chart, *along);
-      } else {
-        statusBar()->clearMessage();
-      }
-    });
+    auto* view =
+        new CurveView(kind, [this](RunChart chart, std::optional<double> along, QPoint global) {
+          if (along) {
+            ShowValuesAt(chart, *along);
+            QToolTip::showText(global, hoverLines_, views_[Place(chart)]);
+          } else {
+            statusBar()->clearMessage();
+            QToolTip::hideText();
+          }
+        });
     views_[Place(kind)] = view;
     const int n = static_cast<int>(Place(kind));
     grid->addWidget(view, n / 2, n % 2);
@@ -167,6 +329,17 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   auto* zones = new QWidget;
   auto* zonesLayout = new QVBoxLayout(zones);
   zonesLayout->setContentsMargins(2, 0, 2, 2);
+  zonesLayout->setSpacing(2);
+  warningsSummary_ = new QLabel;
+  warningsSummary_->setObjectName(QStringLiteral("WarningsSummary"));
+  warningsSummary_->setWordWrap(true);
+  warningsSummary_->setTextFormat(Qt::RichText);
+  warningsSummary_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                            Qt::LinksAccessibleByKeyboard);
+  warningsSummary_->setFocusPolicy(Qt::TabFocus);
+  connect(warningsSummary_, &QLabel::linkActivated, this,
+          [this](const QString& link) { ShowZone(link.section(QLatin1Char(':'), 1).toInt()); });
+  warningsSummary_->hide();
   runNote_ = new QLabel;
   runNote_->setObjectName(QStringLiteral("RunNote"));
   runNote_->setWordWrap(true);
@@ -183,27 +356,39 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
   zoneTable_->verticalHeader()->hide();
   zoneTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   zoneTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // Tab leaves the table for the next control; the arrows move within it.
+  zoneTable_->setTabKeyNavigation(false);
   zoneTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  zoneTable_->horizontalHeader()->setStretchLastSection(true);
-  zoneTable_->setWordWrap(false);
+  // The warnings take the width that is left and wrap in it: their whole text shows.
+  zoneTable_->horizontalHeader()->setSectionResizeMode(kWarnings, QHeaderView::Stretch);
+  zoneTable_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  zoneTable_->setWordWrap(true);
+  zoneTable_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  zonesLayout->addWidget(warningsSummary_);
   zonesLayout->addWidget(runNote_);
   zonesLayout->addWidget(zoneTable_);
-  // Room for the header and four zones; more zones scroll.
+  // Room for the header and one zone at least; more zones scroll. The charts keep their
+  // least size first: the table gives up its rows before the charts lose their axes.
   zoneTable_->setMinimumHeight(zoneTable_->horizontalHeader()->sizeHint().height() +
-                               4 * zoneTable_->verticalHeader()->defaultSectionSize() +
+                               zoneTable_->verticalHeader()->defaultSectionSize() +
                                2 * zoneTable_->frameWidth());
 
   auto* splitter = new QSplitter(Qt::Vertical);
+  splitter->setObjectName(QStringLiteral("CurvesSplitter"));
   splitter->addWidget(charts);
   splitter->addWidget(zones);
-  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(0, 4);
   splitter->setStretchFactor(1, 1);
+  splitter->setCollapsible(0, false);
+  splitter->setCollapsible(1, false);
+  splitter->setSizes({800, 200});
   setCentralWidget(splitter);
 
   plant_ = AddPlantPanel(*this, decimalSeparator_);
   BuildToolBar();
   statusBar()->setObjectName(QStringLiteral("HoverValues"));
-  resize(1100, 800);
+  setMinimumSize(kMinimumSize);
+  resize(kDefaultSize);
   Redraw();
 }
 
@@ -227,22 +412,37 @@ void CurvesWindow::BuildToolBar() {
     a->setChecked(checked);
     group.addAction(a);
     connect(a, &QAction::triggered, this, std::move(choose));
+    return a;
   };
 
   auto* along = new QActionGroup(this);
-  choice(*along, "AlongPosition", QStringLiteral("Position"), true,
-         [this] { SetAlong(AlongDryer::Position); });
-  choice(*along, "AlongTime", QStringLiteral("Time"), false,
-         [this] { SetAlong(AlongDryer::Time); });
+  choice(*along, "AlongPosition", QStringLiteral("Position"), true, [this] {
+    SetAlong(AlongDryer::Position);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  choice(*along, "AlongTime", QStringLiteral("Time"), false, [this] {
+    SetAlong(AlongDryer::Time);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
   bar->addSeparator();
   auto* solvent = new QActionGroup(this);
-  choice(*solvent, "ShowResidualRatio", QStringLiteral("Residual ratio"), true,
-         [this] { SetSolventAmount(SolventAmount::ResidualRatio); });
-  choice(*solvent, "ShowSolventWeight", QStringLiteral("Solvent weight"), false,
-         [this] { SetSolventAmount(SolventAmount::Weight); });
+  choice(*solvent, "ShowResidualRatio", QStringLiteral("Residual ratio"), true, [this] {
+    SetSolventAmount(SolventAmount::ResidualRatio);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+  choice(*solvent, "ShowSolventWeight", QStringLiteral("Solvent weight"), false, [this] {
+    SetSolventAmount(SolventAmount::Weight);
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+  QAction* log = bar->addAction(QStringLiteral("Log scale"));
+  log->setObjectName(QStringLiteral("LogScale"));
+  log->setCheckable(true);
+  log->setToolTip(QStringLiteral("Residual ratios or solvent weights on a logarithmic axis"));
+  log->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  connect(log, &QAction::toggled, this, [this](bool on) {
+    logScale_ = on;
+    Redraw();
+  });
   bar->addSeparator();
 
   keep_ = action("KeepRun", QStringLiteral("Keep"), &CurvesWindow::KeepRun);
+  keep_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
   keep_->setToolTip(QStringLiteral("Keep this run drawn with the next runs, to compare them"));
   pinMenu_ = new QMenu(this);
   pinMenu_->setObjectName(QStringLiteral("KeptRunsMenu"));
@@ -254,8 +454,9 @@ void CurvesWindow::BuildToolBar() {
   }
   bar->addSeparator();
 
-  action("ResetZoom", QStringLiteral("Reset zoom"), &CurvesWindow::ResetZoom)
-      ->setToolTip(QStringLiteral("Drag over a chart to zoom in; a right click zooms out"));
+  QAction* reset = action("ResetZoom", QStringLiteral("Reset zoom"), &CurvesWindow::ResetZoom);
+  reset->setToolTip(QStringLiteral("Drag over a chart to zoom in; a right click zooms out"));
+  reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   auto* exportMenu = new QMenu(this);
   exportMenu->setObjectName(QStringLiteral("ExportChartMenu"));
   for (const RunChart kind : plot::kRunCharts) {
@@ -266,33 +467,54 @@ void CurvesWindow::BuildToolBar() {
   QAction* exportChart = bar->addAction(QStringLiteral("Export chart"));
   exportChart->setObjectName(QStringLiteral("ExportChart"));
   exportChart->setMenu(exportMenu);
+  exportChart->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  connect(exportChart, &QAction::triggered, this, [this, bar, exportChart] {
+    // The shortcut opens the menu under its button.
+    if (QWidget* button = bar->widgetForAction(exportChart)) {
+      exportChart->menu()->popup(button->mapToGlobal(QPoint(0, button->height())));
+    }
+  });
   if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(exportChart))) {
     button->setPopupMode(QToolButton::InstantPopup);
   }
   exportCsv_ = action("ExportCsv", QStringLiteral("Export CSV..."), &CurvesWindow::ExportCsv);
   exportCsv_->setToolTip(QStringLiteral("Every point of the current run, as CSV"));
+  exportCsv_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
   bar->addSeparator();
-  action("ShowMeasurements", QStringLiteral("Show measurements..."),
-         &CurvesWindow::ShowMeasurements)
-      ->setToolTip(QStringLiteral(
-          "Measured web temperatures and residual solvent from a CSV file (as for fitting), "
-          "drawn over the current run"));
+  QAction* show = action("ShowMeasurements", QStringLiteral("Show measurements..."),
+                         &CurvesWindow::ShowMeasurements);
+  show->setToolTip(QStringLiteral(
+      "Measured web temperatures and residual solvent from a CSV file (as for fitting), "
+      "drawn over the current run"));
+  show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
   hideMeasurements_ = action("HideMeasurements", QStringLiteral("Hide measurements"),
                              &CurvesWindow::HideMeasurements);
+  hideMeasurements_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+  // Every button is reached with Tab, and says its shortcut.
+  for (QAction* a : bar->actions()) {
+    if (QWidget* button = bar->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
+    if (!a->shortcut().isEmpty()) {
+      const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
+      a->setToolTip(tip + QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                    QLatin1Char(')'));
+    }
+  }
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
-  current_ =
-      std::make_unique<ShownRun>(ShownRun{std::make_shared<const RunSeries>(std::move(series)),
-                                          std::move(inputs), plot::SeriesColour(0)});
+  current_ = std::make_unique<ShownRun>(ShownRun{
+      std::make_shared<const RunSeries>(std::move(series)), std::move(inputs), plot::RunLook(0)});
   Redraw();
-  if (!isVisible()) show();
+  if (!isVisible()) {
+    if (!placed_) PlaceOnScreen();
+    show();
+  }
 }
 
 void CurvesWindow::KeepRun() {
   if (!current_ || (!pins_.empty() && pins_.back().Series == current_->Series)) return;
-  // The current run keeps the first colour; each run kept takes the next of the others.
-  pins_.push_back({current_->Series, current_->Inputs, plot::SeriesColour(1 + pinsEver_++ % 7)});
+  // The current run is drawn solid; each run kept takes the next of the other line styles.
+  pins_.push_back({current_->Series, current_->Inputs, plot::RunLook(1 + pinsEver_++ % 4)});
   Redraw();
 }
 
@@ -327,6 +549,41 @@ void CurvesWindow::ResetZoom() {
   for (CurveView* view : views_) view->chart()->zoomReset();
 }
 
+void CurvesWindow::ZoomOut(RunChart chart) {
+  views_[Place(chart)]->ZoomOut();
+}
+
+void CurvesWindow::PlaceOnScreen() {
+  // The first time: at the top right of the screen, so that as much as can be of the main
+  // window (centred) stays in sight beside it.
+  placed_ = true;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  move(std::max(room.x(), room.x() + room.width() - width()), room.y());
+}
+
+QString CurvesWindow::WarningsSummary() const {
+  return warningsSummary_->isVisible() ? warningsSummary_->text() : QString();
+}
+
+QStringList CurvesWindow::KeyTexts() const {
+  QStringList texts;
+  for (const plot::KeyEntry& entry : runKey_->Entries()) texts << entry.Text;
+  return texts;
+}
+
+void CurvesWindow::ShowZone(int zone) {
+  for (int row = 0; row < zoneTable_->rowCount(); ++row) {
+    if (zoneTable_->item(row, kZoneNumber)->text() == QString::number(zone)) {
+      zoneTable_->selectRow(row);
+      zoneTable_->scrollToItem(zoneTable_->item(row, kZoneNumber),
+                               QAbstractItemView::PositionAtTop);
+      return;
+    }
+  }
+}
+
 QChart* CurvesWindow::Chart(RunChart chart) const {
   return views_[Place(chart)]->chart();
 }
@@ -342,7 +599,7 @@ QString CurvesWindow::HoverText() const {
 std::vector<plot::ChartedRun> CurvesWindow::ChartedRuns() const {
   std::vector<plot::ChartedRun> runs;
   if (!current_) return runs;
-  runs.push_back({current_->Series.get(), {}, current_->Colour});
+  runs.push_back({current_->Series.get(), {}, current_->Look});
   std::vector<const ShownRun*> kept;
   for (const ShownRun& pin : pins_) {
     if (pin.Series != current_->Series) kept.push_back(&pin);
@@ -363,7 +620,7 @@ std::vector<plot::ChartedRun> CurvesWindow::ChartedRuns() const {
     runs.push_back(
         {pin->Series.get(),
          name.empty() ? QStringLiteral("Kept run (same inputs)") : QString::fromStdString(name),
-         pin->Colour});
+         pin->Look});
   }
   std::sort(anyDifference.begin(), anyDifference.end());
   const std::string own = DescribeInputs(current_->Inputs, anyDifference);
@@ -378,15 +635,24 @@ void CurvesWindow::Redraw() {
   if (runs.size() > 1) {
     for (const plot::ChartedRun& run : runs) names_ << run.Name;
   }
+  runKey_->SetEntries(plot::RunKey(runs));
   for (CurveView* view : views_) {
-    plot::RunChartOptions options{along_, solvent_, std::max(view->width(), 300)};
+    // Thinned for the plot's width as the chart shown has it: the new chart is laid out alike
+    // and its lines need not be thinned again.
+    const QChart* shown = view->chart();
+    const int columns = shown != nullptr && shown->plotArea().width() >= 1
+                            ? static_cast<int>(shown->plotArea().width())
+                            : std::max(view->width(), 300);
+    plot::RunChartOptions options{along_, solvent_, columns, logScale_};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
     if (measurements_ && current_) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *current_->Series, options);
     }
-    QChart* former = view->chart();
-    view->setChart(chart.release());
-    delete former;
+    plot::SetDecimalSeparator(*chart, decimalSeparator_);
+    // The vertical axis's title names the chart: its title would take a line of the plot's
+    // height. Exported files carry it (ExportChart).
+    chart->setTitle(QString());
+    view->Show(std::move(chart));
   }
   FillZoneTable();
   UpdateTitle();
@@ -397,15 +663,14 @@ void CurvesWindow::Redraw() {
   statusBar()->clearMessage();
 }
 
-QString CurvesWindow::Number(double value, int decimals) const {
-  QString text = QString::number(value, 'f', decimals);
-  if (decimalSeparator_ != '.') text.replace(QLatin1Char('.'), QLatin1Char(decimalSeparator_));
-  return text;
+QString CurvesWindow::Number(double value, int precision, int digits) const {
+  return QString::fromStdString(FormatFixed(value, precision, digits, decimalSeparator_));
 }
 
 void CurvesWindow::FillZoneTable() {
   zoneTable_->setRowCount(0);
   runNote_->hide();
+  warningsSummary_->hide();
   if (!current_) return;
   const RunSeries& run = *current_->Series;
   zoneTable_->setRowCount(static_cast<int>(run.Zones.size()));
@@ -423,18 +688,22 @@ void CurvesWindow::FillZoneTable() {
     for (const PhysicalWarning& warning : run.Warnings) {
       if (warning.Where.Zone == zone.Zone) warnings << QString::fromStdString(warning.Text);
     }
+    const auto number = [this](double value, Fixed format) {
+      return Number(value, format.Precision, format.Digits);
+    };
     const QString texts[kZoneColumns]{QString::number(zone.Zone),
-                                      Number(zone.OuterTemperature, 1),
-                                      Number(zone.Length, 2),
-                                      Number(zone.Exit.Time, 3),
-                                      Number(zone.Exit.Temperature, 2),
-                                      Number(zone.Exit.Solvent1Residual, 4),
-                                      Number(zone.Exit.Solvent2Residual, 4),
-                                      Number(zone.SolventEvaporated, 5),
-                                      warnings.join(QStringLiteral("; "))};
+                                      number(zone.OuterTemperature, kTemperatureFixed),
+                                      number(zone.Length, kLengthFixed),
+                                      number(zone.Exit.Time, kTimeFixed),
+                                      number(zone.Exit.Temperature, kTemperatureFixed),
+                                      number(zone.Exit.Solvent1Residual, kResidualFixed),
+                                      number(zone.Exit.Solvent2Residual, kResidualFixed),
+                                      number(zone.SolventEvaporated, kWeightFixed),
+                                      warnings.join(QLatin1Char('\n'))};
     for (int column = 0; column < kZoneColumns; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
-      if (column != kWarnings) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      // At the top of the row, with the first line of its warnings, however tall it is.
+      item->setTextAlignment((column != kWarnings ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
       if (!warnings.isEmpty()) {
         item->setBackground(QColor(0xff, 0xf4, 0xc8));
         item->setToolTip(warnings.join(QLatin1Char('\n')));
@@ -458,6 +727,32 @@ void CurvesWindow::FillZoneTable() {
     runNote_->setText(note.join(QLatin1Char('\n')));
     runNote_->show();
   }
+  // One line above the table counts the warnings and links each zone that has some to its
+  // row; the table starts at the first.
+  std::vector<int> warned;
+  for (const PhysicalWarning& warning : run.Warnings) {
+    if (std::find(warned.begin(), warned.end(), warning.Where.Zone) == warned.end()) {
+      warned.push_back(warning.Where.Zone);
+    }
+  }
+  std::sort(warned.begin(), warned.end());
+  if (!warned.empty()) {
+    QStringList links;
+    for (const int zone : warned) {
+      links << (zone >= 1 && zone <= static_cast<int>(run.Zones.size())
+                    ? QStringLiteral("<a href=\"zone:%1\">zone %1</a>").arg(zone)
+                    : QStringLiteral("zone %1").arg(zone));
+    }
+    const auto count = static_cast<int>(run.Warnings.size());
+    warningsSummary_->setText(
+        QStringLiteral("<b>%1</b> in %2 (the rows below give them in full; a zone shows its "
+                       "row)")
+            .arg(
+                count == 1 ? QStringLiteral("1 warning") : QStringLiteral("%1 warnings").arg(count),
+                links.join(QStringLiteral(", "))));
+    warningsSummary_->show();
+    ShowZone(warned.front());
+  }
 }
 
 void CurvesWindow::UpdateTitle() {
@@ -475,7 +770,7 @@ void CurvesWindow::UpdatePinMenu() {
   const std::vector<plot::ChartedRun> runs = ChartedRuns();
   for (int i = 0; i < PinCount(); ++i) {
     const ShownRun& pin = pins_[static_cast<std::size_t>(i)];
-    QString name = QStringLiteral("The current run");
+    QString name = QStringLiteral("the current run");
     for (const plot::ChartedRun& run : runs) {
       if (run.Series == pin.Series.get() && run.Series != current_->Series.get()) name = run.Name;
     }
@@ -494,16 +789,13 @@ void CurvesWindow::ShowValuesAt(RunChart chart, double along) {
   const std::vector<plot::ChartedRun> runs = ChartedRuns();
   if (runs.empty()) return;
   const std::vector<plot::RunQuantity> quantities = plot::ChartQuantities(chart, solvent_);
-  const auto value = [this](double v) {
-    QString text = QString::number(v, 'g', 4);
-    if (decimalSeparator_ != '.') text.replace(QLatin1Char('.'), QLatin1Char(decimalSeparator_));
-    return text;
-  };
   // The place of the current run's point nearest to the pointer, then each run's values at
-  // its own nearest point (with its zone where that is another).
+  // its own nearest point (with its zone where that is another), each quantity with the
+  // decimals the result file gives it.
   QString place;
   int zone = 0;
   QStringList parts;
+  QStringList lines;
   for (const plot::ChartedRun& run : runs) {
     const std::optional<std::size_t> nearest = plot::NearestPoint(*run.Series, along_, along);
     if (!nearest) continue;
@@ -512,21 +804,27 @@ void CurvesWindow::ShowValuesAt(RunChart chart, double along) {
     if (place.isEmpty()) {
       zone = point.State.Zone;
       place = along_ == AlongDryer::Position
-                  ? QStringLiteral("Position %1 m").arg(value(point.State.DryerPosition))
-                  : QStringLiteral("Time %1 s").arg(value(point.State.Time));
+                  ? QStringLiteral("Position %1 m")
+                        .arg(Number(point.State.DryerPosition, kPositionFixed.Precision,
+                                    kPositionFixed.Digits))
+                  : QStringLiteral("Time %1 s")
+                        .arg(Number(point.State.Time, kTimeFixed.Precision, kTimeFixed.Digits));
       place += QStringLiteral(" (zone %1)").arg(zone);
     } else if (point.State.Zone != zone) {
       values << QStringLiteral("zone %1").arg(point.State.Zone);
     }
     for (const plot::RunQuantity& quantity : quantities) {
       const std::optional<double> v = quantity.Value(*run.Series, point);
-      QString text = quantity.Name + QLatin1Char(' ') + (v ? value(*v) : QStringLiteral("none"));
+      QString text =
+          quantity.Name + QLatin1Char(' ') +
+          (v ? Number(*v, quantity.Precision, quantity.Decimals) : QStringLiteral("none"));
       if (quantity.Unit != QLatin1String("-")) text += QLatin1Char(' ') + quantity.Unit;
       values << text;
     }
     const QString text = values.join(QStringLiteral(", "));
     parts << (runs.size() > 1 ? run.Name + QStringLiteral(": ") + text : text);
   }
+  hoverLines_ = place + QLatin1Char('\n') + parts.join(QLatin1Char('\n'));
   statusBar()->showMessage(place + QStringLiteral(" — ") + parts.join(QStringLiteral("; ")));
 }
 
@@ -539,7 +837,12 @@ void CurvesWindow::ExportChart(RunChart chart) {
   if (!path) return;
   if (!plot::ChartFormatOf(*path)) *path += QStringLiteral(".png");
   QString error;
-  if (!plot::SaveChart(*Chart(chart), *path, plot::kChartFileSize, &error)) {
+  const std::vector<plot::KeyEntry> key = plot::RunKey(ChartedRuns());
+  QChart& shown = *Chart(chart);
+  shown.setTitle(plot::RunChartTitle(chart, solvent_));
+  const bool saved = plot::SaveChart(shown, *path, plot::kChartFileSize, &error, key);
+  shown.setTitle(QString());
+  if (!saved) {
     messages_.ShowError(ErrorBoxText(error.toStdString()));
   }
 }

@@ -28,6 +28,7 @@ namespace quillmere {
 
 class CurveView;
 class PlantPanel;
+class RunKeyPanel;
 class UserMessages;
 
 //! Lets the user choose a measurement file to open: its full path, or nothing when cancelled.
@@ -63,6 +64,10 @@ class CurvesWindow : public QMainWindow {
   void SetSolventAmount(plot::SolventAmount amount);
   //! Back from every zoom to the whole run.
   void ResetZoom();
+  //! As a right click on the chart: out to twice the span shown, never beyond the run.
+  void ZoomOut(plot::RunChart chart);
+  //! Selects the zone's row of the table and scrolls it into sight.
+  void ShowZone(int zone);
   //! Writes one chart into a PNG or SVG file chosen in the save dialog.
   void ExportChart(plot::RunChart chart);
   //! Writes the current run as CSV (RunCsv: every point of every finished zone) into a file
@@ -86,6 +91,13 @@ class CurvesWindow : public QMainWindow {
   QStringList RunNames() const;
   //! The values under the pointer (the status line), empty when it is over no chart.
   QString HoverText() const;
+  //! The same, one line a run, as the tooltip at the pointer shows them.
+  QString HoverLines() const { return hoverLines_; }
+  //! The line above the zone table that counts the run's warnings (rich text), empty when it
+  //! has none.
+  QString WarningsSummary() const;
+  //! The texts of the key above the charts that names the runs compared.
+  QStringList KeyTexts() const;
   //! Shows the values of the runs at `along` (m or s) in the status line, as moving the
   //! pointer there does.
   void ShowValuesAt(plot::RunChart chart, double along);
@@ -94,7 +106,7 @@ class CurvesWindow : public QMainWindow {
   struct ShownRun {
     std::shared_ptr<const RunSeries> Series;
     RunInputs Inputs;
-    QColor Colour;
+    plot::SeriesLook Look;
   };
 
   void BuildToolBar();
@@ -105,7 +117,9 @@ class CurvesWindow : public QMainWindow {
   void UpdatePinMenu();
   //! The runs drawn, current first, with their legend names.
   std::vector<plot::ChartedRun> ChartedRuns() const;
-  QString Number(double value, int decimals) const;
+  //! FormatFixed(P, D) with the user's decimal separator, as the result file.
+  QString Number(double value, int precision, int digits) const;
+  void PlaceOnScreen();
 
   UserMessages& messages_;
   char decimalSeparator_;
@@ -114,16 +128,21 @@ class CurvesWindow : public QMainWindow {
   std::optional<MeasurementTable> measurements_;
   plot::AlongDryer along_ = plot::AlongDryer::Position;
   plot::SolventAmount solvent_ = plot::SolventAmount::ResidualRatio;
+  bool logScale_ = false;  //!< the solvent chart's vertical axis
 
   std::unique_ptr<ShownRun> current_;
   std::vector<ShownRun> pins_;
-  int pinsEver_ = 0;  //!< gives each run kept the next colour
+  int pinsEver_ = 0;  //!< gives each run kept the next line style
+  bool placed_ = false;
+  QString hoverLines_;
   QStringList names_;
 
   std::array<CurveView*, plot::kRunCharts.size()> views_{};
   QTableWidget* zoneTable_ = nullptr;
   PlantPanel* plant_ = nullptr;
   QLabel* runNote_ = nullptr;
+  QLabel* warningsSummary_ = nullptr;
+  RunKeyPanel* runKey_ = nullptr;
   QAction* keep_ = nullptr;
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;

@@ -17,11 +17,11 @@
 
 #include "analysis/optimise/PlantDuty.h"
 #include "params/PlantInputs.h"
-#include "analysis/SweepGrid.h"
+#include "analysis/sweep/SweepGrid.h"
 #include "analysis/optimise/OptimiseReport.h"
 #include "base/Error.h"
 #include "params/FieldTable.h"
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 namespace quillmere {
 namespace {

@@ -24,6 +24,9 @@ namespace {
 
 constexpr QSize kCurvesPicture{1200, 860};       // [px] of the curves window in the pictures
 constexpr QSize kPlantCurvesPicture{1500, 990};  // [px] with the plant panel below the charts
+constexpr QSize kLaptop{1366, 700};              // a 1366 × 768 screen less its panel [px]
+constexpr QSize kSmallLaptop{1024, 640};         // [px]
+constexpr QSize kSmallest{800, 600};             // the window's least size [px]
 
 // The series of a run of the texts now in the fields, as OK would compute it.
 RunSeries RunOfFields(const FieldTexts& fields) {
@@ -133,6 +136,28 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves
   QApplication::processEvents();
   curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
   saved = SaveWindow(curves, target, "curves-compare.png") && saved;
+  curves.RemoveAllPins();
+
+  // On a laptop's screen: a run kept, and the next one faster with zone 2's air hot enough
+  // that the coating boils there.
+  const std::string air = fields.Text("Edit21");
+  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  curves.KeepRun();
+  std::string faster("1.5");
+  if (LocaleDecimalSeparator() != '.') faster[1] = LocaleDecimalSeparator();
+  fields.SetText("Edit6", faster);
+  fields.SetText("Edit21", "140");
+  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  fields.SetText("Edit6", speed);
+  fields.SetText("Edit21", air);
+  for (const auto& [size, file] :
+       {std::pair{kLaptop, "curves-laptop.png"}, std::pair{kSmallLaptop, "curves-small-laptop.png"},
+        std::pair{kSmallest, "curves-smallest.png"}}) {
+    curves.resize(size);
+    QApplication::processEvents();
+    curves.ShowValuesAt(plot::RunChart::WebTemperature, 40.0);
+    saved = SaveWindow(curves, target, file) && saved;
+  }
   curves.RemoveAllPins();
   saved = SavePlantScreenshots(form, curves, target) && saved;
   curves.hide();

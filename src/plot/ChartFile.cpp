@@ -71,28 +71,38 @@ std::optional<ChartFormat> ChartFormatOf(const QString& path) {
   return std::nullopt;
 }
 
-QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size) {
+QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size,
+                       std::span<const KeyEntry> key) {
   QChart* const one[] = {&chart};
-  return RenderCharts(one, 1, format, size);
+  return RenderCharts(one, 1, format, size, key);
 }
 
 QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartFormat format,
-                        QSize cell) {
+                        QSize cell, std::span<const KeyEntry> key) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   columns = std::max(1, std::min(columns, static_cast<int>(charts.size())));
   const int rows = (static_cast<int>(charts.size()) + columns - 1) / columns;
-  const QSize size(cell.width() * columns, cell.height() * std::max(rows, 1));
-  // Each chart into its cell of the picture.
+  const int width = cell.width() * columns;
+  const int keyHeight = KeyHeight(key, width);
+  const QSize size(width, cell.height() * std::max(rows, 1) + keyHeight);
+  // Each chart into its cell of the picture; the charts of a last row that is not full share
+  // the row.
   const auto drawAll = [&](QPainter& painter) {
-    for (std::size_t i = 0; i < charts.size(); ++i) {
-      const int column = static_cast<int>(i) % columns;
-      const int row = static_cast<int>(i) / columns;
-      const QRectF target(QPointF(column * cell.width(), row * cell.height()), QSizeF(cell));
-      DrawChartAt(*charts[i], cell, [&](QGraphicsScene& scene, const QRectF& source) {
-        scene.render(&painter, target, source);
-      });
+    const int count = static_cast<int>(charts.size());
+    for (int i = 0; i < count; ++i) {
+      const int row = i / columns;
+      const int inRow = std::min(columns, count - row * columns);
+      const QSize own(width / inRow, cell.height());
+      const QRectF target(QPointF((i % columns) * own.width(), row * cell.height()), QSizeF(own));
+      DrawChartAt(*charts[static_cast<std::size_t>(i)], own,
+                  [&](QGraphicsScene& scene, const QRectF& source) {
+                    scene.render(&painter, target, source);
+                  });
+    }
+    if (keyHeight > 0) {
+      DrawKey(painter, QRectF(0, size.height() - keyHeight, width, keyHeight), key);
     }
   };
   if (format == ChartFormat::Svg) {
@@ -121,14 +131,14 @@ QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartForma
 }
 
 bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path, QSize cell,
-                QString* error) {
+                QString* error, std::span<const KeyEntry> key) {
   const auto fail = [&](const QString& why) {
     if (error != nullptr) *error = why;
     return false;
   };
   const std::optional<ChartFormat> format = ChartFormatOf(path);
   if (!format) return fail(QStringLiteral("%1: a chart file name ends in .svg or .png").arg(path));
-  const QByteArray bytes = RenderCharts(charts, columns, *format, cell);
+  const QByteArray bytes = RenderCharts(charts, columns, *format, cell, key);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
     return fail(QStringLiteral("%1: %2").arg(path, WriteFailureReason(path, file.errorString())));
@@ -136,9 +146,10 @@ bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& pat
   return true;
 }
 
-bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error) {
+bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error,
+               std::span<const KeyEntry> key) {
   QChart* const one[] = {&chart};
-  return SaveCharts(one, 1, path, size, error);
+  return SaveCharts(one, 1, path, size, error, key);
 }
 
 ChartApplication::ChartApplication() {

@@ -20,6 +20,8 @@
 #include <span>
 #include <string>
 
+#include "plot/ChartKey.h"
+
 class QChart;
 
 namespace quillmere::plot {
@@ -33,25 +35,29 @@ inline constexpr QSize kChartFileSize{900, 560};
 //! The format a file name asks for by its extension (".svg" or ".png", any case), or nullopt.
 std::optional<ChartFormat> ChartFormatOf(const QString& path);
 
-//! The chart drawn at `size` as an SVG document (UTF-8) or as PNG bytes. The chart may be
-//! shown in a view meanwhile: it is drawn at the size asked and given back its own size.
-QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size = kChartFileSize);
+//! The chart drawn at `size` as an SVG document (UTF-8) or as PNG bytes, with `key` (if any)
+//! under it, the picture growing by the key's height. The chart may be shown in a view
+//! meanwhile: it is drawn at the size asked and given back its own size.
+QByteArray RenderChart(QChart& chart, ChartFormat format, QSize size = kChartFileSize,
+                       std::span<const KeyEntry> key = {});
 
 //! Several charts in one picture, `columns` charts a row (rows filled left to right, top to
-//! bottom), each drawn at `cell`; the SVG's title is the first chart's.
+//! bottom), each drawn at `cell`; the charts of a last row that is not full share its whole
+//! width. The key goes under them all. The SVG's title is the first chart's.
 QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartFormat format,
-                        QSize cell = kChartFileSize);
+                        QSize cell = kChartFileSize, std::span<const KeyEntry> key = {});
 
 //! Writes the charts, as RenderCharts lays them out, into the file `path` in the format its
 //! extension names. False, with the reason in `error` when one is given, as SaveChart.
 bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path,
-                QSize cell = kChartFileSize, QString* error = nullptr);
+                QSize cell = kChartFileSize, QString* error = nullptr,
+                std::span<const KeyEntry> key = {});
 
-//! Writes the chart into the file `path` in the format its extension names (ChartFormatOf).
-//! False, with the reason in `error` when one is given, when the extension is neither or the
-//! file cannot be written.
+//! Writes the chart (and the key under it) into the file `path` in the format its extension
+//! names (ChartFormatOf). False, with the reason in `error` when one is given, when the
+//! extension is neither or the file cannot be written.
 bool SaveChart(QChart& chart, const QString& path, QSize size = kChartFileSize,
-               QString* error = nullptr);
+               QString* error = nullptr, std::span<const KeyEntry> key = {});
 
 //! The QApplication a program without windows needs to draw charts, on the offscreen platform
 //! (no display needed). Create one before the first chart and keep it while drawing; when the

@@ -47,6 +47,20 @@ QString ValueAxisTitle(MeasuredQuantity quantity) {
   return {};
 }
 
+Quantity QuantityOf(MeasuredQuantity quantity) {
+  switch (quantity) {
+    case MeasuredQuantity::Temperature:
+      return Quantity::WebTemperature;
+    case MeasuredQuantity::Residual1:
+    case MeasuredQuantity::Weight1:
+      return Quantity::Solvent1;
+    case MeasuredQuantity::Residual2:
+    case MeasuredQuantity::Weight2:
+      return Quantity::Solvent2;
+  }
+  return Quantity::Reference;
+}
+
 QList<QPointF> CurveLine(const std::vector<CurvePoint>& curve, std::size_t quantity) {
   QList<QPointF> line;
   line.reserve(static_cast<qsizetype>(curve.size()));
@@ -71,13 +85,16 @@ std::vector<std::unique_ptr<QChart>> FitCharts(const FitResult& result) {
     const auto& [axis, q] = key;
     const MeasuredQuantity quantity = kMeasuredQuantities[q];
     std::vector<NamedSeries> series;
+    const QColor colour = QuantityColour(QuantityOf(quantity));
+    QColor start = colour;
+    start.setAlphaF(0.45);
+    bool named = false;
     for (std::size_t t = 0; t < result.Trials.size(); ++t) {
       const TrialFit& trial = result.Trials[t];
       if (trial.Axis != axis) continue;
-      // The legend names each trial once, by its measured points; the title says which line
-      // is which.
-      const QString name = QFileInfo(QString::fromStdString(trial.DataFileName)).completeBaseName();
-      const QColor colour = SeriesColour(static_cast<int>(t));
+      // The quantity's colour; each trial in its line style (FitKey names them); the start
+      // curve faint. The legend names each kind of line once.
+      const SeriesLook look = RunLook(static_cast<int>(t));
       QList<QPointF> points;
       for (const MeasurementFit& m : trial.Measurements) {
         if (m.Measured.Quantity == quantity) {
@@ -85,19 +102,31 @@ std::vector<std::unique_ptr<QChart>> FitCharts(const FitResult& result) {
         }
       }
       if (points.isEmpty()) continue;
-      series.push_back({{}, CurveLine(trial.StartCurve, q), SeriesLook::Dashed, colour});
-      series.push_back({{}, CurveLine(trial.FittedCurve, q), SeriesLook::Line, colour});
-      series.push_back({name, points, SeriesLook::Points, colour});
+      const auto name = [named](const char* text) {
+        return named ? QString() : QString::fromLatin1(text);
+      };
+      series.push_back({name("Start values"), CurveLine(trial.StartCurve, q), look, start});
+      series.push_back({name("Fitted"), CurveLine(trial.FittedCurve, q), look, colour});
+      series.push_back({name("Measured"), points, SeriesLook::Points, colour});
+      named = true;
     }
     const AlongDryer along =
         axis == MeasurementAxis::Position ? AlongDryer::Position : AlongDryer::Time;
     charts.push_back(
-        LineChart(ChartTitle(quantity) +
-                      QStringLiteral(": measured (points), fitted (solid), start (dashed)"),
-                  AlongTitle(along), ValueAxisTitle(quantity), series));
+        LineChart(ChartTitle(quantity), AlongTitle(along), ValueAxisTitle(quantity), series));
     ThinLinesToPlotWidth(*charts.back(), kChartWidth);
   }
   return charts;
+}
+
+std::vector<KeyEntry> FitKey(const FitResult& result) {
+  std::vector<KeyEntry> key;
+  if (result.Trials.size() < 2) return key;
+  for (std::size_t t = 0; t < result.Trials.size(); ++t) {
+    key.push_back({QFileInfo(QString::fromStdString(result.Trials[t].DataFileName)).fileName(),
+                   RunLook(static_cast<int>(t))});
+  }
+  return key;
 }
 
 bool SaveFitCharts(const FitResult& result, const std::string& path, std::string& error) {
@@ -106,7 +135,8 @@ bool SaveFitCharts(const FitResult& result, const std::string& path, std::string
   std::vector<QChart*> pointers;
   for (const auto& chart : charts) pointers.push_back(chart.get());
   QString why;
-  if (SaveCharts(pointers, 2, QString::fromStdString(path), kFitChartSize, &why)) return true;
+  if (SaveCharts(pointers, 2, QString::fromStdString(path), kFitChartSize, &why, FitKey(result)))
+    return true;
   error = why.toStdString();
   return false;
 }

@@ -1,6 +1,7 @@
-// The pictures of a fit: for each measured quantity, every trial's measured points against the
-// model's curve at the fitted values (solid) and at the start values (dashed), one colour a
-// trial. The window can show the charts; quillmere-cli fit --plot writes them into one file.
+// The pictures of a fit: for each measured quantity, in its colour, every trial's measured
+// points against the model's curve at the fitted values and, faint, at the start values, one
+// line style a trial. The window can show the charts; quillmere-cli fit --plot writes them into one
+// file.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "analysis/fit/Fit.h"
+#include "analysis/fit/Fit.h"
+#include "plot/ChartKey.h"
 
 class QChart;
 
@@ -16,6 +19,9 @@ namespace quillmere::plot {
 //! One chart a measured quantity (and axis, when trials are measured along different ones), in
 //! the order of kMeasuredQuantities. Needs a QApplication (ChartApplication).
 std::vector<std::unique_ptr<QChart>> FitCharts(const FitResult& result);
+
+//! The trials' names (their data files) with their line styles, for two trials or more.
+std::vector<KeyEntry> FitKey(const FitResult& result);
 
 //! The charts side by side, two a row, in one picture file (.svg or .png) drawn offscreen;
 //! needs no QApplication of the caller's. False with the reason in `error` when the file

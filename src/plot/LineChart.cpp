@@ -1,8 +1,11 @@
 #include "plot/LineChart.h"
 
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPen>
 #include <QPointer>
 #include <QScatterSeries>
@@ -17,32 +20,12 @@ namespace quillmere::plot {
 namespace {
 
 constexpr double kLineWidth = 2.0;     // [px] of the runs' lines
-constexpr double kThinWidth = 1.5;     // [px] of dotted lines
 constexpr double kMarkerSize = 7.0;    // [px] of measured points
 constexpr int kLegendPixels = 12;      // legend text height
 const QList<qreal> kDashes{2.5, 1.5};  // dash, gap [pen widths]
 constexpr int kAxisTitlePixels = 12;   // axis titles
 constexpr int kChartTitlePixels = 14;  // the chart's title
-
-QPen SeriesPen(SeriesLook look, const QColor& colour) {
-  QPen pen(colour);
-  pen.setWidthF(kLineWidth);
-  switch (look) {
-    case SeriesLook::Dashed:
-      // Dashes short enough that a legend's line sample shows two of them.
-      pen.setDashPattern(kDashes);
-      break;
-    case SeriesLook::Dotted:
-      pen.setWidthF(kThinWidth);
-      pen.setStyle(Qt::DotLine);
-      break;
-    case SeriesLook::Line:
-    case SeriesLook::Points:
-    case SeriesLook::LineWithPoints:
-      break;
-  }
-  return pen;
-}
+constexpr double kMarkerRoom = 0.03;   // of the span, beside the first and last marker
 
 QFont PixelFont(const QFont& base, int pixels, bool bold = false) {
   QFont font(base);
@@ -51,40 +34,76 @@ QFont PixelFont(const QFont& base, int pixels, bool bold = false) {
   return font;
 }
 
-// About five ticks on round numbers over a span: 1, 2, 2.5 or 5 times a power of ten, with
-// the decimals their labels need.
-struct TickStep {
-  explicit TickStep(double span) {
-    const double rough = span / 5;
-    const int power = static_cast<int>(std::floor(std::log10(rough)));
-    // A span a rounding error above a round one (0.51 - 0.5) takes that round one's ticks.
-    const double f = rough / std::pow(10.0, power) * (1 - 1e-9);
-    const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
-    step = mantissa * std::pow(10.0, power);
-    decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
-  }
-  double step;
-  int decimals;
-};
-
-// Ticks on round numbers of the axis's current range, kept so while the range changes
-// (zooming).
-void FollowRangeWithTicks(QValueAxis& axis) {
-  const auto place = [&axis](double low, double high) {
-    if (!(high > low)) return;
-    const TickStep tick(high - low);
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(0);
-    axis.setTickInterval(tick.step);
-    axis.setLabelFormat(QStringLiteral("%.%1f").arg(tick.decimals));
-  };
-  QObject::connect(&axis, &QValueAxis::rangeChanged, &axis, place);
-  place(axis.min(), axis.max());
+// A round step near span / count: 1, 2, 2.5 or 5 times a power of ten, with the decimals its
+// multiples need.
+AxisTicks RoundStep(double span, double count) {
+  const double rough = span / count;
+  const int power = static_cast<int>(std::floor(std::log10(rough)));
+  // A span a rounding error above a round one (0.51 - 0.5) takes that round one's ticks.
+  const double f = rough / std::pow(10.0, power) * (1 - 1e-9);
+  const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
+  AxisTicks ticks;
+  ticks.Step = mantissa * std::pow(10.0, power);
+  ticks.Decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
+  return ticks;
 }
+
+constexpr double kPixelsPerLabelAcross = 80;  // [px] a label and the gap to the next
+constexpr double kPixelsPerLabelUp = 40;      // [px]
+constexpr double kRoundingSteps = 20;         // an axis's ends are rounded to span / this
+
+// The axis's title, or its short form where the long one is longer than the axis [px].
+void ChooseTitle(QValueAxis& axis, double pixels) {
+  const QVariant full = axis.property("fullTitle");
+  const QVariant brief = axis.property("shortTitle");
+  if (!full.isValid() || !brief.isValid() || !(pixels >= 1)) return;
+  const QFontMetricsF metrics(axis.titleFont());
+  constexpr double kPadding = 8;  // [px] the chart leaves at the title's ends
+  const QString title = metrics.horizontalAdvance(full.toString()) + kPadding <= pixels
+                            ? full.toString()
+                            : brief.toString();
+  if (axis.titleText() != title) axis.setTitleText(title);
+}
+
+// Keeps the ticks of every value axis of a chart on round numbers, as many as the plot's pixels
+// allow, while the ranges (zooming) and the plot's size change.
+class TickKeeper : public QObject {
+ public:
+  explicit TickKeeper(QChart& chart) : QObject(&chart), chart_(chart) {
+    connect(&chart, &QChart::plotAreaChanged, this, &TickKeeper::Place);
+    Place();
+  }
+
+  void Place() {
+    const QRectF area = chart_.plotArea();
+    for (QAbstractAxis* any : chart_.axes()) {
+      auto* axis = qobject_cast<QValueAxis*>(any);
+      if (axis == nullptr) continue;
+      connect(axis, &QValueAxis::rangeChanged, this, &TickKeeper::Place, Qt::UniqueConnection);
+      const Qt::Orientation orientation = axis->orientation();
+      ChooseTitle(*axis, orientation == Qt::Horizontal ? area.width() : area.height());
+      const double pixels = orientation == Qt::Horizontal
+                                ? (area.width() >= 1 ? area.width() : 600)
+                                : (area.height() >= 1 ? area.height() : 300);
+      if (!(axis->max() > axis->min())) continue;
+      const AxisTicks ticks = TicksFor(axis->min(), axis->max(), pixels, orientation);
+      const QString format = QStringLiteral("%.%1f").arg(ticks.Decimals);
+      if (axis->tickType() == QValueAxis::TicksDynamic && axis->tickInterval() == ticks.Step &&
+          axis->labelFormat() == format)
+        continue;
+      axis->setTickType(QValueAxis::TicksDynamic);
+      axis->setTickAnchor(0);
+      axis->setTickInterval(ticks.Step);
+      axis->setLabelFormat(format);
+    }
+  }
+
+ private:
+  QChart& chart_;
+};
 
 QValueAxis* NewAxis(const QString& title, const QFont& base) {
   auto* axis = new QValueAxis;
-  FollowRangeWithTicks(*axis);
   axis->setTitleText(title);
   axis->setTitleFont(PixelFont(base, kAxisTitlePixels));
   axis->setLabelsFont(PixelFont(base, kAxisTitlePixels - 1));
@@ -133,6 +152,11 @@ class LineThinner : public QObject {
     if (x == nullptr) return;
     const double plotWidth = chart_.plotArea().width();
     const int columns = plotWidth >= 1 ? static_cast<int>(plotWidth) : width_;
+    // The plot's height, its place and the other axes do not change what is drawn.
+    if (columns == columns_ && x->min() == low_ && x->max() == high_) return;
+    columns_ = columns;
+    low_ = x->min();
+    high_ = x->max();
     for (const Line& line : lines_) {
       if (line.series.isNull()) continue;
       const QList<QPointF>& all = line.points;
@@ -149,16 +173,84 @@ class LineThinner : public QObject {
   QChart& chart_;
   int width_;
   std::vector<Line> lines_;
+  int columns_ = 0;  // what the lines were last thinned for
+  double low_ = 0;
+  double high_ = 0;
 };
 
 }  // namespace
 
+QPen SeriesPen(SeriesLook look, const QColor& colour) {
+  QPen pen(colour);
+  pen.setWidthF(kLineWidth);
+  // Dashes short enough that a legend's line sample shows two of them.
+  switch (look) {
+    case SeriesLook::Dashed:
+      pen.setDashPattern(kDashes);
+      break;
+    case SeriesLook::Dotted:
+      pen.setDashPattern({0.8, 1.6});
+      break;
+    case SeriesLook::DashDot:
+      pen.setDashPattern({3.5, 1.5, 0.8, 1.5});
+      break;
+    case SeriesLook::LongDash:
+      pen.setDashPattern({6, 2});
+      break;
+    case SeriesLook::Line:
+    case SeriesLook::Points:
+    case SeriesLook::LineWithPoints:
+      break;
+  }
+  return pen;
+}
+
 QColor SeriesColour(int index) {
-  // Tones that stay apart for the common kinds of colour blindness, and on paper.
+  // Okabe and Ito's eight colours, yellow (weak on white) last.
   static constexpr std::array<QRgb, 8> kColours{0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
-                                                0xe69f00, 0x56b4e9, 0x555555, 0x8c564b};
+                                                0xe69f00, 0x56b4e9, 0x000000, 0xf0e442};
   const auto n = static_cast<std::size_t>(index < 0 ? -index : index) % kColours.size();
   return QColor::fromRgb(kColours.at(n));
+}
+
+QColor QuantityColour(Quantity quantity) {
+  switch (quantity) {
+    case Quantity::WebTemperature:
+      return SeriesColour(1);
+    case Quantity::AirTemperature:
+      return SeriesColour(5);
+    case Quantity::Solvent1:
+      return SeriesColour(0);
+    case Quantity::Solvent2:
+      return SeriesColour(4);
+    case Quantity::VapourPressure:
+      return SeriesColour(2);
+    case Quantity::Reference:
+      return SeriesColour(6);
+  }
+  return SeriesColour(6);
+}
+
+SeriesLook RunLook(int run) {
+  static constexpr std::array<SeriesLook, 5> kLooks{SeriesLook::Line, SeriesLook::Dashed,
+                                                    SeriesLook::Dotted, SeriesLook::DashDot,
+                                                    SeriesLook::LongDash};
+  return kLooks.at(static_cast<std::size_t>(run < 0 ? -run : run) % kLooks.size());
+}
+
+void SetDecimalSeparator(QChart& chart, char decimalSeparator) {
+  // The labels are formatted by the chart's locale: one whose decimal separator is the one
+  // asked, without group separators.
+  QLocale locale =
+      decimalSeparator == ',' ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  chart.setLocale(locale);
+  chart.setLocalizeNumbers(true);
+}
+
+AxisTicks TicksFor(double low, double high, double pixels, Qt::Orientation orientation) {
+  const double perLabel = orientation == Qt::Horizontal ? kPixelsPerLabelAcross : kPixelsPerLabelUp;
+  return RoundStep(high - low, std::max(2.0, std::floor(pixels / perLabel)));
 }
 
 std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
@@ -169,10 +261,14 @@ std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
   chart->setTitleFont(PixelFont(base, kChartTitlePixels, true));
   chart->legend()->setFont(PixelFont(base, kLegendPixels));
   chart->legend()->setAlignment(Qt::AlignBottom);
+  // No room spent around the chart: on a small screen the plot and its labels need it.
   chart->setMargins(QMargins(4, 4, 4, 4));
+  chart->setBackgroundRoundness(0);
+  if (chart->layout() != nullptr) chart->layout()->setContentsMargins(0, 0, 0, 0);
   chart->addAxis(NewAxis(xTitle, base), Qt::AlignBottom);
   chart->addAxis(NewAxis(yTitle, base), Qt::AlignLeft);
 
+  bool markers = false;
   double xLow = std::numeric_limits<double>::max();
   double xHigh = std::numeric_limits<double>::lowest();
   double yLow = xLow;
@@ -183,6 +279,8 @@ std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
     if (!entry.Colour.isValid()) entry.Colour = SeriesColour(static_cast<int>(i));
     AddSeries(*chart, entry);
     named = named || !entry.Name.isEmpty();
+    markers = markers || (!entry.Points.isEmpty() && (entry.Look == SeriesLook::Points ||
+                                                      entry.Look == SeriesLook::LineWithPoints));
     for (const QPointF& p : entry.Points) {
       xLow = std::min(xLow, p.x());
       xHigh = std::max(xHigh, p.x());
@@ -191,10 +289,11 @@ std::unique_ptr<QChart> LineChart(const QString& title, const QString& xTitle,
     }
   }
   if (xLow <= xHigh) {
-    FitAxis(*XAxis(*chart), xLow, xHigh, 0);
+    FitAxis(*XAxis(*chart), xLow, xHigh, markers ? kMarkerRoom : 0);
     FitAxis(*YAxis(*chart), yLow, yHigh);
   }
   chart->legend()->setVisible(named);
+  new TickKeeper(*chart);
   return chart;
 }
 
@@ -217,7 +316,13 @@ QXYSeries* AddSeries(QChart& chart, const NamedSeries& series) {
   xy->replace(series.Points);
   chart.addSeries(xy);
   if (QValueAxis* x = XAxis(chart)) xy->attachAxis(x);
-  if (QValueAxis* y = YAxis(chart)) xy->attachAxis(y);
+  // The vertical axis: a value axis, or the logarithmic one that took its place.
+  const QList<QAbstractAxis*> vertical = chart.axes(Qt::Vertical);
+  if (QValueAxis* y = YAxis(chart)) {
+    xy->attachAxis(y);
+  } else if (!vertical.isEmpty()) {
+    xy->attachAxis(vertical.front());
+  }
   if (series.Name.isEmpty()) {
     for (QLegendMarker* marker : chart.legend()->markers(xy)) marker->setVisible(false);
   }
@@ -240,14 +345,21 @@ void FitAxis(QValueAxis& axis, double low, double high, double margin) {
     low -= span / 2;
     high += span / 2;
   }
-  if (margin > 0) {
-    axis.setRange(low - span * margin, high + span * margin);
-  } else {
-    // Out to the ticks around the range; an end a rounding error past a tick stays on it.
-    const double step = TickStep(span).step;
-    constexpr double kSlack = 1e-9;  // of a step
-    axis.setRange(std::floor(low / step + kSlack) * step, std::ceil(high / step - kSlack) * step);
+  if (!(margin > 0)) {
+    axis.setRange(low, high);
+    return;
   }
+  low -= span * margin;
+  high += span * margin;
+  // Out to round numbers around the range; an end a rounding error past one stays on it.
+  const double step = RoundStep(high - low, kRoundingSteps).Step;
+  constexpr double kSlack = 1e-9;  // of a step
+  axis.setRange(std::floor(low / step + kSlack) * step, std::ceil(high / step - kSlack) * step);
+}
+
+void SetShortTitle(QValueAxis& axis, const QString& brief) {
+  axis.setProperty("fullTitle", axis.titleText());
+  axis.setProperty("shortTitle", brief);
 }
 
 void ThinLinesToPlotWidth(QChart& chart, int width) {

@@ -11,8 +11,20 @@
 namespace quillmere::plot {
 namespace {
 
-//! The colour of measured points: apart from every run's.
-const QColor kMeasuredColour(0x20, 0x20, 0x20);
+//! Measured points take the colour of the curve they are compared with.
+QColor MeasuredColour(MeasuredQuantity quantity) {
+  switch (quantity) {
+    case MeasuredQuantity::Temperature:
+      return QuantityColour(Quantity::WebTemperature);
+    case MeasuredQuantity::Residual1:
+    case MeasuredQuantity::Weight1:
+      return QuantityColour(Quantity::Solvent1);
+    case MeasuredQuantity::Residual2:
+    case MeasuredQuantity::Weight2:
+      return QuantityColour(Quantity::Solvent2);
+  }
+  return QuantityColour(Quantity::Reference);
+}
 
 //! What a chart shows of a measured quantity: its name in the legend, or nothing.
 std::optional<QString> Shown(RunChart kind, SolventAmount solvent, MeasuredQuantity quantity) {
@@ -68,30 +80,29 @@ int AddMeasuredPoints(QChart& chart, RunChart kind, const MeasurementTable& tabl
                       const RunSeries& run, const RunChartOptions& options) {
   const AlongDryer from =
       table.Axis == MeasurementAxis::Time ? AlongDryer::Time : AlongDryer::Position;
-  QValueAxis* y = YAxis(chart);
-  double low = y->min();
-  double high = y->max();
+  QValueAxis* y = YAxis(chart);  // none on a logarithmic chart, which keeps its decades
+  double low = y != nullptr ? y->min() : 0;
+  double high = y != nullptr ? y->max() : 0;
   int added = 0;
   for (const MeasuredQuantity quantity : kMeasuredQuantities) {
     const std::optional<QString> name = Shown(kind, options.Solvent, quantity);
     if (!name) continue;
-    NamedSeries points{*name, {}, SeriesLook::Points, kMeasuredColour};
+    NamedSeries points{*name, {}, SeriesLook::Points, MeasuredColour(quantity)};
     for (const Measurement& m : table.Rows) {
       if (m.Quantity != quantity) continue;
       const std::optional<double> x = Along(run, m.Where, from, options.Along);
-      if (!x) continue;
+      if (!x || (y == nullptr && !(m.Value > 0))) continue;  // a log axis shows no 0
       points.Points.append({*x, m.Value});
       low = std::min(low, m.Value);
       high = std::max(high, m.Value);
     }
     if (points.Points.isEmpty()) continue;
-    if (quantity == MeasuredQuantity::Residual2 || quantity == MeasuredQuantity::Weight2) {
-      points.Colour = kMeasuredColour.lighter(250);
-    }
     AddSeries(chart, points);
     added += static_cast<int>(points.Points.size());
   }
-  if (low < y->min() || high > y->max()) FitAxis(*y, low, high);
+  // Room above and below the points too, so that no marker is cut at the frame.
+  const double room = (high - low) * kHeadroom;
+  if (y != nullptr && (low - room < y->min() || high + room > y->max())) FitAxis(*y, low, high);
   return added;
 }
 

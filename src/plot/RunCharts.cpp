@@ -1,11 +1,16 @@
 #include "plot/RunCharts.h"
 
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
 #include <QPen>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "sim/MiscCalc.h"
@@ -13,8 +18,9 @@
 namespace quillmere::plot {
 namespace {
 
-const QColor kReferenceColour{0x40, 0x40, 0x40};  // the air pressure line, the style keys
-const QColor kZoneLineColour{0x90, 0x90, 0x90};   // zone boundaries
+const QColor kZoneLineColour{0x90, 0x90, 0x90};      // zone boundaries
+const QColor kBoilingShade{0xcc, 0x79, 0xa7, 0x50};  // reddish purple, see-through
+const QColor kStoppedShade{0x80, 0x80, 0x80, 0x40};  // grey, see-through
 
 using Value = std::optional<double>;
 
@@ -27,7 +33,10 @@ void AddZoneAxis(QChart& chart, const RunSeries& run, AlongDryer along) {
   const std::vector<double> bounds = ZoneBoundaries(run, along);
   if (bounds.size() < 2) return;
   auto* zones = new QCategoryAxis;
+  // The numbers at the top between dashed boundaries read as zones without a title, which
+  // would take a line of the plot's height.
   zones->setTitleText(QString::fromLatin1(kZoneAxisTitle));
+  zones->setTitleVisible(false);
   zones->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
   zones->setStartValue(bounds.front());
   for (std::size_t i = 1; i < bounds.size(); ++i) {
@@ -92,6 +101,26 @@ QString ValueTitle(RunChart chart, SolventAmount solvent) {
   return {};
 }
 
+namespace {
+
+// The vertical axis's title in fewer words, its unit whole.
+QString ShortValueTitle(RunChart chart, SolventAmount solvent) {
+  switch (chart) {
+    case RunChart::WebTemperature:
+      return QStringLiteral("T (°C)");
+    case RunChart::Solvent:
+      return solvent == SolventAmount::ResidualRatio ? QStringLiteral("Ratio (-)")
+                                                     : QStringLiteral("Weight (kg/m2)");
+    case RunChart::DryingRate:
+      return QStringLiteral("Rate (kg/m2.s)");
+    case RunChart::VapourPressure:
+      return QStringLiteral("Pressure (mmHg)");
+  }
+  return {};
+}
+
+}  // namespace
+
 std::vector<RunQuantity> ChartQuantities(RunChart chart, SolventAmount solvent) {
   const auto surface = [](double SeriesPoint::*member) {
     return [member](const RunSeries&, const SeriesPoint& p) -> Value {
@@ -105,24 +134,27 @@ std::vector<RunQuantity> ChartQuantities(RunChart chart, SolventAmount solvent) 
   switch (chart) {
     case RunChart::WebTemperature:
       return {
-          {"Web", "°C", SeriesLook::Line, false, state(&TracePoint::Temperature)},
-          {"Air", "°C", SeriesLook::Dotted, true,
+          {"Web", "°C", Quantity::WebTemperature, 6, 2, false, state(&TracePoint::Temperature)},
+          {"Air", "°C", Quantity::AirTemperature, 6, 2, true,
            [](const RunSeries& run, const SeriesPoint& p) -> Value { return ZoneAir(run, p); }}};
     case RunChart::Solvent:
       if (solvent == SolventAmount::Weight) {
-        return {
-            {"Solvent-1", "kg/m2", SeriesLook::Line, false, state(&TracePoint::Solvent1Weight)},
-            {"Solvent-2", "kg/m2", SeriesLook::Dashed, false, state(&TracePoint::Solvent2Weight)}};
+        return {{"Solvent-1", "kg/m2", Quantity::Solvent1, 7, 5, false,
+                 state(&TracePoint::Solvent1Weight)},
+                {"Solvent-2", "kg/m2", Quantity::Solvent2, 7, 5, false,
+                 state(&TracePoint::Solvent2Weight)}};
       }
-      return {{"Solvent-1", "-", SeriesLook::Line, false, state(&TracePoint::Solvent1Residual)},
-              {"Solvent-2", "-", SeriesLook::Dashed, false, state(&TracePoint::Solvent2Residual)}};
+      return {
+          {"Solvent-1", "-", Quantity::Solvent1, 6, 4, false, state(&TracePoint::Solvent1Residual)},
+          {"Solvent-2", "-", Quantity::Solvent2, 6, 4, false,
+           state(&TracePoint::Solvent2Residual)}};
     case RunChart::DryingRate:
-      return {{"Solvent-1", "kg/m2.s", SeriesLook::Line, false,
+      return {{"Solvent-1", "kg/m2.s", Quantity::Solvent1, 8, 7, false,
                surface(&SeriesPoint::Solvent1DryingRate)},
-              {"Solvent-2", "kg/m2.s", SeriesLook::Dashed, false,
+              {"Solvent-2", "kg/m2.s", Quantity::Solvent2, 8, 7, false,
                surface(&SeriesPoint::Solvent2DryingRate)}};
     case RunChart::VapourPressure:
-      return {{"Surface", "mmHg", SeriesLook::Line, false,
+      return {{"Surface", "mmHg", Quantity::VapourPressure, 6, 1, false,
                surface(&SeriesPoint::SurfaceVapourPressure)}};
   }
   return {};
@@ -172,34 +204,103 @@ QList<QPointF> QuantityLine(const RunSeries& run, const RunQuantity& quantity, A
   return line;
 }
 
+std::vector<KeyEntry> RunKey(std::span<const ChartedRun> runs) {
+  std::vector<KeyEntry> key;
+  if (runs.size() < 2) return key;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    key.push_back({runs[r].Name, runs[r].Look.value_or(RunLook(static_cast<int>(r)))});
+  }
+  return key;
+}
+
+std::vector<WarningSpan> WarningSpans(const RunSeries& run, AlongDryer along) {
+  std::vector<WarningSpan> spans;
+  // Boiling wherever p1 + p2 reaches the air pressure, from the first such point to the last
+  // of each stretch.
+  std::optional<WarningSpan> boiling;
+  for (const SeriesPoint& p : run.Points) {
+    const double at = AlongValue(p.State, along);
+    if (p.SurfaceKnown && p.SurfaceVapourPressure >= kTotalPressure) {
+      if (!boiling) boiling = WarningSpan{WarningKind::Boiling, at, at};
+      boiling->To = at;
+    } else if (boiling) {
+      spans.push_back(*boiling);
+      boiling.reset();
+    }
+  }
+  if (boiling) spans.push_back(*boiling);
+  // Nothing dries from where the drying stopped to the dryer's exit.
+  if (!run.Points.empty()) {
+    const double end = AlongValue(run.Points.back().State, along);
+    for (const PhysicalWarning& warning : run.Warnings) {
+      if (warning.Kind == WarningKind::DryingStopped) {
+        spans.push_back({WarningKind::DryingStopped, AlongValue(warning.Where, along), end});
+      }
+    }
+  }
+  return spans;
+}
+
+namespace {
+
+// The spans shaded across the whole height of the chart's vertical axis, named once a kind.
+void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along, QAbstractAxis& yAxis,
+                     double yLow, double yHigh) {
+  const QValueAxis& x = *XAxis(chart);
+  bool named[2] = {false, false};
+  for (const WarningSpan& span : WarningSpans(run, along)) {
+    const bool boils = span.Kind == WarningKind::Boiling;
+    // A span of one point still shows: at least a thousandth of the axis wide.
+    const double least = (x.max() - x.min()) / 1000;
+    const double from = span.From;
+    const double to = std::max(span.To, span.From + least);
+    auto* upper = new QLineSeries;
+    upper->append({{from, yHigh}, {to, yHigh}});
+    auto* lower = new QLineSeries;
+    lower->append({{from, yLow}, {to, yLow}});
+    auto* area = new QAreaSeries(upper, lower);
+    const QColor shade = boils ? kBoilingShade : kStoppedShade;
+    area->setBrush(shade);
+    // The span's edges in the shade's full colour: they mark where it starts and ends, and
+    // draw the legend's sample.
+    QColor edge = shade;
+    edge.setAlpha(255);
+    area->setPen(QPen(edge, 1.5));
+    bool& once = named[boils ? 0 : 1];
+    area->setName(once    ? QString()
+                  : boils ? QStringLiteral("Boiling")
+                          : QStringLiteral("Drying stopped"));
+    chart.addSeries(area);
+    area->attachAxis(XAxis(chart));
+    area->attachAxis(&yAxis);
+    for (QLegendMarker* marker : chart.legend()->markers(area)) marker->setVisible(!once);
+    once = true;
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun> runs,
                                       const RunChartOptions& options) {
   const std::vector<RunQuantity> quantities = ChartQuantities(chart, options.Solvent);
-  const bool several = runs.size() > 1;
   std::vector<NamedSeries> lines;
   Extent x;
   Extent y;
   for (std::size_t r = 0; r < runs.size(); ++r) {
     const ChartedRun& run = runs[r];
-    const QColor colour = run.Colour.isValid() ? run.Colour : SeriesColour(static_cast<int>(r));
-    for (std::size_t q = 0; q < quantities.size(); ++q) {
+    const SeriesLook look = run.Look.value_or(RunLook(static_cast<int>(r)));
+    for (const RunQuantity& quantity : quantities) {
       NamedSeries line;
-      // A lone run: the legend names the quantities. Several: it names each run by its first
-      // line, and the line styles below.
-      line.Name = several ? (q == 0 ? run.Name : QString()) : quantities[q].Name;
-      line.Look = quantities[q].Look;
-      line.Colour = colour;
-      line.Points = QuantityLine(*run.Series, quantities[q], options.Along);
+      // The legend names each quantity by the first run's line; RunKey names the runs.
+      line.Name = r == 0 ? quantity.Name : QString();
+      line.Look = look;
+      line.Colour = QuantityColour(quantity.Colour);
+      line.Points = QuantityLine(*run.Series, quantity, options.Along);
       for (const QPointF& p : line.Points) {
         x.Add(p.x());
         y.Add(p.y());
       }
       lines.push_back(std::move(line));
-    }
-  }
-  if (several && quantities.size() > 1) {
-    for (const RunQuantity& quantity : quantities) {
-      lines.push_back({quantity.Name, {}, quantity.Look, kReferenceColour});
     }
   }
 
@@ -208,6 +309,9 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
   built->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   QValueAxis& xAxis = *XAxis(*built);
   QValueAxis& yAxis = *YAxis(*built);
+  SetShortTitle(xAxis, options.Along == AlongDryer::Position ? QStringLiteral("Position (m)")
+                                                             : QStringLiteral("Time (s)"));
+  SetShortTitle(yAxis, ShortValueTitle(chart, options.Solvent));
 
   // Ranges that show what matters for each quantity.
   switch (chart) {
@@ -229,13 +333,59 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
     FitAxis(xAxis, x.low, x.high, 0);
     FitAxis(yAxis, y.low, y.high);
     if (chart == RunChart::VapourPressure) {
-      // The air pressure across the whole axis: the margin to boiling.
+      // The air pressure across the whole axis: the margin to boiling. Named short, so that
+      // a legend at the right of a small chart keeps it whole.
       AddSeries(*built,
-                {QStringLiteral("Air pressure %1 mmHg").arg(kTotalPressure),
+                {QStringLiteral("Air %1 mmHg").arg(kTotalPressure),
                  {QPointF(xAxis.min(), kTotalPressure), QPointF(xAxis.max(), kTotalPressure)},
-                 SeriesLook::Dashed,
-                 kReferenceColour});
+                 SeriesLook::Line,
+                 QuantityColour(Quantity::Reference)});
     }
+  }
+  QAbstractAxis* vertical = &yAxis;
+  double spanLow = yAxis.min();
+  double spanHigh = yAxis.max();
+  if (options.LogScale && chart == RunChart::Solvent && !x.Empty()) {
+    // Decades from the one of the smallest positive value to a fifth above the largest; the
+    // values at or below 0 (none in a run the model describes) are left out of the lines.
+    double lowest = std::numeric_limits<double>::max();
+    double highest = 0;
+    for (QAbstractSeries* any : built->series()) {
+      auto* line = qobject_cast<QXYSeries*>(any);
+      if (line == nullptr) continue;
+      QList<QPointF> positive;
+      for (const QPointF& p : line->points()) {
+        if (p.y() > 0) {
+          positive.append(p);
+          lowest = std::min(lowest, p.y());
+          highest = std::max(highest, p.y());
+        }
+      }
+      if (positive.size() != line->count()) line->replace(positive);
+    }
+    if (highest > 0) {
+      auto* log = new QLogValueAxis;
+      log->setBase(10);
+      log->setLabelFormat(QStringLiteral("%g"));
+      log->setMinorTickCount(-1);
+      log->setTitleText(yAxis.titleText());
+      log->setTitleFont(yAxis.titleFont());
+      log->setLabelsFont(yAxis.labelsFont());
+      spanLow = std::pow(10.0, std::floor(std::log10(lowest)));
+      spanHigh = highest * 1.2;
+      log->setRange(spanLow, spanHigh);
+      built->addAxis(log, Qt::AlignLeft);
+      for (QAbstractSeries* any : built->series()) {
+        any->detachAxis(&yAxis);
+        any->attachAxis(log);
+      }
+      built->removeAxis(&yAxis);
+      delete &yAxis;
+      vertical = log;
+    }
+  }
+  if (!runs.empty() && !x.Empty()) {
+    AddWarningSpans(*built, *runs.front().Series, options.Along, *vertical, spanLow, spanHigh);
   }
   built->legend()->setVisible(true);
   if (!runs.empty()) AddZoneAxis(*built, *runs.front().Series, options.Along);

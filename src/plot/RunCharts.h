@@ -14,6 +14,7 @@
 #include <span>
 #include <vector>
 
+#include "plot/ChartKey.h"
 #include "plot/LineChart.h"
 #include "sim/RunSeries.h"
 
@@ -40,12 +41,16 @@ enum class RunChart {
 inline constexpr std::array<RunChart, 4> kRunCharts{RunChart::WebTemperature, RunChart::Solvent,
                                                     RunChart::DryingRate, RunChart::VapourPressure};
 
-//! One run to draw.
+//! One run to draw. Its lines take each quantity's colour and the run's line style.
 struct ChartedRun {
   const RunSeries* Series = nullptr;  //!< must outlive the call only
-  QString Name;                       //!< the run's name in the legend; unused for a lone run
-  QColor Colour;                      //!< invalid: SeriesColour of the run's place
+  QString Name;                       //!< the run's name in the key; unused for a lone run
+  std::optional<SeriesLook> Look;     //!< none: RunLook of the run's place
 };
+
+//! The key of runs drawn over one another: each run's name with its line style; nothing for a
+//! lone run (the legends of its charts say all).
+std::vector<KeyEntry> RunKey(std::span<const ChartedRun> runs);
 
 struct RunChartOptions {
   AlongDryer Along = AlongDryer::Position;
@@ -54,13 +59,20 @@ struct RunChartOptions {
   //! plot (ThinLinesToPlotWidth, with this width until the chart is laid out): they look the
   //! same and redraw many times faster.
   int ThinToWidth = 0;
+  //! The solvent chart's residual ratios or weights on a logarithmic axis (0.0054 and 0.0761
+  //! apart, not both near 0); the other charts keep their linear axes.
+  bool LogScale = false;
 };
 
 //! One quantity a chart draws for each run, with its value at a point of the run.
 struct RunQuantity {
   QString Name;  //!< "Web", "Solvent-1", ...
   QString Unit;  //!< "°C", "-", "kg/m2", "kg/m2.s", "mmHg"
-  SeriesLook Look = SeriesLook::Line;
+  Quantity Colour = Quantity::WebTemperature;
+  //! Significant digits and decimals of a value as the window writes it (FormatFixed), those
+  //! of the result file where it writes the quantity.
+  int Precision = 6;
+  int Decimals = 2;
   //! Constant over each zone: drawn as steps from each zone's entry to its exit.
   bool ByZone = false;
   //! The value at a point of the run, or nullopt where the model gives none there.
@@ -93,9 +105,19 @@ QList<QPointF> QuantityLine(const RunSeries& run, const RunQuantity& quantity, A
 //! zone boundaries and its labels, the zone numbers, in the middle of each zone.
 inline constexpr char kZoneAxisTitle[] = "Zone";
 
-//! Builds one chart of the runs: for a lone run the legend names the quantities; for several
-//! the legend names each run (in its colour) and each quantity's line style. The zone
-//! boundaries are those of the first run. The horizontal axis spans all runs.
+//! Where the first run's coating boils (its surface vapour pressure at or above the air's) and
+//! where its drying has stopped: spans [from, to] along the horizontal axis, in order.
+struct WarningSpan {
+  WarningKind Kind = WarningKind::Boiling;
+  double From = 0;
+  double To = 0;
+};
+std::vector<WarningSpan> WarningSpans(const RunSeries& run, AlongDryer along);
+
+//! Builds one chart of the runs: each quantity in its colour, each run in its line style; the
+//! legend names the quantities (drawn as the first run draws them), RunKey the runs. The
+//! spans where the first run boils or has stopped drying are shaded and named in the legend.
+//! The zone boundaries are those of the first run. The horizontal axis spans all runs.
 std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun> runs,
                                       const RunChartOptions& options = {});
 

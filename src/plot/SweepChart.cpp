@@ -34,7 +34,8 @@ struct ExitLines {
 }  // namespace
 
 std::unique_ptr<QChart> SweepChart(const std::vector<SweepAxis>& axes,
-                                   const std::vector<std::optional<SweepRow>>& rows) {
+                                   const std::vector<std::optional<SweepRow>>& rows,
+                                   std::vector<KeyEntry>* key) {
   if (axes.empty() || axes.size() > 2) {
     throw std::invalid_argument("A sweep chart shows one or two varied inputs");
   }
@@ -43,43 +44,42 @@ std::unique_ptr<QChart> SweepChart(const std::vector<SweepAxis>& axes,
   for (const std::optional<SweepRow>& row : rows) {
     if (!row || !row->Finished) continue;
     const double x = row->Values[0];
-    const double key = axes.size() == 2 ? row->Values[1] : 0.0;
-    ExitLines& line = lines[key];
+    const double second = axes.size() == 2 ? row->Values[1] : 0.0;
+    ExitLines& line = lines[second];
     line.Solvent1.Points.append({x, row->Exit.Solvent1Residual});
     line.Solvent2.Points.append({x, row->Exit.Solvent2Residual});
     line.Temperature.Points.append({x, row->Exit.Temperature});
   }
-  // One varied input: each line named in the legend. Two: the legend gives each colour's value
-  // of the second input, the title says which line is which.
+  // Each quantity in its colour; for two varied inputs, each value of the second in a line
+  // style of its own, named in the key.
   const bool twoInputs = axes.size() == 2;
   std::vector<NamedSeries> residuals;
   std::vector<NamedSeries> temperatures;
   int index = 0;
-  for (auto& [key, line] : lines) {
-    const QColor colour = SeriesColour(index++);
-    line.Solvent1.Name = twoInputs ? AxisTitle(axes[1]) + " = " + Text(CsvNumber(key))
-                                   : QStringLiteral("Solvent-1 residual ratio");
-    line.Solvent1.Look = SeriesLook::LineWithPoints;
-    line.Solvent1.Colour = colour;
-    line.Solvent2.Name = twoInputs ? QString() : QStringLiteral("Solvent-2 residual ratio");
-    line.Solvent2.Look = SeriesLook::Dashed;
-    line.Solvent2.Colour = twoInputs ? colour : SeriesColour(1);
-    line.Temperature.Name = twoInputs ? QString() : QStringLiteral("web temperature (right)");
-    line.Temperature.Look = SeriesLook::Dotted;
-    line.Temperature.Colour = twoInputs ? colour : SeriesColour(2);
+  for (auto& [value, line] : lines) {
+    const SeriesLook look = twoInputs ? RunLook(index) : SeriesLook::LineWithPoints;
+    const bool first = index++ == 0;
+    line.Solvent1.Name = first ? QStringLiteral("Solvent-1 residual ratio") : QString();
+    line.Solvent1.Look = look;
+    line.Solvent1.Colour = QuantityColour(Quantity::Solvent1);
+    line.Solvent2.Name = first ? QStringLiteral("Solvent-2 residual ratio") : QString();
+    line.Solvent2.Look = look;
+    line.Solvent2.Colour = QuantityColour(Quantity::Solvent2);
+    line.Temperature.Name = first ? QStringLiteral("Web temperature (right axis)") : QString();
+    line.Temperature.Look = look;
+    line.Temperature.Colour = QuantityColour(Quantity::WebTemperature);
     residuals.push_back(line.Solvent1);
     residuals.push_back(line.Solvent2);
     temperatures.push_back(line.Temperature);
+    if (twoInputs && key != nullptr) {
+      key->push_back({AxisTitle(axes[1]) + " = " + Text(CsvNumber(value)), look});
+    }
   }
-  const QString title =
-      twoInputs ? QString::fromUtf8(
-                      "At the dryer's exit: residual ratio of Solvent-1 (solid) and Solvent-2 "
-                      "(dashed), web temperature (dotted, right)")
-                : QStringLiteral("At the dryer's exit");
-  auto chart = LineChart(title, AxisTitle(axes[0]), "residual ratio (-)", residuals);
+  const QString title = QStringLiteral("At the dryer's exit");
+  auto chart = LineChart(title, AxisTitle(axes[0]), "Residual ratio (-)", residuals);
   // The temperatures on an axis of their own at the right.
   auto* right = new QValueAxis;
-  right->setTitleText(QString::fromUtf8("web temperature (°C)"));
+  right->setTitleText(QString::fromUtf8("Web temperature (°C)"));
   right->setTitleFont(YAxis(*chart)->titleFont());
   right->setLabelsFont(YAxis(*chart)->labelsFont());
   right->setGridLineVisible(false);
@@ -97,7 +97,7 @@ std::unique_ptr<QChart> SweepChart(const std::vector<SweepAxis>& axes,
       any = true;
     }
   }
-  if (any) FitAxis(*right, low, high, 0);
+  if (any) FitAxis(*right, low, high);
   return chart;
 }
 
@@ -120,9 +120,10 @@ bool SaveSweepChart(const std::vector<SweepAxis>& axes,
     ~Restore() { qInstallMessageHandler(handler); }
   } restore{previous};
   ChartApplication application;
-  const std::unique_ptr<QChart> chart = SweepChart(axes, rows);
+  std::vector<KeyEntry> key;
+  const std::unique_ptr<QChart> chart = SweepChart(axes, rows, &key);
   QString reason;
-  if (SaveChart(*chart, QString::fromStdString(path), kChartFileSize, &reason)) return true;
+  if (SaveChart(*chart, QString::fromStdString(path), kChartFileSize, &reason, key)) return true;
   error = reason.toStdString();
   return false;
 }

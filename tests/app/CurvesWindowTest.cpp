@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLogValueAxis>
 #include <QMenu>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QValueAxis>
 #include <QXYSeries>
 #include <QtTest>
@@ -104,7 +106,7 @@ class CurvesWindowTest : public QObject {
     QVERIFY(!w.curves.isActiveWindow());
     for (const RunChart kind : kRunCharts) {
       QChart& chart = w.Chart(kind);
-      QCOMPARE(chart.title(), RunChartTitle(kind));
+      QCOMPARE(chart.title(), QString());  // the vertical axis names it
       QCOMPARE(ZoneAxis(chart)->categoriesLabels(), (QStringList{"1", "2", "3"}));
       QCOMPARE(ZoneAxis(chart)->endValue("2"), expected.Zones[1].Exit.DryerPosition);
       QCOMPARE(XAxis(chart)->min(), 0.0);
@@ -116,7 +118,7 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(ExactPoints(web, *Line(web, 0)).back().y(), expected.Zones[2].Exit.Temperature);
     QVERIFY(Line(web, 0)->count() <=
             4 * std::max(View(w.curves, RunChart::WebTemperature)->width(), 300));
-    QCOMPARE(LegendTexts(web), (QStringList{"Web", "Air"}));
+    QCOMPARE(LegendTexts(web), (QStringList{"Web", "Air", "Drying stopped"}));
     QVERIFY(YAxis(web)->min() <= 15 && YAxis(web)->max() >= 80);
     QChart& solvent = w.Chart(RunChart::Solvent);
     QVERIFY(YAxis(solvent)->min() <= 0 && YAxis(solvent)->max() >= 1);
@@ -125,16 +127,18 @@ class CurvesWindowTest : public QObject {
 
     QTableWidget& zones = w.Zones();
     QCOMPARE(Column(zones, 0), (QStringList{"1", "2", "3"}));
-    QCOMPARE(Column(zones, 1), (QStringList{"60.0", "60.0", "80.0"}));
+    // As the result file writes them (tests/data/blessed/three-zones.txt).
+    QCOMPARE(Column(zones, 1), (QStringList{"60.00", "60.00", "80.00"}));
     QCOMPARE(Column(zones, 2), (QStringList{"30.00", "30.00", "20.00"}));
     QCOMPARE(Column(zones, 3), (QStringList{"30.000", "60.000", "80.000"}));
-    QCOMPARE(zones.item(2, 4)->text(), QString::number(expected.Zones[2].Exit.Temperature, 'f', 2));
+    QCOMPARE(zones.item(2, 4)->text(), QStringLiteral("80.00"));
     QCOMPARE(zones.item(0, 5)->text(), QStringLiteral("0.0060"));
     QCOMPARE(zones.item(0, 6)->text(), QStringLiteral("0.0804"));
     QCOMPARE(zones.item(1, 7)->text(),
              QString::number(expected.Zones[1].SolventEvaporated, 'f', 5));
     QCOMPARE(Column(zones, 8),
              (QStringList{"", "", QString::fromStdString(expected.Warnings[0].Text)}));
+    QVERIFY(w.curves.WarningsSummary().startsWith(QStringLiteral("<b>1 warning</b> in ")));
     QVERIFY(!w.curves.findChild<QLabel*>("RunNote")->isVisible());
   }
 
@@ -145,7 +149,7 @@ class CurvesWindowTest : public QObject {
     w.Click("InputData");
     w.Click("BitBtn1");
     QCOMPARE(w.Zones().rowCount(), 3);
-    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2 + 1);  // and where drying stopped
     // Closed meanwhile, the window opens again with the next run.
     w.curves.close();
     w.Click("BitBtn1");
@@ -172,17 +176,23 @@ class CurvesWindowTest : public QObject {
     w.Trigger("KeepRun");
     QCOMPARE(w.curves.PinCount(), 1);
     QVERIFY(!w.curves.findChild<QAction*>("KeepRun")->isEnabled());  // kept already
+    QCOMPARE(w.curves.findChild<QMenu*>("KeptRunsMenu")->actions().front()->text(),
+             QStringLiteral("Remove the current run"));
     QCOMPARE(w.curves.RunNames(), QStringList{});  // drawn once while it is the current run
     QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
 
     w.Type("Edit6", QStringLiteral("1.2"));
     w.Click("BitBtn1");
-    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2 (current)", "Speed 1.0"}));
+    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2 m/s (current)", "Speed 1.0 m/s"}));
+    QCOMPARE(w.curves.KeyTexts(), w.curves.RunNames());
+    // Each quantity in its colour, named once in the legend; each run in its line style.
     QChart& solvent = w.Chart(RunChart::Solvent);
-    QCOMPARE(solvent.series().size(), 2 + 2 + 2);  // two runs, two style keys
-    QCOMPARE(LegendTexts(solvent),
-             (QStringList{"Speed 1.2 (current)", "Speed 1.0", "Solvent-1", "Solvent-2"}));
-    QVERIFY(Line(solvent, 0)->pen().color() != Line(solvent, 2)->pen().color());
+    QCOMPARE(solvent.series().size(), 2 + 2);
+    QCOMPARE(LegendTexts(solvent), (QStringList{"Solvent-1", "Solvent-2"}));
+    QCOMPARE(Line(solvent, 0)->pen().color(), Line(solvent, 2)->pen().color());
+    QVERIFY(Line(solvent, 0)->pen().color() != Line(solvent, 1)->pen().color());
+    QCOMPARE(Line(solvent, 0)->pen().style(), Qt::SolidLine);
+    QCOMPARE(Line(solvent, 2)->pen().style(), Qt::CustomDashLine);
     // The kept run is the one computed at 1.0 m/s: its zone 1 ends at 30 s.
     QCOMPARE(
         ExactPoints(w.Chart(RunChart::WebTemperature), *Line(w.Chart(RunChart::WebTemperature), 2))
@@ -192,27 +202,44 @@ class CurvesWindowTest : public QObject {
     w.Trigger("KeepRun");
     w.Type("Edit21", QStringLiteral("80"));
     w.Click("BitBtn1");
-    QCOMPARE(w.curves.RunNames(), (QStringList{"Speed 1.2, Zone2.OuterTemperature 80 (current)",
-                                               "Speed 1.0, Zone2.OuterTemperature 60.0",
-                                               "Zone2.OuterTemperature 60.0"}));
+    QCOMPARE(w.curves.RunNames(),
+             (QStringList{"Speed 1.2 m/s, zone 2 air 80 °C (current)",
+                          "Speed 1.0 m/s, zone 2 air 60.0 °C", "zone 2 air 60.0 °C"}));
     QCOMPARE(w.Chart(RunChart::VapourPressure).series().size(), 3 + 1);  // and the air pressure
-    QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(),
-             QStringLiteral("Air pressure 760 mmHg"));
+    QCOMPARE(LegendTexts(w.Chart(RunChart::VapourPressure)).last(), QStringLiteral("Air 760 mmHg"));
 
     // Removing a kept run removes its lines; the legend names what still differs.
     QMenu* kept = w.curves.findChild<QMenu*>("KeptRunsMenu");
     QCOMPARE(kept->actions().front()->text(),
-             QStringLiteral("Remove Speed 1.0, Zone2.OuterTemperature 60.0"));
+             QStringLiteral("Remove Speed 1.0 m/s, zone 2 air 60.0 °C"));
     w.Trigger("RemoveKept0");
     QCOMPARE(w.curves.PinCount(), 1);
     QCOMPARE(w.curves.RunNames(),
-             (QStringList{"Zone2.OuterTemperature 80 (current)", "Zone2.OuterTemperature 60.0"}));
-    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2 + 2 + 2);
+             (QStringList{"zone 2 air 80 °C (current)", "zone 2 air 60.0 °C"}));
+    QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2 + 2);
     w.Trigger("RemoveAllKept");
     QCOMPARE(w.curves.PinCount(), 0);
     QCOMPARE(w.curves.RunNames(), QStringList{});
+    QCOMPARE(w.curves.KeyTexts(), QStringList{});
     QCOMPARE(w.Chart(RunChart::Solvent).series().size(), 2);
     QVERIFY(!w.curves.findChild<QAction*>("RemoveKept")->isEnabled());
+  }
+
+  // The tool bar's actions have shortcuts, and Tab reaches their buttons.
+  void ToolBarActionsHaveShortcutsAndTakeTheFocus() {
+    RunWindow w;
+    const std::pair<const char*, const char*> shortcuts[]{
+        {"KeepRun", "Ctrl+K"},          {"ExportChart", "Ctrl+E"}, {"ExportCsv", "Ctrl+Shift+E"},
+        {"ShowMeasurements", "Ctrl+M"}, {"ResetZoom", "Ctrl+0"},   {"LogScale", "Ctrl+L"}};
+    auto* bar = w.curves.findChild<QToolBar*>("CurvesToolBar");
+    for (const auto& [name, keys] : shortcuts) {
+      QAction* action = w.curves.findChild<QAction*>(QString::fromLatin1(name));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(keys)));
+      QVERIFY(action->toolTip().endsWith(QStringLiteral("(%1)").arg(QString::fromLatin1(keys))));
+      QCOMPARE(bar->widgetForAction(action)->focusPolicy(), Qt::TabFocus);
+    }
+    // The zone table lets Tab go on to the next control.
+    QVERIFY(!w.Zones().tabKeyNavigation());
   }
 
   void SameInputsKeptAreSaidToBeTheSame() {
@@ -226,6 +253,9 @@ class CurvesWindowTest : public QObject {
     RunWindow w("three-zones.dat");
     w.Type("Edit6", QStringLiteral("0.5"));
     w.Click("BitBtn1");
+    // Room enough for the axes' whole titles.
+    w.curves.resize(1600, 1000);
+    QCoreApplication::processEvents();
     w.Trigger("AlongTime");
     for (const RunChart kind : kRunCharts) {
       QCOMPARE(XAxis(w.Chart(kind))->titleText(), QStringLiteral("Time (s)"));
@@ -248,9 +278,15 @@ class CurvesWindowTest : public QObject {
     const RunSeries expected = RunSeriesOf("");
     QChartView& view = *View(w.curves, RunChart::WebTemperature);
     MovePointerTo(view, QPointF(12.31, 40));
-    const SeriesPoint& point = expected.Points[123];
-    QCOMPARE(w.curves.HoverText(), QStringLiteral("Position 12.3 m (zone 1) — Web %1 °C, Air 60 °C")
-                                       .arg(QString::number(point.State.Temperature, 'g', 4)));
+    QVERIFY2(w.curves.HoverText().startsWith(QStringLiteral("Position 12.")) &&
+                 w.curves.HoverText().endsWith(QStringLiteral("Air 60.00 °C")),
+             qPrintable(w.curves.HoverText()));
+    // Values as the result file writes them (tests/data/blessed/defaults.txt, 12.300 m).
+    w.curves.ShowValuesAt(RunChart::WebTemperature, 12.3);
+    QCOMPARE(w.curves.HoverText(),
+             QStringLiteral("Position 12.300 m (zone 1) — Web 44.09 °C, Air 60.00 °C"));
+    QCOMPARE(w.curves.HoverLines(),
+             QStringLiteral("Position 12.300 m (zone 1)\nWeb 44.09 °C, Air 60.00 °C"));
     // Outside the plot: nothing.
     QMouseEvent away(QEvent::MouseMove, QPoint(2, 2), view.viewport()->mapToGlobal(QPoint(2, 2)),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -258,20 +294,79 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(w.curves.HoverText(), QString());
 
     // With a run kept: each run's values at its own nearest point, its zone where another.
+    // (quillmere-cli run with Speed 2 writes 0.0300 and 0.1885 at 45 m, 22.500 s; the defaults
+    // 0.0054 and 0.0761, tests/data/blessed/defaults.txt.)
     w.Trigger("KeepRun");
     w.Type("Edit6", QStringLiteral("2"));
     w.Click("BitBtn1");
     w.curves.ShowValuesAt(RunChart::Solvent, 45.0);
-    const RunSeries fast = RunSeriesOf("", {{"Speed", "2"}});
-    const SeriesPoint& a = fast.Points[301 + 150];
-    const SeriesPoint& b = expected.Points[301 + 150];
     QCOMPARE(w.curves.HoverText(),
-             QStringLiteral("Position 45 m (zone 2) — Speed 2 (current): Solvent-1 %1, "
-                            "Solvent-2 %2; Speed 1.0: Solvent-1 %3, Solvent-2 %4")
-                 .arg(QString::number(a.State.Solvent1Residual, 'g', 4),
-                      QString::number(a.State.Solvent2Residual, 'g', 4),
-                      QString::number(b.State.Solvent1Residual, 'g', 4),
-                      QString::number(b.State.Solvent2Residual, 'g', 4)));
+             QStringLiteral("Position 45.000 m (zone 2) — Speed 2 m/s (current): Solvent-1 "
+                            "0.0300, Solvent-2 0.1885; Speed 1.0 m/s: Solvent-1 0.0054, "
+                            "Solvent-2 0.0761"));
+  }
+
+  // Under a "," locale every number the window writes has ",": the table, the pointer's
+  // values and the axes' labels.
+  void NumbersTakeTheUsersDecimalSeparator() {
+    Window w(',');
+    w.Click("BitBtn1");
+    QTableWidget& zones = *w.curves.findChild<QTableWidget*>("ZoneTable");
+    // tests/data/blessed/defaults-comma.txt
+    QCOMPARE(zones.item(0, 3)->text(), QStringLiteral("30,000"));
+    QCOMPARE(zones.item(0, 5)->text(), QStringLiteral("0,0060"));
+    w.curves.ShowValuesAt(RunChart::WebTemperature, 12.3);
+    QVERIFY2(w.curves.HoverText().startsWith(QStringLiteral("Position 12,300 m")),
+             qPrintable(w.curves.HoverText()));
+    QCOMPARE(w.curves.Chart(RunChart::Solvent)->locale().decimalPoint(), QStringLiteral(","));
+    QVERIFY(w.curves.Chart(RunChart::Solvent)->localizeNumbers());
+  }
+
+  // On a laptop's screen (1366 × 768 less the panel), with 14 zones and a run kept, every axis
+  // title, tick label, zone number and legend entry is drawn whole, and the key names each run
+  // in full.
+  void NothingIsCutOnALaptopScreen() {
+    RunWindow w("fourteen-zones.dat");
+    w.Trigger("KeepRun");
+    w.Type("Edit6", QStringLiteral("1.2"));
+    w.Type("Edit21", QStringLiteral("75"));
+    w.Click("BitBtn1");
+    w.curves.resize(1366, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
+    QCoreApplication::processEvents();
+    QCOMPARE(w.curves.size(), QSize(1366, 700));
+    for (const RunChart kind : kRunCharts) {
+      QChart& chart = w.Chart(kind);
+      // Zone 4 of fourteen-zones.dat is 0.04 m, less than a step: it has no width to be
+      // numbered in.
+      const QStringList numbered = ZoneAxis(chart)->categoriesLabels();
+      QCOMPARE(numbered,
+               (QStringList{"1", "2", "3", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
+      QStringList drawn = DrawnTexts(chart);
+      for (const QString& text : drawn) {
+        QVERIFY2(!text.contains(QChar(0x2026)) && !text.contains(QStringLiteral("...")),
+                 qPrintable(RunChartTitle(kind) + QStringLiteral(": ") + text));
+      }
+      const auto shows = [&drawn](const QString& text) { return drawn.contains(text); };
+      QVERIFY2(shows(XAxis(chart)->titleText()), qPrintable(drawn.join(QLatin1Char('|'))));
+      QVERIFY2(shows(YAxis(chart)->titleText()), qPrintable(drawn.join(QLatin1Char('|'))));
+      for (const QString& entry : LegendTexts(chart)) QVERIFY2(shows(entry), qPrintable(entry));
+      // Each zone 30 px wide or more shows its number (a narrower one may not have the room).
+      QCategoryAxis& zones = *ZoneAxis(chart);
+      const double pixelsPerUnit = chart.plotArea().width() / (zones.max() - zones.min());
+      double start = zones.startValue();
+      for (const QString& zone : numbered) {
+        const double end = zones.endValue(zone);
+        if ((end - start) * pixelsPerUnit >= 30) QVERIFY2(shows(zone), qPrintable(zone));
+        start = end;
+      }
+      // The ticks are round: at least three along each axis, none cut.
+      QVERIFY(chart.plotArea().width() >= 300 && chart.plotArea().height() >= 120);
+    }
+    QCOMPARE(w.curves.KeyTexts(), (QStringList{"Speed 1.2 m/s, zone 2 air 75 °C (current)",
+                                               "Speed 1.0 m/s, zone 2 air 60.0 °C"}));
+    QWidget* key = w.curves.findChild<QWidget*>("RunKey");
+    QVERIFY(key->isVisible() && key->height() > 0);
   }
 
   void DraggingZoomsAndResetGoesBack() {
@@ -301,6 +396,10 @@ class CurvesWindowTest : public QObject {
     for (const QPointF& p : ExactPoints(chart, line))
       inRange += p.x() >= x.min() && p.x() <= x.max();
     QCOMPARE(line.count(), inRange + 2);  // and one beyond each side
+    // Zooming out goes back to the whole run at most, never beyond it.
+    for (int i = 0; i < 4; ++i) w.curves.ZoomOut(RunChart::Solvent);
+    QVERIFY2(qAbs(x.min()) < 1e-6 && qAbs(x.max() - 60) < 1e-6,
+             qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
     Trigger(w.curves, "ResetZoom");
     QCOMPARE(x.min(), 0.0);
     QCOMPARE(x.max(), 60.0);
@@ -329,6 +428,7 @@ class CurvesWindowTest : public QObject {
     QVERIFY(bytes.startsWith(start));
     if (start == "<?xml") {
       QVERIFY(bytes.contains("Drying rate (kg/m2.s)"));
+      QVERIFY(bytes.contains("<title>Drying rate</title>"));  // the file names the chart
     } else {
       QCOMPARE(QImage::fromData(bytes).size(), kChartFileSize);
     }
@@ -387,10 +487,16 @@ class CurvesWindowTest : public QObject {
     w.curves.ShowRun(run, InputsOf(w.form.Fields()));
     QCOMPARE(w.curves.windowTitle(), QStringLiteral("Drying curves — 3 warnings"));
     QTableWidget& zones = *w.curves.findChild<QTableWidget*>("ZoneTable");
-    QCOMPARE(Column(zones, 8), (QStringList{"", "Condensing; Boiling"}));
+    QCOMPARE(Column(zones, 8), (QStringList{"", "Condensing\nBoiling"}));
     QCOMPARE(zones.item(1, 0)->toolTip(), QStringLiteral("Condensing\nBoiling"));
     QCOMPARE(w.curves.findChild<QLabel*>("RunNote")->text(),
              QStringLiteral("Zone 3: Not physical"));
+    // One line counts the warnings the table gives and links the zone that has them.
+    QCOMPARE(w.curves.WarningsSummary(),
+             QStringLiteral("<b>3 warnings</b> in <a href=\"zone:2\">zone 2</a>, zone 3 (the "
+                            "rows below give them in full; a zone shows its row)"));
+    QCOMPARE(zones.selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(zones.selectionModel()->selectedRows().front().row(), 1);
   }
 
   // A coating that enters at 90 °C boils at once: the curves say so in their title and in
@@ -427,6 +533,12 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-1"), (QList<QPointF>{{60, 0.006}}));
     QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-2"), (QList<QPointF>{{75, 0.08}}));
     QVERIFY(measured(RunChart::DryingRate, "Measured").isEmpty());
+    // On a logarithmic axis too.
+    w.Trigger("LogScale");
+    QVERIFY(qobject_cast<QLogValueAxis*>(w.Chart(RunChart::Solvent).axes(Qt::Vertical).front()));
+    QCOMPARE(measured(RunChart::Solvent, "Measured Solvent-1"), (QList<QPointF>{{60, 0.006}}));
+    w.Trigger("LogScale");
+    QVERIFY(YAxis(w.Chart(RunChart::Solvent)) != nullptr);
     // Along time (1 s a metre), and the weights have none.
     w.Trigger("AlongTime");
     QCOMPARE(measured(RunChart::WebTemperature, "Measured").size(), qsizetype(2));

@@ -2,8 +2,10 @@
 // and the open dialog for data files. None of them blocks a test.
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -14,6 +16,8 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/OpenFileDialog.h"
+#include "params/MemoryFieldTexts.h"
+#include "report/DataFile.h"
 
 using namespace quillmere;
 using namespace quillmere::test;
@@ -151,6 +155,33 @@ class DialogsTest : public QObject {
     QCOMPARE(ChooseDataFile(nullptr, start), start + QStringLiteral("/missing.dat"));
     Answer<QFileDialog>([](QFileDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     QCOMPARE(ChooseDataFile(nullptr, start), std::nullopt);
+  }
+
+  // The data file that `quillmere-cli template -o defaults.dat` writes is listed at once, with
+  // the text files, under the filter the dialog starts with; other files are not.
+  void OpenDialogListsDataFilesUnderItsFirstFilter() {
+    WorkingDirectory here;
+    WriteDataFile(here.FilePath(QStringLiteral("defaults.dat")).toStdString(), MemoryFieldTexts());
+    for (const char* name : {"result.txt", "notes.csv"}) {
+      QVERIFY(WriteAll(here.FilePath(QString::fromLatin1(name)), "x\n"));
+    }
+    QStringList listed;
+    Answer<QFileDialog>([&listed, &here](QFileDialog& dialog) {
+      QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
+      auto* files = dialog.findChild<QFileSystemModel*>();
+      QVERIFY(files);
+      // The directory is read by a thread of the model: wait for it to say it is done.
+      QSignalSpy loaded(files, &QFileSystemModel::directoryLoaded);
+      const QModelIndex root = files->index(here.Path());
+      if (files->rowCount(root) == 0) QVERIFY(loaded.wait());
+      for (int row = 0; row < files->rowCount(root); ++row) {
+        listed << files->index(row, 0, root).data().toString();
+      }
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    QCOMPARE(ChooseDataFile(nullptr, here.Path()), std::nullopt);
+    listed.sort();
+    QCOMPARE(listed, (QStringList{"defaults.dat", "result.txt"}));
   }
 };
 

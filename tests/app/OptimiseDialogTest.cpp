@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "app/OptimiseDialog.h"
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 using namespace quillmere;
 using namespace quillmere::test;

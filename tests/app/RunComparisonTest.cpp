@@ -1,4 +1,4 @@
-// What sets two runs apart, in the words of the legend.
+// What sets two runs apart, in the words of the key: the input pages' words and units.
 #include <QtTest>
 
 #include "analysis/RunComparison.h"
@@ -32,10 +32,10 @@ class RunComparisonTest : public QObject {
     QTest::addColumn<QString>("described");  // empty: no difference
     QTest::newRow("speed") << "Speed"
                            << "1.2"
-                           << "Speed 1.2";
+                           << "Speed 1.2 m/s";
     QTest::newRow("a zone's air") << "Zone2.OuterTemperature"
                                   << "80"
-                                  << "Zone2.OuterTemperature 80";
+                                  << "zone 2 air 80 °C";
     QTest::newRow("same value written otherwise") << "Speed"
                                                   << " 1.00 "
                                                   << "";
@@ -44,13 +44,16 @@ class RunComparisonTest : public QObject {
                                                  << "";
     QTest::newRow("emptied") << "Zone2.ZoneLength"
                              << ""
-                             << "Zone2.ZoneLength (empty)";
+                             << "zone 2 length (empty)";
     QTest::newRow("not a number") << "Speed"
                                   << "fast"
                                   << "Speed fast";
     QTest::newRow("a third zone") << "Zone3.OuterTemperature"
                                   << "70"
-                                  << "Zone3.OuterTemperature 70";
+                                  << "zone 3 air 70 °C";
+    QTest::newRow("a solvent's property") << "Solvent1Density"
+                                          << "0.9"
+                                          << "Density of Solvent-1 0.9 g/cm3";
     QTest::newRow("the save file name is no input") << "SaveFileName"
                                                     << "other.txt"
                                                     << "";
@@ -69,14 +72,14 @@ class RunComparisonTest : public QObject {
   void EachRunIsDescribedByItsOwnTexts() {
     const RunInputs slow = With({{"Speed", "0.8"}, {"Zone2.OuterTemperature", "75"}});
     const RunInputs fast = With({{"Speed", "1.2"}});
-    QCOMPARE(Describe(slow, fast), std::string("Speed 0.8, Zone2.OuterTemperature 75"));
-    QCOMPARE(Describe(fast, slow), std::string("Speed 1.2, Zone2.OuterTemperature 60.0"));
+    QCOMPARE(Describe(slow, fast), std::string("Speed 0.8 m/s, zone 2 air 75 °C"));
+    QCOMPARE(Describe(fast, slow), std::string("Speed 1.2 m/s, zone 2 air 60.0 °C"));
   }
 
   void NumbersCompareWithTheUsersSeparator() {
     const RunInputs comma = With({{"Speed", "1,0"}}, ',');
     QCOMPARE(Describe(comma, With({}, ','), ','), std::string());
-    QCOMPARE(Describe(With({{"Speed", "1,2"}}, ','), comma, ','), std::string("Speed 1,2"));
+    QCOMPARE(Describe(With({{"Speed", "1,2"}}, ','), comma, ','), std::string("Speed 1,2 m/s"));
   }
 
   void ManyDifferencesAreCounted() {
@@ -88,12 +91,14 @@ class RunComparisonTest : public QObject {
     const std::vector<std::size_t> differing = DifferingInputs(many, With({}), '.');
     QCOMPARE(differing.size(), std::size_t(5));
     // In the order of the fields: the start conditions, zone 1, the fitting parameters, ...
-    QCOMPARE(DescribeInputs(many, differing),
-             std::string("Speed 2, Zone1.OuterTemperature 70, Wi 0.35 and 2 more"));
+    QCOMPARE(
+        DescribeInputs(many, differing),
+        std::string(
+            "Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35 and 2 more"));
     QCOMPARE(
         DescribeInputs(many, differing, 10),
-        std::string(
-            "Speed 2, Zone1.OuterTemperature 70, Wi 0.35, Keff 0.4, Zone2.OuterTemperature 90"));
+        std::string("Speed 2 m/s, zone 1 air 70 °C, Drying Speed Correction Factor Wi 0.35, Dryer "
+                    "Efficiency Parameter Keff 0.4, zone 2 air 90 °C"));
   }
 };
 

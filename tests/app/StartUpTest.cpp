@@ -32,17 +32,21 @@ class StartUpTest : public QObject {
     const QImage finish(pictures.filePath(QStringLiteral("finish.png")));
     QVERIFY(!finish.isNull());
     QCOMPARE(finish.size() / finish.devicePixelRatio(), QSize(316, 206));
-    for (const char* curves : {"curves.png", "curves-compare.png"}) {
+    for (const auto& [curves, size] : {std::pair{"curves.png", QSize(1200, 860)},
+                                       std::pair{"curves-compare.png", QSize(1200, 860)},
+                                       std::pair{"curves-laptop.png", QSize(1366, 700)},
+                                       std::pair{"curves-small-laptop.png", QSize(1024, 640)},
+                                       std::pair{"curves-smallest.png", QSize(800, 600)}}) {
       const QImage image(pictures.filePath(QString::fromLatin1(curves)));
       QVERIFY2(!image.isNull(), curves);
-      QCOMPARE(image.size() / image.devicePixelRatio(), QSize(1200, 860));
+      QCOMPARE(image.size() / image.devicePixelRatio(), size);
     }
     // The plant example's run with its plant panel, as large as the panel needs.
     const QImage plant(pictures.filePath(QStringLiteral("curves-plant.png")));
     QVERIFY(!plant.isNull());
     QVERIFY(plant.width() / plant.devicePixelRatio() >= 1500);
     // Nothing else was written: no result file, no settings.
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 9);
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 12);
   }
 
   // --help and --version are answered before a window exists: without a display (the manual

@@ -85,7 +85,8 @@ class ChartFileTest : public QObject {
     QVERIFY(InkedPixels(image) > 2000);  // axes, texts, the line and the points
   }
 
-  // Several charts in one picture: cells of the size asked, rows filled left to right.
+  // Several charts in one picture: cells of the size asked, rows filled left to right; the
+  // charts of a last row that is not full share its width (no empty cell).
   void ChartsSideBySideInOnePicture() {
     const auto first = SampleChart();
     const auto second = SampleChart();
@@ -98,7 +99,7 @@ class ChartFileTest : public QObject {
     QVERIFY(InkedPixels(picture.copy(0, 0, 400, 250)) > 2000);
     QVERIFY(InkedPixels(picture.copy(400, 0, 400, 250)) > 2000);
     QVERIFY(InkedPixels(picture.copy(0, 250, 400, 250)) > 2000);
-    QCOMPARE(InkedPixels(picture.copy(400, 250, 400, 250)), 0);  // no fourth chart
+    QVERIFY(InkedPixels(picture.copy(400, 250, 400, 250)) > 2000);  // the third, 800 px wide
     // One chart a row when asked, and never more columns than charts.
     QCOMPARE(
         QImage::fromData(RenderCharts(charts, 1, ChartFormat::Png, QSize(400, 250)), "PNG").size(),
@@ -106,6 +107,19 @@ class ChartFileTest : public QObject {
     QCOMPARE(
         QImage::fromData(RenderCharts(charts, 5, ChartFormat::Png, QSize(400, 250)), "PNG").size(),
         QSize(1200, 250));
+    // A key under the charts, wrapped rather than cut: the picture grows by its height.
+    const std::vector<KeyEntry> key{
+        {QStringLiteral("Speed 1.2 m/s, zone 2 air 80 °C, zone 3 air 90 °C (current)"),
+         SeriesLook::Line},
+        {QStringLiteral("Speed 1.0 m/s, zone 2 air 60.0 °C, zone 3 air 70.0 °C"),
+         SeriesLook::Dashed}};
+    const QImage keyed =
+        QImage::fromData(RenderCharts(charts, 2, ChartFormat::Png, QSize(400, 250), key), "PNG");
+    QCOMPARE(keyed.width(), 800);
+    QCOMPARE(keyed.height(), 500 + KeyHeight(key, 800));
+    QVERIFY(KeyHeight(key, 500) >= 2 * 14);  // two rows: the names do not fit side by side
+    QVERIFY(KeyHeight(key, 200) > KeyHeight(key, 500));  // narrower: the texts wrap
+    QVERIFY(InkedPixels(keyed.copy(0, 500, 800, keyed.height() - 500)) > 200);
     const QByteArray svg = RenderCharts(charts, 2, ChartFormat::Svg, QSize(400, 250));
     QVERIFY(svg.contains("viewBox=\"0 0 800 500\""));
     QVERIFY(svg.contains("<title>Exit residual ratio</title>"));

@@ -55,38 +55,39 @@ class FitChartsTest : public QObject {
  private Q_SLOTS:
   void initTestCase() { application_ = std::make_unique<ChartApplication>(); }
 
-  void AChartAQuantityAColourATrial() {
+  void AChartAQuantityInItsColourALineStyleATrial() {
     FitResult result;
     result.Trials = {Trial("lines/slow.dat", MeasurementAxis::Position, 0),
                      Trial("fast.dat", MeasurementAxis::Position, 5)};
     const auto charts = FitCharts(result);
     QCOMPARE(charts.size(), std::size_t(2));  // temperature and residual1, in that order
     const QChart& temperature = *charts[0];
-    QCOMPARE(temperature.title(),
-             QStringLiteral("Web temperature: measured (points), fitted (solid), start (dashed)"));
-    QCOMPARE(charts[1]->title(), QStringLiteral("Solvent-1 residual ratio: measured (points), "
-                                                "fitted (solid), start (dashed)"));
+    QCOMPARE(temperature.title(), QStringLiteral("Web temperature"));
+    QCOMPARE(charts[1]->title(), QStringLiteral("Solvent-1 residual ratio"));
     QCOMPARE(XAxis(temperature)->titleText(), QStringLiteral("Position along the dryer (m)"));
     QCOMPARE(YAxis(temperature)->titleText(), QStringLiteral("Temperature (°C)"));
     QCOMPARE(YAxis(*charts[1])->titleText(), QStringLiteral("Residual ratio (-)"));
 
-    // Each trial: its start (dashed), its fitted curve, its measured points, in its colour.
+    // Each trial: its start (faint), its fitted curve, its measured points, in the quantity's
+    // colour (Okabe–Ito vermillion for the web) and the trial's line style.
     QCOMPARE(temperature.series().size(), 6);
     for (int t = 0; t < 2; ++t) {
       QXYSeries* start = SeriesAt(temperature, 3 * t);
       QXYSeries* fitted = SeriesAt(temperature, 3 * t + 1);
       QXYSeries* points = SeriesAt(temperature, 3 * t + 2);
-      QCOMPARE(start->pen().style(), Qt::CustomDashLine);
-      QCOMPARE(fitted->pen().style(), Qt::SolidLine);
+      QCOMPARE(fitted->pen().style(), t == 0 ? Qt::SolidLine : Qt::CustomDashLine);
+      QCOMPARE(start->pen().style(), fitted->pen().style());
       QVERIFY(qobject_cast<QScatterSeries*>(points) != nullptr);
-      QCOMPARE(fitted->color(), SeriesColour(t));
-      QCOMPARE(start->color(), SeriesColour(t));
+      QCOMPARE(fitted->color(), QColor(0xd55e00));
+      QCOMPARE(start->color().rgb(), QColor(0xd55e00).rgb());
+      QVERIFY(start->color().alphaF() < 0.5);
+      QCOMPARE(points->color(), QColor(0xd55e00));
       QCOMPARE(ExactPoints(temperature, *fitted).size(), 41);
       QCOMPARE(ExactPoints(temperature, *fitted).at(10), QPointF(1.0, 30.0 + 5 * t));
       QCOMPARE(ExactPoints(temperature, *start).at(10).y(), (30.0 + 5 * t) * 1.1);
       QCOMPARE(points->points(), (QList<QPointF>{{1, 30.5 + 5 * t}, {3, 49.5 + 5 * t}}));
     }
-    // The legend names each trial once, by its data file's name, once the chart is laid out.
+    // The legend names each kind of line once; the key names the trials by their files.
     QGraphicsScene scene;
     scene.addItem(charts[0].get());
     charts[0]->setGeometry(0, 0, 720, 480);
@@ -96,7 +97,13 @@ class FitChartsTest : public QObject {
       if (marker->isVisible()) legend << marker->label();
     }
     scene.removeItem(charts[0].get());
-    QCOMPARE(legend, (QStringList{"slow", "fast"}));
+    QCOMPARE(legend, (QStringList{"Start values", "Fitted", "Measured"}));
+    const std::vector<KeyEntry> key = FitKey(result);
+    QCOMPARE(key.size(), std::size_t(2));
+    QCOMPARE(key[0].Text, QStringLiteral("slow.dat"));
+    QCOMPARE(key[1].Look, SeriesLook::Dashed);
+    // The measured points at the ends are not cut: the axis has room beside them.
+    QVERIFY(XAxis(temperature)->min() < 0);
   }
 
   void TrialsMeasuredAlongTheTimeHaveChartsOfTheirOwn() {
@@ -118,7 +125,20 @@ class FitChartsTest : public QObject {
     QVERIFY2(SaveFitCharts(result, png.toStdString(), error), error.c_str());
     QImage image;
     QVERIFY(image.load(png, "PNG"));
-    QCOMPARE(image.size(), QSize(1440, 480));
+    QCOMPARE(image.size(), QSize(1440, 480));  // one trial: no key
+    // Three charts: the last row's chart takes the whole row, no cell is left empty.
+    result.Trials.push_back(Trial("b.dat", MeasurementAxis::Time, 0));
+    result.Trials.back().Measurements.pop_back();  // its temperatures only
+    QCOMPARE(FitCharts(result).size(), std::size_t(3));
+    QVERIFY2(SaveFitCharts(result, png.toStdString(), error), error.c_str());
+    QVERIFY(image.load(png, "PNG"));
+    QCOMPARE(image.width(), 1440);
+    QVERIFY(image.height() > 960);  // two rows and the key of the two trials
+    const QRgb white = qRgb(255, 255, 255);
+    int drawn = 0;
+    for (int x = 800; x < 1440; x += 4) drawn += image.pixel(x, 480 + 240) != white;
+    QVERIFY(drawn > 0);
+    result.Trials.pop_back();
     const QString svg = dir_.filePath("fit.svg");
     QVERIFY(SaveFitCharts(result, svg.toStdString(), error));
     QFile file(svg);

@@ -132,7 +132,7 @@ class LineChartTest : public QObject {
     QCOMPARE(static_cast<QXYSeries*>(drawn[1])->pen().color(), QColor(Qt::red));
     QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().style(), Qt::CustomDashLine);
     QCOMPARE(static_cast<QXYSeries*>(drawn[2])->pen().color(), SeriesColour(2));
-    QCOMPARE(static_cast<QXYSeries*>(drawn[3])->pen().style(), Qt::DotLine);
+    QCOMPARE(static_cast<QXYSeries*>(drawn[3])->pen().dashPattern(), (QList<qreal>{0.8, 1.6}));
     QVERIFY(chart->legend()->isVisible());
     QCOMPARE(LegendTexts(*chart), (QStringList{"measured", "fitted", "start", "key only"}));
     for (QAbstractSeries* s : drawn) QCOMPARE(s->attachedAxes().size(), 2);
@@ -143,25 +143,54 @@ class LineChartTest : public QObject {
     QVERIFY(YAxis(*chart)->max() - YAxis(*chart)->min() <= 12);
   }
 
-  void AxisWithoutMarginEndsOnTheTicksAroundTheRange() {
+  // Along the dryer the axis ends where the run ends (a 70 m dryer is not drawn to 80 m); a
+  // value axis has 5 % of room and round ends.
+  void AxisEndsAtTheDataOrOnRoundNumbersWithRoom() {
     const std::vector<NamedSeries> none;
     const auto chart = LineChart("", "x", "y", none);
     QValueAxis& x = *XAxis(*chart);
-    FitAxis(x, 0, 53, 0);
+    FitAxis(x, 0, 70, 0);
     QCOMPARE(x.min(), 0.0);
-    QCOMPARE(x.max(), 60.0);
-    // A dryer end computed as 600 steps of 0.1 / 1.2 s at 1.2 m/s lies a rounding error past
-    // 60 m: the axis still ends there, not at the next tick.
-    FitAxis(x, 0, 600 * (0.1 / 1.2) * 1.2, 0);
-    QCOMPARE(x.max(), 60.0);
-    FitAxis(x, -0.3, 7.2, 0);
-    QCOMPARE(x.min(), -2.0);
+    QCOMPARE(x.max(), 70.0);
+    // 5 % of 7.5 on each side (-0.675, 7.575), out to the round step of a twentieth (0.5).
+    FitAxis(x, -0.3, 7.2);
+    QCOMPARE(x.min(), -1.0);
     QCOMPARE(x.max(), 8.0);
+    // 15 to 80 °C: 11.75 to 83.25, out to steps of 5.
+    FitAxis(x, 15, 80);
+    QCOMPARE(x.min(), 10.0);
+    QCOMPARE(x.max(), 85.0);
+    // Laid out in no view: ticks for 600 px, one label each 80 px or more.
+    FitAxis(x, 0, 9, 0);
     QCOMPARE(x.tickInterval(), 2.0);
     QCOMPARE(x.labelFormat(), QStringLiteral("%.0f"));
     x.setRange(0.5, 0.51);  // zoomed in: ticks on round numbers of the new range
     QCOMPARE(x.tickInterval(), 0.002);
     QCOMPARE(x.labelFormat(), QStringLiteral("%.3f"));
+  }
+
+  // As many ticks as the pixels allow, on 1, 2, 2.5 or 5 times a power of ten.
+  void TicksFollowThePixels_data() {
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("pixels");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("wide") << 100.0 << 800.0 << int(Qt::Horizontal) << 10.0 << 0;
+    QTest::newRow("narrow") << 100.0 << 160.0 << int(Qt::Horizontal) << 50.0 << 0;
+    QTest::newRow("short") << 100.0 << 200.0 << int(Qt::Vertical) << 20.0 << 0;
+    QTest::newRow("2.5") << 1.0 << 160.0 << int(Qt::Vertical) << 0.25 << 2;
+    QTest::newRow("tall, small values") << 0.004 << 400.0 << int(Qt::Vertical) << 0.0005 << 4;
+  }
+  void TicksFollowThePixels() {
+    QFETCH(double, high);
+    QFETCH(double, pixels);
+    QFETCH(int, orientation);
+    QFETCH(double, step);
+    QFETCH(int, decimals);
+    const AxisTicks ticks = TicksFor(0, high, pixels, Qt::Orientation(orientation));
+    QCOMPARE(ticks.Step, step);
+    QCOMPARE(ticks.Decimals, decimals);
   }
 
   void ChartWithoutNamesHasNoLegend() {

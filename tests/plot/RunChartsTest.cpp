@@ -4,6 +4,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -56,6 +57,7 @@ class RunChartsTest : public QObject {
       QCategoryAxis* zones = ZoneAxis(*chart);
       QVERIFY(zones);
       QCOMPARE(zones->titleText(), QStringLiteral("Zone"));
+      QVERIFY(!zones->isTitleVisible());  // the numbers say it
       QCOMPARE(zones->categoriesLabels(), (QStringList{"1", "2", "3"}));
       QCOMPARE(zones->startValue(), 0.0);
       for (int z = 0; z < 3; ++z) {
@@ -64,7 +66,7 @@ class RunChartsTest : public QObject {
       // The zone axis and the value axis below share the horizontal range, zoomed too.
       QValueAxis* x = XAxis(*chart);
       QCOMPARE(x->titleText(), AlongTitle(axis));
-      QVERIFY(x->min() <= 0 && x->max() >= bounds.back());
+      QVERIFY(qAbs(x->min()) < 1e-9 && qAbs(x->max() - bounds.back()) < 1e-9);  // no more
       QCOMPARE(zones->min(), x->min());
       QCOMPARE(zones->max(), x->max());
       x->setRange(10, 40);
@@ -77,9 +79,11 @@ class RunChartsTest : public QObject {
     const ChartedRun runs[]{{&ThreeZones(), {}, {}}};
     const auto chart = WebTemperatureChart(runs);
     QCOMPARE(chart->title(), QStringLiteral("Web temperature"));
-    QCOMPARE(LegendTexts(*chart), (QStringList{"Web", "Air"}));
+    // The drying stops in zone 3 of three-zones.dat: shaded from there on.
+    QCOMPARE(LegendTexts(*chart), (QStringList{"Web", "Air", "Drying stopped"}));
     QXYSeries* web = Line(*chart, 0);
-    QCOMPARE(web->count(), 301 + 301 + 201);  // every point of every zone
+    QCOMPARE(web->pen().color(), QColor(0xd55e00));  // Okabe–Ito vermillion
+    QCOMPARE(web->count(), 301 + 301 + 201);         // every point of every zone
     QCOMPARE(web->at(0), QPointF(0, 15));
     QCOMPARE(web->at(web->count() - 1).y(), ThreeZones().Zones.back().Exit.Temperature);
     const QList<QPointF> air{{0, 60}, {30, 60}, {30, 60}, {60, 60}, {60, 80}, {80, 80}};
@@ -89,18 +93,20 @@ class RunChartsTest : public QObject {
       QVERIFY(qAbs(steps->at(i).x() - air[i].x()) < 1e-9);
       QCOMPARE(steps->at(i).y(), air[i].y());
     }
-    QCOMPARE(steps->pen().style(), Qt::DotLine);
+    QCOMPARE(steps->pen().color(), QColor(0x56b4e9));  // sky blue
+    QCOMPARE(steps->pen().style(), Qt::SolidLine);
     QVERIFY(YAxis(*chart)->min() <= 15 && YAxis(*chart)->max() >= 80);
   }
 
   void SolventAsResidualRatioOrWeight() {
     const ChartedRun runs[]{{&ThreeZones(), {}, {}}};
     const auto ratios = SolventChart(runs);
-    QCOMPARE(LegendTexts(*ratios), (QStringList{"Solvent-1", "Solvent-2"}));
+    QCOMPARE(LegendTexts(*ratios), (QStringList{"Solvent-1", "Solvent-2", "Drying stopped"}));
     QCOMPARE(YAxis(*ratios)->titleText(), QStringLiteral("Residual ratio (-)"));
     QCOMPARE(Line(*ratios, 0)->at(0).y(), 1.0);
     QCOMPARE(Line(*ratios, 1)->at(0).y(), 1.0);
-    QCOMPARE(Line(*ratios, 1)->pen().style(), Qt::CustomDashLine);
+    QCOMPARE(Line(*ratios, 1)->pen().style(), Qt::SolidLine);
+    QCOMPARE(Line(*ratios, 1)->pen().color(), QColor(0xe69f00));  // orange
     QVERIFY(YAxis(*ratios)->min() <= 0 && YAxis(*ratios)->max() >= 1);
     QVERIFY(YAxis(*ratios)->max() <= 1.2);
 
@@ -125,7 +131,7 @@ class RunChartsTest : public QObject {
     QVERIFY(YAxis(*rates)->min() <= 0);
 
     const auto pressure = VapourPressureChart(runs);
-    QCOMPARE(LegendTexts(*pressure), (QStringList{"Surface", "Air pressure 760 mmHg"}));
+    QCOMPARE(LegendTexts(*pressure), (QStringList{"Surface", "Air 760 mmHg", "Drying stopped"}));
     QCOMPARE(Line(*pressure, 0)->count(), known);
     QXYSeries* air = Line(*pressure, 1);
     QCOMPARE(air->count(), 2);
@@ -134,21 +140,64 @@ class RunChartsTest : public QObject {
     QVERIFY(YAxis(*pressure)->min() <= 0 && YAxis(*pressure)->max() >= 760);
   }
 
-  void SeveralRunsInTheirColoursWithTheirNames() {
+  // Each quantity in its colour, each run in its line style: the legend names the quantities,
+  // the key the runs.
+  void SeveralRunsInTheirLineStylesWithTheirNames() {
     const RunSeries slow = RunSeriesOf("three-zones.dat", {{"Speed", "0.8"}});
     const ChartedRun runs[]{{&ThreeZones(), "Speed 1.0 (current)", {}},
-                            {&slow, "Speed 0.8", QColor(Qt::darkGreen)}};
+                            {&slow, "Speed 0.8", SeriesLook::Dotted}};
     const auto chart = SolventChart(runs, {AlongDryer::Time, SolventAmount::ResidualRatio, 0});
-    QCOMPARE(chart->series().size(), 2 + 2 + 2);  // two lines a run, two style keys
-    QCOMPARE(LegendTexts(*chart),
-             (QStringList{"Speed 1.0 (current)", "Speed 0.8", "Solvent-1", "Solvent-2"}));
-    QCOMPARE(Line(*chart, 0)->pen().color(), SeriesColour(0));
-    QCOMPARE(Line(*chart, 1)->pen().color(), SeriesColour(0));
-    QCOMPARE(Line(*chart, 2)->pen().color(), QColor(Qt::darkGreen));
-    QCOMPARE(Line(*chart, 4)->count(), 0);
+    QCOMPARE(chart->series().size(), 2 + 2 + 1);  // two lines a run, where drying stopped
+    QCOMPARE(LegendTexts(*chart), (QStringList{"Solvent-1", "Solvent-2", "Drying stopped"}));
+    // Okabe–Ito blue and orange.
+    QCOMPARE(Line(*chart, 0)->pen().color(), QColor(0x0072b2));
+    QCOMPARE(Line(*chart, 1)->pen().color(), QColor(0xe69f00));
+    QCOMPARE(Line(*chart, 2)->pen().color(), QColor(0x0072b2));
+    QCOMPARE(Line(*chart, 0)->pen().style(), Qt::SolidLine);
+    QCOMPARE(Line(*chart, 2)->pen().dashPattern(), (QList<qreal>{0.8, 1.6}));
+    QCOMPARE(RunKey(runs).size(), std::size_t(2));
+    QCOMPARE(RunKey(runs)[1].Text, QStringLiteral("Speed 0.8"));
+    QCOMPARE(RunKey(runs)[1].Look, SeriesLook::Dotted);
+    QCOMPARE(RunKey(runs)[0].Look, SeriesLook::Line);
     // The slower web needs longer: the axis spans it; the zones are those of the first run.
     QVERIFY(XAxis(*chart)->max() >= slow.Points.back().State.Time);
     QCOMPARE(ZoneAxis(*chart)->endValue("3"), ThreeZones().Zones.back().Exit.Time);
+  }
+
+  // Where the coating boils (p1 + p2 at 760 mmHg or more) and where the drying has stopped.
+  void WarningSpansAreShaded() {
+    const RunSeries boiling = RunSeriesOf("", {{"InitialTemperature", "90.0"}});
+    const std::vector<WarningSpan> spans = WarningSpans(boiling, AlongDryer::Position);
+    QVERIFY(!spans.empty());
+    QCOMPARE(spans.front().Kind, WarningKind::Boiling);
+    QCOMPARE(spans.front().From, 0.0);  // "boils from 0.00 m", as the zone's warning says
+    const std::vector<WarningSpan> stopped = WarningSpans(ThreeZones(), AlongDryer::Position);
+    QCOMPARE(stopped.size(), std::size_t(1));
+    QCOMPARE(stopped.front().Kind, WarningKind::DryingStopped);
+    QCOMPARE(stopped.front().To, 80.0);  // to the dryer's exit
+    const ChartedRun runs[]{{&boiling, {}, {}}};
+    QVERIFY(LegendTexts(*VapourPressureChart(runs)).contains(QStringLiteral("Boiling")));
+  }
+
+  // Residual ratios of 0.0054 and 0.0761 (three-zones.dat's exit) apart on a log axis: from the
+  // decade of the smallest to a fifth above the largest (1).
+  void ResidualRatiosOnALogarithmicAxis() {
+    const ChartedRun runs[]{{&ThreeZones(), {}, {}}};
+    RunChartOptions options;
+    options.LogScale = true;
+    const auto chart = SolventChart(runs, options);
+    const QList<QAbstractAxis*> vertical = chart->axes(Qt::Vertical);
+    QCOMPARE(vertical.size(), qsizetype(1));
+    auto* log = qobject_cast<QLogValueAxis*>(vertical.front());
+    QVERIFY(log);
+    QCOMPARE(log->titleText(), QStringLiteral("Residual ratio (-)"));
+    QCOMPARE(log->min(), 0.001);
+    QCOMPARE(log->max(), 1.2);
+    for (QAbstractSeries* series : chart->series()) {
+      QVERIFY(series->attachedAxes().contains(log));
+    }
+    // The other charts stay linear.
+    QVERIFY(YAxis(*WebTemperatureChart(runs, options)) != nullptr);
   }
 
   void ThinnedLinesKeepTheirEnds() {

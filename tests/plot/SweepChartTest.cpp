@@ -60,7 +60,7 @@ class SweepChartTest : public QObject {
     QCOMPARE(chart->series().size(), 3);
     QCOMPARE(LegendNames(*chart),
              (QStringList{"Solvent-1 residual ratio", "Solvent-2 residual ratio",
-                          "web temperature (right)"}));
+                          "Web temperature (right axis)"}));
     auto* solvent2 = qobject_cast<QLineSeries*>(chart->series()[1]);
     QCOMPARE(solvent2->points(), (QList<QPointF>{{1, 0.0}, {3, 0.04}}));
     auto* temperature = qobject_cast<QLineSeries*>(chart->series()[2]);
@@ -71,23 +71,36 @@ class SweepChartTest : public QObject {
     QVERIFY(vertical.contains(chart->axes(Qt::Horizontal).first()));
     auto* right = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical, temperature).first());
     QCOMPARE(right->alignment(), Qt::AlignRight);
-    QCOMPARE(right->titleText(), QString::fromUtf8("web temperature (°C)"));
-    QVERIFY(right->min() <= 40 && right->max() >= 42);
+    QCOMPARE(right->titleText(), QString::fromUtf8("Web temperature (°C)"));
+    // 40 to 42 °C with 5 % of room, on round numbers; round ticks (not 30.0, 42.5, 55.0).
+    QCOMPARE(right->min(), 39.8);
+    QCOMPARE(right->max(), 42.2);
+    QCOMPARE(right->tickType(), QValueAxis::TicksDynamic);
+    QCOMPARE(right->tickAnchor(), 0.0);
     QCOMPARE(chart->axes(Qt::Horizontal).first()->titleText(), QStringLiteral("Speed (m/s)"));
   }
 
   void TwoInputsGiveALineOfEachValueOfTheSecond() {
     const SweepGrid grid({ParseSweepAxis("Speed=1,2"), ParseSweepAxis("Edit21=40,60,80")});
-    const auto chart = SweepChart(grid.Axes(), Rows(grid));
+    std::vector<KeyEntry> key;
+    const auto chart = SweepChart(grid.Axes(), Rows(grid), &key);
     QCOMPARE(chart->series().size(), 9);
+    // The legend names the quantities (by their colours), the key each value of the second
+    // input (by its line style).
     QCOMPARE(LegendNames(*chart),
-             (QStringList{QString::fromUtf8("Zone2.OuterTemperature (°C) = 40"),
-                          QString::fromUtf8("Zone2.OuterTemperature (°C) = 60"),
-                          QString::fromUtf8("Zone2.OuterTemperature (°C) = 80")}));
-    // The Solvent-1 line of 60 °C: cases 2 and 5 of the grid.
+             (QStringList{"Solvent-1 residual ratio", "Solvent-2 residual ratio",
+                          "Web temperature (right axis)"}));
+    QCOMPARE(key.size(), std::size_t(3));
+    QCOMPARE(key[0].Text, QString::fromUtf8("Zone2.OuterTemperature (°C) = 40"));
+    QCOMPARE(key[2].Text, QString::fromUtf8("Zone2.OuterTemperature (°C) = 80"));
+    QCOMPARE(key[0].Look, SeriesLook::Line);
+    QCOMPARE(key[1].Look, SeriesLook::Dashed);
+    // The Solvent-1 line of 60 °C: cases 2 and 5 of the grid, dashed, in Solvent-1's colour.
     auto* line = qobject_cast<QLineSeries*>(chart->series()[2]);
     QCOMPARE(line->points(), (QList<QPointF>{{1, 0.01}, {2, 0.04}}));
-    QVERIFY(chart->title().contains(QStringLiteral("Solvent-2 (dashed)")));
+    QCOMPARE(line->pen().style(), Qt::CustomDashLine);
+    QCOMPARE(line->pen().color(), QColor(0x0072b2));
+    QCOMPARE(chart->title(), QStringLiteral("At the dryer's exit"));
   }
 
   void WritesThePictureItsNameAsks() {

@@ -5,6 +5,8 @@
 #include <QChart>
 #include <QCoreApplication>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QStringList>
@@ -39,6 +41,26 @@ inline QStringList LegendTexts(QChart& chart) {
     if (marker->isVisible()) texts << marker->label();
   }
   if (!shown) scene.removeItem(&chart);
+  return texts;
+}
+
+//! The texts the chart draws (titles, tick labels, legend entries) as they are drawn, elided
+//! or not, from the items of the scene that shows it.
+inline QStringList DrawnTexts(const QChart& chart) {
+  QStringList texts;
+  for (const QGraphicsItem* item : chart.childItems()) {
+    QList<const QGraphicsItem*> pending{item};
+    while (!pending.isEmpty()) {
+      const QGraphicsItem* next = pending.takeLast();
+      for (const QGraphicsItem* child : next->childItems()) pending << child;
+      if (!next->isVisible()) continue;
+      if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(next)) {
+        texts << text->toPlainText();
+      } else if (const auto* simple = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(next)) {
+        texts << simple->text();
+      }
+    }
+  }
   return texts;
 }
 

@@ -16,7 +16,7 @@
 #include <random>
 
 #include "base/Error.h"
-#include "params/NumberText.h"
+#include "base/NumberText.h"
 
 namespace quillmere {
 namespace {

@@ -7,12 +7,12 @@
 #include <stdexcept>
 
 #include "analysis/CaseRun.h"
-#include "analysis/SweepGrid.h"
+#include "analysis/sweep/SweepGrid.h"
 #include "base/Error.h"
-#include "params/EditDistance.h"
-#include "params/FloatingPointGuard.h"
-#include "params/NumberText.h"
-#include "params/PrintableText.h"
+#include "base/EditDistance.h"
+#include "base/FloatingPointGuard.h"
+#include "base/NumberText.h"
+#include "base/PrintableText.h"
 #include "sim/MiscCalc.h"
 
 namespace quillmere {
@@ -84,7 +84,7 @@ double Rounded12(double value) {
 TracePoint HottestPoint(const ParameterSet& params, const SimulationState& state, int zones) {
   int bestZone = 1;
   int bestPoint = 0;
-  double highest = state.Trace.Temperature[1][0];
+  double highest = state.EntryTemperature();
   for (int zone = 1; zone <= zones; ++zone) {
     const auto& points = state.Trace.Temperature[zone];
     for (int point = 0; point <= params.ZoneSteps[zone]; ++point) {

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "params/FormatFixed.h"
+#include "base/FormatFixed.h"
 
 namespace quillmere {
 namespace {

@@ -30,7 +30,7 @@
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
-#include "params/PrintableText.h"
+#include "base/PrintableText.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
 #include "report/OutputClash.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "params/KeptMessages.h"
+#include "base/KeptMessages.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/DataFile.h"
 
