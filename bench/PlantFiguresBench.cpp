@@ -35,7 +35,7 @@ struct PlantRun {
     }
     plant.WebWidth = 1.5;
     SilentMessages messages;
-    if (AcquireParameters(fields, messages, '.', *params, state->EntryTemperature())) {
+    if (AcquireParameters(fields, messages, '.', *params, state->EntryTemperature()).Ok()) {
       record = MarchThroughDryer(*params, *state);
       series = CollectRunSeries(*params, *state, record);
     }

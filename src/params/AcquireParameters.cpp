@@ -100,11 +100,12 @@ Outcome<> AcquireParameters(const FieldTexts& fields, UserMessages& messages, ch
     const FieldSpec& speed = *FindField("Edit6");
     messages.ShowMessage(kInputValueNotCorrect);
     messages.PointAtField(speed.name);
-    messages.ShowDetail(FieldCaption(speed) + " (" + std::string(speed.name) + ") is " +
-                        ShortestText(params.Speed) +
-                        ": the web must run forward through the dryer, so the Speed must not be "
-                        "negative.");
-    return false;
+    std::string detail = FieldCaption(speed) + " (" + std::string(speed.name) + ") is " +
+                         ShortestText(params.Speed) +
+                         ": the web must run forward through the dryer, so the Speed must not "
+                         "be negative.";
+    messages.ShowDetail(detail);
+    return Error(ErrorKind::InputRefused, std::string(kInputValueNotCorrect), std::move(detail));
   }
 
   // 2. and 3.

@@ -76,7 +76,7 @@ struct LoadedDataFile {
   std::optional<FileIdentity> Identity;  //!< the file read (none for a stream without one)
   DataFileLines Lines = {};              //!< as read
   //! Plant lines (after line 119) that were ignored, one warning each.
-  std::vector<std::string> PlantLineWarnings;
+  std::vector<std::string> PlantLineWarnings = {};
 };
 
 //! The lines of a loaded data file that give one of the eight fixed constants (the Antoine

@@ -166,7 +166,9 @@ TEST(SweepShard, ShardsTogetherRunEveryCaseOnce) {
       for (std::size_t index = 1; index <= count; ++index) {
         const SweepCases part = ShardCases(cases, {index, count});
         for (std::size_t i = 0; i < part.size(); ++i) {
-          if (i > 0) EXPECT_LT(part[i - 1], part[i]);
+          if (i > 0) {
+            EXPECT_LT(part[i - 1], part[i]);
+          }
           EXPECT_EQ(part[i] % count, index - 1);
           all.insert(part[i]);
         }
@@ -197,9 +199,13 @@ TEST(SweepShard, ShardsNearTheLargestNumberDoNotWrapAround) {
   for (const Case& c : cases) {
     const SweepCases part = ShardCases(c.caseCount, c.shard);
     EXPECT_EQ(part.size(), c.count) << c.shard.Index << "/" << c.shard.Count;
-    if (part.size() > 0) EXPECT_EQ(part[0], c.first);
-    if (part.size() > 1) EXPECT_LT(part[0], part[part.size() - 1]);
-    if (part.size() > 0) EXPECT_LT(part[part.size() - 1], c.caseCount);
+    if (part.size() > 0) {
+      EXPECT_EQ(part[0], c.first);
+      EXPECT_LT(part[part.size() - 1], c.caseCount);
+    }
+    if (part.size() > 1) {
+      EXPECT_LT(part[0], part[part.size() - 1]);
+    }
   }
   const SweepShard shard = ParseSweepShard("18446744073709551615/18446744073709551615");
   EXPECT_EQ(shard.Index, kMax);
