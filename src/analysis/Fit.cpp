@@ -491,8 +491,7 @@ void FitSolve::RecordFitted(const LocalOptimum& best) {
     fp.BoundReached = std::string(BoundReached(p, fitted_[i]));
     result_.Parameters.push_back(fp);
   }
-  for (const std::size_t i : best.Stalled)
-    result_.Parameters[i].Stalled = StripAt(map_, i, fitted_);
+  for (const auto& [i, bound] : best.Stalled) result_.Parameters[i].Stalled = bound;
   result_.Constraints = CheckConstraints(map_, fitting_, fitted_);
   result_.DegreesOfFreedom = static_cast<int>(measurements) - static_cast<int>(n);
   if (result_.DegreesOfFreedom > 0) {
@@ -587,7 +586,16 @@ void FitSolve::Diagnose() {
         if (!group.empty()) groups.push_back(group);
       }
     }
-    for (const auto& group : groups) result_.Unidentifiable.push_back({group, HintFor(group)});
+    // A parameter stalled in a flat strip is named as such, not as one the measurements
+    // cannot determine.
+    for (auto group : groups) {
+      std::erase_if(group, [&](const std::string& name) {
+        return std::any_of(
+            result_.Parameters.begin(), result_.Parameters.end(),
+            [&](const FittedParameter& p) { return p.Name == name && !p.Stalled.empty(); });
+      });
+      if (!group.empty()) result_.Unidentifiable.push_back({group, HintFor(group)});
+    }
   }
   for (std::size_t i = 0; i < n; ++i) result_.Parameters[i].Identifiable = identifiable_[i];
 }

@@ -6,9 +6,14 @@
 #include <cmath>
 
 #include "analysis/TrialModel.h"
+#include "report/CsvText.h"
 
 namespace quillmere {
 namespace {
+
+//! How far inside its room's ends a member of the order is moved to see whether the model
+//! responds there: a millionth of the room, well within any strip a step of the march misses.
+constexpr double kStripInset = 1e-6;
 
 //! The residuals of one trial as a function of the solver's variables (one a parameter block).
 struct VariableResiduals {
@@ -22,55 +27,78 @@ struct VariableResiduals {
   }
 };
 
-//! The neighbour of free parameter `i` in the order below (side -1) or above (+1): the value
-//! of the free member next to it, or the bound that a fixed one sets; nullopt when none.
-std::optional<double> Neighbour(const ParameterMap& map, std::size_t i, int side,
-                                const std::vector<double>& values) {
-  const int rank = OrderRank(*map.Parameters()[i].Field);
-  if (rank < 0 || rank + side < 0) return std::nullopt;
-  for (std::size_t j = 0; j < map.Size(); ++j) {
-    if (OrderRank(*map.Parameters()[j].Field) == rank + side) return values[j];
-  }
-  const std::optional<Bound>& bound =
-      side < 0 ? map.Parameters()[i].Lower : map.Parameters()[i].Upper;
-  if (bound && bound->Source == BoundSource::Order) return bound->Value;
-  return std::nullopt;
-}
-
-//! The variable of free parameter `i` moved to the middle of its room.
-double Inside(const ParameterMap& map, std::size_t i, double variable) {
-  switch (map.Role(i)) {
-    case VariableRole::Fraction:
-      return 0.5;
-    case VariableRole::Gap:
-      return std::max(variable, 10 * kFlatStrip);
-    case VariableRole::Value:
-      break;
-  }
-  const std::optional<double> lower = map.VariableLower(i);
-  const std::optional<double> upper = map.VariableUpper(i);
-  if (lower && upper) return (*lower + *upper) / 2;
-  return variable;
-}
-
-//! Whether the residuals change when free parameter `i` moves by a quarter of a strip towards
-//! the inside of its room.
-bool Responds(TrialModels& models, const ParameterMap& map, std::size_t i,
-              const std::vector<double>& values) {
-  const std::optional<double> below = Neighbour(map, i, -1, values);
-  const int inward = below && values[i] - *below <= kFlatStrip ? 1 : -1;
-  std::vector<double> moved = values;
-  moved[i] += inward * kFlatStrip / 4;
+//! The residuals of all trials at `values`, one after the other; empty when a trial faults.
+std::vector<double> AllResiduals(TrialModels& models, const std::vector<double>& values) {
+  std::vector<double> all;
   for (const auto& model : models) {
-    std::vector<double> at(model->Count());
-    std::vector<double> next(model->Count());
-    if (!model->Residuals(values.data(), at.data()) ||
-        !model->Residuals(moved.data(), next.data())) {
-      return true;
-    }
-    if (at != next) return true;
+    std::vector<double> residuals(model->Count());
+    if (!model->Residuals(values.data(), residuals.data())) return {};
+    all.insert(all.end(), residuals.begin(), residuals.end());
   }
-  return false;
+  return all;
+}
+
+//! The room of free parameter `i` at `values`: from the member of the order below it (free or
+//! fixed) or its lower bound, to the one above it or its upper bound; with the names of the
+//! two ends for the report ("Wx", or the bound's number).
+struct Room {
+  double Low = 0;
+  double High = 1;
+  std::string LowName;
+  std::string HighName;
+};
+
+std::optional<Room> RoomOf(const ParameterMap& map, std::size_t i,
+                           const std::vector<double>& values) {
+  const FreeParameter& p = map.Parameters()[i];
+  const int rank = OrderRank(*p.Field);
+  if (rank < 0 || !p.Lower || !p.Upper) return std::nullopt;
+  Room room{p.Lower->Value, p.Upper->Value, CsvNumber(p.Lower->Value), CsvNumber(p.Upper->Value)};
+  if (p.Lower->Source == BoundSource::Order && rank > 0) room.LowName = OrderName(rank - 1);
+  if (p.Upper->Source == BoundSource::Order && rank < 2) room.HighName = OrderName(rank + 1);
+  for (std::size_t j = 0; j < map.Size(); ++j) {
+    const int other = OrderRank(*map.Parameters()[j].Field);
+    if (other >= 0 && other == rank - 1)
+      room = {values[j], room.High, std::string(OrderName(other)), room.HighName};
+    if (other >= 0 && other == rank + 1)
+      room = {room.Low, values[j], room.LowName, std::string(OrderName(other))};
+  }
+  return room;
+}
+
+//! Where member `i` of the order at `values` lies in a flat strip: a stretch of its room that
+//! reaches one end, over which the residuals do not change at all. Returns the bound the strip
+//! reaches ("Wx ≤ Wi"), or "" when the model responds on both sides or on neither (then the
+//! measurements cannot see the parameter anywhere in its room: not identifiable, no strip).
+std::string FlatStripBound(TrialModels& models, const ParameterMap& map, std::size_t i,
+                           const std::vector<double>& values, const std::vector<double>& here) {
+  const std::optional<Room> room = RoomOf(map, i, values);
+  if (!room || here.empty() || !(room->High > room->Low)) return "";
+  const double inset = kStripInset * (room->High - room->Low);
+  const auto flatTo = [&](double end) {
+    std::vector<double> moved = values;
+    moved[i] = end;
+    return AllResiduals(models, moved) == here;
+  };
+  const bool below = flatTo(room->Low + inset);
+  const bool above = flatTo(room->High - inset);
+  const std::string& name = map.Parameters()[i].Name;
+  if (below && !above) return room->LowName + " ≤ " + name;
+  if (above && !below) return name + " ≤ " + room->HighName;
+  return "";
+}
+
+//! The members of the order that lie in a flat strip at `values`, with its bound.
+std::vector<std::pair<std::size_t, std::string>> InFlatStrips(TrialModels& models,
+                                                              const ParameterMap& map,
+                                                              const std::vector<double>& values) {
+  std::vector<std::pair<std::size_t, std::string>> members;
+  const std::vector<double> here = AllResiduals(models, values);
+  for (std::size_t i = 0; i < map.Size(); ++i) {
+    std::string bound = FlatStripBound(models, map, i, values, here);
+    if (!bound.empty()) members.emplace_back(i, std::move(bound));
+  }
+  return members;
 }
 
 }  // namespace
@@ -150,43 +178,27 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
   return end;
 }
 
-std::string StripAt(const ParameterMap& map, std::size_t i, const std::vector<double>& values) {
-  const int rank = OrderRank(*map.Parameters()[i].Field);
-  if (rank < 0) return "";
-  const std::optional<double> below = Neighbour(map, i, -1, values);
-  const std::optional<double> above = Neighbour(map, i, 1, values);
-  if (below && values[i] - *below <= kFlatStrip) {
-    return std::string(OrderName(rank - 1)) + " ≤ " + std::string(OrderName(rank));
-  }
-  if (above && *above - values[i] <= kFlatStrip) {
-    return std::string(OrderName(rank)) + " ≤ " + std::string(OrderName(rank + 1));
-  }
-  return "";
-}
-
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
                                    const std::vector<double>& variables, int maxIterations) {
   const FitSpace space{&map, map.Size(), -1, 0};
   LocalOptimum first = FitLocally(models, space, variables, maxIterations);
   if (!first.Ran) return first;
-  const auto inStrips = [&](const LocalOptimum& end) {
-    std::vector<std::size_t> members;
-    for (std::size_t i = 0; i < map.Size(); ++i) {
-      if (!StripAt(map, i, end.Values).empty()) members.push_back(i);
-    }
-    return members;
-  };
-  const std::vector<std::size_t> strips = inStrips(first);
+  const auto strips = InFlatStrips(models, map, first.Values);
   if (strips.empty()) return first;
-  std::vector<double> inside = first.Variables;
-  for (const std::size_t i : strips) inside[i] = Inside(map, i, inside[i]);
+  // Out of each strip: halfway from where it stands to the far end of its room.
+  std::vector<double> values = first.Values;
+  for (const auto& [i, bound] : strips) {
+    const std::optional<Room> room = RoomOf(map, i, values);
+    const bool low = bound.ends_with(" ≤ " + map.Parameters()[i].Name);
+    values[i] = (values[i] + (low ? room->High : room->Low)) / 2;
+  }
+  std::vector<double> inside(map.Size());
+  map.ToVariables(values.data(), inside.data());
   LocalOptimum second = FitLocally(models, space, inside, maxIterations);
   LocalOptimum better =
       second.Ran && second.SumOfSquares <= first.SumOfSquares ? std::move(second) : first;
   better.Restarted = true;
-  for (const std::size_t i : inStrips(better)) {
-    if (!Responds(models, map, i, better.Values)) better.Stalled.push_back(i);
-  }
+  better.Stalled = InFlatStrips(models, map, better.Values);
   return better;
 }
 

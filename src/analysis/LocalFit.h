@@ -40,9 +40,9 @@ struct LocalOptimum {
   std::string Message;      //!< the solver's own words
   int Iterations = 0;
   bool Restarted = false;  //!< it ended in a flat strip once, and was started again inside
-  //! Order members (by index) it still ended in a flat strip at, to which the model does not
-  //! respond there.
-  std::vector<std::size_t> Stalled;
+  //! Order members it still ended in a flat strip at, by index, with the bound the strip
+  //! reaches ("Wx ≤ Wi").
+  std::vector<std::pair<std::size_t, std::string>> Stalled;
 };
 
 //! The sum of squares of the residuals of all trials at `values`; false when a trial faults.
@@ -52,18 +52,11 @@ bool SumOfSquaresAt(TrialModels& models, const std::vector<double>& values, doub
 LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<double> variables,
                         int maxIterations);
 
-//! A local fit of every free parameter that, when it ends in a flat strip of the order, starts
-//! again with the members there moved inside their room, keeps the better end, and names the
-//! members the model still does not respond to.
+//! A local fit of every free parameter that, when it ends with a member of the order in a flat
+//! strip (a stretch of its room reaching one of its bounds, where the model does not respond
+//! to it), starts again with that member moved out of the strip, keeps the better end, and
+//! names the members still in one.
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
                                    const std::vector<double>& variables, int maxIterations);
-
-//! The width of a flat strip: how close to its neighbour in the order a member must lie for
-//! a step of the march to miss the room between them [solvent fraction, -].
-inline constexpr double kFlatStrip = 2e-3;
-
-//! "We ≤ Wx" or "Wx ≤ Wi": the bound of the order whose flat strip free parameter `i` lies in
-//! at `values`, or "" when it lies in none.
-std::string StripAt(const ParameterMap& map, std::size_t i, const std::vector<double>& values);
 
 }  // namespace quillmere
