@@ -170,9 +170,10 @@ double ChiSquare999(int k) {
 constexpr double kChiSquare95One = 3.841459;
 
 //! Two ends of local fits are the same optimum when their sums of squares agree to this share
-//! (or this much in all, near 0). Their values are not compared: along a direction the
-//! measurements cannot see, the ends of one optimum lie apart.
-constexpr double kSameSum = 1e-6;
+//! (or this much in all, near 0): local fits that end on a bound in a shallow valley stop a
+//! little apart. Their values are not compared: along a direction the measurements cannot
+//! see, the ends of one optimum lie apart.
+constexpr double kSameSum = 1e-3;
 constexpr double kSameSumFloor = 1e-9;
 
 //! Other optima the report lists at most.
@@ -183,8 +184,9 @@ constexpr std::uint32_t kDesignSeed = 20240601;
 
 //! Where the start design puts parameter `i`'s variable for the design coordinate `u` (0 to
 //! 1): across its bounds, kept off them by a little; for a positive parameter without an upper
-//! bound (Keff) from a tenth to ten times its start on a logarithmic scale; for one without
-//! bounds within one (or its own size) of its start.
+//! bound (Keff) on a logarithmic scale from 0.01 to 10, widened to a tenth and ten times its
+//! start (a start far off does not take the search with it); for one without bounds within
+//! one (or its own size) of its start.
 double DesignVariable(const ParameterMap& map, std::size_t i, double start, double u) {
   const double inside = 0.02 + 0.96 * u;
   switch (map.Role(i)) {
@@ -199,8 +201,8 @@ double DesignVariable(const ParameterMap& map, std::size_t i, double start, doub
   const std::optional<double> upper = map.VariableUpper(i);
   if (lower && upper) return *lower + (*upper - *lower) * inside;
   if (lower && *lower > 0 && start > 0) {
-    const double from = std::max(*lower, start / 10);
-    return from * std::pow(start * 10 / from, inside);
+    const double from = std::max(*lower, std::min(start / 10, 0.01));
+    return from * std::pow(std::max(start * 10, 10.0) / from, inside);
   }
   const double width = std::max(1.0, std::abs(start));
   double v = start + width * (2 * inside - 1);
@@ -426,6 +428,10 @@ const LocalOptimum& FitSolve::BestOptimum(const std::vector<LocalOptimum>& ends)
   if (!ends[best].Ran) {
     result_.Failed = true;
     return ends[best];
+  }
+  // Of the ends at the best optimum, one where the solver converged.
+  for (std::size_t k = 0; k < ends.size() && !ends[best].Converged; ++k) {
+    if (ends[k].Ran && ends[k].Converged && same(ends[k], ends[best])) best = k;
   }
   // The ends in clusters of the same optimum, in the order of their sums of squares.
   std::vector<std::size_t> order(ends.size());

@@ -169,6 +169,22 @@ TEST(FitSearch, NoSigmaCrashes) {
   }
 }
 
+// A solver stopped by --max-iterations has not converged: the fit is not to be trusted.
+TEST(FitSearch, StoppedWithoutConvergingIsNotToBeTrusted) {
+  FitOptions options;
+  options.Starts = 1;
+  options.MaxIterations = 1;
+  options.Profiles = false;
+  Fit fit(test::TwoTrials(nullptr, true), ParseFreeParameters({"Keff,Wi,We"}), options);
+  const FitResult result = fit.Solve();
+  EXPECT_FALSE(result.Converged);
+  ASSERT_FALSE(result.Doubts.empty());
+  EXPECT_EQ(result.Doubts[0].rfind("the solver stopped without converging (NO_CONVERGENCE): ", 0),
+            0u)
+      << result.Doubts[0];
+  EXPECT_EQ(FinishedFitStatus(result), 4);
+}
+
 // Poor is a sum of squares above chi-square's 99.9 % quantile for the degrees of freedom:
 // measurements made with Wi 0.35, fitted with Keff alone, lie far beyond their sigmas.
 TEST(FitSearch, AFarSumOfSquaresIsAPoorFit) {

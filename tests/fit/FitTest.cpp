@@ -75,7 +75,17 @@ TEST(Fit, FindsNoisyMeasurementsValuesWithinThreeStandardErrors) {
     EXPECT_LT(std::abs(p.Fitted - value), 3 * *p.StandardError) << name;
     ASSERT_TRUE(p.Interval95);
     EXPECT_NEAR((*p.Interval95)[1] - p.Fitted, 1.959964 * *p.StandardError, 1e-12) << name;
+    // Near the optimum the model is nearly linear in Keff and We: the profile interval is the
+    // covariance's within a tenth of its half width.
+    ASSERT_TRUE(p.ProfileLow && p.ProfileHigh) << name;
+    EXPECT_LT(*p.ProfileLow, p.Fitted);
+    EXPECT_GT(*p.ProfileHigh, p.Fitted);
+    if (name != "Wi") {
+      EXPECT_NEAR(*p.ProfileLow, (*p.Interval95)[0], 0.2 * *p.StandardError) << name;
+      EXPECT_NEAR(*p.ProfileHigh, (*p.Interval95)[1], 0.2 * *p.StandardError) << name;
+    }
   }
+  EXPECT_EQ(result.ProfileRise, 3.841459);
   ASSERT_EQ(result.Correlation.size(), 3u);
   for (std::size_t a = 0; a < 3; ++a) {
     EXPECT_EQ(result.Correlation[a][a], 1.0);
@@ -160,6 +170,12 @@ TEST(Fit, KeepsTheValuesWithinTheirBounds) {
   const FittedParameter& keff = Parameter(result, "Keff");
   EXPECT_EQ(keff.Fitted, 0.4);
   EXPECT_EQ(keff.BoundReached, "upper");
+  // Both intervals stop at the bound, and say so.
+  ASSERT_TRUE(keff.Interval95 && keff.ProfileHigh);
+  EXPECT_EQ((*keff.Interval95)[1], 0.4);
+  EXPECT_TRUE(keff.WaldClipped);
+  EXPECT_EQ(*keff.ProfileHigh, 0.4);
+  EXPECT_EQ(keff.ProfileAtBound, (std::array<bool, 2>{false, true}));
   const ConstraintCheck& keffCheck = result.Constraints[2];
   EXPECT_EQ(keffCheck.Text, "Keff > 0");
   EXPECT_TRUE(keffCheck.Held);
