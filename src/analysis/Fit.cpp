@@ -332,7 +332,9 @@ class FitSolve {
   const LocalOptimum& BestOptimum(const std::vector<LocalOptimum>& ends);
   void RecordFitted(const LocalOptimum& best);
   void Diagnose();
+  Eigen::MatrixXd ValueJacobian();
   void Covariance();
+  std::optional<Eigen::MatrixXd> KeptCovariance(const std::vector<std::size_t>& kept);
   void Profiles();
   void Judge(const LocalOptimum& best);
   void CountRuns();
@@ -513,39 +515,45 @@ int FitSolve::Threads() const {
   return std::clamp(static_cast<int>(models_.size()), 1, cores);
 }
 
+//! The Jacobian of the residuals at the best values, in the parameters' own values (central
+//! differences); empty when the model does not run at a point next to them.
+Eigen::MatrixXd FitSolve::ValueJacobian() {
+  // The Jacobian at the fitted values, in the parameters' own values: its columns show what
+  // each parameter does to the residuals, its singular values which of them the measurements
+  // can tell apart.
+  const std::size_t n = map_.Size();
+  std::vector<double> values = fitted_;
+  Eigen::MatrixXd jacobian;
+  ceres::Problem valueProblem;
+  std::vector<double*> valueBlocks;
+  for (double& v : values) valueBlocks.push_back(&v);
+  for (const auto& model : models_) {
+    valueProblem.AddResidualBlock(
+        CostOf(ScaledResiduals{model.get(), std::vector<double>(n, 1.0)}, n, model->Count()),
+        nullptr, valueBlocks);
+  }
+  ceres::Problem::EvaluateOptions evaluate;
+  evaluate.parameter_blocks = valueBlocks;
+  evaluate.num_threads = Threads();
+  ceres::CRSMatrix crs;
+  if (valueProblem.Evaluate(evaluate, nullptr, nullptr, nullptr, &crs)) {
+    jacobian = Eigen::MatrixXd::Zero(crs.num_rows, crs.num_cols);
+    for (int row = 0; row < crs.num_rows; ++row) {
+      for (int k = crs.rows[static_cast<std::size_t>(row)];
+           k < crs.rows[static_cast<std::size_t>(row) + 1]; ++k) {
+        jacobian(row, crs.cols[static_cast<std::size_t>(k)]) =
+            crs.values[static_cast<std::size_t>(k)];
+      }
+    }
+  }
+  return jacobian;
+}
+
 //! Step 6: which parameters the measurements determine: the Jacobian at the best values, its
 //! columns scaled alike, and its singular values.
 void FitSolve::Diagnose() {
   const std::size_t n = map_.Size();
-  // The Jacobian at the fitted values, in the parameters' own values: its columns show what
-  // each parameter does to the residuals, its singular values which of them the measurements
-  // can tell apart.
-  std::vector<double> values = fitted_;
-  Eigen::MatrixXd jacobian;
-  {
-    ceres::Problem valueProblem;
-    std::vector<double*> valueBlocks;
-    for (double& v : values) valueBlocks.push_back(&v);
-    for (const auto& model : models_) {
-      valueProblem.AddResidualBlock(
-          CostOf(ScaledResiduals{model.get(), std::vector<double>(n, 1.0)}, n, model->Count()),
-          nullptr, valueBlocks);
-    }
-    ceres::Problem::EvaluateOptions evaluate;
-    evaluate.parameter_blocks = valueBlocks;
-    evaluate.num_threads = Threads();
-    ceres::CRSMatrix crs;
-    if (valueProblem.Evaluate(evaluate, nullptr, nullptr, nullptr, &crs)) {
-      jacobian = Eigen::MatrixXd::Zero(crs.num_rows, crs.num_cols);
-      for (int row = 0; row < crs.num_rows; ++row) {
-        for (int k = crs.rows[static_cast<std::size_t>(row)];
-             k < crs.rows[static_cast<std::size_t>(row) + 1]; ++k) {
-          jacobian(row, crs.cols[static_cast<std::size_t>(k)]) =
-              crs.values[static_cast<std::size_t>(k)];
-        }
-      }
-    }
-  }
+  const Eigen::MatrixXd jacobian = ValueJacobian();
   identifiable_.assign(n, true);
   scales_.assign(n, 1.0);
   if (jacobian.size() == 0) {
@@ -608,79 +616,86 @@ void FitSolve::Diagnose() {
 
 //! Step 7: the standard errors, correlations and covariance (Wald) intervals.
 void FitSolve::Covariance() {
-  const std::size_t n = map_.Size();
-  // The covariance of the identifiable parameters, the others held at their fitted values,
-  // computed in scaled values so that its rank test sees the same conditioning as the one
-  // above.
   std::vector<std::size_t> kept;
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < map_.Size(); ++i) {
     if (identifiable_[i]) kept.push_back(i);
   }
   const bool scatterKnown = result_.SigmaGiven || result_.DegreesOfFreedom > 0;
-  if (!kept.empty() && !scatterKnown && result_.CovarianceNote.empty()) {
+  if (kept.empty() || !result_.CovarianceNote.empty()) return;
+  if (!scatterKnown) {
     result_.CovarianceNote =
         "no standard errors: without sigmas the scatter of the measurements is estimated from "
         "the fit, and there are no more measurements than free parameters";
+    return;
   }
-  if (!kept.empty() && scatterKnown && result_.CovarianceNote.empty()) {
-    std::vector<double> scaledValues(n);
-    for (std::size_t i = 0; i < n; ++i) scaledValues[i] = fitted_[i] / scales_[i];
-    ceres::Problem covarianceProblem;
-    std::vector<double*> scaledBlocks;
-    for (double& v : scaledValues) scaledBlocks.push_back(&v);
-    for (const auto& model : models_) {
-      covarianceProblem.AddResidualBlock(
-          CostOf(ScaledResiduals{model.get(), scales_}, n, model->Count()), nullptr, scaledBlocks);
+  const std::optional<Eigen::MatrixXd> covariance = KeptCovariance(kept);
+  if (!covariance) {
+    result_.CovarianceNote = "no standard errors: the covariance could not be computed";
+    return;
+  }
+  const Eigen::MatrixXd& c = *covariance;
+  const double factor = IntervalFactor(result_.SigmaGiven, result_.DegreesOfFreedom);
+  for (std::size_t a = 0; a < kept.size(); ++a) {
+    FittedParameter& p = result_.Parameters[kept[a]];
+    const auto ia = static_cast<Eigen::Index>(a);
+    const double error = std::sqrt(std::max(0.0, c(ia, ia)));
+    p.StandardError = error;
+    // Clipped to the bounds: no value beyond one is possible.
+    std::array<double, 2> interval{p.Fitted - factor * error, p.Fitted + factor * error};
+    if (p.Lower && interval[0] < p.Lower->Value) interval[0] = p.Lower->Value;
+    if (p.Upper && interval[1] > p.Upper->Value) interval[1] = p.Upper->Value;
+    p.WaldClipped =
+        interval[0] != p.Fitted - factor * error || interval[1] != p.Fitted + factor * error;
+    p.Interval95 = interval;
+    result_.CorrelationNames.push_back(p.Name);
+    std::vector<double> row;
+    for (std::size_t b = 0; b < kept.size(); ++b) {
+      const auto ib = static_cast<Eigen::Index>(b);
+      const double scale = std::sqrt(c(ia, ia) * c(ib, ib));
+      row.push_back(a == b ? 1.0 : scale > 0 ? c(ia, ib) / scale : 0.0);
     }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (!identifiable_[i]) covarianceProblem.SetParameterBlockConstant(scaledBlocks[i]);
-    }
-    ceres::Covariance::Options covarianceOptions;
-    covarianceOptions.algorithm_type = ceres::DENSE_SVD;
-    covarianceOptions.min_reciprocal_condition_number = kIdentifiableRatio * kIdentifiableRatio;
-    covarianceOptions.num_threads = Threads();
-    ceres::Covariance covariance(covarianceOptions);
-    std::vector<const double*> keptBlocks;
-    for (const std::size_t i : kept) keptBlocks.push_back(scaledBlocks[i]);
-    Eigen::MatrixXd c(static_cast<Eigen::Index>(kept.size()),
-                      static_cast<Eigen::Index>(kept.size()));
-    if (covariance.Compute(keptBlocks, &covarianceProblem) &&
-        covariance.GetCovarianceMatrix(keptBlocks, c.data())) {
-      const double variance = result_.SigmaGiven ? 1.0 : result_.ResidualVariance;
-      const double factor = IntervalFactor(result_.SigmaGiven, result_.DegreesOfFreedom);
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        for (std::size_t b = 0; b < kept.size(); ++b) {
-          c(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(b)) *=
-              scales_[kept[a]] * scales_[kept[b]] * variance;
-        }
-      }
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        FittedParameter& p = result_.Parameters[kept[a]];
-        const double error =
-            std::sqrt(std::max(0.0, c(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(a))));
-        p.StandardError = error;
-        std::array<double, 2> interval{p.Fitted - factor * error, p.Fitted + factor * error};
-        if (p.Lower && interval[0] < p.Lower->Value) interval[0] = p.Lower->Value;
-        if (p.Upper && interval[1] > p.Upper->Value) interval[1] = p.Upper->Value;
-        p.WaldClipped =
-            interval[0] != p.Fitted - factor * error || interval[1] != p.Fitted + factor * error;
-        p.Interval95 = interval;
-      }
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        result_.CorrelationNames.push_back(result_.Parameters[kept[a]].Name);
-        std::vector<double> row;
-        for (std::size_t b = 0; b < kept.size(); ++b) {
-          const auto ia = static_cast<Eigen::Index>(a);
-          const auto ib = static_cast<Eigen::Index>(b);
-          const double scale = std::sqrt(c(ia, ia) * c(ib, ib));
-          row.push_back(a == b ? 1.0 : scale > 0 ? c(ia, ib) / scale : 0.0);
-        }
-        result_.Correlation.push_back(row);
-      }
-    } else {
-      result_.CovarianceNote = "no standard errors: the covariance could not be computed";
+    result_.Correlation.push_back(row);
+  }
+}
+
+//! The covariance of the parameters `kept` (the identifiable ones), the others held at their
+//! fitted values, in their own units; computed in scaled values so that its rank test sees the
+//! same conditioning as Diagnose. nullopt when it cannot be computed.
+std::optional<Eigen::MatrixXd> FitSolve::KeptCovariance(const std::vector<std::size_t>& kept) {
+  const std::size_t n = map_.Size();
+  std::vector<double> scaledValues(n);
+  for (std::size_t i = 0; i < n; ++i) scaledValues[i] = fitted_[i] / scales_[i];
+  ceres::Problem problem;
+  std::vector<double*> blocks;
+  for (double& v : scaledValues) blocks.push_back(&v);
+  for (const auto& model : models_) {
+    problem.AddResidualBlock(CostOf(ScaledResiduals{model.get(), scales_}, n, model->Count()),
+                             nullptr, blocks);
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!identifiable_[i]) problem.SetParameterBlockConstant(blocks[i]);
+  }
+  ceres::Covariance::Options options;
+  options.algorithm_type = ceres::DENSE_SVD;
+  options.min_reciprocal_condition_number = kIdentifiableRatio * kIdentifiableRatio;
+  options.num_threads = Threads();
+  ceres::Covariance covariance(options);
+  std::vector<const double*> keptBlocks;
+  for (const std::size_t i : kept) keptBlocks.push_back(blocks[i]);
+  const auto size = static_cast<Eigen::Index>(kept.size());
+  Eigen::MatrixXd c(size, size);
+  if (!covariance.Compute(keptBlocks, &problem) ||
+      !covariance.GetCovarianceMatrix(keptBlocks, c.data())) {
+    return std::nullopt;
+  }
+  const double variance = result_.SigmaGiven ? 1.0 : result_.ResidualVariance;
+  for (Eigen::Index a = 0; a < size; ++a) {
+    for (Eigen::Index b = 0; b < size; ++b) {
+      c(a, b) *= scales_[kept[static_cast<std::size_t>(a)]] *
+                 scales_[kept[static_cast<std::size_t>(b)]] * variance;
     }
   }
+  return c;
 }
 
 //! Step 8: the profile-likelihood interval of each identifiable parameter, both sides of each

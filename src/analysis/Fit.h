@@ -144,15 +144,17 @@ struct FitResult {
   std::vector<QuantityFit> Quantities;  //!< over all trials
   std::vector<TrialFit> Trials;
   std::vector<ConstraintCheck> Constraints;
-  int Iterations = 0;
-  long ModelRuns = 0;  //!< marches through the dryer, all trials together
+  int Iterations = 0;  //!< of the local fit that reached the best optimum
+  long ModelRuns = 0;  //!< marches through the dryer, all trials and threads together
   //! Of those, runs that ended on a floating-point fault: the solver stepped back from there.
   long FaultedRuns = 0;
-  std::string Termination;  //!< "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE"
-  std::string StopReason;   //!< the solver's own words
+  //! How the best local fit ended: "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE".
+  std::string Termination;
+  std::string StopReason;  //!< the solver's own words
   bool Converged = false;
-  bool Failed = false;  //!< the solver gave up; the values are the last good ones
-  double Seconds = 0;   //!< wall time of the whole fit
+  //! No local fit ended on values the model runs at; the values are the start values.
+  bool Failed = false;
+  double Seconds = 0;  //!< wall time of the whole fit
 
   int Starts = 0;        //!< local fits of the global search
   int StartsAtBest = 0;  //!< of those, ended at the best optimum
