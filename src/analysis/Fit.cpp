@@ -313,7 +313,7 @@ class FitSolve {
     RecordStart();
     const std::vector<std::vector<double>> starts = StartPoints();
     const std::vector<LocalOptimum> ends = LocalFits(starts);
-    const LocalOptimum& best = BestOptimum(ends);
+    const LocalOptimum best = Polish(BestOptimum(ends));
     RecordFitted(best);
     Diagnose();
     Covariance();
@@ -330,6 +330,7 @@ class FitSolve {
   std::vector<std::vector<double>> StartPoints() const;
   std::vector<LocalOptimum> LocalFits(const std::vector<std::vector<double>>& starts);
   const LocalOptimum& BestOptimum(const std::vector<LocalOptimum>& ends);
+  LocalOptimum Polish(const LocalOptimum& best);
   void RecordFitted(const LocalOptimum& best);
   void Diagnose();
   Eigen::MatrixXd ValueJacobian();
@@ -407,7 +408,8 @@ std::vector<std::vector<double>> FitSolve::StartPoints() const {
 std::vector<LocalOptimum> FitSolve::LocalFits(const std::vector<std::vector<double>>& starts) {
   std::vector<LocalOptimum> ends(starts.size());
   ForEachStart(arena_, workers_, starts.size(), [&](TrialModels& models, std::size_t k) {
-    ends[k] = FitLocallyOutOfStrips(models, map_, starts[k], options_.MaxIterations);
+    ends[k] =
+        FitLocallyOutOfStrips(models, map_, starts[k], options_.MaxIterations, Closeness::Search);
   });
   return ends;
 }
@@ -462,7 +464,17 @@ const LocalOptimum& FitSolve::BestOptimum(const std::vector<LocalOptimum>& ends)
   return ends[best];
 }
 
-//! Step 5: the model at the best values, the root mean square errors, the parameters and the
+//! Step 5: the best end closed in on to the last digits, from where the search left it.
+LocalOptimum FitSolve::Polish(const LocalOptimum& best) {
+  if (result_.Failed) return best;
+  LocalOptimum polished = FitLocallyOutOfStrips(models_, map_, best.Variables,
+                                                options_.MaxIterations, Closeness::Polish);
+  if (!polished.Ran || polished.SumOfSquares > best.SumOfSquares) return best;
+  polished.Restarted = polished.Restarted || best.Restarted;
+  return polished;
+}
+
+//! Step 6: the model at the best values, the root mean square errors, the parameters and the
 //! constraints.
 void FitSolve::RecordFitted(const LocalOptimum& best) {
   const std::size_t n = map_.Size();
@@ -549,7 +561,7 @@ Eigen::MatrixXd FitSolve::ValueJacobian() {
   return jacobian;
 }
 
-//! Step 6: which parameters the measurements determine: the Jacobian at the best values, its
+//! Step 7: which parameters the measurements determine: the Jacobian at the best values, its
 //! columns scaled alike, and its singular values.
 void FitSolve::Diagnose() {
   const std::size_t n = map_.Size();
@@ -614,7 +626,7 @@ void FitSolve::Diagnose() {
   for (std::size_t i = 0; i < n; ++i) result_.Parameters[i].Identifiable = identifiable_[i];
 }
 
-//! Step 7: the standard errors, correlations and covariance (Wald) intervals.
+//! Step 8: the standard errors, correlations and covariance (Wald) intervals.
 void FitSolve::Covariance() {
   std::vector<std::size_t> kept;
   for (std::size_t i = 0; i < map_.Size(); ++i) {
@@ -698,7 +710,7 @@ std::optional<Eigen::MatrixXd> FitSolve::KeptCovariance(const std::vector<std::s
   return c;
 }
 
-//! Step 8: the profile-likelihood interval of each identifiable parameter, both sides of each
+//! Step 9: the profile-likelihood interval of each identifiable parameter, both sides of each
 //! traced at once on every core.
 void FitSolve::Profiles() {
   const std::size_t n = map_.Size();
@@ -733,7 +745,7 @@ void FitSolve::Profiles() {
   }
 }
 
-//! Step 9: whether the best optimum is to be trusted: the solver converged there, no parameter
+//! Step 10: whether the best optimum is to be trusted: the solver converged there, no parameter
 //! stalled in a flat strip, the sum of squares is not far above its expectation, and no
 //! profile met a lower one.
 void FitSolve::Judge(const LocalOptimum& best) {
@@ -765,7 +777,7 @@ void FitSolve::Judge(const LocalOptimum& best) {
   }
 }
 
-//! Step 10: the marches of all threads.
+//! Step 11: the marches of all threads.
 void FitSolve::CountRuns() {
   for (const auto& model : models_) {
     result_.ModelRuns += model->Runs();

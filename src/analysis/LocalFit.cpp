@@ -15,6 +15,10 @@ namespace {
 //! responds there: a millionth of the room, well within any strip a step of the march misses.
 constexpr double kStripInset = 1e-6;
 
+//! Most iterations of a start of the search: one still creeping along a flat valley by then is
+//! left where it is; only the best end is polished with the full count.
+constexpr int kSearchIterations = 50;
+
 //! The residuals of one trial as a function of the solver's variables (one a parameter block).
 struct VariableResiduals {
   TrialModel* model;
@@ -26,6 +30,17 @@ struct VariableResiduals {
     return model->Residuals(values.data(), residuals);
   }
 };
+
+//! The residuals of one trial with their derivatives by differences: forward ones (one run a
+//! variable) while searching, central ones (two, and exact to second order) when polishing.
+template <ceres::NumericDiffMethodType kMethod>
+ceres::CostFunction* CostOf(TrialModel* model, const FitSpace& space) {
+  auto* cost = new ceres::DynamicNumericDiffCostFunction<VariableResiduals, kMethod>(
+      new VariableResiduals{model, &space});
+  for (std::size_t i = 0; i < space.Map->Size(); ++i) cost->AddParameterBlock(1);
+  cost->SetNumResiduals(static_cast<int>(model->Count()));
+  return cost;
+}
 
 //! The residuals of all trials at `values`, one after the other; empty when a trial faults.
 std::vector<double> AllResiduals(TrialModels& models, const std::vector<double>& values) {
@@ -125,7 +140,7 @@ bool SumOfSquaresAt(TrialModels& models, const std::vector<double>& values, doub
 }
 
 LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<double> variables,
-                        int maxIterations) {
+                        int maxIterations, Closeness closeness) {
   const ParameterMap& map = *space.Map;
   LocalOptimum end;
   for (std::size_t i = 0; i < map.Size(); ++i) {
@@ -142,12 +157,11 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
   ceres::Problem problem;
   std::vector<double*> blocks;
   for (double& v : variables) blocks.push_back(&v);
+  const bool polish = closeness == Closeness::Polish;
   for (const auto& model : models) {
-    auto* cost = new ceres::DynamicNumericDiffCostFunction<VariableResiduals, ceres::CENTRAL>(
-        new VariableResiduals{model.get(), &space});
-    for (std::size_t i = 0; i < map.Size(); ++i) cost->AddParameterBlock(1);
-    cost->SetNumResiduals(static_cast<int>(model->Count()));
-    problem.AddResidualBlock(cost, nullptr, blocks);
+    problem.AddResidualBlock(polish ? CostOf<ceres::CENTRAL>(model.get(), space)
+                                    : CostOf<ceres::FORWARD>(model.get(), space),
+                             nullptr, blocks);
   }
   for (std::size_t i = 0; i < map.Size(); ++i) {
     if (const auto lower = map.VariableLower(i))
@@ -158,10 +172,10 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
   ceres::Solver::Options options;
   options.linear_solver_type = ceres::DENSE_QR;
   options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-  options.max_num_iterations = maxIterations;
-  options.function_tolerance = 1e-12;
-  options.parameter_tolerance = 1e-12;
-  options.gradient_tolerance = 1e-14;
+  options.max_num_iterations = polish ? maxIterations : std::min(maxIterations, kSearchIterations);
+  options.function_tolerance = polish ? 1e-12 : 1e-8;
+  options.parameter_tolerance = polish ? 1e-12 : 1e-8;
+  options.gradient_tolerance = polish ? 1e-14 : 1e-10;
   options.num_threads = 1;  // the starts run in parallel, each fit in one thread
   options.logging_type = ceres::SILENT;
   ceres::Solver::Summary summary;
@@ -179,9 +193,10 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
 }
 
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
-                                   const std::vector<double>& variables, int maxIterations) {
+                                   const std::vector<double>& variables, int maxIterations,
+                                   Closeness closeness) {
   const FitSpace space{&map, map.Size(), -1, 0};
-  LocalOptimum first = FitLocally(models, space, variables, maxIterations);
+  LocalOptimum first = FitLocally(models, space, variables, maxIterations, closeness);
   if (!first.Ran) return first;
   const auto strips = InFlatStrips(models, map, first.Values);
   if (strips.empty()) return first;
@@ -194,7 +209,7 @@ LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
   }
   std::vector<double> inside(map.Size());
   map.ToVariables(values.data(), inside.data());
-  LocalOptimum second = FitLocally(models, space, inside, maxIterations);
+  LocalOptimum second = FitLocally(models, space, inside, maxIterations, closeness);
   LocalOptimum better =
       second.Ran && second.SumOfSquares <= first.SumOfSquares ? std::move(second) : first;
   better.Restarted = true;

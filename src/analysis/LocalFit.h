@@ -48,15 +48,21 @@ struct LocalOptimum {
 //! The sum of squares of the residuals of all trials at `values`; false when a trial faults.
 bool SumOfSquaresAt(TrialModels& models, const std::vector<double>& values, double& sum);
 
+//! How closely a local fit closes in on its optimum: the search's starts only need to tell
+//! which optimum they reach; the best one, and a profile's points, are polished to the last
+//! digits the model gives.
+enum class Closeness { Search, Polish };
+
 //! A bounded local fit from `variables` (clamped into their bounds).
 LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<double> variables,
-                        int maxIterations);
+                        int maxIterations, Closeness closeness = Closeness::Polish);
 
 //! A local fit of every free parameter that, when it ends with a member of the order in a flat
 //! strip (a stretch of its room reaching one of its bounds, where the model does not respond
 //! to it), starts again with that member moved out of the strip, keeps the better end, and
 //! names the members still in one.
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
-                                   const std::vector<double>& variables, int maxIterations);
+                                   const std::vector<double>& variables, int maxIterations,
+                                   Closeness closeness);
 
 }  // namespace quillmere
