@@ -43,7 +43,9 @@ class FitRefused : public std::runtime_error {
 
 struct FitOptions {
   char DecimalSeparator = '.';  //!< of the number texts in the trials' fields
-  int MaxIterations = 200;      //!< of each local fit
+  //! Of the local fit that polishes the best optimum and of each profile point's (a start of
+  //! the search stops at 50).
+  int MaxIterations = 200;
   //! Local fits at once; 0: one a core.
   int Threads = 0;
   //! Local fits of the global search, the first from the data file's values; 0: DefaultStarts.

@@ -138,7 +138,9 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
           },
           ""));
 #endif
-  app.add_option("--max-iterations", maxIterations, "Most iterations of each local fit")
+  app.add_option("--max-iterations", maxIterations,
+                 "Most iterations of the local fit that polishes the best optimum, and of each "
+                 "profile point's (a start of the search stops at 50)")
       ->capture_default_str()
       ->check(CLI::Range(1, 10000));
   app.add_option("--starts", starts,
