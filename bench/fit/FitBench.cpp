@@ -1,6 +1,7 @@
 // A whole fit: five fitting parameters (Keff, Wi, We, Wx, Wy) to two trials of two 10 m zones
-// with 40 noisy measurements, from the default values. Reports the wall time of a fit and the
-// model runs it takes.
+// with 40 noisy measurements, from the default values, with the default global search (24
+// starts) and the profile intervals; and the search alone. Reports the wall time of a fit and
+// the model runs it takes.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -14,9 +15,11 @@ namespace {
 void BM_FitFiveParametersToTwoTrials(benchmark::State& run) {
   std::mt19937 random(5);
   const std::vector<FitTrial> trials = test::TwoTrials(&random, true);
+  FitOptions options;
+  options.Profiles = run.range(0) != 0;
   long runs = 0;
   for (auto _ : run) {
-    Fit fit(trials, ParseFreeParameters({"Keff,Wi,We,Wx,Wy"}));
+    Fit fit(trials, ParseFreeParameters({"Keff,Wi,We,Wx,Wy"}), options);
     const FitResult result = fit.Solve();
     if (!result.Converged) {
       run.SkipWithError("the fit did not converge");
@@ -29,7 +32,12 @@ void BM_FitFiveParametersToTwoTrials(benchmark::State& run) {
   run.counters["runs_per_second"] =
       benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_FitFiveParametersToTwoTrials)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FitFiveParametersToTwoTrials)
+    ->ArgName("profiles")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace quillmere

@@ -82,21 +82,29 @@ inline MeasurementTable Measure(const MemoryFieldTexts& fields, const std::vecto
   return table;
 }
 
-//! Two trials, slow and cool and fast and hot, measured at the probes with the true fitting
-//! parameters; the data files carry the defaults (Keff 0.3, Wi 0.3, We 0.1) and `start`.
-inline std::vector<FitTrial> TwoTrials(
-    std::mt19937* random, bool withSigma, const std::vector<Probe>& probes = LineProbes(),
+//! Two trials, slow and cool and fast and hot, measured at the probes with the fitting
+//! parameters `truth`; the data files carry the defaults (Keff 0.3, Wi 0.3, We 0.1) and `start`.
+inline std::vector<FitTrial> TrialsMadeWith(
+    const std::vector<std::pair<std::string, std::string>>& truthFitting, std::mt19937* random,
+    bool withSigma, const std::vector<Probe>& probes = LineProbes(),
     const std::vector<std::pair<std::string, std::string>>& start = {}) {
   std::vector<FitTrial> trials;
   const std::vector<std::vector<std::string>> lines{{"0.5", "60.0", "80.0"},
                                                     {"0.8", "70.0", "90.0"}};
   for (std::size_t t = 0; t < lines.size(); ++t) {
     const std::string name = "trial" + std::to_string(t + 1);
-    const MemoryFieldTexts truth = ShortLine(lines[t][0], lines[t][1], lines[t][2], kTrueFitting);
+    const MemoryFieldTexts truth = ShortLine(lines[t][0], lines[t][1], lines[t][2], truthFitting);
     trials.push_back({name + ".dat", ShortLine(lines[t][0], lines[t][1], lines[t][2], start),
                       Measure(truth, probes, random, withSigma, name + ".csv")});
   }
   return trials;
+}
+
+//! The trials of TrialsMadeWith, measured with kTrueFitting.
+inline std::vector<FitTrial> TwoTrials(
+    std::mt19937* random, bool withSigma, const std::vector<Probe>& probes = LineProbes(),
+    const std::vector<std::pair<std::string, std::string>>& start = {}) {
+  return TrialsMadeWith(kTrueFitting, random, withSigma, probes, start);
 }
 
 }  // namespace quillmere::test

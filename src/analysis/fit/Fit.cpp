@@ -2,10 +2,18 @@
 
 #include <ceres/ceres.h>
 
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
 #include <Eigen/Dense>
+
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <limits>
 #include <map>
 #include <thread>
 
@@ -13,9 +21,14 @@
 #include "analysis/fit/TraceSampling.h"
 #include "base/FloatingPointGuard.h"
 #include "base/PrintableText.h"
+#include "analysis/fit/FitProfiles.h"
+#include "analysis/fit/FittedValueText.h"
+#include "analysis/fit/LocalFit.h"
+#include "analysis/fit/StartDesign.h"
+#include "analysis/fit/TrialModel.h"
+#include "base/Error.h"
+#include "base/PrintableText.h"
 #include "report/CsvText.h"
-#include "sim/DryerMarch.h"
-#include "sim/TraceView.h"
 
 namespace quillmere {
 namespace {
@@ -54,10 +67,6 @@ double IntervalFactor(bool sigmaGiven, int degreesOfFreedom) {
   return z + (z3 + z) / (4 * n) + (5 * z5 + 16 * z3 + 3 * z) / (96 * n * n);
 }
 
-std::string Number(double value) {
-  return CsvNumber(value);
-}
-
 //! What a parameter needs to be determined: where to measure, or to keep it fixed.
 std::string HintFor(const std::vector<std::string>& names) {
   const auto has = [&](std::string_view name) {
@@ -88,127 +97,6 @@ std::string HintFor(const std::vector<std::string>& names) {
          " out of --free)";
 }
 
-}  // namespace
-
-//! One trial's model: its own parameter set and simulation state, allocated once for the whole
-//! fit, and the places of its measurements on the trace. Runs the march at given values of the
-//! free parameters and gives the residuals.
-class TrialModel {
- public:
-  TrialModel(const FitTrial& trial, const std::vector<const FieldSpec*>& free,
-             const FitTrial& first, char separator)
-      : table_(trial.Measurements),
-        free_(free),
-        params_(std::make_unique<ParameterSet>()),
-        state_(std::make_unique<SimulationState>()) {
-    // The free parameters start from the first trial's texts in every trial.
-    MemoryFieldTexts fields = trial.Fields;
-    for (const FieldSpec* field : free) fields.SetText(field->name, first.Fields.Text(field->name));
-    const CaseResult start = RunCase(fields, separator, *params_, *state_);
-    ++runs_;
-    if (!start.Finished()) {
-      throw FitRefused(
-          "The trial " + Quoted(trial.DataFileName) + " does not run at the start values:",
-          start.Messages);
-    }
-    entryTemperature_ = state_->EntryTemperature();
-    zones_ = params_->ZoneCount;
-    const double end = TraceEnd(*params_, *state_, zones_, table_.Axis);
-    for (const Measurement& m : table_.Rows) {
-      const std::optional<TraceSite> site =
-          LocateOnTrace(*params_, *state_, zones_, table_.Axis, m.Where);
-      if (!site) {
-        const bool time = table_.Axis == MeasurementAxis::Time;
-        throw FitRefused(Quoted(table_.Name) + ", line " + std::to_string(m.Line) + ", " +
-                         std::string(AxisName(table_.Axis)) + ": " + Number(m.Where) +
-                         " lies outside the dryer of " + Quoted(trial.DataFileName) + ", which " +
-                         (time ? "the web leaves after " : "is ") + Number(end) +
-                         (time ? " s" : " m long"));
-      }
-      sites_.push_back(*site);
-      weights_.push_back(m.Sigma ? 1 / *m.Sigma : 1.0);
-    }
-    fitting_ = FittingValuesOf(*params_);
-  }
-
-  const FittingValues& Fitting() const { return fitting_; }
-  std::size_t Count() const { return sites_.size(); }
-  long Runs() const { return runs_; }
-  long Faults() const { return faults_; }
-
-  //! Marches through the dryer with the free parameters at `values`; false when the run ends
-  //! on a floating-point fault.
-  bool Run(const double* values) {
-    for (std::size_t i = 0; i < free_.size(); ++i) (*params_).*free_[i]->member = values[i];
-    state_->EntryTemperature() = entryTemperature_;
-    ++runs_;
-    if (MarchThroughDryer(*params_, *state_).Finished()) return true;
-    ++faults_;
-    return false;
-  }
-
-  //! The model at each measured place, of the last run.
-  double ModelValue(std::size_t i) const {
-    return ValueAt(*state_, sites_[i], table_.Rows[i].Quantity);
-  }
-
-  //! (model − measured) / sigma for every measurement; false when the run faults.
-  bool Residuals(const double* values, double* residuals) {
-    if (!Run(values)) return false;
-    ClearFloatingPointFaults();
-    for (std::size_t i = 0; i < sites_.size(); ++i) {
-      residuals[i] = (ModelValue(i) - table_.Rows[i].Value) * weights_[i];
-    }
-    return !FloatingPointFaultRaised({residuals[0], residuals[sites_.size() - 1]});
-  }
-
-  //! The last run at every stored point along the axis of the measurements.
-  std::vector<CurvePoint> Curve() const {
-    std::vector<CurvePoint> curve;
-    for (int zone = 1; zone <= zones_; ++zone) {
-      const ZoneView view(*params_, *state_, zone);
-      for (int point = zone == 1 ? 0 : 1; point <= view.Steps(); ++point) {
-        const TracePoint at = view.At(point);
-        CurvePoint p;
-        p.Where = table_.Axis == MeasurementAxis::Position ? at.DryerPosition : at.Time;
-        for (std::size_t q = 0; q < kMeasuredQuantities.size(); ++q) {
-          p.Values[q] = ValueAt(*state_, TraceSite{zone, point, 0}, kMeasuredQuantities[q]);
-        }
-        curve.push_back(p);
-      }
-    }
-    return curve;
-  }
-
- private:
-  const MeasurementTable& table_;
-  std::vector<const FieldSpec*> free_;
-  std::unique_ptr<ParameterSet> params_;
-  std::unique_ptr<SimulationState> state_;
-  double entryTemperature_ = 0;
-  int zones_ = 0;
-  std::vector<TraceSite> sites_;
-  std::vector<double> weights_;  //!< 1 / sigma, or 1
-  FittingValues fitting_{};
-  long runs_ = 0;
-  long faults_ = 0;  //!< runs that ended on a floating-point fault
-};
-
-namespace {
-
-//! The residuals of one trial as a function of the solver's variables (one a parameter block).
-struct VariableResiduals {
-  TrialModel* model;
-  const ParameterMap* map;
-  bool operator()(double const* const* variables, double* residuals) const {
-    std::array<double, kFittingParameterCount> u{};
-    std::array<double, kFittingParameterCount> values{};
-    for (std::size_t i = 0; i < map->Size(); ++i) u[i] = variables[i][0];
-    map->ToValues(u.data(), values.data());
-    return model->Residuals(values.data(), residuals);
-  }
-};
-
 //! The residuals of one trial as a function of the parameters' values, each divided by a
 //! scale (so that every column of the Jacobian has about the same size).
 struct ScaledResiduals {
@@ -236,133 +124,20 @@ double SumOfSquares(const std::vector<double>& residuals) {
   return sum;
 }
 
-}  // namespace
-
-Fit::Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptions options)
-    : trials_(std::move(trials)), options_(options) {
-  std::vector<const FieldSpec*> fields;
-  for (const FreeParameter& p : free) fields.push_back(p.Field);
-  // Measurements with sigmas and without cannot be weighed against each other.
-  for (const FitTrial& trial : trials_) {
-    const MeasurementTable& first = trials_.front().Measurements;
-    if (trial.Measurements.HasSigma != first.HasSigma) {
-      const MeasurementTable& with = first.HasSigma ? first : trial.Measurements;
-      const MeasurementTable& without = first.HasSigma ? trial.Measurements : first;
-      throw FitRefused(Quoted(with.Name) + " gives sigmas and " + Quoted(without.Name) +
-                       " does not: give a sigma for every measurement or for none.");
-    }
-  }
-  std::vector<FittingValues> fitting;
-  for (const FitTrial& trial : trials_) {
-    models_.push_back(
-        std::make_unique<TrialModel>(trial, fields, trials_.front(), options_.DecimalSeparator));
-    fitting.push_back(models_.back()->Fitting());
-  }
-  map_ = std::make_unique<ParameterMap>(std::move(free), fitting);
+//! Whether two file names name the same file as written ("./a.csv" and "a.csv").
+bool SameFile(const std::string& a, const std::string& b) {
+  return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
 
-Fit::~Fit() = default;
-
-MemoryFieldTexts Fit::FittedFields(const std::vector<double>& values) const {
-  MemoryFieldTexts fields = trials_.front().Fields;
-  for (std::size_t i = 0; i < map_->Size(); ++i) {
-    std::string text = CsvNumber(values[i]);
-    std::replace(text.begin(), text.end(), '.', options_.DecimalSeparator);
-    fields.SetText(map_->Parameters()[i].Field->name, text);
-  }
-  return fields;
+//! Six significant digits, for the texts of the doubts.
+std::string Significant(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+  return std::string(text, end.ptr);
 }
 
-FitResult Fit::Solve() {
-  const auto began = std::chrono::steady_clock::now();
-  const std::size_t n = map_->Size();
-  const std::vector<double> start = map_->StartValues();
-  const int threads = options_.Threads > 0
-                          ? options_.Threads
-                          : static_cast<int>(std::clamp<std::size_t>(
-                                std::thread::hardware_concurrency(), 1, models_.size()));
-  FitResult result;
-  result.SigmaGiven = trials_.front().Measurements.HasSigma;
-  std::size_t measurements = 0;
-  for (const auto& model : models_) measurements += model->Count();
-
-  // The start: the model at each measurement and along the dryer.
-  std::vector<std::vector<double>> residuals(models_.size());
-  for (std::size_t t = 0; t < models_.size(); ++t) {
-    TrialModel& model = *models_[t];
-    residuals[t].resize(model.Count());
-    if (!model.Residuals(start.data(), residuals[t].data())) {
-      throw std::runtime_error("The start values do not run through the dryer of " +
-                               Quoted(trials_[t].DataFileName));
-    }
-    result.StartSumOfSquares += SumOfSquares(residuals[t]);
-    TrialFit trial;
-    trial.DataFileName = trials_[t].DataFileName;
-    trial.MeasurementFileName = trials_[t].Measurements.Name;
-    trial.Axis = trials_[t].Measurements.Axis;
-    for (std::size_t i = 0; i < model.Count(); ++i) {
-      trial.Measurements.push_back({trials_[t].Measurements.Rows[i], model.ModelValue(i), 0});
-    }
-    trial.StartCurve = model.Curve();
-    result.Trials.push_back(std::move(trial));
-  }
-
-  // The least-squares fit in the solver's variables, within their bounds.
-  std::vector<double> variables(n);
-  map_->ToVariables(start.data(), variables.data());
-  ceres::Problem problem;
-  std::vector<double*> blocks;
-  for (double& v : variables) blocks.push_back(&v);
-  for (const auto& model : models_) {
-    problem.AddResidualBlock(CostOf(VariableResiduals{model.get(), map_.get()}, n, model->Count()),
-                             nullptr, blocks);
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    if (const auto lower = map_->VariableLower(i)) {
-      problem.SetParameterLowerBound(blocks[i], 0, *lower);
-    }
-    if (const auto upper = map_->VariableUpper(i)) {
-      problem.SetParameterUpperBound(blocks[i], 0, *upper);
-    }
-  }
-  ceres::Solver::Options solverOptions;
-  solverOptions.linear_solver_type = ceres::DENSE_QR;
-  solverOptions.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-  solverOptions.max_num_iterations = options_.MaxIterations;
-  solverOptions.function_tolerance = 1e-12;
-  solverOptions.parameter_tolerance = 1e-12;
-  solverOptions.gradient_tolerance = 1e-14;
-  solverOptions.num_threads = threads;
-  solverOptions.logging_type = ceres::SILENT;
-  ceres::Solver::Summary summary;
-  ceres::Solve(solverOptions, &problem, &summary);
-  result.Iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
-  result.Termination = ceres::TerminationTypeToString(summary.termination_type);
-  result.StopReason = summary.message;
-  result.Converged = summary.termination_type == ceres::CONVERGENCE;
-  result.Failed =
-      summary.termination_type == ceres::FAILURE || summary.termination_type == ceres::USER_FAILURE;
-
-  std::vector<double> fitted(n);
-  map_->ToValues(variables.data(), fitted.data());
-
-  // The fitted model at each measurement and along the dryer.
-  std::vector<FittingValues> fitting;
-  for (std::size_t t = 0; t < models_.size(); ++t) {
-    TrialModel& model = *models_[t];
-    if (!model.Residuals(fitted.data(), residuals[t].data())) {
-      throw std::runtime_error("The fitted values do not run through the dryer of " +
-                               Quoted(trials_[t].DataFileName));
-    }
-    result.FittedSumOfSquares += SumOfSquares(residuals[t]);
-    TrialFit& trial = result.Trials[t];
-    for (std::size_t i = 0; i < model.Count(); ++i)
-      trial.Measurements[i].Fitted = model.ModelValue(i);
-    trial.FittedCurve = model.Curve();
-    fitting.push_back(model.Fitting());
-  }
-
-  // Root mean square errors by quantity, for each trial and over all trials.
+//! Root mean square errors by quantity, for each trial and over all trials.
+void RecordRms(FitResult& result) {
   std::map<MeasuredQuantity, std::array<double, 3>> all;  // count, start and fitted squares
   for (TrialFit& trial : result.Trials) {
     std::map<MeasuredQuantity, std::array<double, 3>> sums;
@@ -382,82 +157,448 @@ FitResult Fit::Solve() {
     result.Quantities.push_back(
         {quantity, static_cast<int>(s[0]), std::sqrt(s[1] / s[0]), std::sqrt(s[2] / s[0])});
   }
+}
 
+//! The 99.9 % quantile of chi-square for `k` degrees of freedom: exact for 1 and 2
+//! (z(0.9995)^2 and -2 ln 0.001), the Wilson–Hilferty cube beyond (within 1 % from k = 3).
+double ChiSquare999(int k) {
+  if (k == 1) return 10.827566;
+  if (k == 2) return 13.815511;
+  constexpr double kNormal999 = 3.090232;
+  const double a = 2.0 / (9.0 * k);
+  const double root = 1 - a + kNormal999 * std::sqrt(a);
+  return k * root * root * root;
+}
+
+//! The 95 % quantile of chi-square for one degree of freedom: 1.959964 squared.
+constexpr double kChiSquare95One = 3.841459;
+
+//! Two ends of local fits are the same optimum when their sums of squares agree to this share
+//! (or this much in all, near 0): local fits that end on a bound in a shallow valley stop a
+//! little apart. Their values are not compared: along a direction the measurements cannot
+//! see, the ends of one optimum lie apart.
+constexpr double kSameSum = 1e-3;
+constexpr double kSameSumFloor = 1e-9;
+
+//! Other optima the report lists at most.
+constexpr std::size_t kOtherOptimaShown = 5;
+
+//! The seed of the start design: the same starts on every run.
+constexpr std::uint32_t kDesignSeed = 20240601;
+
+//! Where the start design puts parameter `i`'s variable for the design coordinate `u` (0 to
+//! 1): across its bounds, kept off them by a little; for a positive parameter without an upper
+//! bound (Keff) on a logarithmic scale from 0.01 to 10, widened to a tenth and ten times its
+//! start (a start far off does not take the search with it); for one without bounds within
+//! one (or its own size) of its start.
+double DesignVariable(const ParameterMap& map, std::size_t i, double start, double u) {
+  const double inside = 0.02 + 0.96 * u;
+  switch (map.Role(i)) {
+    case VariableRole::Fraction:
+      return inside;
+    case VariableRole::Gap:
+      return inside * std::max(2 * start, 0.2);
+    case VariableRole::Value:
+      break;
+  }
+  const std::optional<double> lower = map.VariableLower(i);
+  const std::optional<double> upper = map.VariableUpper(i);
+  if (lower && upper) return *lower + (*upper - *lower) * inside;
+  if (lower && *lower > 0 && start > 0) {
+    const double from = std::max(*lower, std::min(start / 10, 0.01));
+    return from * std::pow(std::max(start * 10, 10.0) / from, inside);
+  }
+  const double width = std::max(1.0, std::abs(start));
+  double v = start + width * (2 * inside - 1);
+  if (lower) v = std::max(v, *lower);
+  if (upper) v = std::min(v, *upper);
+  return v;
+}
+
+//! The local fits: one a start, on every core; each thread marches its own copies of the
+//! trials, and each result lands at its start's index, so nothing depends on the schedule.
+template <typename Task>
+void ForEachStart(tbb::task_arena& arena, tbb::enumerable_thread_specific<TrialModels>& workers,
+                  std::size_t count, const Task& task) {
+  arena.execute([&] {
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, count, 1),
+                      [&](const tbb::blocked_range<std::size_t>& range) {
+                        TrialModels& models = workers.local();
+                        for (std::size_t k = range.begin(); k != range.end(); ++k) {
+                          task(models, k);
+                        }
+                      });
+  });
+}
+
+}  // namespace
+
+int FinishedFitStatus(const FitResult& result) {
+  return result.Trustworthy() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
+}
+
+int DefaultStarts(std::size_t freeParameters) {
+  return static_cast<int>(4 * freeParameters + 4);
+}
+
+Fit::Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptions options)
+    : trials_(std::move(trials)), options_(options) {
+  std::vector<const FieldSpec*> fields;
+  for (const FreeParameter& p : free) fields.push_back(p.Field);
+  std::size_t measurements = 0;
+  for (std::size_t t = 0; t < trials_.size(); ++t) {
+    const FitTrial& trial = trials_[t];
+    // Measurements with sigmas and without cannot be weighed against each other.
+    const MeasurementTable& first = trials_.front().Measurements;
+    if (trial.Measurements.HasSigma != first.HasSigma) {
+      const MeasurementTable& with = first.HasSigma ? first : trial.Measurements;
+      const MeasurementTable& without = first.HasSigma ? trial.Measurements : first;
+      throw FitRefused(Quoted(with.Name) + " gives sigmas and " + Quoted(without.Name) +
+                       " does not: give a sigma for every measurement or for none.");
+    }
+    // A trial given twice would count its measurements twice, and its errors shrink by √2.
+    for (std::size_t before = 0; before < t; ++before) {
+      if (SameFile(trials_[before].DataFileName, trial.DataFileName) &&
+          SameFile(trials_[before].Measurements.Name, trial.Measurements.Name)) {
+        throw FitRefused("--trial " + Quoted(trial.DataFileName + ":" + trial.Measurements.Name) +
+                         " is given twice: each trial counts once.");
+      }
+    }
+    measurements += trial.Measurements.Rows.size();
+  }
+  if (measurements < free.size()) {
+    throw FitRefused("--free: " + std::to_string(free.size()) + " free parameters and only " +
+                     std::to_string(measurements) + " measurement" +
+                     (measurements == 1 ? "" : "s") +
+                     ": a fit needs at least as many measurements as free parameters (measure "
+                     "more, or fix some).");
+  }
+  for (const FitTrial& trial : trials_) {
+    models_.push_back(
+        std::make_unique<TrialModel>(trial, fields, trials_.front(), options_.DecimalSeparator));
+    fitting_.push_back(models_.back()->Fitting());
+  }
+  map_ = std::make_unique<ParameterMap>(std::move(free), fitting_);
+}
+
+Fit::~Fit() = default;
+
+MemoryFieldTexts Fit::FittedFields(const FitResult& result) const {
+  MemoryFieldTexts fields = trials_.front().Fields;
+  for (std::size_t i = 0; i < map_->Size(); ++i) {
+    const FittedParameter& p = result.Parameters[i];
+    std::string text = FittedValueText(p.Fitted, p.StandardError);
+    std::replace(text.begin(), text.end(), '.', options_.DecimalSeparator);
+    fields.SetText(map_->Parameters()[i].Field->name, text);
+  }
+  return fields;
+}
+
+//! The state of one solve: the fit's inputs, the worker threads' copies of the trials, and
+//! the result as it grows step by step.
+class FitSolve {
+ public:
+  FitSolve(const std::vector<FitTrial>& trials, const FitOptions& options, TrialModels& models,
+           const ParameterMap& map, const std::vector<FittingValues>& fitting)
+      : trials_(trials),
+        options_(options),
+        models_(models),
+        map_(map),
+        fitting_(fitting),
+        arena_(options.Threads > 0 ? options.Threads : tbb::task_arena::automatic),
+        workers_([&models] {
+          TrialModels copies;
+          for (const auto& model : models) copies.push_back(std::make_unique<TrialModel>(*model));
+          return copies;
+        }) {}
+
+  FitResult Run() {
+    const auto began = std::chrono::steady_clock::now();
+    RecordStart();
+    const std::vector<std::vector<double>> starts = StartPoints();
+    const std::vector<LocalOptimum> ends = LocalFits(starts);
+    const LocalOptimum best = Polish(BestOptimum(ends));
+    RecordFitted(best);
+    Diagnose();
+    Covariance();
+    if (options_.Profiles) Profiles();
+    Judge(best);
+    CountRuns();
+    result_.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    return std::move(result_);
+  }
+
+ private:
+  void RecordStart();
+  std::vector<std::vector<double>> StartPoints() const;
+  std::vector<LocalOptimum> LocalFits(const std::vector<std::vector<double>>& starts);
+  const LocalOptimum& BestOptimum(const std::vector<LocalOptimum>& ends);
+  LocalOptimum Polish(const LocalOptimum& best);
+  void RecordFitted(const LocalOptimum& best);
+  void Diagnose();
+  Eigen::MatrixXd ValueJacobian();
+  void Covariance();
+  std::optional<Eigen::MatrixXd> KeptCovariance(const std::vector<std::size_t>& kept);
+  void Profiles();
+  void Judge(const LocalOptimum& best);
+  void CountRuns();
+  int Threads() const;
+
+  const std::vector<FitTrial>& trials_;
+  const FitOptions& options_;
+  TrialModels& models_;
+  const ParameterMap& map_;
+  const std::vector<FittingValues>& fitting_;
+  tbb::task_arena arena_;
+  tbb::enumerable_thread_specific<TrialModels> workers_;
+  FitResult result_;
+  std::vector<double> fitted_;
+  std::vector<bool> identifiable_;
+  std::vector<double> scales_;  //!< 1 / the norm of each Jacobian column
+  //! The lowest sum of squares a profile met below the best optimum's, and whose profile.
+  double lowerSum_ = std::numeric_limits<double>::max();
+  std::string lowerProfile_;
+};
+
+FitResult Fit::Solve() {
+  return FitSolve(trials_, options_, models_, *map_, fitting_).Run();
+}
+
+//! Step 1: the model at the data file's values, at each measurement and along the dryer.
+void FitSolve::RecordStart() {
+  result_.SigmaGiven = trials_.front().Measurements.HasSigma;
+  const std::vector<double>& start = map_.StartValues();
+  for (std::size_t t = 0; t < models_.size(); ++t) {
+    TrialModel& model = *models_[t];
+    std::vector<double> residuals(model.Count());
+    if (!model.Residuals(start.data(), residuals.data())) {
+      throw std::runtime_error("The start values do not run through the dryer of " +
+                               Quoted(trials_[t].DataFileName));
+    }
+    result_.StartSumOfSquares += SumOfSquares(residuals);
+    TrialFit trial;
+    trial.DataFileName = trials_[t].DataFileName;
+    trial.MeasurementFileName = trials_[t].Measurements.Name;
+    trial.Axis = trials_[t].Measurements.Axis;
+    for (std::size_t i = 0; i < model.Count(); ++i) {
+      trial.Measurements.push_back({trials_[t].Measurements.Rows[i], model.ModelValue(i), 0});
+    }
+    trial.StartCurve = model.Curve();
+    result_.Trials.push_back(std::move(trial));
+  }
+}
+
+//! Step 2: the starts, in the solver's variables: the data file's values, then the points of
+//! the design spread over the bounded space.
+std::vector<std::vector<double>> FitSolve::StartPoints() const {
+  const std::size_t n = map_.Size();
+  const int count = options_.Starts > 0 ? options_.Starts : DefaultStarts(n);
+  std::vector<double> start(n);
+  map_.ToVariables(map_.StartValues().data(), start.data());
+  std::vector<std::vector<double>> starts{start};
+  const auto design = StartDesign(static_cast<std::size_t>(count - 1), n, kDesignSeed);
+  for (const std::vector<double>& point : design) {
+    std::vector<double> variables(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      variables[i] = DesignVariable(map_, i, start[i], point[i]);
+    }
+    starts.push_back(variables);
+  }
+  return starts;
+}
+
+//! Step 3: a bounded local fit from every start, out of the flat strips of the order.
+std::vector<LocalOptimum> FitSolve::LocalFits(const std::vector<std::vector<double>>& starts) {
+  std::vector<LocalOptimum> ends(starts.size());
+  ForEachStart(arena_, workers_, starts.size(), [&](TrialModels& models, std::size_t k) {
+    ends[k] =
+        FitLocallyOutOfStrips(models, map_, starts[k], options_.MaxIterations, Closeness::Search);
+  });
+  return ends;
+}
+
+//! Step 4: the lowest sum of squares of all ends (the earliest start on a tie), how many
+//! starts reached it, and the other optima met.
+const LocalOptimum& FitSolve::BestOptimum(const std::vector<LocalOptimum>& ends) {
+  const auto same = [&](const LocalOptimum& a, const LocalOptimum& b) {
+    const double sums = std::max(a.SumOfSquares, b.SumOfSquares);
+    return std::abs(a.SumOfSquares - b.SumOfSquares) <= kSameSum * sums + kSameSumFloor;
+  };
+  std::size_t best = 0;
+  for (std::size_t k = 0; k < ends.size(); ++k) {
+    result_.Restarts += ends[k].Restarted;
+    if (ends[k].Ran && (!ends[best].Ran || ends[k].SumOfSquares < ends[best].SumOfSquares)) {
+      best = k;
+    }
+  }
+  result_.Starts = static_cast<int>(ends.size());
+  if (!ends[best].Ran) {
+    result_.Failed = true;
+    return ends[best];
+  }
+  // Of the ends at the best optimum, one where the solver converged.
+  for (std::size_t k = 0; k < ends.size() && !ends[best].Converged; ++k) {
+    if (ends[k].Ran && ends[k].Converged && same(ends[k], ends[best])) best = k;
+  }
+  // The ends in clusters of the same optimum, in the order of their sums of squares.
+  std::vector<std::size_t> order(ends.size());
+  for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return ends[a].Ran && (!ends[b].Ran || ends[a].SumOfSquares < ends[b].SumOfSquares);
+  });
+  std::vector<std::pair<std::size_t, int>> clusters;  // first end, count
+  for (const std::size_t k : order) {
+    if (!ends[k].Ran) continue;
+    const auto cluster = std::find_if(clusters.begin(), clusters.end(),
+                                      [&](const auto& c) { return same(ends[c.first], ends[k]); });
+    if (cluster != clusters.end()) {
+      ++cluster->second;
+    } else {
+      clusters.emplace_back(k, 1);
+    }
+  }
+  for (const auto& [k, count] : clusters) {
+    if (same(ends[k], ends[best])) {
+      result_.StartsAtBest += count;
+    } else if (result_.OtherOptima.size() < kOtherOptimaShown) {
+      result_.OtherOptima.push_back({ends[k].SumOfSquares, ends[k].Values, count});
+    }
+  }
+  return ends[best];
+}
+
+//! Step 5: the best end closed in on to the last digits, from where the search left it.
+LocalOptimum FitSolve::Polish(const LocalOptimum& best) {
+  if (result_.Failed) return best;
+  LocalOptimum polished = FitLocallyOutOfStrips(models_, map_, best.Variables,
+                                                options_.MaxIterations, Closeness::Polish);
+  if (!polished.Ran || polished.SumOfSquares > best.SumOfSquares) return best;
+  polished.Restarted = polished.Restarted || best.Restarted;
+  return polished;
+}
+
+//! Step 6: the model at the best values, the root mean square errors, the parameters and the
+//! constraints.
+void FitSolve::RecordFitted(const LocalOptimum& best) {
+  const std::size_t n = map_.Size();
+  fitted_ = result_.Failed ? map_.StartValues() : best.Values;
+  result_.Iterations = best.Iterations;
+  result_.Termination = best.Termination;
+  result_.StopReason = best.Message;
+  result_.Converged = best.Converged;
+  std::size_t measurements = 0;
+  for (std::size_t t = 0; t < models_.size(); ++t) {
+    TrialModel& model = *models_[t];
+    std::vector<double> residuals(model.Count());
+    if (!model.Residuals(fitted_.data(), residuals.data())) {
+      throw std::runtime_error("The fitted values do not run through the dryer of " +
+                               Quoted(trials_[t].DataFileName));
+    }
+    result_.FittedSumOfSquares += SumOfSquares(residuals);
+    TrialFit& trial = result_.Trials[t];
+    for (std::size_t i = 0; i < model.Count(); ++i) {
+      trial.Measurements[i].Fitted = model.ModelValue(i);
+    }
+    trial.FittedCurve = model.Curve();
+    measurements += model.Count();
+  }
+  RecordRms(result_);
   for (std::size_t i = 0; i < n; ++i) {
-    const FreeParameter& p = map_->Parameters()[i];
+    const FreeParameter& p = map_.Parameters()[i];
     FittedParameter fp;
     fp.Name = p.Name;
-    fp.Start = start[i];
-    fp.Fitted = fitted[i];
+    fp.Start = map_.StartValues()[i];
+    fp.Fitted = fitted_[i];
     fp.Lower = p.Lower;
     fp.Upper = p.Upper;
-    fp.BoundReached = std::string(BoundReached(p, fitted[i]));
-    result.Parameters.push_back(fp);
+    fp.BoundReached = std::string(BoundReached(p, fitted_[i]));
+    result_.Parameters.push_back(fp);
   }
-  result.Constraints = CheckConstraints(*map_, fitting, fitted);
-  result.DegreesOfFreedom = static_cast<int>(measurements) - static_cast<int>(n);
-  if (result.DegreesOfFreedom > 0) {
-    result.ResidualVariance = result.FittedSumOfSquares / result.DegreesOfFreedom;
+  for (const auto& [i, bound] : best.Stalled) result_.Parameters[i].Stalled = bound;
+  result_.Constraints = CheckConstraints(map_, fitting_, fitted_);
+  result_.DegreesOfFreedom = static_cast<int>(measurements) - static_cast<int>(n);
+  if (result_.DegreesOfFreedom > 0) {
+    result_.ResidualVariance = result_.FittedSumOfSquares / result_.DegreesOfFreedom;
   }
+}
 
+//! Threads for the derivatives of the diagnostics: one a trial, up to the cores.
+int FitSolve::Threads() const {
+  const int cores = options_.Threads > 0
+                        ? options_.Threads
+                        : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::clamp(static_cast<int>(models_.size()), 1, cores);
+}
+
+//! The Jacobian of the residuals at the best values, in the parameters' own values (central
+//! differences); empty when the model does not run at a point next to them.
+Eigen::MatrixXd FitSolve::ValueJacobian() {
   // The Jacobian at the fitted values, in the parameters' own values: its columns show what
   // each parameter does to the residuals, its singular values which of them the measurements
   // can tell apart.
-  std::vector<double> values = fitted;
+  const std::size_t n = map_.Size();
+  std::vector<double> values = fitted_;
   Eigen::MatrixXd jacobian;
-  {
-    ceres::Problem valueProblem;
-    std::vector<double*> valueBlocks;
-    for (double& v : values) valueBlocks.push_back(&v);
-    for (const auto& model : models_) {
-      valueProblem.AddResidualBlock(
-          CostOf(ScaledResiduals{model.get(), std::vector<double>(n, 1.0)}, n, model->Count()),
-          nullptr, valueBlocks);
-    }
-    ceres::Problem::EvaluateOptions evaluate;
-    evaluate.parameter_blocks = valueBlocks;
-    evaluate.num_threads = threads;
-    ceres::CRSMatrix crs;
-    if (valueProblem.Evaluate(evaluate, nullptr, nullptr, nullptr, &crs)) {
-      jacobian = Eigen::MatrixXd::Zero(crs.num_rows, crs.num_cols);
-      for (int row = 0; row < crs.num_rows; ++row) {
-        for (int k = crs.rows[static_cast<std::size_t>(row)];
-             k < crs.rows[static_cast<std::size_t>(row) + 1]; ++k) {
-          jacobian(row, crs.cols[static_cast<std::size_t>(k)]) =
-              crs.values[static_cast<std::size_t>(k)];
-        }
+  ceres::Problem valueProblem;
+  std::vector<double*> valueBlocks;
+  for (double& v : values) valueBlocks.push_back(&v);
+  for (const auto& model : models_) {
+    valueProblem.AddResidualBlock(
+        CostOf(ScaledResiduals{model.get(), std::vector<double>(n, 1.0)}, n, model->Count()),
+        nullptr, valueBlocks);
+  }
+  ceres::Problem::EvaluateOptions evaluate;
+  evaluate.parameter_blocks = valueBlocks;
+  evaluate.num_threads = Threads();
+  ceres::CRSMatrix crs;
+  if (valueProblem.Evaluate(evaluate, nullptr, nullptr, nullptr, &crs)) {
+    jacobian = Eigen::MatrixXd::Zero(crs.num_rows, crs.num_cols);
+    for (int row = 0; row < crs.num_rows; ++row) {
+      for (int k = crs.rows[static_cast<std::size_t>(row)];
+           k < crs.rows[static_cast<std::size_t>(row) + 1]; ++k) {
+        jacobian(row, crs.cols[static_cast<std::size_t>(k)]) =
+            crs.values[static_cast<std::size_t>(k)];
       }
     }
   }
-  std::vector<bool> identifiable(n, true);
-  std::vector<double> scales(n, 1.0);
+  return jacobian;
+}
+
+//! Step 7: which parameters the measurements determine: the Jacobian at the best values, its
+//! columns scaled alike, and its singular values.
+void FitSolve::Diagnose() {
+  const std::size_t n = map_.Size();
+  const Eigen::MatrixXd jacobian = ValueJacobian();
+  identifiable_.assign(n, true);
+  scales_.assign(n, 1.0);
   if (jacobian.size() == 0) {
-    result.CovarianceNote =
+    result_.CovarianceNote =
         "no standard errors: the model does not run at every point next to the fitted values "
         "that the derivatives need";
-    std::fill(identifiable.begin(), identifiable.end(), false);
+    std::fill(identifiable_.begin(), identifiable_.end(), false);
   } else {
     const Eigen::VectorXd norms = jacobian.colwise().norm();
     std::vector<std::vector<std::string>> groups;
     // A parameter that moves no residual at all.
     for (std::size_t i = 0; i < n; ++i) {
       if (norms(static_cast<Eigen::Index>(i)) > 0) {
-        scales[i] = 1 / norms(static_cast<Eigen::Index>(i));
+        scales_[i] = 1 / norms(static_cast<Eigen::Index>(i));
       } else {
-        identifiable[i] = false;
-        groups.push_back({map_->Parameters()[i].Name});
+        identifiable_[i] = false;
+        groups.push_back({map_.Parameters()[i].Name});
       }
     }
     // Parameters whose effects cancel: directions of the scaled Jacobian's null space.
     std::vector<Eigen::Index> moving;
     for (std::size_t i = 0; i < n; ++i) {
-      if (identifiable[i]) moving.push_back(static_cast<Eigen::Index>(i));
+      if (identifiable_[i]) moving.push_back(static_cast<Eigen::Index>(i));
     }
     if (!moving.empty()) {
       Eigen::MatrixXd scaled(jacobian.rows(), static_cast<Eigen::Index>(moving.size()));
       for (std::size_t k = 0; k < moving.size(); ++k) {
         scaled.col(static_cast<Eigen::Index>(k)) =
-            jacobian.col(moving[k]) * scales[static_cast<std::size_t>(moving[k])];
+            jacobian.col(moving[k]) * scales_[static_cast<std::size_t>(moving[k])];
       }
       const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeFullV);
       const Eigen::VectorXd& singular = svd.singularValues();
@@ -469,90 +610,189 @@ FitResult Fit::Solve() {
         for (Eigen::Index k = 0; k < v.rows(); ++k) {
           if (std::abs(v(k, d)) < kNullComponent) continue;
           const auto i = static_cast<std::size_t>(moving[static_cast<std::size_t>(k)]);
-          group.push_back(map_->Parameters()[i].Name);
-          identifiable[i] = false;
+          group.push_back(map_.Parameters()[i].Name);
+          identifiable_[i] = false;
         }
         if (!group.empty()) groups.push_back(group);
       }
     }
-    for (const auto& group : groups) result.Unidentifiable.push_back({group, HintFor(group)});
+    // A parameter stalled in a flat strip is named as such, not as one the measurements
+    // cannot determine.
+    for (auto group : groups) {
+      std::erase_if(group, [&](const std::string& name) {
+        return std::any_of(
+            result_.Parameters.begin(), result_.Parameters.end(),
+            [&](const FittedParameter& p) { return p.Name == name && !p.Stalled.empty(); });
+      });
+      if (!group.empty()) result_.Unidentifiable.push_back({group, HintFor(group)});
+    }
   }
-  for (std::size_t i = 0; i < n; ++i) result.Parameters[i].Identifiable = identifiable[i];
+  for (std::size_t i = 0; i < n; ++i) result_.Parameters[i].Identifiable = identifiable_[i];
+}
 
-  // The covariance of the identifiable parameters, the others held at their fitted values,
-  // computed in scaled values so that its rank test sees the same conditioning as the one
-  // above.
+//! Step 8: the standard errors, correlations and covariance (Wald) intervals.
+void FitSolve::Covariance() {
   std::vector<std::size_t> kept;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (identifiable[i]) kept.push_back(i);
+  for (std::size_t i = 0; i < map_.Size(); ++i) {
+    if (identifiable_[i]) kept.push_back(i);
   }
-  const bool scatterKnown = result.SigmaGiven || result.DegreesOfFreedom > 0;
-  if (!kept.empty() && !scatterKnown && result.CovarianceNote.empty()) {
-    result.CovarianceNote =
+  const bool scatterKnown = result_.SigmaGiven || result_.DegreesOfFreedom > 0;
+  if (kept.empty() || !result_.CovarianceNote.empty()) return;
+  if (!scatterKnown) {
+    result_.CovarianceNote =
         "no standard errors: without sigmas the scatter of the measurements is estimated from "
         "the fit, and there are no more measurements than free parameters";
+    return;
   }
-  if (!kept.empty() && scatterKnown && result.CovarianceNote.empty()) {
-    std::vector<double> scaledValues(n);
-    for (std::size_t i = 0; i < n; ++i) scaledValues[i] = fitted[i] / scales[i];
-    ceres::Problem covarianceProblem;
-    std::vector<double*> scaledBlocks;
-    for (double& v : scaledValues) scaledBlocks.push_back(&v);
-    for (const auto& model : models_) {
-      covarianceProblem.AddResidualBlock(
-          CostOf(ScaledResiduals{model.get(), scales}, n, model->Count()), nullptr, scaledBlocks);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (!identifiable[i]) covarianceProblem.SetParameterBlockConstant(scaledBlocks[i]);
-    }
-    ceres::Covariance::Options covarianceOptions;
-    covarianceOptions.algorithm_type = ceres::DENSE_SVD;
-    covarianceOptions.min_reciprocal_condition_number = kIdentifiableRatio * kIdentifiableRatio;
-    covarianceOptions.num_threads = threads;
-    ceres::Covariance covariance(covarianceOptions);
-    std::vector<const double*> keptBlocks;
-    for (const std::size_t i : kept) keptBlocks.push_back(scaledBlocks[i]);
-    Eigen::MatrixXd c(static_cast<Eigen::Index>(kept.size()),
-                      static_cast<Eigen::Index>(kept.size()));
-    if (covariance.Compute(keptBlocks, &covarianceProblem) &&
-        covariance.GetCovarianceMatrix(keptBlocks, c.data())) {
-      const double variance = result.SigmaGiven ? 1.0 : result.ResidualVariance;
-      const double factor = IntervalFactor(result.SigmaGiven, result.DegreesOfFreedom);
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        for (std::size_t b = 0; b < kept.size(); ++b) {
-          c(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(b)) *=
-              scales[kept[a]] * scales[kept[b]] * variance;
-        }
-      }
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        FittedParameter& p = result.Parameters[kept[a]];
-        const double error =
-            std::sqrt(std::max(0.0, c(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(a))));
-        p.StandardError = error;
-        p.Interval95 = std::array<double, 2>{p.Fitted - factor * error, p.Fitted + factor * error};
-      }
-      for (std::size_t a = 0; a < kept.size(); ++a) {
-        result.CorrelationNames.push_back(result.Parameters[kept[a]].Name);
-        std::vector<double> row;
-        for (std::size_t b = 0; b < kept.size(); ++b) {
-          const auto ia = static_cast<Eigen::Index>(a);
-          const auto ib = static_cast<Eigen::Index>(b);
-          const double scale = std::sqrt(c(ia, ia) * c(ib, ib));
-          row.push_back(a == b ? 1.0 : scale > 0 ? c(ia, ib) / scale : 0.0);
-        }
-        result.Correlation.push_back(row);
-      }
-    } else {
-      result.CovarianceNote = "no standard errors: the covariance could not be computed";
-    }
+  const std::optional<Eigen::MatrixXd> covariance = KeptCovariance(kept);
+  if (!covariance) {
+    result_.CovarianceNote = "no standard errors: the covariance could not be computed";
+    return;
   }
+  const Eigen::MatrixXd& c = *covariance;
+  const double factor = IntervalFactor(result_.SigmaGiven, result_.DegreesOfFreedom);
+  for (std::size_t a = 0; a < kept.size(); ++a) {
+    FittedParameter& p = result_.Parameters[kept[a]];
+    const auto ia = static_cast<Eigen::Index>(a);
+    const double error = std::sqrt(std::max(0.0, c(ia, ia)));
+    p.StandardError = error;
+    // Clipped to the bounds: no value beyond one is possible.
+    std::array<double, 2> interval{p.Fitted - factor * error, p.Fitted + factor * error};
+    if (p.Lower && interval[0] < p.Lower->Value) interval[0] = p.Lower->Value;
+    if (p.Upper && interval[1] > p.Upper->Value) interval[1] = p.Upper->Value;
+    p.WaldClipped =
+        interval[0] != p.Fitted - factor * error || interval[1] != p.Fitted + factor * error;
+    p.Interval95 = interval;
+    result_.CorrelationNames.push_back(p.Name);
+    std::vector<double> row;
+    for (std::size_t b = 0; b < kept.size(); ++b) {
+      const auto ib = static_cast<Eigen::Index>(b);
+      const double scale = std::sqrt(c(ia, ia) * c(ib, ib));
+      row.push_back(a == b ? 1.0 : scale > 0 ? c(ia, ib) / scale : 0.0);
+    }
+    result_.Correlation.push_back(row);
+  }
+}
 
+//! The covariance of the parameters `kept` (the identifiable ones), the others held at their
+//! fitted values, in their own units; computed in scaled values so that its rank test sees the
+//! same conditioning as Diagnose. nullopt when it cannot be computed.
+std::optional<Eigen::MatrixXd> FitSolve::KeptCovariance(const std::vector<std::size_t>& kept) {
+  const std::size_t n = map_.Size();
+  std::vector<double> scaledValues(n);
+  for (std::size_t i = 0; i < n; ++i) scaledValues[i] = fitted_[i] / scales_[i];
+  ceres::Problem problem;
+  std::vector<double*> blocks;
+  for (double& v : scaledValues) blocks.push_back(&v);
   for (const auto& model : models_) {
-    result.ModelRuns += model->Runs();
-    result.FaultedRuns += model->Faults();
+    problem.AddResidualBlock(CostOf(ScaledResiduals{model.get(), scales_}, n, model->Count()),
+                             nullptr, blocks);
   }
-  result.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  return result;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!identifiable_[i]) problem.SetParameterBlockConstant(blocks[i]);
+  }
+  ceres::Covariance::Options options;
+  options.algorithm_type = ceres::DENSE_SVD;
+  options.min_reciprocal_condition_number = kIdentifiableRatio * kIdentifiableRatio;
+  options.num_threads = Threads();
+  ceres::Covariance covariance(options);
+  std::vector<const double*> keptBlocks;
+  for (const std::size_t i : kept) keptBlocks.push_back(blocks[i]);
+  const auto size = static_cast<Eigen::Index>(kept.size());
+  Eigen::MatrixXd c(size, size);
+  if (!covariance.Compute(keptBlocks, &problem) ||
+      !covariance.GetCovarianceMatrix(keptBlocks, c.data())) {
+    return std::nullopt;
+  }
+  const double variance = result_.SigmaGiven ? 1.0 : result_.ResidualVariance;
+  for (Eigen::Index a = 0; a < size; ++a) {
+    for (Eigen::Index b = 0; b < size; ++b) {
+      c(a, b) *= scales_[kept[static_cast<std::size_t>(a)]] *
+                 scales_[kept[static_cast<std::size_t>(b)]] * variance;
+    }
+  }
+  return c;
+}
+
+//! Step 9: the profile-likelihood interval of each identifiable parameter, both sides of each
+//! traced at once on every core.
+void FitSolve::Profiles() {
+  const std::size_t n = map_.Size();
+  if (result_.Failed || (!result_.SigmaGiven && result_.DegreesOfFreedom <= 0)) return;
+  const double factor = IntervalFactor(result_.SigmaGiven, result_.DegreesOfFreedom);
+  result_.ProfileRise =
+      result_.SigmaGiven ? kChiSquare95One : result_.ResidualVariance * factor * factor;
+  if (!(result_.ProfileRise > 0)) return;  // measured without scatter: nothing to rise by
+  std::vector<ProfileEnd> ends(2 * n);
+  ForEachStart(arena_, workers_, 2 * n, [&](TrialModels& models, std::size_t k) {
+    const std::size_t i = k / 2;
+    if (!identifiable_[i]) return;
+    const FittedParameter& p = result_.Parameters[i];
+    const double step = p.StandardError && *p.StandardError > 0
+                            ? factor * *p.StandardError
+                            : 0.1 * std::max(std::abs(p.Fitted), 1e-2);
+    ends[k] =
+        TraceProfile(models, map_, fitting_, i, k % 2 == 0 ? -1 : 1, fitted_,
+                     result_.FittedSumOfSquares, result_.ProfileRise, step, options_.MaxIterations);
+  });
+  for (std::size_t i = 0; i < n; ++i) {
+    FittedParameter& p = result_.Parameters[i];
+    p.ProfileLow = ends[2 * i].Value;
+    p.ProfileHigh = ends[2 * i + 1].Value;
+    p.ProfileAtBound = {ends[2 * i].AtBound, ends[2 * i + 1].AtBound};
+    for (const ProfileEnd& end : {ends[2 * i], ends[2 * i + 1]}) {
+      if (end.LowerSum && *end.LowerSum < lowerSum_) {
+        lowerSum_ = *end.LowerSum;
+        lowerProfile_ = p.Name;
+      }
+    }
+  }
+}
+
+//! Step 10: whether the best optimum is to be trusted: the solver converged there, no parameter
+//! stalled in a flat strip, the sum of squares is not far above its expectation, and no
+//! profile met a lower one.
+void FitSolve::Judge(const LocalOptimum& best) {
+  if (result_.Failed) return;
+  if (!best.Converged) {
+    result_.Doubts.push_back("the solver stopped without converging (" + best.Termination +
+                             "): " + best.Message);
+  }
+  for (const FittedParameter& p : result_.Parameters) {
+    if (p.Stalled.empty()) continue;
+    result_.Doubts.push_back(p.Name + " stalled at the bound " + p.Stalled +
+                             ": the model does not respond to it this close to the bound, even "
+                             "after a restart from inside the bounds");
+  }
+  if (result_.SigmaGiven && result_.DegreesOfFreedom > 0) {
+    result_.PoorFitLimit = ChiSquare999(result_.DegreesOfFreedom);
+    if (result_.FittedSumOfSquares > result_.PoorFitLimit) {
+      result_.Doubts.push_back(
+          "the fit is poor: the sum of squares " + Significant(result_.FittedSumOfSquares) +
+          " lies above " + Significant(result_.PoorFitLimit) +
+          ", the 99.9 % quantile of chi-square for " + std::to_string(result_.DegreesOfFreedom) +
+          " degrees of freedom: the model does not explain the measurements within their sigmas");
+    }
+  }
+  if (!lowerProfile_.empty()) {
+    result_.Doubts.push_back("the profile of " + lowerProfile_ + " met a sum of squares of " +
+                             Significant(lowerSum_) +
+                             ", below the best optimum's: the fit did not end at the optimum");
+  }
+}
+
+//! Step 11: the marches of all threads.
+void FitSolve::CountRuns() {
+  for (const auto& model : models_) {
+    result_.ModelRuns += model->Runs();
+    result_.FaultedRuns += model->Faults();
+  }
+  workers_.combine_each([&](const TrialModels& models) {
+    for (const auto& model : models) {
+      result_.ModelRuns += model->Runs();
+      result_.FaultedRuns += model->Faults();
+    }
+  });
 }
 
 }  // namespace quillmere

@@ -44,10 +44,19 @@ class FitRefused : public Error {
 
 struct FitOptions {
   char DecimalSeparator = '.';  //!< of the number texts in the trials' fields
+  //! Of the local fit that polishes the best optimum and of each profile point's (a start of
+  //! the search stops at 50).
   int MaxIterations = 200;
-  //! Trials evaluated at once; 0: one a trial, up to the number of cores.
+  //! Local fits at once; 0: one a core.
   int Threads = 0;
+  //! Local fits of the global search, the first from the data file's values; 0: DefaultStarts.
+  int Starts = 0;
+  //! Whether to trace the profile likelihood of each free parameter for its interval.
+  bool Profiles = true;
 };
+
+//! The starts of a global search over `freeParameters` parameters, when none is asked for.
+int DefaultStarts(std::size_t freeParameters);
 
 //! One free parameter's outcome.
 struct FittedParameter {
@@ -59,7 +68,27 @@ struct FittedParameter {
   std::string BoundReached;  //!< "lower", "upper" or ""
   bool Identifiable = true;
   std::optional<double> StandardError;  //!< none when not identifiable or not computable
+  //! The covariance (Wald) interval, fitted value ± its factor times the standard error,
+  //! clipped to the bounds; WaldClipped when it reached beyond one.
   std::optional<std::array<double, 2>> Interval95;
+  bool WaldClipped = false;
+  //! The profile-likelihood interval: where the sum of squares, the other parameters fitted
+  //! again, has risen by the 95 % quantile (FitResult::ProfileRise). An end that reaches a
+  //! bound is the bound, with ProfileAtBound set on that side (the measurements allow values
+  //! beyond it); none on a side where the model did not run.
+  std::optional<double> ProfileLow;
+  std::optional<double> ProfileHigh;
+  std::array<bool, 2> ProfileAtBound{false, false};
+  //! "We ≤ Wx" when the best fit ended in the flat strip next to that bound of the order, where
+  //! the model does not respond to the parameter, even after a restart from inside the bounds.
+  std::string Stalled;
+};
+
+//! An optimum of the sum of squares other than the best that some starts ended at.
+struct OtherOptimum {
+  double SumOfSquares = 0;
+  std::vector<double> Values;  //!< in the order of --free
+  int Starts = 0;              //!< local fits that ended there
 };
 
 //! Parameters that the measurements cannot determine, alone or only together.
@@ -118,22 +147,45 @@ struct FitResult {
   std::vector<QuantityFit> Quantities;  //!< over all trials
   std::vector<TrialFit> Trials;
   std::vector<ConstraintCheck> Constraints;
-  int Iterations = 0;
-  long ModelRuns = 0;  //!< marches through the dryer, all trials together
+  int Iterations = 0;  //!< of the local fit that reached the best optimum
+  long ModelRuns = 0;  //!< marches through the dryer, all trials and threads together
   //! Of those, runs that ended on a floating-point fault: the solver stepped back from there.
   long FaultedRuns = 0;
-  std::string Termination;  //!< "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE"
-  std::string StopReason;   //!< the solver's own words
+  //! How the best local fit ended: "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE".
+  std::string Termination;
+  std::string StopReason;  //!< the solver's own words
   bool Converged = false;
-  bool Failed = false;  //!< the solver gave up; the values are the last good ones
-  double Seconds = 0;   //!< wall time of the whole fit
+  //! No local fit ended on values the model runs at; the values are the start values.
+  bool Failed = false;
+  double Seconds = 0;  //!< wall time of the whole fit
+
+  int Starts = 0;        //!< local fits of the global search
+  int StartsAtBest = 0;  //!< of those, ended at the best optimum
+  int Restarts = 0;      //!< local fits restarted from inside the bounds after a stall
+  std::vector<OtherOptimum> OtherOptima;  //!< lowest sum of squares first, at most a few
+  //! The sum of squares beyond which the fit is poor: the 99.9 % quantile of chi-square for
+  //! the degrees of freedom, when the sigmas are given (0 otherwise: nothing to judge by).
+  double PoorFitLimit = 0;
+  //! The rise of the sum of squares that ends a profile interval: the 95 % quantile of
+  //! chi-square for one degree of freedom (with sigmas), or the residual variance times the
+  //! square of Student's t (without).
+  double ProfileRise = 0;
+  //! Why the best optimum is not to be trusted (the solver stopped without converging, a
+  //! stall, a poor fit); empty when it is.
+  std::vector<std::string> Doubts;
+  bool Trustworthy() const { return Doubts.empty() && !Failed; }
 };
+
+//! The exit status of a fit that finished: kExitFinished when its optimum is to be trusted,
+//! ExitStatus(ErrorKind::Untrustworthy) when not.
+int FinishedFitStatus(const FitResult& result);
 
 //! Prepares a fit: each trial is acquired and run at the start values (the free parameters
 //! take the first trial's values in every trial), and every measured place is located on its
-//! dryer. Throws FitRefused when a trial does not run, a measurement lies outside its dryer or
-//! some trials give sigmas and others do not; FitParameterError when the bounds leave no room
-//! or a start value lies outside them.
+//! dryer. Throws FitRefused when a trial does not run, a measurement lies outside its dryer,
+//! some trials give sigmas and others do not, the same trial is given twice, there are fewer
+//! measurements than free parameters, or a weighted residual cannot be represented;
+//! FitParameterError when the bounds leave no room or a start value lies outside them.
 class Fit {
  public:
   Fit(std::vector<FitTrial> trials, std::vector<FreeParameter> free, FitOptions options = {});
@@ -143,19 +195,21 @@ class Fit {
 
   const ParameterMap& Map() const { return *map_; }
 
-  //! Finds the least-squares values within the bounds, then their standard errors and
-  //! correlations, and tells which parameters the measurements cannot determine.
+  //! Finds the least-squares values within the bounds by local fits from many starts, then
+  //! their standard errors, correlations and profile intervals, and tells which parameters
+  //! the measurements cannot determine and why the answer is not to be trusted, if it is not.
   FitResult Solve();
 
-  //! The first trial's field texts with the free parameters' texts set to `values`, written
-  //! with the decimal separator and with enough digits to read back to the same doubles.
-  MemoryFieldTexts FittedFields(const std::vector<double>& values) const;
+  //! The first trial's field texts with the free parameters' texts set to those of `result`,
+  //! with the digits their standard errors justify (FittedValueText) and the decimal separator.
+  MemoryFieldTexts FittedFields(const FitResult& result) const;
 
  private:
   std::vector<FitTrial> trials_;
   FitOptions options_;
   std::vector<std::unique_ptr<TrialModel>> models_;
   std::unique_ptr<ParameterMap> map_;
+  std::vector<FittingValues> fitting_;  //!< each trial's fitting parameters
 };
 
 }  // namespace quillmere

@@ -126,6 +126,15 @@ int FittingIndex(const FieldSpec& field) {
   return -1;
 }
 
+int OrderRank(const FieldSpec& field) {
+  return OrderPosition(FittingIndex(field));
+}
+
+std::string_view OrderName(int rank) {
+  constexpr std::array<std::string_view, kOrder.size()> kNames{"We", "Wx", "Wi"};
+  return kNames[static_cast<std::size_t>(rank)];
+}
+
 FittingValues FittingValuesOf(const ParameterSet& params) {
   FittingValues values{};
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = params.*FittingFields()[i]->member;

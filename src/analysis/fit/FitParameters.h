@@ -30,6 +30,12 @@ const std::array<const FieldSpec*, kFittingParameterCount>& FittingFields();
 //! The index (0 to 7) of a fitting parameter's field in FittingFields, or -1 for another field.
 int FittingIndex(const FieldSpec& field);
 
+//! The place of a fitting parameter in the order We < Wx < Wi (0, 1, 2), -1 for the others.
+int OrderRank(const FieldSpec& field);
+
+//! The name of the member of the order at `rank` ("We", "Wx", "Wi").
+std::string_view OrderName(int rank);
+
 //! The values of the eight fitting parameters in an acquired parameter set.
 FittingValues FittingValuesOf(const ParameterSet& params);
 

@@ -84,35 +84,83 @@ std::string FitReportText(const FitResult& result, char separator) {
     text += "; " + std::to_string(result.FaultedRuns) +
             " ended on a floating-point fault, and the solver stepped back from there";
   }
-  text += ".\n\n";
+  text += ".\n";
+  if (result.Starts > 0) {
+    text += "Global search: " + std::to_string(result.StartsAtBest) + " of " +
+            std::to_string(result.Starts) + " starts reached the best optimum";
+    if (result.Restarts > 0) {
+      text += "; " + std::to_string(result.Restarts) +
+              " were started again from inside the bounds after ending in a flat strip of "
+              "We <= Wx <= Wi";
+    }
+    text += ".\n";
+  }
+  for (const OtherOptimum& o : result.OtherOptima) {
+    std::string values;
+    for (std::size_t i = 0; i < o.Values.size() && i < result.Parameters.size(); ++i) {
+      values += (i > 0 ? ", " : "") + result.Parameters[i].Name + " " + number(o.Values[i]);
+    }
+    text += "  another optimum, sum of squares " + number(o.SumOfSquares) + " (" +
+            std::to_string(o.Starts) + " start" + (o.Starts == 1 ? "" : "s") + "): " + values +
+            "\n";
+  }
+  text += "\n";
 
   text += "PARAMETER        START       FITTED    STD ERROR   95 % INTERVAL\n";
+  bool profiled = false;
   for (const FittedParameter& p : result.Parameters) {
     std::string line = Left(p.Name, 10) + Right(number(p.Start), 12) + Right(number(p.Fitted), 13);
-    if (!p.Identifiable) {
+    if (!p.Stalled.empty()) {
+      line += "   stalled at the bound " + p.Stalled;
+    } else if (!p.Identifiable) {
       line += "   not identifiable";
-    } else if (p.StandardError && p.Interval95) {
-      line += Right(number(*p.StandardError), 13) + "   " + number((*p.Interval95)[0]) + " to " +
-              number((*p.Interval95)[1]);
+    } else if (p.StandardError) {
+      line += Right(number(*p.StandardError), 13);
+      if (p.ProfileLow && p.ProfileHigh) {
+        profiled = true;
+        line += "   " + number(*p.ProfileLow) + (p.ProfileAtBound[0] ? " (bound)" : "") + " to " +
+                number(*p.ProfileHigh) + (p.ProfileAtBound[1] ? " (bound)" : "");
+      } else if (p.Interval95) {
+        line += "   " + number((*p.Interval95)[0]) + " to " + number((*p.Interval95)[1]) +
+                " (covariance)";
+      }
     }
     if (!p.BoundReached.empty()) line += "   (on its " + p.BoundReached + " bound)";
     text += line + "\n";
   }
   text += "\n";
+  if (profiled) {
+    text +=
+        "The 95 % intervals are the profile likelihood's: each parameter held further from "
+        "its fitted value, the others fitted again, until the sum of squares has risen by " +
+        number(result.ProfileRise) +
+        "; \"(bound)\": the measurements allow values beyond "
+        "the bound.\n";
+  }
+  const std::string covariance =
+      profiled ? "the covariance's 95 % intervals" : "the 95 % intervals";
   if (!result.CovarianceNote.empty()) {
     text += "N" + result.CovarianceNote.substr(1) + ".\n";
   } else if (result.SigmaGiven) {
-    text += "Standard errors from the sigmas of the measurements; the 95 % intervals are 1" +
+    text += "Standard errors from the sigmas of the measurements; " + covariance + " are 1" +
             std::string(1, separator) + "96 standard errors wide on each side.\n";
   } else {
     text += "Standard errors from the residual variance " + number(result.ResidualVariance) + " (" +
             std::to_string(result.DegreesOfFreedom) +
-            " degrees of freedom): the measurements carry no sigma, so all weigh alike; the 95 % "
-            "intervals use Student's t.\n";
+            " degrees of freedom): the measurements carry no sigma, so all weigh alike; " +
+            covariance + " use Student's t.\n";
     if (result.Quantities.size() > 1) {
       text +=
           "Without sigmas, 1 °C of temperature weighs as much as 1 of a residual ratio or "
           "1 kg/m2: give each measurement its sigma to weigh the quantities fairly.\n";
+    }
+  }
+
+  if (profiled) {
+    for (const FittedParameter& p : result.Parameters) {
+      if (!p.Interval95 || !p.Identifiable) continue;
+      text += "  " + p.Name + " " + number((*p.Interval95)[0]) + " to " +
+              number((*p.Interval95)[1]) + (p.WaldClipped ? " (clipped to its bounds)" : "") + "\n";
     }
   }
 
@@ -176,6 +224,11 @@ std::string FitReportText(const FitResult& result, char separator) {
             (c.Active ? ", active" : "") + (detail.empty() ? "" : " (" + detail + ")") + "\n";
   }
 
+  if (!result.Doubts.empty()) {
+    text += "\nNOT TO BE TRUSTED\n";
+    for (const std::string& doubt : result.Doubts) text += "  " + doubt + "\n";
+  }
+
   if (!result.Unidentifiable.empty()) {
     text += "\nNOT IDENTIFIABLE\n";
     for (const NotIdentifiable& n : result.Unidentifiable) {
@@ -217,6 +270,11 @@ std::string FitReportJson(const FitResult& result) {
                {"interval95", nullptr}};
     if (p.StandardError) entry["standard_error"] = *p.StandardError;
     if (p.Interval95) entry["interval95"] = {(*p.Interval95)[0], (*p.Interval95)[1]};
+    entry["interval95_clipped"] = p.WaldClipped;
+    entry["profile95"] = {p.ProfileLow ? json(*p.ProfileLow) : json(nullptr),
+                          p.ProfileHigh ? json(*p.ProfileHigh) : json(nullptr)};
+    entry["profile95_at_bound"] = {p.ProfileAtBound[0], p.ProfileAtBound[1]};
+    entry["stalled_at"] = p.Stalled.empty() ? json(nullptr) : json(p.Stalled);
     parameters.push_back(entry);
   }
 
@@ -265,6 +323,16 @@ std::string FitReportJson(const FitResult& result) {
     unidentifiable.push_back({{"parameters", n.Parameters}, {"hint", n.Hint}});
   }
 
+  json optima = json::array();
+  for (const OtherOptimum& o : result.OtherOptima) {
+    json values = json::object();
+    for (std::size_t i = 0; i < o.Values.size() && i < result.Parameters.size(); ++i) {
+      values[result.Parameters[i].Name] = o.Values[i];
+    }
+    optima.push_back(
+        {{"sum_of_squares", o.SumOfSquares}, {"values", values}, {"starts", o.Starts}});
+  }
+
   const json report{
       {"parameters", parameters},
       {"correlation", {{"parameters", result.CorrelationNames}, {"matrix", result.Correlation}}},
@@ -278,6 +346,15 @@ std::string FitReportJson(const FitResult& result) {
       {"trials", trials},
       {"constraints", constraints},
       {"not_identifiable", unidentifiable},
+      {"search",
+       {{"starts", result.Starts},
+        {"starts_at_best", result.StartsAtBest},
+        {"restarts", result.Restarts},
+        {"other_optima", optima}}},
+      {"profile_rise", result.ProfileRise},
+      {"poor_fit_limit", result.PoorFitLimit > 0 ? json(result.PoorFitLimit) : json(nullptr)},
+      {"trustworthy", result.Trustworthy()},
+      {"doubts", result.Doubts},
       {"solver",
        {{"termination", result.Termination},
         {"message", result.StopReason},

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,17 @@ struct Column {
   Kind kind = Kind::Note;
   MeasuredQuantity quantity = MeasuredQuantity::Temperature;
   std::string header;  //!< as the file writes it, for messages
+  //! The unit in brackets behind the name, converted to the quantity's own:
+  //! own = (written + Shift) * Scale; a standard deviation is only scaled.
+  double Shift = 0;
+  double Scale = 1;
+};
+
+//! A unit a column may be written in, and how to reach the column's own unit from it.
+struct UnitConversion {
+  std::string_view Unit;  //!< lower case, without blanks
+  double Shift = 0;
+  double Scale = 1;
 };
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -46,14 +58,23 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+//! The unit in brackets at the end of a column's name ("°F" of "Temperature [°F]"), trimmed;
+//! nullopt when there is none.
+std::optional<std::string_view> BracketedUnit(std::string_view text) {
+  const std::string_view name = TrimBlanks(text);
+  if (name.empty() || (name.back() != ')' && name.back() != ']')) return std::nullopt;
+  const char open = name.back() == ')' ? '(' : '[';
+  const std::size_t start = name.rfind(open);
+  if (start == std::string_view::npos || start == 0) return std::nullopt;
+  return TrimBlanks(name.substr(start + 1, name.size() - start - 2));
+}
+
 //! A name as compared: lower case, a unit in brackets at its end dropped, and blanks, "-" and
 //! "_" left out ("Residual-1 (-)" and "residual1" are the same; "position_m" is "positionm").
 std::string Compact(std::string_view text) {
   std::string_view name = TrimBlanks(text);
-  if (!name.empty() && (name.back() == ')' || name.back() == ']')) {
-    const char open = name.back() == ')' ? '(' : '[';
-    const std::size_t start = name.rfind(open);
-    if (start != std::string_view::npos && start > 0) name = TrimBlanks(name.substr(0, start));
+  if (BracketedUnit(name)) {
+    name = TrimBlanks(name.substr(0, name.rfind(name.back() == ')' ? '(' : '[')));
   }
   std::string compact;
   for (const char c : Lower(name)) {
@@ -122,6 +143,51 @@ std::optional<double> NumberOf(std::string_view text) {
     return std::nullopt;
   }
   return value;
+}
+
+//! The units a column of `kind` (and `quantity`) may be written in, the column's own first.
+std::vector<UnitConversion> UnitsOf(Column::Kind kind, MeasuredQuantity quantity,
+                                    std::optional<MeasurementAxis> axis) {
+  constexpr double kFahrenheit = 5.0 / 9.0;  // °C per °F
+  using Kind = Column::Kind;
+  if (kind == Kind::Where && axis == MeasurementAxis::Time) return {{"s"}, {"min", 0, 60}};
+  if (kind == Kind::Where) return {{"m"}, {"mm", 0, 1e-3}, {"cm", 0, 1e-2}, {"ft", 0, 0.3048}};
+  if (kind != Kind::QuantityValue && kind != Kind::QuantitySigma) return {};
+  switch (quantity) {
+    case MeasuredQuantity::Temperature:
+      return {{"°c"},
+              {"degc"},
+              {"c"},
+              {"°f", -32, kFahrenheit},
+              {"degf", -32, kFahrenheit},
+              {"f", -32, kFahrenheit},
+              {"k", -273.15, 1}};
+    case MeasuredQuantity::Residual1:
+    case MeasuredQuantity::Residual2:
+      return {{"-"}, {""}, {"%", 0, 0.01}};
+    case MeasuredQuantity::Weight1:
+    case MeasuredQuantity::Weight2:
+      return {{"kg/m2"}, {"kg/m²"}, {"g/m2", 0, 1e-3}, {"g/m²", 0, 1e-3}};
+  }
+  return {};
+}
+
+//! How the units of UnitsOf are written in a message.
+std::string_view UnitChoices(Column::Kind kind, MeasuredQuantity quantity,
+                             std::optional<MeasurementAxis> axis) {
+  using Kind = Column::Kind;
+  if (kind == Kind::Where) return axis == MeasurementAxis::Time ? "s or min" : "m, mm, cm or ft";
+  switch (quantity) {
+    case MeasuredQuantity::Temperature:
+      return "°C, degC, °F, degF or K";
+    case MeasuredQuantity::Residual1:
+    case MeasuredQuantity::Residual2:
+      return "- (a ratio) or %";
+    case MeasuredQuantity::Weight1:
+    case MeasuredQuantity::Weight2:
+      return "kg/m2 or g/m2";
+  }
+  return "";
 }
 
 class MeasurementParser {
@@ -194,6 +260,7 @@ class MeasurementParser {
                          " and " + PrintableText(column->header) + "): keep one column");
       }
       if (columnAxis) axis = columnAxis;
+      ConvertUnit(line, *column, fields[i], columnAxis);
       for (const Column& before : columns_) {
         if (column->kind != Kind::Note && before.kind == column->kind &&
             before.quantity == column->quantity) {
@@ -241,6 +308,35 @@ class MeasurementParser {
     headerLine_ = line;
   }
 
+  //! Sets the column's conversion from the unit in brackets behind its name; refuses a unit
+  //! that is not converted, so that none is silently taken for the quantity's own.
+  void ConvertUnit(int line, Column& column, std::string_view header,
+                   std::optional<MeasurementAxis> axis) const {
+    const std::optional<std::string_view> written = BracketedUnit(header);
+    if (!written || column.kind == Kind::Note || column.kind == Kind::Quantity) return;
+    std::string unit;
+    for (const char c : Lower(*written)) {
+      if (c != ' ' && c != '\t') unit += c;
+    }
+    const std::vector<UnitConversion> units = UnitsOf(column.kind, column.quantity, axis);
+    for (const UnitConversion& known : units) {
+      if (known.Unit == unit) {
+        column.Shift = column.kind == Kind::QuantitySigma ? 0 : known.Shift;
+        column.Scale = known.Scale;
+        return;
+      }
+    }
+    if (units.empty()) {
+      Refuse(line, "the column " + PrintableText(column.header) + " gives a unit, " +
+                       Quoted(*written) +
+                       ", but holds values of several quantities: leave the unit out and write "
+                       "each value in its quantity's unit (°C, a ratio, kg/m2)");
+    }
+    Refuse(line, "the unit " + Quoted(*written) + " of the column " + PrintableText(column.header) +
+                     " is not converted: write " +
+                     std::string(UnitChoices(column.kind, column.quantity, axis)));
+  }
+
   double NumberIn(int line, const Column& column, std::string_view field) const {
     const std::string_view text = TrimBlanks(field);
     if (text.empty()) Refuse(line, column, "is empty");
@@ -253,9 +349,16 @@ class MeasurementParser {
     return *value;
   }
 
+  //! A standard deviation in the column's own unit: a positive normal number, so that its
+  //! reciprocal, the measurement's weight, is finite.
   double SigmaIn(int line, const Column& column, std::string_view field) const {
-    const double sigma = NumberIn(line, column, field);
+    const double sigma = NumberIn(line, column, field) * column.Scale;
     if (!(sigma > 0)) Refuse(line, column, "a standard deviation must be greater than 0");
+    if (sigma < std::numeric_limits<double>::min()) {
+      Refuse(line, column,
+             Quoted(TrimBlanks(field)) + " is too small for a standard deviation (the least is " +
+                 CsvNumber(std::numeric_limits<double>::min()) + " in the quantity's unit)");
+    }
     return sigma;
   }
 
@@ -275,7 +378,9 @@ class MeasurementParser {
     };
     double where = 0;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (columns_[i].kind == Kind::Where) where = NumberIn(line, columns_[i], field(i));
+      if (columns_[i].kind == Kind::Where) {
+        where = NumberIn(line, columns_[i], field(i)) * columns_[i].Scale;
+      }
     }
     if (oneALine_) {
       Measurement m;
@@ -307,7 +412,7 @@ class MeasurementParser {
       m.Where = where;
       m.Line = line;
       m.Quantity = column.quantity;
-      m.Value = NumberIn(line, column, field(i));
+      m.Value = (NumberIn(line, column, field(i)) + column.Shift) * column.Scale;
       for (std::size_t j = 0; j < columns_.size(); ++j) {
         if (columns_[j].kind == Kind::QuantitySigma && columns_[j].quantity == column.quantity) {
           m.Sigma = SigmaIn(line, columns_[j], field(j));

@@ -57,7 +57,7 @@ struct Measurement {
   double Where = 0;  //!< along the axis of its file [m or s]
   MeasuredQuantity Quantity = MeasuredQuantity::Temperature;
   double Value = 0;             //!< in the quantity's unit
-  std::optional<double> Sigma;  //!< standard deviation, in the quantity's unit; > 0
+  std::optional<double> Sigma;  //!< standard deviation, in the quantity's unit; a normal > 0
   int Line = 0;                 //!< the line of the file it stands on (1 is the first)
 };
 
@@ -86,9 +86,10 @@ inline constexpr std::size_t kMaxMeasurements = 250'000;
 
 //! Reads the text of a measurement file (UTF-8, with or without a byte-order mark; LF or CR LF
 //! line ends). Blank lines and lines starting with "#" are skipped; the first other line is the
-//! header. Column names are read in any case, a unit in brackets behind a name is ignored
-//! ("Position (m)", "Temperature [°C]"), and blanks, "-" and "_" inside a quantity's name do
-//! not count ("Residual 1"). Throws MeasurementError at the first fault.
+//! header. Column names are read in any case, and blanks, "-" and "_" inside a quantity's name
+//! do not count ("Residual 1"). A unit in brackets behind a name is converted to the quantity's
+//! own ("Position (ft)", "Temperature [°F]", "Residual 1 (%)", "weight1 (g/m2)"); a unit that
+//! is not converted is refused, never dropped. Throws MeasurementError at the first fault.
 MeasurementTable ParseMeasurements(std::string_view text, std::string_view name);
 
 //! Reads the measurement file at `path` ("-" is standard input). Throws FileError when it

@@ -71,15 +71,23 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       "Every trial starts from the first trial's values of the free parameters; the others keep "
       "each trial's own. Default bounds keep the parameters meaningful: 0 <= We <= Wx <= Wi <= "
       "1, 0 <= Wy <= 1, Keff >= 1e-6.\n\n"
-      "Exit status: 0 fitted; 1 a data file, a measurement file or the start values were "
-      "refused; 2 a file could not be opened, read or written; 3 the solver failed; 64 a wrong "
-      "command line.");
+      "The search is global: local fits start from the data file's values and from points "
+      "spread over the bounds (--starts), and the best optimum is kept; the report says how "
+      "many starts reached it and which other optima they met. Intervals: the profile "
+      "likelihood's (the others fitted again along each parameter) and the covariance's.\n\n"
+      "Exit status: 0 fitted, an optimum to trust; 1 a data file, a measurement file or the "
+      "start values were refused; 2 a file could not be opened, read or written; 3 the solver "
+      "failed; 4 the fit is not to be trusted: the solver stopped without converging, a "
+      "parameter stalled at a bound of We <= Wx <= Wi, or the fit is poor (with sigmas: the "
+      "sum of squares above the 99.9 % quantile of chi-square for its degrees of freedom); 64 "
+      "a wrong command line.");
 
   std::vector<std::string> trialTexts;
   std::vector<std::string> freeLists;
   std::vector<std::string> boundTexts;
   Outputs outputs;
   int maxIterations = 200;
+  int starts = 0;
   std::string separatorText;
   app.add_option("--trial", trialTexts,
                  "A trial: its data file (the line's settings) and its measurements, joined by "
@@ -115,8 +123,14 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
           },
           ""));
 #endif
-  app.add_option("--max-iterations", maxIterations, "Most iterations of the solver")
+  app.add_option("--max-iterations", maxIterations,
+                 "Most iterations of the local fit that polishes the best optimum, and of each "
+                 "profile point's (a start of the search stops at 50)")
       ->capture_default_str()
+      ->check(CLI::Range(1, 10000));
+  app.add_option("--starts", starts,
+                 "Local fits of the global search, the first from the data file's values "
+                 "(default: 4 a free parameter, and 4)")
       ->check(CLI::Range(1, 10000));
   AddDecimalSeparatorOption(app, separatorText, "data files");
   try {
@@ -196,15 +210,14 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     FitOptions options;
     options.DecimalSeparator = separator;
     options.MaxIterations = maxIterations;
+    options.Starts = starts;
     Fit fit(std::move(trials), std::move(free), options);
     const FitResult result = fit.Solve();
     report << FitReportText(result, separator) << std::flush;
-    std::vector<double> fitted;
-    for (const FittedParameter& p : result.Parameters) fitted.push_back(p.Fitted);
     if (outputs.dataFile && *outputs.dataFile != kStandardStream) {
-      WriteDataFile(*outputs.dataFile, fit.FittedFields(fitted));
+      WriteDataFile(*outputs.dataFile, fit.FittedFields(result));
     } else if (outputs.dataFile) {
-      WriteFile(*outputs.dataFile, "data file", DataFileText(fit.FittedFields(fitted)), out);
+      WriteFile(*outputs.dataFile, "data file", DataFileText(fit.FittedFields(result)), out);
     }
     if (outputs.report) WriteFile(*outputs.report, "report", FitReportJson(result), out);
 #ifdef QUILLMERE_FIT_PLOT
@@ -218,8 +231,11 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       err << "The solver failed: " << PrintableText(result.StopReason) << '\n';
       return ExitStatus(ErrorKind::RunFault);
     }
-    if (!result.Converged) {
-      err << "The fit did not converge: " << PrintableText(result.StopReason) << '\n';
+    if (!result.Trustworthy()) {
+      for (const std::string& doubt : result.Doubts) {
+        err << "The fit is not to be trusted: " << PrintableText(doubt) << '\n';
+      }
+      return FinishedFitStatus(result);
     }
     return kExitFinished;
   } catch (const FitRefused& e) {

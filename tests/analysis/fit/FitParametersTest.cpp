@@ -37,6 +37,16 @@ TEST(FitParameters, TheEightFittingParametersInTheOrderOfTheirFields) {
   EXPECT_EQ(FittingValuesOf(*model.params), Defaults());
 }
 
+// We <= Wx <= Wi, lowest first; the other fitting parameters have no place in it.
+TEST(FitParameters, ThePlacesOfTheOrder) {
+  std::vector<int> ranks;
+  for (const FieldSpec* field : FittingFields()) ranks.push_back(OrderRank(*field));
+  EXPECT_EQ(ranks, (std::vector<int>{2, 0, 1, -1, -1, -1, -1, -1}));  // Wi, We, Wx, Wy, ...
+  EXPECT_EQ(OrderName(0), "We");
+  EXPECT_EQ(OrderName(1), "Wx");
+  EXPECT_EQ(OrderName(2), "Wi");
+}
+
 TEST(FitParameters, NamesInAnyCaseAndAsFieldNamesWithDefaultBounds) {
   const std::vector<FreeParameter> free = ParseFreeParameters({"keff, WI", "Edit202,chi12"});
   ASSERT_EQ(free.size(), 4u);

@@ -11,17 +11,22 @@ namespace {
 //! Keff fitted with an interval, Wx not identifiable, two trials, sigmas given.
 FitResult HandMadeResult() {
   FitResult r;
-  FittedParameter keff{"Keff", 0.3,  0.4500123, Bound{1e-6, BoundSource::Default},    std::nullopt,
-                       "",     true, 0.0023,    std::array<double, 2>{0.4455, 0.4545}};
-  FittedParameter wx{"Wx",
-                     0.2,
-                     0.2,
-                     Bound{0.1, BoundSource::Order},
-                     Bound{0.3, BoundSource::Order},
-                     "",
-                     false,
-                     std::nullopt,
-                     std::nullopt};
+  FittedParameter keff;
+  keff.Name = "Keff";
+  keff.Start = 0.3;
+  keff.Fitted = 0.4500123;
+  keff.Lower = Bound{1e-6, BoundSource::Default};
+  keff.StandardError = 0.0023;
+  keff.Interval95 = std::array<double, 2>{0.4455, 0.4545};
+  keff.ProfileLow = 0.4452;
+  keff.ProfileHigh = 0.4549;
+  FittedParameter wx;
+  wx.Name = "Wx";
+  wx.Start = 0.2;
+  wx.Fitted = 0.2;
+  wx.Lower = Bound{0.1, BoundSource::Order};
+  wx.Upper = Bound{0.3, BoundSource::Order};
+  wx.Identifiable = false;
   r.Parameters = {keff, wx};
   r.CorrelationNames = {"Keff"};
   r.Correlation = {{1.0}};
@@ -56,6 +61,12 @@ FitResult HandMadeResult() {
   r.StopReason = "Function tolerance reached.";
   r.Converged = true;
   r.Seconds = 0.0123;
+  r.Starts = 12;
+  r.StartsAtBest = 9;
+  r.Restarts = 2;
+  r.OtherOptima = {{200.5, {1.25, 0.2}, 3}};
+  r.ProfileRise = 3.841459;
+  r.PoorFitLimit = 13.8155;
   return r;
 }
 
@@ -65,13 +76,20 @@ TEST(FitReport, Text) {
             "The solver stopped after 7 iterations (CONVERGENCE): Function tolerance reached.\n"
             "Model runs: 123, in 0,0123 s; 4 ended on a floating-point fault, and the solver "
             "stepped back from there.\n"
+            "Global search: 9 of 12 starts reached the best optimum; 2 were started again from "
+            "inside the bounds after ending in a flat strip of We <= Wx <= Wi.\n"
+            "  another optimum, sum of squares 200,5 (3 starts): Keff 1,25, Wx 0,2\n"
             "\n"
             "PARAMETER        START       FITTED    STD ERROR   95 % INTERVAL\n"
-            "Keff               0,3     0,450012       0,0023   0,4455 to 0,4545\n"
+            "Keff               0,3     0,450012       0,0023   0,4452 to 0,4549\n"
             "Wx                 0,2          0,2   not identifiable\n"
             "\n"
-            "Standard errors from the sigmas of the measurements; the 95 % intervals are 1,96 "
-            "standard errors wide on each side.\n"
+            "The 95 % intervals are the profile likelihood's: each parameter held further from "
+            "its fitted value, the others fitted again, until the sum of squares has risen by "
+            "3,84146; \"(bound)\": the measurements allow values beyond the bound.\n"
+            "Standard errors from the sigmas of the measurements; the covariance's 95 % intervals "
+            "are 1,96 standard errors wide on each side.\n"
+            "  Keff 0,4455 to 0,4545\n"
             "\n"
             "Sum of squares of the residuals (in sigmas): 812,5 at the start, 1 fitted.\n"
             "\n"
@@ -89,8 +107,32 @@ TEST(FitReport, Text) {
             "  Wx: the measurements cannot determine it; fix Wx.\n");
 }
 
+// A fit not to be trusted says why, names a stalled parameter as such, and flags a profile
+// interval that reaches a bound.
+TEST(FitReport, TextOfAFitNotToBeTrusted) {
+  FitResult r = HandMadeResult();
+  r.Parameters[0].ProfileHigh = 0.5;
+  r.Parameters[0].ProfileAtBound = {false, true};
+  r.Parameters[1].Stalled = "Wx ≤ Wi";
+  r.Doubts = {"Wx stalled at the bound Wx ≤ Wi: the model does not respond"};
+  const std::string text = FitReportText(r, '.');
+  EXPECT_NE(text.find("Keff               0.3     0.450012       0.0023   0.4452 to 0.5 (bound)\n"
+                      "Wx                 0.2          0.2   stalled at the bound Wx ≤ Wi\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nNOT TO BE TRUSTED\n  Wx stalled at the bound Wx ≤ Wi: the model does "
+                      "not respond\n"),
+            std::string::npos)
+      << text;
+  const nlohmann::json report = nlohmann::json::parse(FitReportJson(r));
+  EXPECT_EQ(report["trustworthy"], false);
+  EXPECT_EQ(report["parameters"][1]["stalled_at"], "Wx ≤ Wi");
+  EXPECT_EQ(report["parameters"][0]["profile95_at_bound"], nlohmann::json({false, true}));
+}
+
 TEST(FitReport, TextWithoutSigmasAndWithCorrelations) {
   FitResult r = HandMadeResult();
+  r.Parameters[0].ProfileLow.reset();
   r.SigmaGiven = false;
   r.Parameters[1].Identifiable = true;
   r.Parameters[1].StandardError = 0.01;
@@ -151,6 +193,18 @@ TEST(FitReport, Json) {
   EXPECT_EQ(report["not_identifiable"][0]["parameters"], nlohmann::json({"Wx"}));
   EXPECT_EQ(report["solver"]["faulted_runs"], 4);
   EXPECT_EQ(report["solver"]["iterations"], 7);
+  EXPECT_EQ(keff["profile95"], nlohmann::json({0.4452, 0.4549}));
+  EXPECT_EQ(keff["interval95_clipped"], false);
+  EXPECT_EQ(report["search"]["starts"], 12);
+  EXPECT_EQ(report["search"]["starts_at_best"], 9);
+  EXPECT_EQ(
+      report["search"]["other_optima"][0],
+      nlohmann::json(
+          {{"sum_of_squares", 200.5}, {"values", {{"Keff", 1.25}, {"Wx", 0.2}}}, {"starts", 3}}));
+  EXPECT_EQ(report["poor_fit_limit"], 13.8155);
+  EXPECT_EQ(report["profile_rise"], 3.841459);
+  EXPECT_EQ(report["trustworthy"], true);
+  EXPECT_EQ(report["doubts"], nlohmann::json::array());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "FitTrials.h"
 #include "TestSupport.h"
 #include "analysis/CaseRun.h"
+#include "analysis/fit/FittedValueText.h"
 
 namespace quillmere {
 namespace {
@@ -29,11 +30,18 @@ const FittedParameter& Parameter(const FitResult& result, const std::string& nam
   throw std::logic_error("no parameter " + name);
 }
 
+//! Few starts: the tests' trials are small and benign, and the tests run under sanitizers.
+FitOptions Quick(int starts = 4) {
+  FitOptions options;
+  options.Starts = starts;
+  return options;
+}
+
 FitResult FitOf(std::vector<FitTrial> trials, const std::string& free,
-                const std::vector<std::string>& bounds = {}) {
+                const std::vector<std::string>& bounds = {}, FitOptions options = Quick()) {
   std::vector<FreeParameter> parameters = ParseFreeParameters({free});
   ApplyBounds(parameters, bounds, '.');
-  Fit fit(std::move(trials), std::move(parameters));
+  Fit fit(std::move(trials), std::move(parameters), options);
   return fit.Solve();
 }
 
@@ -67,7 +75,17 @@ TEST(Fit, FindsNoisyMeasurementsValuesWithinThreeStandardErrors) {
     EXPECT_LT(std::abs(p.Fitted - value), 3 * *p.StandardError) << name;
     ASSERT_TRUE(p.Interval95);
     EXPECT_NEAR((*p.Interval95)[1] - p.Fitted, 1.959964 * *p.StandardError, 1e-12) << name;
+    // Near the optimum the model is nearly linear in Keff and We: the profile interval is the
+    // covariance's within a tenth of its half width.
+    ASSERT_TRUE(p.ProfileLow && p.ProfileHigh) << name;
+    EXPECT_LT(*p.ProfileLow, p.Fitted);
+    EXPECT_GT(*p.ProfileHigh, p.Fitted);
+    if (name != "Wi") {
+      EXPECT_NEAR(*p.ProfileLow, (*p.Interval95)[0], 0.2 * *p.StandardError) << name;
+      EXPECT_NEAR(*p.ProfileHigh, (*p.Interval95)[1], 0.2 * *p.StandardError) << name;
+    }
   }
+  EXPECT_EQ(result.ProfileRise, 3.841459);
   ASSERT_EQ(result.Correlation.size(), 3u);
   for (std::size_t a = 0; a < 3; ++a) {
     EXPECT_EQ(result.Correlation[a][a], 1.0);
@@ -119,7 +137,7 @@ TEST(Fit, NamesAParameterTheMeasurementsCannotDetermine) {
   EXPECT_FALSE(wx.Identifiable);
   EXPECT_FALSE(wx.StandardError);
   EXPECT_FALSE(wx.Interval95);
-  EXPECT_EQ(wx.Fitted, 0.2);  // no measurement moves it from its start
+  EXPECT_TRUE(wx.Stalled.empty());  // not a strip next to a bound: nothing measured sees it
   EXPECT_TRUE(Parameter(result, "Keff").Identifiable);
   EXPECT_TRUE(Parameter(result, "Keff").StandardError);
   ASSERT_EQ(result.Unidentifiable.size(), 1u);
@@ -130,10 +148,11 @@ TEST(Fit, NamesAParameterTheMeasurementsCannotDetermine) {
   EXPECT_EQ(result.CorrelationNames, std::vector<std::string>{"Keff"});
 }
 
-// Two parameters whose effects the measurements cannot tell apart: with one measurement, only
-// one combination of them is determined.
+// Two parameters whose effects the measurements cannot tell apart: with two samples at one
+// place, only one combination of them is determined.
 TEST(Fit, NamesParametersTheMeasurementsCannotTellApart) {
-  const std::vector<Probe> one{{MeasuredQuantity::Residual1, 6, 0.003}};
+  const std::vector<Probe> one{{MeasuredQuantity::Residual1, 6, 0.003},
+                               {MeasuredQuantity::Residual1, 6, 0.003}};
   std::vector<FitTrial> trials = TwoTrials(nullptr, true, one);
   trials.pop_back();
   const FitResult result = FitOf(trials, "Keff,Chi1p");
@@ -151,6 +170,12 @@ TEST(Fit, KeepsTheValuesWithinTheirBounds) {
   const FittedParameter& keff = Parameter(result, "Keff");
   EXPECT_EQ(keff.Fitted, 0.4);
   EXPECT_EQ(keff.BoundReached, "upper");
+  // Both intervals stop at the bound, and say so.
+  ASSERT_TRUE(keff.Interval95 && keff.ProfileHigh);
+  EXPECT_EQ((*keff.Interval95)[1], 0.4);
+  EXPECT_TRUE(keff.WaldClipped);
+  EXPECT_EQ(*keff.ProfileHigh, 0.4);
+  EXPECT_EQ(keff.ProfileAtBound, (std::array<bool, 2>{false, true}));
   const ConstraintCheck& keffCheck = result.Constraints[2];
   EXPECT_EQ(keffCheck.Text, "Keff > 0");
   EXPECT_TRUE(keffCheck.Held);
@@ -182,20 +207,21 @@ TEST(Fit, KeepsWeBelowWxBelowWi) {
   EXPECT_GE(Parameter(knee, "Wx").Fitted, 0.1);
 }
 
-// The fitted values, written into the first trial's data file texts, read back to the same
-// doubles: a run of that file gives the fitted model exactly.
-TEST(Fit, FittedTextsReadBackToTheFittedValues) {
+// The fitted values go into the first trial's data file texts with the digits their standard
+// errors justify (FittedValueText), and a run of that file reads them.
+TEST(Fit, FittedTextsCarryTheJustifiedDigits) {
   std::mt19937 random(3);
   std::vector<FreeParameter> parameters = ParseFreeParameters({"Keff,Wi"});
-  Fit fit(TwoTrials(&random, true), std::move(parameters));
+  Fit fit(TwoTrials(&random, true), std::move(parameters), Quick());
   const FitResult result = fit.Solve();
-  const std::vector<double> values{result.Parameters[0].Fitted, result.Parameters[1].Fitted};
-  const MemoryFieldTexts texts = fit.FittedFields(values);
+  const MemoryFieldTexts texts = fit.FittedFields(result);
+  for (const FittedParameter& p : result.Parameters) {
+    EXPECT_EQ(texts.Text(FindInput(p.Name)->name), FittedValueText(p.Fitted, p.StandardError));
+  }
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
   ASSERT_TRUE(RunCase(texts, '.', *params, *state).Finished());
-  EXPECT_EQ(params->Keff, values[0]);
-  EXPECT_EQ(params->Wi, values[1]);
+  EXPECT_NEAR(params->Keff, result.Parameters[0].Fitted, *result.Parameters[0].StandardError / 10);
   EXPECT_EQ(params->Speed, 0.5);  // the first trial's settings
 }
 

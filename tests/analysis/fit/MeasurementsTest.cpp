@@ -102,6 +102,31 @@ TEST(Measurements, NamesAndUnits) {
   EXPECT_EQ(AxisName(MeasurementAxis::Time), "time_s");
 }
 
+// A unit in brackets is converted to the quantity's own; each expected value is the written one
+// converted by hand ((104 - 32) * 5 / 9 = 40 °C, 3 ft = 0.9144 m, 250 mm = 0.25 m, 2 min =
+// 120 s, 0.61 % = 0.0061, 1.5 g/m2 = 0.0015 kg/m2); a sigma is only scaled (0.9 °F = 0.5 °C).
+TEST(Measurements, ConvertsTheUnitsInBrackets) {
+  const MeasurementTable feet = Parse(
+      "Position (ft),Temperature (degF),Temperature sigma (°F),Residual 1 (%),"
+      "residual1_sigma (%),weight1 [g/m2],weight1_sigma [g/m2]\n"
+      "3,104,0.9,0.61,0.05,1.5,0.2\n");
+  ASSERT_EQ(feet.Rows.size(), 3u);
+  EXPECT_DOUBLE_EQ(feet.Rows[0].Where, 0.9144);
+  EXPECT_DOUBLE_EQ(feet.Rows[0].Value, 40);
+  EXPECT_DOUBLE_EQ(*feet.Rows[0].Sigma, 0.5);
+  EXPECT_DOUBLE_EQ(feet.Rows[1].Value, 0.0061);
+  EXPECT_DOUBLE_EQ(*feet.Rows[1].Sigma, 0.0005);
+  EXPECT_DOUBLE_EQ(feet.Rows[2].Value, 0.0015);
+  EXPECT_DOUBLE_EQ(*feet.Rows[2].Sigma, 0.0002);
+  const MeasurementTable metres = Parse("Position (mm),temperature (K)\n250,313.15\n");
+  EXPECT_DOUBLE_EQ(metres.Rows[0].Where, 0.25);
+  EXPECT_DOUBLE_EQ(metres.Rows[0].Value, 40);
+  const MeasurementTable minutes = Parse("Time (min),Temperature (°C),Residual1 (-)\n2,40,0.1\n");
+  EXPECT_EQ(minutes.Rows[0].Where, 120);
+  EXPECT_EQ(minutes.Rows[0].Value, 40);
+  EXPECT_EQ(minutes.Rows[1].Value, 0.1);
+}
+
 struct BadFile {
   std::string text;
   std::string message;
@@ -168,6 +193,22 @@ TEST(Measurements, RefusesAFaultWithItsFileLineAndColumn) {
        "for every measurement or for none"},
       {"position_m,temperature,temperature_sigma\n1,40,\n",
        "\"m.csv\", line 2, temperature_sigma: is empty"},
+      {header + "1,temperature,41,1e-310\n",
+       "\"m.csv\", line 2, sigma: \"1e-310\" is too small for a standard deviation (the least "
+       "is 2.2250738585072014e-308 in the quantity's unit)"},
+      {"Position (yd),temperature\n",
+       "\"m.csv\", line 1: the unit \"yd\" of the column Position (yd) is not converted: write "
+       "m, mm, cm or ft"},
+      {"position_m,Temperature (degR)\n",
+       "\"m.csv\", line 1: the unit \"degR\" of the column Temperature (degR) is not converted: "
+       "write °C, degC, °F, degF or K"},
+      {"position_m,Residual 1 (ppm)\n",
+       "\"m.csv\", line 1: the unit \"ppm\" of the column Residual 1 (ppm) is not converted: "
+       "write - (a ratio) or %"},
+      {"position_m,quantity,Value (%)\n",
+       "\"m.csv\", line 1: the column Value (%) gives a unit, \"%\", but holds values of several "
+       "quantities: leave the unit out and write each value in its quantity's unit (°C, a "
+       "ratio, kg/m2)"},
   };
   for (const BadFile& bad : cases) {
     test::ExpectError<MeasurementError>([&] { Parse(bad.text); }, bad.message);
