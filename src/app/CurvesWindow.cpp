@@ -836,15 +836,15 @@ void CurvesWindow::ExportChart(RunChart chart) {
                       {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG image (*.svg)")});
   if (!path) return;
   if (!plot::ChartFormatOf(*path)) *path += QStringLiteral(".png");
-  QString error;
   const std::vector<plot::KeyEntry> key = plot::RunKey(ChartedRuns());
   QChart& shown = *Chart(chart);
   shown.setTitle(plot::RunChartTitle(chart, solvent_));
-  const bool saved = plot::SaveChart(shown, *path, plot::kChartFileSize, &error, key);
-  shown.setTitle(QString());
-  if (!saved) {
-    messages_.ShowError(ErrorBoxText(error.toStdString()));
+  try {
+    plot::SaveChart(shown, *path, plot::kChartFileSize, key);
+  } catch (const FileError& error) {
+    messages_.ShowError(ErrorBoxText(error.what()));
   }
+  shown.setTitle(QString());
 }
 
 void CurvesWindow::ExportCsv() {

@@ -82,9 +82,6 @@ void PrintWarnings(std::ostream& err, const RunRecord& record) {
   err.flush();
 }
 
-  return text;
-}
-
 //! Writes a whole export: to standard output for "-", else to a file created afresh.
 void WriteExport(const std::string& name, const std::string& kind, std::string_view text) {
   if (name == kStandardStream) {

@@ -130,26 +130,24 @@ QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartForma
   return bytes;
 }
 
-bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path, QSize cell,
-                QString* error, std::span<const KeyEntry> key) {
+void SaveCharts(std::span<QChart* const> charts, int columns, const QString& path, QSize cell,
+                std::span<const KeyEntry> key) {
   const auto fail = [&](const QString& why) {
-    if (error != nullptr) *error = why;
-    return false;
+    throw FileError("Could not write the picture " + Quoted(path.toStdString()) + ": " +
+                    why.toStdString());
   };
   const std::optional<ChartFormat> format = ChartFormatOf(path);
-  if (!format) return fail(QStringLiteral("%1: a chart file name ends in .svg or .png").arg(path));
+  if (!format) fail(QStringLiteral("a chart file name ends in .svg or .png"));
   const QByteArray bytes = RenderCharts(charts, columns, *format, cell, key);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    return fail(QStringLiteral("%1: %2").arg(path, WriteFailureReason(path, file.errorString())));
+    fail(WriteFailureReason(path, file.errorString()));
   }
-  return true;
 }
 
-bool SaveChart(QChart& chart, const QString& path, QSize size, QString* error,
-               std::span<const KeyEntry> key) {
+void SaveChart(QChart& chart, const QString& path, QSize size, std::span<const KeyEntry> key) {
   QChart* const one[] = {&chart};
-  return SaveCharts(one, 1, path, size, error, key);
+  SaveCharts(one, 1, path, size, key);
 }
 
 ChartApplication::ChartApplication() {

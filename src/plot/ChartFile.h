@@ -48,16 +48,15 @@ QByteArray RenderCharts(std::span<QChart* const> charts, int columns, ChartForma
                         QSize cell = kChartFileSize, std::span<const KeyEntry> key = {});
 
 //! Writes the charts, as RenderCharts lays them out, into the file `path` in the format its
-//! extension names. False, with the reason in `error` when one is given, as SaveChart.
-bool SaveCharts(std::span<QChart* const> charts, int columns, const QString& path,
-                QSize cell = kChartFileSize, QString* error = nullptr,
-                std::span<const KeyEntry> key = {});
+//! extension names. Throws FileError as SaveChart.
+void SaveCharts(std::span<QChart* const> charts, int columns, const QString& path,
+                QSize cell = kChartFileSize, std::span<const KeyEntry> key = {});
 
 //! Writes the chart (and the key under it) into the file `path` in the format its extension
-//! names (ChartFormatOf). False, with the reason in `error` when one is given, when the
-//! extension is neither or the file cannot be written.
-bool SaveChart(QChart& chart, const QString& path, QSize size = kChartFileSize,
-               QString* error = nullptr, std::span<const KeyEntry> key = {});
+//! names (ChartFormatOf). Throws FileError ("Could not write the picture "a.gif": a chart file
+//! name ends in .svg or .png") when the extension is neither or the file cannot be written.
+void SaveChart(QChart& chart, const QString& path, QSize size = kChartFileSize,
+               std::span<const KeyEntry> key = {});
 
 //! The QApplication a program without windows needs to draw charts, on the offscreen platform
 //! (no display needed). Create one before the first chart and keep it while drawing; when the

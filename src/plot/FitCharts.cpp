@@ -129,16 +129,12 @@ std::vector<KeyEntry> FitKey(const FitResult& result) {
   return key;
 }
 
-bool SaveFitCharts(const FitResult& result, const std::string& path, std::string& error) {
+void SaveFitCharts(const FitResult& result, const std::string& path) {
   const ChartApplication application;
   const std::vector<std::unique_ptr<QChart>> charts = FitCharts(result);
   std::vector<QChart*> pointers;
   for (const auto& chart : charts) pointers.push_back(chart.get());
-  QString why;
-  if (SaveCharts(pointers, 2, QString::fromStdString(path), kFitChartSize, &why, FitKey(result)))
-    return true;
-  error = why.toStdString();
-  return false;
+  SaveCharts(pointers, 2, QString::fromStdString(path), kFitChartSize, FitKey(result));
 }
 
 }  // namespace quillmere::plot

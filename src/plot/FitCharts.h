@@ -24,8 +24,8 @@ std::vector<std::unique_ptr<QChart>> FitCharts(const FitResult& result);
 std::vector<KeyEntry> FitKey(const FitResult& result);
 
 //! The charts side by side, two a row, in one picture file (.svg or .png) drawn offscreen;
-//! needs no QApplication of the caller's. False with the reason in `error` when the file
-//! name's extension is neither or the file cannot be written.
-bool SaveFitCharts(const FitResult& result, const std::string& path, std::string& error);
+//! needs no QApplication of the caller's. Throws FileError when the file name's extension is
+//! neither or the file cannot be written.
+void SaveFitCharts(const FitResult& result, const std::string& path);
 
 }  // namespace quillmere::plot

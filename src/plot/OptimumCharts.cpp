@@ -19,12 +19,12 @@ struct LimitLine {
 
 std::optional<LimitLine> LineOf(const Limit& limit) {
   switch (limit.What) {
-    case Quantity::ExitResidual1:
-    case Quantity::ExitResidual2:
+    case quillmere::Quantity::ExitResidual1:
+    case quillmere::Quantity::ExitResidual2:
       return LimitLine{RunChart::Solvent, limit.Bound};
-    case Quantity::WebTemperature:
+    case quillmere::Quantity::WebTemperature:
       return LimitLine{RunChart::WebTemperature, limit.Bound};
-    case Quantity::VapourPressure:
+    case quillmere::Quantity::VapourPressure:
       return LimitLine{RunChart::VapourPressure, limit.Bound * kTotalPressure};
     default:
       return std::nullopt;
@@ -35,7 +35,7 @@ std::optional<LimitLine> LineOf(const Limit& limit) {
 
 std::vector<std::unique_ptr<QChart>> OptimumCharts(const RunSeries& run,
                                                    std::span<const Limit> limits) {
-  const ChartedRun charted{&run, QStringLiteral("Optimum"), QColor()};
+  const ChartedRun charted{&run, QStringLiteral("Optimum"), std::nullopt};
   const std::vector<double> zones = ZoneBoundaries(run, AlongDryer::Position);
   const double end = zones.empty() ? 1.0 : zones.back();
   std::vector<std::unique_ptr<QChart>> charts;
@@ -69,16 +69,13 @@ std::vector<std::unique_ptr<QChart>> OptimumCharts(const RunSeries& run,
   return charts;
 }
 
-bool SaveOptimumCharts(const RunSeries& run, std::span<const Limit> limits, const std::string& path,
-                       std::string& error) {
+void SaveOptimumCharts(const RunSeries& run, std::span<const Limit> limits,
+                       const std::string& path) {
   const ChartApplication application;
   const std::vector<std::unique_ptr<QChart>> charts = OptimumCharts(run, limits);
   std::vector<QChart*> pointers;
   for (const auto& chart : charts) pointers.push_back(chart.get());
-  QString why;
-  if (SaveCharts(pointers, 2, QString::fromStdString(path), kChartFileSize, &why)) return true;
-  error = why.toStdString();
-  return false;
+  SaveCharts(pointers, 2, QString::fromStdString(path), kChartFileSize);
 }
 
 }  // namespace quillmere::plot

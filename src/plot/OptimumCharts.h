@@ -21,9 +21,8 @@ std::vector<std::unique_ptr<QChart>> OptimumCharts(const RunSeries& run,
                                                    std::span<const Limit> limits);
 
 //! The charts side by side, two a row, in one picture file (.svg or .png) drawn offscreen.
-//! False with the reason in `error` when the extension is neither or the file cannot be
-//! written.
-bool SaveOptimumCharts(const RunSeries& run, std::span<const Limit> limits, const std::string& path,
-                       std::string& error);
+//! Throws FileError when the extension is neither or the file cannot be written.
+void SaveOptimumCharts(const RunSeries& run, std::span<const Limit> limits,
+                       const std::string& path);
 
 }  // namespace quillmere::plot

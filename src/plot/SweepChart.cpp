@@ -105,9 +105,8 @@ bool IsChartFileName(const std::string& path) {
   return ChartFormatOf(QString::fromStdString(path)).has_value();
 }
 
-bool SaveSweepChart(const std::vector<SweepAxis>& axes,
-                    const std::vector<std::optional<SweepRow>>& rows, const std::string& path,
-                    std::string& error) {
+void SaveSweepChart(const std::vector<SweepAxis>& axes,
+                    const std::vector<std::optional<SweepRow>>& rows, const std::string& path) {
   // Qt's notes about the platform (no runtime directory, no window manager) are not the
   // user's business on a command line: only its errors pass.
   const QtMessageHandler previous =
@@ -122,10 +121,7 @@ bool SaveSweepChart(const std::vector<SweepAxis>& axes,
   ChartApplication application;
   std::vector<KeyEntry> key;
   const std::unique_ptr<QChart> chart = SweepChart(axes, rows, &key);
-  QString reason;
-  if (SaveChart(*chart, QString::fromStdString(path), kChartFileSize, &reason, key)) return true;
-  error = reason.toStdString();
-  return false;
+  SaveChart(*chart, QString::fromStdString(path), kChartFileSize, key);
 }
 
 }  // namespace quillmere::plot

@@ -27,9 +27,8 @@ std::unique_ptr<QChart> SweepChart(const std::vector<SweepAxis>& axes,
 bool IsChartFileName(const std::string& path);
 
 //! Draws SweepChart offscreen (no display needed) into `path`, in the format its extension
-//! names. False with the reason in `error` when the file cannot be written.
-bool SaveSweepChart(const std::vector<SweepAxis>& axes,
-                    const std::vector<std::optional<SweepRow>>& rows, const std::string& path,
-                    std::string& error);
+//! names. Throws FileError when the file cannot be written.
+void SaveSweepChart(const std::vector<SweepAxis>& axes,
+                    const std::vector<std::optional<SweepRow>>& rows, const std::string& path);
 
 }  // namespace quillmere::plot

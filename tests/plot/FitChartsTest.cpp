@@ -11,6 +11,7 @@
 #include <QXYSeries>
 #include <QtTest>
 
+#include "report/FileIO.h"
 #include "plot/ChartFile.h"
 #include "plot/FitCharts.h"
 #include "plot/LineChart.h"
@@ -120,7 +121,6 @@ class FitChartsTest : public QObject {
   void OnePictureTwoChartsARow() {
     FitResult result;
     result.Trials = {Trial("a.dat", MeasurementAxis::Position, 0)};
-    std::string error;
     const QString png = dir_.filePath("fit.png");
     QVERIFY2(SaveFitCharts(result, png.toStdString(), error), error.c_str());
     QImage image;
@@ -140,14 +140,19 @@ class FitChartsTest : public QObject {
     QVERIFY(drawn > 0);
     result.Trials.pop_back();
     const QString svg = dir_.filePath("fit.svg");
-    QVERIFY(SaveFitCharts(result, svg.toStdString(), error));
+    SaveFitCharts(result, svg.toStdString());
     QFile file(svg);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("Solvent-1 residual ratio"));
 
-    QVERIFY(!SaveFitCharts(result, dir_.filePath("fit.gif").toStdString(), error));
-    QCOMPARE(QString::fromStdString(error),
-             dir_.filePath("fit.gif") + ": a chart file name ends in .svg or .png");
+    try {
+      SaveFitCharts(result, dir_.filePath("fit.gif").toStdString());
+      QFAIL("a .gif is saved");
+    } catch (const FileError& e) {
+      QCOMPARE(QString::fromStdString(e.what()), "Could not write the picture \"" +
+                                                     dir_.filePath("fit.gif") +
+                                                     "\": a chart file name ends in .svg or .png");
+    }
   }
 
  private:

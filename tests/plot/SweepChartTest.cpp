@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "report/FileIO.h"
 #include "plot/SweepChart.h"
 
 using namespace quillmere;
@@ -106,16 +107,18 @@ class SweepChartTest : public QObject {
   void WritesThePictureItsNameAsks() {
     QTemporaryDir scratch;
     const SweepGrid grid({ParseSweepAxis("Keff=0.1,0.2")});
-    std::string error;
     QVERIFY(IsChartFileName("a.svg") && IsChartFileName("b.PNG") && !IsChartFileName("c.pdf"));
-    QVERIFY(
-        SaveSweepChart(grid.Axes(), Rows(grid), scratch.filePath("k.svg").toStdString(), error));
+    SaveSweepChart(grid.Axes(), Rows(grid), scratch.filePath("k.svg").toStdString());
     QFile svg(scratch.filePath("k.svg"));
     QVERIFY(svg.open(QIODevice::ReadOnly));
     QVERIFY(svg.readAll().contains("<title>At the dryer's exit</title>"));
-    QVERIFY(!SaveSweepChart(grid.Axes(), Rows(grid),
-                            scratch.filePath("missing/k.png").toStdString(), error));
-    QVERIFY(!error.empty());
+    bool refused = false;
+    try {
+      SaveSweepChart(grid.Axes(), Rows(grid), scratch.filePath("missing/k.png").toStdString());
+    } catch (const FileError&) {
+      refused = true;
+    }
+    QVERIFY(refused);
   }
 };
 

@@ -266,16 +266,18 @@ ParameterMap::ParameterMap(std::vector<FreeParameter> free,
     const FreeParameter& p = free_[i];
     if ((p.Lower && start_[i] < p.Lower->Value) || (p.Upper && start_[i] > p.Upper->Value)) {
       throw FitParameterError(p.Name + " starts at " + Number(start_[i]) +
-                              " (the first trial's data file), outside its bounds " +
-                              BoundsText(p));
+                                  " (the first trial's data file), outside its bounds " +
+                                  BoundsText(p),
+                              ErrorKind::InputRefused);
     }
     if (previous_[i] >= 0 && start_[i] < start_[static_cast<std::size_t>(previous_[i])]) {
       const FreeParameter& before = free_[static_cast<std::size_t>(previous_[i])];
       throw FitParameterError(before.Name + " " +
                               Number(start_[static_cast<std::size_t>(previous_[i])]) + " and " +
                               p.Name + " " + Number(start_[i]) +
-                              " break the order We < Wx < Wi at the start (the first trial's "
-                              "data file)");
+                                  " break the order We < Wx < Wi at the start (the first trial's "
+                                  "data file)",
+                              ErrorKind::InputRefused);
     }
   }
 }

@@ -42,7 +42,10 @@ FittingValues FittingValuesOf(const ParameterSet& params);
 //! A bad --free or --bounds argument; the text says which and why.
 class FitParameterError : public Error {
  public:
-  explicit FitParameterError(const std::string& text) : Error(ErrorKind::Usage, text) {}
+  //! A wrong option is a usage error; start values of a data file outside their bounds are
+  //! refused input.
+  explicit FitParameterError(const std::string& text, ErrorKind kind = ErrorKind::Usage)
+      : Error(kind, text) {}
 };
 
 //! Where a bound comes from, for the report.

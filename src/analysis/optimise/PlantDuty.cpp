@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "analysis/plant/PlantFigures.h"
+#include "base/Error.h"
 #include "analysis/plant/PlantReport.h"
 #include "params/PlantInputs.h"
 

@@ -146,7 +146,7 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     ApplyBounds(free, boundTexts, separator);
   } catch (const FitParameterError& e) {
     err << PrintableText(e.what()) << '\n';
-    return ExitStatus(ErrorKind::Usage);
+    return ExitStatus(e.Kind());
   }
   int standardInputs = 0;
   int standardOutputs = (outputs.dataFile == kStandardStream) + (outputs.report == kStandardStream);
@@ -197,12 +197,9 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     try {
       trial.Measurements = ReadMeasurements(measurementFile);
-    } catch (const FileError& e) {
+    } catch (const Error& e) {
       err << PrintableText(e.what()) << '\n';
-      return ExitStatus(ErrorKind::File);
-    } catch (const MeasurementError& e) {
-      err << PrintableText(e.what()) << '\n';
-      return ExitStatus(ErrorKind::InputRefused);
+      return ExitStatus(e.Kind());
     }
     trials.push_back(std::move(trial));
   }
@@ -221,11 +218,7 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (outputs.report) WriteFile(*outputs.report, "report", FitReportJson(result), out);
 #ifdef QUILLMERE_FIT_PLOT
-    std::string plotError;
-    if (outputs.plot && !plot::SaveFitCharts(result, *outputs.plot, plotError)) {
-      err << "Could not write the chart file: " << PrintableText(plotError) << '\n';
-      return ExitStatus(ErrorKind::File);
-    }
+    if (outputs.plot) plot::SaveFitCharts(result, *outputs.plot);
 #endif
     if (result.Failed) {
       err << "The solver failed: " << PrintableText(result.StopReason) << '\n';
@@ -241,16 +234,10 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   } catch (const FitRefused& e) {
     err << PrintableText(e.what()) << '\n';
     for (const std::string& detail : e.DetailLines()) err << PrintableText(detail) << '\n';
-    return ExitStatus(ErrorKind::InputRefused);
-  } catch (const FitParameterError& e) {
-    err << PrintableText(e.what()) << '\n';
-    return ExitStatus(ErrorKind::InputRefused);
-  } catch (const FileError& e) {
+    return ExitStatus(e.Kind());
+  } catch (const Error& e) {
     err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(ErrorKind::File);
-  } catch (const DataFileWriteError& e) {
-    err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(ErrorKind::InputRefused);
+    return ExitStatus(e.Kind());
   } catch (const std::exception& e) {
     err << PrintableText(ErrorBoxText(e.what())) << '\n';
     return ExitStatus(ErrorKind::RunFault);

@@ -254,24 +254,14 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       auto state = std::make_unique<SimulationState>();
       const CaseResult run = RunCase(optimum, separator, *params, *state);
       const RunSeries series = CollectRunSeries(*params, *state, run.Record);
-      std::string plotError;
-      if (!plot::SaveOptimumCharts(series, problem.Limits, *plotFile, plotError)) {
-        err << "Could not write the chart file: " << PrintableText(plotError) << '\n';
-        return ExitStatus(ErrorKind::File);
-      }
+      plot::SaveOptimumCharts(series, problem.Limits, *plotFile);
     }
 #endif
     if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
     return result.Feasible ? kExitFinished : ExitStatus(ErrorKind::Infeasible);
   } catch (const Error& e) {
-    err << PrintableText(e.what()) << '\n';
+    err << PrintableText(ErrorBoxText(e.what())) << '\n';
     return ExitStatus(e.Kind());
-  } catch (const FileError& e) {
-    err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(ErrorKind::File);
-  } catch (const DataFileWriteError& e) {
-    err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(ErrorKind::InputRefused);
   } catch (const std::exception& e) {
     err << PrintableText(ErrorBoxText(e.what())) << '\n';
     return ExitStatus(ErrorKind::RunFault);

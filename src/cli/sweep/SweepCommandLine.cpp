@@ -317,11 +317,7 @@ class Sweep {
       }
       writer.Flush();
       table.Close();
-      std::string error;
-      if (a_.Plot && !interrupted &&
-          !plot::SaveSweepChart(grid->Axes(), writer.PlotRows(), *a_.Plot, error)) {
-        throw FileError("Could not write the picture " + Quoted(*a_.Plot) + ": " + error);
-      }
+      if (a_.Plot && !interrupted) plot::SaveSweepChart(grid->Axes(), writer.PlotRows(), *a_.Plot);
       return Report(writer, cases.size(), seconds);
     } catch (const FileError& error) {
       err_ << PrintableText(ErrorBoxText(error.what())) << '\n';

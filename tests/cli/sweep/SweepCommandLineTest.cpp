@@ -178,7 +178,7 @@ TEST_F(SweepCommandLine, APlotOfTwoInputsBesideTheTable) {
   EXPECT_EQ(unwritable.status, 2);
   // The reason, not Qt's "Unknown error".
   EXPECT_EQ(unwritable.err,
-            "Could not write the picture \"missing/sweep.png\": missing/sweep.png: No such file "
+            "Could not write the picture \"missing/sweep.png\": No such file "
             "or directory.\n");
 }
 
