@@ -193,6 +193,7 @@ OptimiseProblem OptimiseDialog::ProblemShown() const {
   }
   problem.Plant = PlantModelOf(library_);
   CheckProblem(problem);
+  CheckPlantInputs(problem, fields_, decimalSeparator_);
   return problem;
 }
 

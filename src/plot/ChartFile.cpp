@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/PrintableText.h"
 #include "report/FileIO.h"
 
 namespace quillmere::plot {

@@ -440,7 +440,8 @@ class CurvesWindowTest : public QObject {
     w.savePath = workingDirectory_->FilePath("missing/web.svg");
     w.Trigger("ExportChart0");
     QCOMPARE(w.messages.errors,
-             std::vector<std::string>{w.savePath->toStdString() + ": No such file or directory."});
+             std::vector<std::string>{"Could not write the picture \"" + w.savePath->toStdString() +
+                                      "\": No such file or directory."});
     w.savePath.reset();  // the dialog cancelled: nothing happens
     w.Trigger("ExportChart1");
     QCOMPARE(w.suggestedSaves.last(), workingDirectory_->FilePath("residual-ratio.png"));

@@ -11,6 +11,7 @@
 #include "plot/LineChart.h"
 
 using namespace quillmere::plot;
+using quillmere::FileError;
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "params/PlantInputs.h"
 #include "analysis/CaseRun.h"
 #include "analysis/sweep/SweepGrid.h"
 #include "base/Error.h"
@@ -263,16 +264,29 @@ void CheckProblem(const OptimiseProblem& problem) {
   if (problem.Plant) return;
   const auto plantName = [](Quantity q) { return std::string(QuantityName(q)); };
   if (NeedsPlant(goal.What)) {
-    Refuse(plantName(goal.What) +
-           " needs the plant inputs (solvents, web width, exhaust), "
-           "which this program does not compute yet");
+    Refuse(plantName(goal.What) + " needs the plant figures, which this search was not given");
   }
   for (const Limit& limit : problem.Limits) {
     if (NeedsPlant(limit.What)) {
       Refuse("The limit " + limit.Text +
-             " needs the plant inputs (solvents, web width, exhaust), which this program does "
-             "not compute yet");
+             " needs the plant figures, which this search was not given");
     }
+  }
+}
+
+void CheckPlantInputs(const OptimiseProblem& problem, const FieldTexts& fields,
+                      char decimalSeparator) {
+  std::string needs;
+  if (NeedsPlant(problem.Goal.What)) needs = std::string(QuantityName(problem.Goal.What));
+  for (const Limit& limit : problem.Limits) {
+    if (needs.empty() && NeedsPlant(limit.What)) needs = "The limit " + limit.Text;
+  }
+  if (needs.empty()) return;
+  if (!AcquirePlantInputs(fields, decimalSeparator)) {
+    throw Error(ErrorKind::InputRefused,
+                needs + " needs the plant inputs: give the web width (WebWidth) in the data "
+                        "file's plant lines, and each zone's exhaust (Zone1.Exhaust ...) or "
+                        "leave it empty to have it sized");
   }
 }
 

@@ -106,6 +106,12 @@ struct OptimiseProblem {
 //! nor an input (with the closest names).
 Objective ParseObjective(std::string_view name, bool maximise);
 
+//! Refuses a problem whose objective or limits need the plant figures when `fields` hold no
+//! plant inputs (no web width): Error(ErrorKind::InputRefused) naming what needs them and what
+//! to give; plant inputs that do not read are refused as AcquirePlantInputs refuses them.
+void CheckPlantInputs(const OptimiseProblem& problem, const FieldTexts& fields,
+                      char decimalSeparator);
+
 //! "NAME=LO:HI", numbers written with ".". Throws Error(ErrorKind::Usage): a misspelt name
 //! (with the closest names), the save file name, a fixed constant, LO >= HI.
 FreeInput ParseFreeInput(std::string_view text);

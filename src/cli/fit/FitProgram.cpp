@@ -235,6 +235,9 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     err << PrintableText(e.what()) << '\n';
     for (const std::string& detail : e.DetailLines()) err << PrintableText(detail) << '\n';
     return ExitStatus(e.Kind());
+  } catch (const FitParameterError& e) {
+    err << PrintableText(e.what()) << '\n';
+    return ExitStatus(e.Kind());
   } catch (const Error& e) {
     err << PrintableText(ErrorBoxText(e.what())) << '\n';
     return ExitStatus(e.Kind());

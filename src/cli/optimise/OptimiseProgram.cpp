@@ -232,8 +232,12 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       !loaded.Ok()) {
     return ExitStatus(loaded.Why().Kind());
   }
-  if (const int status =
-          ExitStatusOf([&] { *library = solvents.Apply(base, separator); }, messages)) {
+  if (const int status = ExitStatusOf(
+          [&] {
+            *library = solvents.Apply(base, separator);
+            CheckPlantInputs(problem, base, separator);
+          },
+          messages)) {
     return status;
   }
   try {

@@ -152,7 +152,7 @@ TEST_F(FitProgram, DrawsTheFitIntoAPicture) {
   const Outcome unwritable = Fit(std::string(kTwoTrials) + " --free Keff --plot missing/fit.svg");
   EXPECT_EQ(unwritable.status, 2);
   EXPECT_NE(unwritable.err.find("Could not write the picture \"missing/fit.svg\": No such file or "
-                                "directory\n"),
+                                "directory.\n"),
             std::string::npos)
       << unwritable.err;
 }

@@ -60,7 +60,7 @@ TEST_F(OptimiseProgram, WritesTheOptimumsDataFileAndReport) {
   MemoryFieldTexts loaded('.');
   std::vector<std::string> messages;
   KeptMessages kept(messages);
-  ASSERT_TRUE(LoadDataFile(work_.File("best.dat"), loaded, kept));
+  ASSERT_TRUE(LoadDataFile(work_.File("best.dat"), loaded, kept).Ok());
   EXPECT_EQ(std::stod(loaded.Text("Edit6")), report["inputs"][0]["value"].get<double>());
 }
 
@@ -77,9 +77,10 @@ TEST_F(OptimiseProgram, ExitStatuses) {
        5, "No feasible setting found"},
       {"short.dat --maximise Speed --free Sped=0.2:4", 64,
        "There is no input \"Sped\"; did you mean Speed"},
-      {"short.dat --maximise Speed --free Speed=0.2:4 --limit 'LEL<=25'", 64,
-       "The limit LEL<=25 needs the plant inputs"},
-      {"short.dat --minimise Energy --free Speed=0.2:4", 64, "Energy needs the plant inputs"},
+      {"short.dat --maximise Speed --free Speed=0.2:4 --limit 'LEL<=25'", 1,
+       "The limit LEL<=25 needs the plant inputs: give the web width (WebWidth)"},
+      {"short.dat --minimise Energy --free Speed=0.2:4", 1,
+       "Energy needs the plant inputs: give the web width (WebWidth)"},
       {"short.dat --free Speed=0.2:4", 64, "Say what to optimise"},
       {"missing.dat --maximise Speed --free Speed=0.2:4", 2, "Data file can not open!"},
   };
