@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SilentMessages messages;
 
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const bool applied = SetInputData(SplitDataFileLines(bytes), "/fuzz/data.txt", fields, messages).Ok();
+  const bool applied =
+      SetInputData(SplitDataFileLines(bytes), "/fuzz/data.txt", fields, messages).Ok();
 
   Check(messages.shown == (applied ? 0 : 1));
   for (const FieldSpec& field : AllFields()) {

@@ -8,8 +8,8 @@
 
 #include "LargestRun.h"
 #include "SilentMessages.h"
-#include "app/CurvesWindow.h"
 #include "analysis/RunComparison.h"
+#include "app/CurvesWindow.h"
 #include "app/WindowLook.h"
 
 namespace quillmere {

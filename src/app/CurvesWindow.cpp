@@ -25,11 +25,10 @@
 #include <functional>
 #include <optional>
 
-#include "base/UserMessages.h"
-#include "params/FieldTable.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
 #include "base/UserMessages.h"
+#include "params/FieldTable.h"
 #include "plot/ChartFile.h"
 #include "plot/ChartKey.h"
 #include "plot/LineChart.h"

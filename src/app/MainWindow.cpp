@@ -16,11 +16,11 @@
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
-#include "base/UserMessages.h"
+#include "app/OptimiseDialog.h"
 #include "app/PlantPanel.h"
 #include "app/SolventPlantPage.h"
 #include "base/Error.h"
-#include "app/OptimiseDialog.h"
+#include "base/UserMessages.h"
 #include "params/FieldTable.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
@@ -199,8 +199,7 @@ void TForm1::BitBtn1Click() {
     const CalculationResult result =
         RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
     // The curves of the zones computed, read before the next run overwrites the state.
-    if (curves_ != nullptr &&
-        (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
+    if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
       RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
       const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library_, fields_);
       std::optional<PlantFigures> figures;

@@ -15,13 +15,13 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "analysis/optimise/PlantDuty.h"
-#include "params/PlantInputs.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "analysis/optimise/OptimiseReport.h"
+#include "analysis/optimise/PlantDuty.h"
+#include "analysis/sweep/SweepGrid.h"
 #include "base/Error.h"
-#include "params/FieldTable.h"
 #include "base/NumberText.h"
+#include "params/FieldTable.h"
+#include "params/PlantInputs.h"
 
 namespace quillmere {
 namespace {

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "report/SolventLibrary.h"
 #include "analysis/optimise/Optimise.h"
 #include "analysis/optimise/OptimiseProblem.h"
 #include "params/FieldTexts.h"
 #include "params/MemoryFieldTexts.h"
+#include "report/SolventLibrary.h"
 
 class QCheckBox;
 class QComboBox;

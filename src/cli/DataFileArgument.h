@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/UserMessages.h"
 #include "base/Error.h"
+#include "base/UserMessages.h"
 #include "params/FieldTexts.h"
 #include "report/DataFile.h"
 

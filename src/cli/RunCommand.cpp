@@ -8,11 +8,11 @@
 #include <system_error>
 #include <vector>
 
-#include "base/FormatFixed.h"
-#include "base/Text.h"
-#include "base/PrintableText.h"
 #include "analysis/plant/PlantReport.h"
 #include "base/Error.h"
+#include "base/FormatFixed.h"
+#include "base/PrintableText.h"
+#include "base/Text.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"

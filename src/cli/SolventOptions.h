@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "params/FieldTexts.h"
 #include "base/UserMessages.h"
+#include "params/FieldTexts.h"
 #include "report/SolventLibrary.h"
 
 namespace quillmere {

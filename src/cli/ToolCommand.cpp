@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "base/PrintableText.h"
 #include "base/Error.h"
+#include "base/PrintableText.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "report/FileIO.h"

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "analysis/fit/Fit.h"
-#include "analysis/fit/Fit.h"
 #include "plot/ChartKey.h"
 
 class QChart;

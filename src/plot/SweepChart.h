@@ -9,8 +9,6 @@
 
 #include "analysis/sweep/SweepGrid.h"
 #include "analysis/sweep/SweepTable.h"
-#include "analysis/sweep/SweepGrid.h"
-#include "analysis/sweep/SweepTable.h"
 #include "plot/ChartKey.h"
 
 namespace quillmere::plot {

@@ -222,8 +222,7 @@ Error NotOpened(UserMessages& messages, const std::string& reason) {
 
 }  // namespace
 
-Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
-                                     UserMessages& messages) {
+Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields, UserMessages& messages) {
   DataFileLines lines;
   try {
     lines = ReadDataFileLines(file);

@@ -94,8 +94,7 @@ Outcome<LoadedDataFile> LoadDataFile(const std::string& path, FieldTexts& fields
                                      UserMessages& messages);
 
 //! The same for a file already open (standard input), shown by its name.
-Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields,
-                                     UserMessages& messages);
+Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields, UserMessages& messages);
 
 //! A field text that a data file cannot carry (a blank between other characters, a line
 //! break, a character that code page 932 lacks).

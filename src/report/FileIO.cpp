@@ -68,8 +68,9 @@ OutputFile OutputFile::Open(const std::string& path, Mode mode, std::string kind
   const int descriptor = OpenWithoutWaiting(path, flags);
   if (descriptor < 0) {
     const int error = errno;
-    throw FileError(std::string(mode == Mode::Create ? "Could not create the " : "Could not open the ") +
-                    kind + " " + Quoted(path) + ": " + SystemReason(error));
+    throw FileError(
+        std::string(mode == Mode::Create ? "Could not create the " : "Could not open the ") + kind +
+        " " + Quoted(path) + ": " + SystemReason(error));
   }
   return OutputFile(descriptor, path, std::move(kind), true);
 }

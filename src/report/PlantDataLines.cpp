@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "params/PlantInputs.h"
 #include "base/PrintableText.h"
+#include "params/PlantInputs.h"
 #include "report/CodePage.h"
 #include "report/DataFile.h"
 

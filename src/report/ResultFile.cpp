@@ -358,9 +358,10 @@ Outcome<> ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
     // Emptied only once it is known not to be the file the inputs came from.
     const LoadedDataFile* dataFile = options_.DataFile ? &*options_.DataFile : nullptr;
     if (dataFile != nullptr && dataFile->Identity && file->Identity() == dataFile->Identity) {
-      const std::string message = "The result file " + Quoted(params_.SaveFileName) +
-                                  " is the data file " + Quoted(dataFile->Name) +
-                                  " of this run, which is left as it is. Choose another result file.";
+      const std::string message =
+          "The result file " + Quoted(params_.SaveFileName) + " is the data file " +
+          Quoted(dataFile->Name) +
+          " of this run, which is left as it is. Choose another result file.";
       messages_.ShowMessage(message);
       return Error(ErrorKind::File, message);
     }

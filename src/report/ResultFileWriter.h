@@ -89,13 +89,13 @@ class ResultFileWriter : public MarchObserver {
 
   std::mutex mutex_;
   std::condition_variable_any changed_;
-  std::deque<Step> steps_;    //!< steps still to take, in order
-  bool busy_ = false;         //!< a step is being taken (by the writer or by Finish)
-  bool finishing_ = false;    //!< Finish takes the steps: the writer starts none
-  std::vector<Told> told_;    //!< what taken steps had to say, not yet shown
+  std::deque<Step> steps_;       //!< steps still to take, in order
+  bool busy_ = false;            //!< a step is being taken (by the writer or by Finish)
+  bool finishing_ = false;       //!< Finish takes the steps: the writer starts none
+  std::vector<Told> told_;       //!< what taken steps had to say, not yet shown
   std::optional<Error> failed_;  //!< what a step that could not open the file told: no further step
-  std::exception_ptr error_;  //!< a failed write
-  std::jthread writer_;       //!< last: started when everything it uses exists
+  std::exception_ptr error_;     //!< a failed write
+  std::jthread writer_;          //!< last: started when everything it uses exists
 };
 
 }  // namespace quillmere

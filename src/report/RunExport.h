@@ -29,13 +29,13 @@ std::string RunCsv(const RunSeries& series);
 //! The run as one JSON object: "version"; "decimal_separator" of the field texts; "inputs",
 //! by input name (InputName) in the order of the fields, each with its "field", its "text"
 //! and the "value" acquisition stored (null for the zones after the last active one);
-//! "zone_count"; "time_step_s" (null after a fault at the dryer's entry); "outcome" ("finished", "fault" or "stopped") with "fault"
-//! (its "message", "zone", "point" and positions) or null; "zones", the summary of each
-//! finished zone with its "exit"; "warnings" ("kind" as WarningKindName, "zone", "point",
-//! positions, "text"); and "trace", one array for each of TraceColumnNames, null where a value
-//! is not known. `initialTemperature` is the web's entry temperature that acquisition stored.
-//! `moreMembers`, the text of a JSON object, adds its members before "trace" (the solvents and
-//! the plant figures).
+//! "zone_count"; "time_step_s" (null after a fault at the dryer's entry); "outcome" ("finished",
+//! "fault" or "stopped") with "fault" (its "message", "zone", "point" and positions) or null;
+//! "zones", the summary of each finished zone with its "exit"; "warnings" ("kind" as
+//! WarningKindName, "zone", "point", positions, "text"); and "trace", one array for each of
+//! TraceColumnNames, null where a value is not known. `initialTemperature` is the web's entry
+//! temperature that acquisition stored. `moreMembers`, the text of a JSON object, adds its members
+//! before "trace" (the solvents and the plant figures).
 std::string RunJson(const FieldTexts& fields, char decimalSeparator, const ParameterSet& params,
                     double initialTemperature, const RunSeries& series,
                     std::string_view moreMembers = {});

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <map>
 
-#include "base/Error.h"
 #include "base/EditDistance.h"
-#include "params/FieldTable.h"
+#include "base/Error.h"
 #include "base/PrintableText.h"
+#include "params/FieldTable.h"
 #include "report/CsvText.h"
 #include "report/FileIO.h"
 

@@ -93,9 +93,8 @@ class InputPagesTest : public QObject {
     auto* notebook = w.Named<QTabWidget>("TabbedNotebook1");
     QStringList tabs;
     for (int page = 0; page < notebook->count(); ++page) tabs << notebook->tabText(page);
-    QCOMPARE(tabs,
-             (QStringList{"Zone Cond. (1)", "Zone Cond. (2)", "Zone Cond. (3)", "General Cond.",
-                          "Solvents and Plant"}));
+    QCOMPARE(tabs, (QStringList{"Zone Cond. (1)", "Zone Cond. (2)", "Zone Cond. (3)",
+                                "General Cond.", "Solvents and Plant"}));
     QCOMPARE(notebook->currentIndex(), 0);
     std::vector<std::pair<std::string, QString>> groups{
         {"GroupBox10", "  Calculation Accuracy  "},

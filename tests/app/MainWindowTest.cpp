@@ -6,8 +6,8 @@
 
 #include "TestSupport.h"
 #include "params/MemoryFieldTexts.h"
-#include "params/PlantInputs.h"
 #include "params/ParameterSet.h"
+#include "params/PlantInputs.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "sim/SimulationState.h"

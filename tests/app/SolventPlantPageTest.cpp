@@ -65,9 +65,10 @@ class SolventPlantPageTest : public QObject {
     QCOMPARE(table->item(2, 5)->text(), QStringLiteral("14627 (sized)"));
     QCOMPARE(table->item(4, 0)->text(), QStringLiteral("All"));
     const QString note = panel.findChild<QLabel*>(QStringLiteral("PlantNote"))->text();
-    QVERIFY(note.contains(QStringLiteral("Zone 2: the exhaust of 8000 Nm3/h is at 46.2 % of the "
-                                         "LEL, above the limit of 25 %; it needs at least 14865 "
-                                         "Nm3/h.")));
+    QVERIFY(
+        note.contains(QStringLiteral("Zone 2: the exhaust of 8000 Nm3/h is at 46.2 % of the "
+                                     "LEL, above the limit of 25 %; it needs at least 14865 "
+                                     "Nm3/h.")));
     QVERIFY(note.contains(QStringLiteral("Casing losses and fan heat are not modelled.")));
 
     // Without a web width the run has no plant figures, and the panel goes.

@@ -22,9 +22,8 @@ class StartUpTest : public QObject {
     QVERIFY(program.waitForFinished(60000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    for (const char* page :
-         {"page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png",
-          "page-plant.png"}) {
+    for (const char* page : {"page-zone1.png", "page-zone2.png", "page-zone3.png",
+                             "page-general.png", "page-plant.png"}) {
       const QImage image(pictures.filePath(QString::fromLatin1(page)));
       QVERIFY2(!image.isNull(), page);
       QCOMPARE(image.size() / image.devicePixelRatio(), QSize(727, 545));

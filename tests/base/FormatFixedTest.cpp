@@ -349,7 +349,8 @@ test::Model RunOf(const char* dataFile, char separator) {
   MemoryFieldTexts fields(separator);
   test::RecordingMessages messages;
   if (dataFile != nullptr) {
-    EXPECT_TRUE(LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages).Ok());
+    EXPECT_TRUE(
+        LoadDataFile(std::string(QUILLMERE_TEST_DATA) + "/" + dataFile, fields, messages).Ok());
   }
   fields.SetText("Edit250", directory.File("result.txt"));
   test::Model model;

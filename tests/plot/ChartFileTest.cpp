@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "report/FileIO.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
+#include "report/FileIO.h"
 
 using namespace quillmere::plot;
 using quillmere::FileError;
@@ -136,9 +136,10 @@ class ChartFileTest : public QObject {
     QVERIFY(svg.contains("viewBox=\"0 0 800 500\""));
     QVERIFY(svg.contains("<title>Exit residual ratio</title>"));
     QVERIFY(svg.contains("Second"));
-    QCOMPARE(WhyNotSaved([&] { SaveCharts(charts, 2, dir_.filePath("charts.jpg"), QSize(400, 250)); }),
-             "Could not write the picture \"" + dir_.filePath("charts.jpg") +
-                 "\": a chart file name ends in .svg or .png");
+    QCOMPARE(
+        WhyNotSaved([&] { SaveCharts(charts, 2, dir_.filePath("charts.jpg"), QSize(400, 250)); }),
+        "Could not write the picture \"" + dir_.filePath("charts.jpg") +
+            "\": a chart file name ends in .svg or .png");
     SaveCharts(charts, 2, dir_.filePath("charts.svg"));
     QCOMPARE(ReadAll(dir_.filePath("charts.svg")), RenderCharts(charts, 2, ChartFormat::Svg));
     QVERIFY(first->scene() == nullptr);

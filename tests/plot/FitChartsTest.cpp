@@ -11,10 +11,10 @@
 #include <QXYSeries>
 #include <QtTest>
 
-#include "report/FileIO.h"
 #include "plot/ChartFile.h"
 #include "plot/FitCharts.h"
 #include "plot/LineChart.h"
+#include "report/FileIO.h"
 
 using namespace quillmere;
 using namespace quillmere::plot;

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "report/FileIO.h"
 #include "plot/SweepChart.h"
+#include "report/FileIO.h"
 
 using namespace quillmere;
 using namespace quillmere::plot;

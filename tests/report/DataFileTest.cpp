@@ -103,7 +103,8 @@ TEST(SetInputData, FillsTheEnabledFieldsButNotTheSaveFileName) {
   fields.SetEnabled("Edit211", false);
   const Texts before = Snapshot(fields);
   RecordingMessages messages;
-  ASSERT_TRUE(SetInputData(SplitDataFileLines(NumberedFile()), "numbered.txt", fields, messages).Ok());
+  ASSERT_TRUE(
+      SetInputData(SplitDataFileLines(NumberedFile()), "numbered.txt", fields, messages).Ok());
   EXPECT_TRUE(messages.messages.empty());
   const std::vector<std::string> lineFields = LineFieldsWrittenOut();
   for (int n = 1; n <= kDataFileLines; ++n) {
@@ -244,7 +245,8 @@ TEST(DataFileText, ReadsBackToTheSameTexts) {
     MemoryFieldTexts read(separator);
     for (const FieldSpec& field : AllFields()) read.SetText(field.name, "old");
     RecordingMessages messages;
-    ASSERT_TRUE(SetInputData(SplitDataFileLines(DataFileText(written)), "any.txt", read, messages).Ok());
+    ASSERT_TRUE(
+        SetInputData(SplitDataFileLines(DataFileText(written)), "any.txt", read, messages).Ok());
     for (const FieldSpec& field : AllFields()) {
       std::string expected = field.name == "Edit1" ? "0.07" : written.Text(field.name);
       if (!field.enabled || field.name == "Edit250") expected = "old";

@@ -80,9 +80,9 @@ TEST(InputFile, ReadingADirectoryFailsWithTheSystemsReason) {
   test::ExpectError<FileError>(
       [&] { file.Read(buffer, sizeof buffer); },
       "Could not read the data file \"" + scratch.path().string() + "\": Is a directory");
-  test::ExpectError<FileError>(
-      [&] { InputFile::Open(scratch.File("missing"), "data file"); },
-      "Could not open the data file \"" + scratch.File("missing") + "\": No such file or directory");
+  test::ExpectError<FileError>([&] { InputFile::Open(scratch.File("missing"), "data file"); },
+                               "Could not open the data file \"" + scratch.File("missing") +
+                                   "\": No such file or directory");
 }
 
 }  // namespace

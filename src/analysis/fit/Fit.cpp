@@ -18,15 +18,14 @@
 #include <thread>
 
 #include "analysis/CaseRun.h"
-#include "analysis/fit/TraceSampling.h"
-#include "base/FloatingPointGuard.h"
-#include "base/PrintableText.h"
 #include "analysis/fit/FitProfiles.h"
 #include "analysis/fit/FittedValueText.h"
 #include "analysis/fit/LocalFit.h"
 #include "analysis/fit/StartDesign.h"
+#include "analysis/fit/TraceSampling.h"
 #include "analysis/fit/TrialModel.h"
 #include "base/Error.h"
+#include "base/FloatingPointGuard.h"
 #include "base/PrintableText.h"
 #include "report/CsvText.h"
 

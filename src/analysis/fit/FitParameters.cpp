@@ -273,8 +273,8 @@ ParameterMap::ParameterMap(std::vector<FreeParameter> free,
     if (previous_[i] >= 0 && start_[i] < start_[static_cast<std::size_t>(previous_[i])]) {
       const FreeParameter& before = free_[static_cast<std::size_t>(previous_[i])];
       throw FitParameterError(before.Name + " " +
-                              Number(start_[static_cast<std::size_t>(previous_[i])]) + " and " +
-                              p.Name + " " + Number(start_[i]) +
+                                  Number(start_[static_cast<std::size_t>(previous_[i])]) + " and " +
+                                  p.Name + " " + Number(start_[i]) +
                                   " break the order We < Wx < Wi at the start (the first trial's "
                                   "data file)",
                               ErrorKind::InputRefused);

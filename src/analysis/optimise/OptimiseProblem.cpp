@@ -6,14 +6,14 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "params/PlantInputs.h"
 #include "analysis/CaseRun.h"
 #include "analysis/sweep/SweepGrid.h"
-#include "base/Error.h"
 #include "base/EditDistance.h"
+#include "base/Error.h"
 #include "base/FloatingPointGuard.h"
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "params/PlantInputs.h"
 #include "sim/MiscCalc.h"
 
 namespace quillmere {
@@ -284,9 +284,10 @@ void CheckPlantInputs(const OptimiseProblem& problem, const FieldTexts& fields,
   if (needs.empty()) return;
   if (!AcquirePlantInputs(fields, decimalSeparator)) {
     throw Error(ErrorKind::InputRefused,
-                needs + " needs the plant inputs: give the web width (WebWidth) in the data "
-                        "file's plant lines, and each zone's exhaust (Zone1.Exhaust ...) or "
-                        "leave it empty to have it sized");
+                needs +
+                    " needs the plant inputs: give the web width (WebWidth) in the data "
+                    "file's plant lines, and each zone's exhaust (Zone1.Exhaust ...) or "
+                    "leave it empty to have it sized");
   }
 }
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "analysis/plant/PlantFigures.h"
-#include "base/Error.h"
 #include "analysis/plant/PlantReport.h"
+#include "base/Error.h"
 #include "params/PlantInputs.h"
 
 namespace quillmere {

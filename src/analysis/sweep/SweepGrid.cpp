@@ -5,10 +5,10 @@
 #include <limits>
 #include <optional>
 
-#include "base/Text.h"
 #include "base/FloatingPointGuard.h"
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "base/Text.h"
 #include "report/CsvText.h"
 
 namespace quillmere {

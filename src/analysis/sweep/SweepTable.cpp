@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/Text.h"
 #include "base/FormatFixed.h"
+#include "base/Text.h"
 #include "report/CsvText.h"
 
 namespace quillmere {

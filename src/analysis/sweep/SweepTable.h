@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "analysis/CaseRun.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "analysis/plant/PlantFigures.h"
+#include "analysis/sweep/SweepGrid.h"
 #include "params/ParameterSet.h"
 #include "sim/RunRecord.h"
 #include "sim/SimulationState.h"
@@ -43,7 +43,6 @@ struct SweepRow {
 SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const CaseResult& result,
                     const ParameterSet& params, const SimulationState& state,
                     std::vector<std::string> inputWarnings = {});
-
 
 //! The header line: "case", each axis with its unit, then the result columns, and with
 //! `plantColumns` the plant's: the %LEL of the worst zone, the total heat and the total

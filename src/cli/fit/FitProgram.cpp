@@ -13,8 +13,8 @@
 
 #include "analysis/fit/Fit.h"
 #include "analysis/fit/FitReport.h"
-#include "base/PrintableText.h"
 #include "base/Error.h"
+#include "base/PrintableText.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
@@ -186,8 +186,7 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   for (const auto& [dataFile, measurementFile] : files) {
     StreamMessages messages(err);
     FitTrial trial{dataFile, MemoryFieldTexts(separator), {}};
-    const Outcome<LoadedDataFile> loaded =
-        LoadDataFileArgument(dataFile, trial.Fields, messages);
+    const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile, trial.Fields, messages);
     if (!loaded.Ok()) return ExitStatus(loaded.Why().Kind());
     // The solvents the data file names put their fixed constants into the trial's fields.
     const SolventOptions solvents;

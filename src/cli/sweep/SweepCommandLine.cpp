@@ -14,12 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/plant/PlantReport.h"
 #include "analysis/sweep/SweepGrid.h"
 #include "analysis/sweep/SweepRun.h"
 #include "analysis/sweep/SweepTable.h"
-#include "base/PrintableText.h"
-#include "analysis/plant/PlantReport.h"
 #include "base/Error.h"
+#include "base/FormatFixed.h"
+#include "base/PrintableText.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
@@ -27,7 +28,6 @@
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
-#include "base/FormatFixed.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
 #include "plot/SweepChart.h"

@@ -101,13 +101,10 @@ TEST(OptimiseProblem, ObjectiveAndProblemChecks) {
   problem.Free.push_back(ParseFreeInput("Speed=0.1:10"));
   problem.Limits = {ParseLimit("LEL<=25")};
   ExpectUsage(problem,
-              "The limit LEL<=25 needs the plant inputs (solvents, web width, "
-              "exhaust), which this program does not compute yet");
+              "The limit LEL<=25 needs the plant figures, which this search was not given");
   problem.Limits.clear();
   problem.Goal = ParseObjective("Energy", false);
-  ExpectUsage(problem,
-              "Energy needs the plant inputs (solvents, web width, exhaust), which "
-              "this program does not compute yet");
+  ExpectUsage(problem, "Energy needs the plant figures, which this search was not given");
 }
 
 // The model marches a zone in whole increments of z: a free length runs as the nearest whole
@@ -128,7 +125,7 @@ TEST(OptimiseProblem, ZoneLengthsRunInWholeIncrements) {
 //! A plant stand-in: zone k's exhaust at 10·k·u % LEL (u the speed in m/s) against a limit of
 //! 25 %, and 100·u kW a zone.
 std::optional<PlantDuty> StandInPlant(const FieldTexts&, char, const ParameterSet& params,
-                                         const SimulationState&, const RunRecord& record) {
+                                      const SimulationState&, const RunRecord& record) {
   PlantDuty figures;
   for (int zone = 1; zone <= record.ZonesDone(); ++zone) {
     figures.Zones.push_back({10.0 * zone * params.Speed, 25.0, 100.0 * params.Speed});
