@@ -79,7 +79,7 @@ std::unique_ptr<QChart> PlantChart(const PlantFigures& figures) {
   zoneAxis->append(zones);
   chart->addAxis(zoneAxis, Qt::AlignBottom);
   auto* lelAxis = new QValueAxis;
-  lelAxis->setTitleText(QStringLiteral("Exhaust (% of the LEL)"));
+  lelAxis->setTitleText(QStringLiteral("% of the LEL"));
   lelAxis->setRange(0, AxisTop(highestLel));
   lelAxis->applyNiceNumbers();
   chart->addAxis(lelAxis, Qt::AlignLeft);
