@@ -385,16 +385,24 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
           return pressure->first;
         case Quantity::Lel:
         case Quantity::LelOfCode: {
+          // A zone whose exhaust is sized to its limit meets it whatever the setting: the
+          // limit is read where the exhaust is given, unless every exhaust is sized.
+          const std::vector<ZonePlantDuty>& all = evaluation.Plant->Zones;
+          const bool anyGiven = std::any_of(all.begin(), all.end(),
+                                            [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
           double highest = 0;
-          for (std::size_t z = 0; z < evaluation.Plant->Zones.size(); ++z) {
-            const ZonePlantDuty& f = evaluation.Plant->Zones[z];
+          bool first = true;
+          for (std::size_t z = 0; z < all.size(); ++z) {
+            const ZonePlantDuty& f = all[z];
+            if (anyGiven && f.ExhaustSized) continue;
             if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
               throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
             }
             const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
-            if (z == 0 || v > highest) {
+            if (first || v > highest) {
               highest = v;
               place.Zone = static_cast<int>(z) + 1;
+              first = false;
             }
           }
           return highest;

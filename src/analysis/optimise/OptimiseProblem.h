@@ -78,6 +78,9 @@ struct ZonePlantDuty {
   double PercentLel = 0;       //!< the exhaust's solvent vapour as a percentage of its LEL
   double LimitPercentLel = 0;  //!< the zone's own limit (25 % LEL, 50 % when monitored)
   double HeatKw = 0;           //!< heat the zone takes: to the web and to the make-up air [kW]
+  //! The exhaust was left empty and sized to the limit: the zone meets it by construction, and
+  //! the limit binds elsewhere (its cost shows in the heat of the air).
+  bool ExhaustSized = false;
 };
 
 //! What the plant makes of a finished run: each active zone, zone 1 first.

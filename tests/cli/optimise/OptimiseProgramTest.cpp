@@ -95,6 +95,10 @@ TEST_F(OptimiseProgram, ExitStatuses) {
     EXPECT_EQ(text.rfind(c.says, 0), 0u) << c.arguments << "\n" << text;
   }
   EXPECT_FALSE(std::filesystem::exists(work_.File("none.dat")));  // no optimum, no data file
+  // Zone 2's exhaust is given and binds; zone 3's is sized to its limit, so it cannot.
+  const auto plant = Optimise(QUILLMERE_EXAMPLES
+                              "/plant-line4.dat --maximise Speed --free Speed=0.1:5 --limit LEL");
+  EXPECT_NE(plant.out.find("binding: highest in zone 2"), std::string::npos) << plant.out;
 }
 
 }  // namespace
