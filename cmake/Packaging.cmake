@@ -1,6 +1,7 @@
 # Debian packages by CPack (`cpack` in the build directory, or `cpack -G DEB`):
 #   quillmere      the window, its desktop entry, icon and AppStream metadata
-#   quillmere-cli  quillmere-cli, and in libexec/quillmere the programs of its sweep and fit
+#   quillmere-cli  quillmere-cli, and in libexec/quillmere the programs of its sweep, fit and
+#                  optimise
 # Their dependencies come from the shared libraries the programs link (dpkg-shlibdeps). Each
 # command has a manual page made from its --help by help2man; each package carries the copyright
 # file and the changelog that Debian's policy asks for.
@@ -54,6 +55,11 @@ if(QUILLMERE_HELP2MAN)
   set(QUILLMERE_MAN_DEPENDS quillmere-cli quillmere-fit)
   quillmere_man_page(quillmere-cli-fit "fit the fitting parameters to line measurements"
     ${cli} fit)
+  if(TARGET quillmere-optimise)
+    set(QUILLMERE_MAN_DEPENDS quillmere-cli quillmere-optimise)
+    quillmere_man_page(quillmere-cli-optimise
+      "find the line settings that meet every limit at the best objective" ${cli} optimise)
+  endif()
   set(cli_pages ${quillmere_man_pages})
   set(quillmere_man_pages)
   if(TARGET quillmere)
@@ -126,6 +132,7 @@ ${quillmere_about}
 .
 This package holds quillmere-cli, which runs the calculation from data
 files without a window and writes the run also as CSV or JSON, with its
-sweeps over many cases on every core and its least-squares fits of the
-model to line measurements.")
+sweeps over many cases on every core, its least-squares fits of the
+model to line measurements, and its search for the settings that meet
+every limit (residual, boiling, temperature, LEL, energy).")
 include(CPack)

@@ -3,12 +3,14 @@
 // boxes: what the user would have been told is kept as text.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Error.h"
 #include "params/FieldTexts.h"
+#include "params/MemoryFieldTexts.h"
 #include "params/ParameterSet.h"
 #include "sim/RunRecord.h"
 #include "sim/SimulationState.h"
@@ -28,6 +30,18 @@ struct CaseResult {
   bool Finished() const { return !Ending; }
   //! "finished", or the first message the case ended with.
   std::string OutcomeText() const;
+};
+
+//! What a worker thread of a study keeps from case to case: its field texts (the study's base
+//! texts, changed case by case) and its own parameter set and simulation state, allocated once.
+struct CaseWorker {
+  explicit CaseWorker(const MemoryFieldTexts& base)
+      : Fields(base),
+        Params(std::make_unique<ParameterSet>()),
+        State(std::make_unique<SimulationState>()) {}
+  MemoryFieldTexts Fields;
+  std::unique_ptr<ParameterSet> Params;
+  std::unique_ptr<SimulationState> State;
 };
 
 //! Acquires `fields` into `params` (the entry temperature into `state`) and marches through

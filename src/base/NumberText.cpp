@@ -104,4 +104,17 @@ char LocaleDecimalSeparator() {
   return point.size() == 1 ? point[0] : '.';
 }
 
+std::optional<double> ParseDotNumber(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace quillmere

@@ -18,4 +18,8 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator);
 //! process), "." where the locale has none or more than one character.
 char LocaleDecimalSeparator();
 
+//! A number of a CSV file, always written with "." ("41.2", "-3", "+6.1e-3"); nullopt for
+//! anything else, infinities, not-a-numbers and magnitudes beyond the double range included.
+std::optional<double> ParseDotNumber(std::string_view text);
+
 }  // namespace quillmere

@@ -7,24 +7,10 @@
 #include "base/Error.h"
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "base/Text.h"
 
 namespace quillmere {
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(' ');
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(' ') - start + 1);
-}
 
 //! Names and labels of the zones' exhaust fields, kept for the program's lifetime so that the
 //! table can hold views of them.
@@ -103,7 +89,7 @@ std::optional<PlantInputs> AcquirePlantInputs(const FieldTexts& fields, char dec
     return *value;
   };
   const PlantFieldSpec& widthField = *FindPlantField("WebWidth");
-  const std::string widthText(Trimmed(fields.Text(widthField.name)));
+  const std::string widthText(TrimBlanks(fields.Text(widthField.name)));
   if (widthText.empty()) return std::nullopt;
 
   PlantInputs plant;
@@ -111,11 +97,11 @@ std::optional<PlantInputs> AcquirePlantInputs(const FieldTexts& fields, char dec
   if (!(plant.WebWidth > 0)) Refuse(widthField, widthText, "and a web is wider than 0 m");
 
   const PlantFieldSpec& ambientField = *FindPlantField("AmbientTemperature");
-  const std::string ambientText(Trimmed(fields.Text(ambientField.name)));
+  const std::string ambientText(TrimBlanks(fields.Text(ambientField.name)));
   if (!ambientText.empty()) plant.AmbientTemperature = number(ambientField, ambientText);
 
   const PlantFieldSpec& monitoringField = *FindPlantField("LelMonitoring");
-  const std::string monitoring(Trimmed(fields.Text(monitoringField.name)));
+  const std::string monitoring(TrimBlanks(fields.Text(monitoringField.name)));
   if (SameIgnoringCase(monitoring, "yes")) {
     plant.LelMonitoring = true;
   } else if (!monitoring.empty() && !SameIgnoringCase(monitoring, "no")) {
@@ -124,7 +110,7 @@ std::optional<PlantInputs> AcquirePlantInputs(const FieldTexts& fields, char dec
 
   for (int zone = 1; zone <= kMaxZones; ++zone) {
     const PlantFieldSpec& field = *FindPlantField(ExhaustFieldName(zone));
-    const std::string text(Trimmed(fields.Text(field.name)));
+    const std::string text(TrimBlanks(fields.Text(field.name)));
     if (text.empty()) continue;
     const double exhaust = number(field, text);
     if (exhaust < 0) Refuse(field, text, "and an exhaust air flow is not below 0");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/PrintableText.h"
+#include "base/Text.h"
 #include "params/PlantInputs.h"
 #include "report/CodePage.h"
 #include "report/DataFile.h"
@@ -13,24 +14,9 @@ namespace {
 //! Where the "=" of a plant line stands, as the echo's lines have it far enough to the right.
 constexpr std::size_t kEqualsColumn = 54;
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(' ');
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(' ') - start + 1);
-}
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 //! The plant field a line's label names, or nullptr.
 const PlantFieldSpec* FieldOfLabel(std::string_view label) {
-  label = Trimmed(label);
+  label = TrimBlanks(label);
   if (label.ends_with(']')) {
     const std::size_t open = label.rfind('[');
     if (open != std::string_view::npos) {
@@ -49,7 +35,7 @@ std::string PlantDataLinesText(const FieldTexts& fields) {
   std::string text;
   for (const PlantFieldSpec& field : PlantFields()) {
     const std::string fieldText = fields.Text(field.name);
-    const std::string_view value = Trimmed(fieldText);
+    const std::string_view value = TrimBlanks(fieldText);
     std::string_view fault;
     if (value.find_first_of("\r\n") != std::string_view::npos) {
       fault = "holds a line break";
@@ -75,7 +61,7 @@ std::vector<std::string> ApplyPlantDataLines(const DataFileLines& lines,
   std::vector<std::string> warnings;
   for (std::size_t i = 0; i < lines.Further.size(); ++i) {
     const std::string& line = lines.Further[i];
-    if (Trimmed(line).empty()) continue;
+    if (TrimBlanks(line).empty()) continue;
     const int number = kDataFileLines + 1 + static_cast<int>(i);
     const std::string where =
         "Line " + std::to_string(number) + " of the data file " + Quoted(dataFileName);
@@ -87,11 +73,11 @@ std::vector<std::string> ApplyPlantDataLines(const DataFileLines& lines,
     const std::string_view label = std::string_view(line).substr(0, equals);
     const PlantFieldSpec* field = FieldOfLabel(label);
     if (field == nullptr) {
-      warnings.push_back(where + " names no plant input (" + Quoted(Trimmed(label)) +
+      warnings.push_back(where + " names no plant input (" + Quoted(TrimBlanks(label)) +
                          "); the line is ignored.");
       continue;
     }
-    fields.SetText(field->name, Trimmed(std::string_view(line).substr(equals + 1)));
+    fields.SetText(field->name, TrimBlanks(std::string_view(line).substr(equals + 1)));
   }
   return warnings;
 }

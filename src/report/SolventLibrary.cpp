@@ -9,7 +9,9 @@
 
 #include "base/EditDistance.h"
 #include "base/Error.h"
+#include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "base/Text.h"
 #include "params/FieldTable.h"
 #include "report/CsvText.h"
 #include "report/FileIO.h"
@@ -22,35 +24,6 @@ extern const std::string_view kShippedSolventLibrary;
 namespace {
 
 constexpr std::string_view kShippedName = "the shipped solvent library";
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(" \t");
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
-
-//! A number written with "."; nullopt for anything else (infinities included).
-std::optional<double> LibraryNumber(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
-    return std::nullopt;
-  }
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 //! The columns of a library, by name.
 constexpr std::array<std::string_view, 25> kColumns{
@@ -95,9 +68,9 @@ class LibraryParser {
       std::string_view row = text.substr(0, end);
       text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
       if (row.ends_with('\r')) row.remove_suffix(1);
-      if (Trimmed(row).empty() || Trimmed(row).starts_with('#')) continue;
+      if (TrimBlanks(row).empty() || TrimBlanks(row).starts_with('#')) continue;
       if (!SplitCsvLine(row, fields)) Refuse("a quotation mark is not closed");
-      for (std::string& field : fields) field = std::string(Trimmed(field));
+      for (std::string& field : fields) field = std::string(TrimBlanks(field));
       if (!header) {
         ReadHeader(fields);
         header = true;
@@ -138,7 +111,7 @@ class LibraryParser {
       if (required) Refuse("the column " + Quoted(column) + " is empty");
       return value;
     }
-    value.Value = LibraryNumber(value.Text);
+    value.Value = ParseDotNumber(value.Text);
     if (!value.Value) {
       Refuse("the column " + Quoted(column) + " holds " + Quoted(value.Text) +
              ", which is not a number written with \".\"");
@@ -311,7 +284,7 @@ std::vector<std::string> ClosestSolventNames(const SolventLibrary& library, std:
 
 void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char decimalSeparator) {
   for (int number = 1; number <= 2; ++number) {
-    const std::string name(Trimmed(fields.Text(SolventNameField(number))));
+    const std::string name(TrimBlanks(fields.Text(SolventNameField(number))));
     if (name.empty() || SameIgnoringCase(name, kAsSpecified)) {
       ApplySolventChoice(fields, number, nullptr, decimalSeparator, false);
       continue;
@@ -335,7 +308,7 @@ void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char d
 }
 
 const Solvent* SafetyEntry(const SolventLibrary& library, const FieldTexts& fields, int number) {
-  const std::string name(Trimmed(fields.Text(SolventNameField(number))));
+  const std::string name(TrimBlanks(fields.Text(SolventNameField(number))));
   if (name.empty() || SameIgnoringCase(name, kAsSpecified)) {
     return library.Find(number == 1 ? "MEK" : "Toluene");
   }

@@ -5,6 +5,7 @@
 
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "base/Text.h"
 #include "report/CsvText.h"
 
 namespace quillmere {
@@ -78,12 +79,6 @@ const FieldSpec& FittingField(std::string_view option, std::string_view name) {
   return *field;
 }
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::optional<Bound> DefaultLower(int fitting) {
   if (fitting == kWi || fitting == kWe || fitting == kWx || fitting == kWy) {
     return Bound{0.0, BoundSource::Default};
@@ -147,7 +142,7 @@ std::vector<FreeParameter> ParseFreeParameters(const std::vector<std::string>& l
     std::string_view rest = list;
     while (!rest.empty()) {
       const std::size_t comma = rest.find(',');
-      const std::string_view name = Trim(rest.substr(0, comma));
+      const std::string_view name = TrimBlanks(rest.substr(0, comma));
       rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
       if (name.empty()) continue;
       const FieldSpec& field = FittingField("--free", name);
@@ -174,7 +169,8 @@ void ApplyBounds(std::vector<FreeParameter>& free, const std::vector<std::string
     if (equals == std::string::npos || colon == std::string::npos) {
       throw FitParameterError(option + ": write NAME=LO:HI (a side left empty is unbounded)");
     }
-    const FieldSpec& field = FittingField(option, Trim(std::string_view(text).substr(0, equals)));
+    const FieldSpec& field =
+        FittingField(option, TrimBlanks(std::string_view(text).substr(0, equals)));
     const auto parameter = std::find_if(free.begin(), free.end(),
                                         [&](const FreeParameter& p) { return p.Field == &field; });
     if (parameter == free.end()) {
@@ -184,7 +180,7 @@ void ApplyBounds(std::vector<FreeParameter>& free, const std::vector<std::string
       throw FitParameterError(option + ": " + InputName(field) + " has bounds twice");
     }
     const auto side = [&](std::string_view number) -> std::optional<Bound> {
-      number = Trim(number);
+      number = TrimBlanks(number);
       if (number.empty()) return std::nullopt;
       std::optional<double> value = ParseNumber(number, '.');
       if (!value) value = ParseNumber(number, decimalSeparator);

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "base/NumberText.h"
 #include "base/PrintableText.h"
+#include "base/Text.h"
 #include "report/CsvText.h"
 #include "report/FileIO.h"
 
@@ -43,12 +45,6 @@ struct UnitConversion {
   double Shift = 0;
   double Scale = 1;
 };
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
@@ -128,21 +124,6 @@ std::optional<Column> ColumnOf(std::string_view header, std::optional<Measuremen
   column.kind = Kind::QuantitySigma;
   column.quantity = *quantity;
   return column;
-}
-
-//! Reads a number written with "." ("41.2", "-3", "6.1e-3"); nullopt for anything else,
-//! including infinities, not-a-numbers and magnitudes beyond the double range.
-std::optional<double> NumberOf(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
-    return std::nullopt;
-  }
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
 }
 
 //! The units a column of `kind` (and `quantity`) may be written in, the column's own first.
@@ -340,7 +321,7 @@ class MeasurementParser {
   double NumberIn(int line, const Column& column, std::string_view field) const {
     const std::string_view text = TrimBlanks(field);
     if (text.empty()) Refuse(line, column, "is empty");
-    const std::optional<double> value = NumberOf(text);
+    const std::optional<double> value = ParseDotNumber(text);
     if (!value) {
       std::string what = Quoted(text) + " is not a number";
       if (text.find(',') != std::string_view::npos) what += " (the decimal point is \".\")";

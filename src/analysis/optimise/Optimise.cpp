@@ -1,5 +1,7 @@
 #include "analysis/optimise/Optimise.h"
 
+#include "analysis/CaseRun.h"
+
 #include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/enumerable_thread_specific.h>
 #include <oneapi/tbb/info.h>
@@ -38,16 +40,7 @@ constexpr double kTightening = 1e-6;
 //! Bisection steps of the final polish.
 constexpr int kPolishSteps = 8;
 
-//! What a worker thread keeps from run to run: the large state is allocated once.
-struct Worker {
-  explicit Worker(const MemoryFieldTexts& base)
-      : Fields(base),
-        Params(std::make_unique<ParameterSet>()),
-        State(std::make_unique<SimulationState>()) {}
-  MemoryFieldTexts Fields;
-  std::unique_ptr<ParameterSet> Params;
-  std::unique_ptr<SimulationState> State;
-};
+using Worker = CaseWorker;
 
 //! A scaled setting and what its run gave, as the search weighs it.
 struct Point {

@@ -22,16 +22,7 @@
 namespace quillmere {
 namespace {
 
-//! What a worker thread keeps from case to case: the large state is allocated once.
-struct Worker {
-  explicit Worker(const MemoryFieldTexts& base)
-      : Fields(base),
-        Params(std::make_unique<ParameterSet>()),
-        State(std::make_unique<SimulationState>()) {}
-  MemoryFieldTexts Fields;
-  std::unique_ptr<ParameterSet> Params;
-  std::unique_ptr<SimulationState> State;
-};
+using Worker = CaseWorker;
 
 //! The calculation of the OK button, with the case's result file.
 CaseResult RunWithResultFile(const FieldTexts& fields, char separator, ParameterSet& params,
