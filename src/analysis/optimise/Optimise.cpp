@@ -279,7 +279,7 @@ std::vector<std::vector<double>> StartPoints(const OptimiseProblem& problem,
   std::vector<double> given(n);
   for (std::size_t i = 0; i < n; ++i) {
     const FreeInput& f = problem.Free[i];
-    const double value = ParseNumber(base.Text(f.Field->name), decimalSeparator).value_or(f.Low);
+    const double value = ParseNumber(base.Text(f.FieldName), decimalSeparator).value_or(f.Low);
     given[i] = std::clamp((value - f.Low) / (f.High - f.Low), 0.0, 1.0);
   }
   starts.push_back(given);
@@ -416,7 +416,10 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
   result.Values = Unscaled(problem, best.X);
   double incrementZ = ParseNumber(base.Text("Edit20"), options.DecimalSeparator).value_or(0.0);
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-    if (problem.Free[i].Field->member == &ParameterSet::IncrementZ) incrementZ = result.Values[i];
+    const FieldSpec* field = problem.Free[i].Field;
+    if (field != nullptr && field->member == &ParameterSet::IncrementZ) {
+      incrementZ = result.Values[i];
+    }
   }
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     result.Values[i] = ModelValue(problem.Free[i], result.Values[i], incrementZ);

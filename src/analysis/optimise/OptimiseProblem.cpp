@@ -168,6 +168,32 @@ Objective ParseObjective(std::string_view name, bool maximise) {
   return Objective{maximise, Quantity::Input, field, InputName(*field), std::string(field->unit)};
 }
 
+namespace {
+
+//! A plant input free over `range` ("4000:20000"): a zone's exhaust, the web width, the
+//! make-up air's temperature.
+FreeInput FreePlantInput(const PlantFieldSpec& plant, std::string_view range,
+                         std::string_view text) {
+  FreeInput input;
+  input.Name = std::string(plant.name);
+  input.FieldName = std::string(plant.name);
+  input.Unit = std::string(plant.unit);
+  const std::size_t colon = range.find(':');
+  if (colon == std::string_view::npos || range.find(':', colon + 1) != std::string_view::npos) {
+    Refuse(input.Name + ": " + Quoted(range) + " is not a range LO:HI, e.g. " + input.Name +
+           "=4000:20000");
+  }
+  input.Low = Number(range.substr(0, colon), text);
+  input.High = Number(range.substr(colon + 1), text);
+  if (!(input.Low < input.High)) {
+    Refuse(input.Name + ": the lower bound " + Quoted(range.substr(0, colon)) +
+           " must be below the upper bound " + Quoted(range.substr(colon + 1)));
+  }
+  return input;
+}
+
+}  // namespace
+
 FreeInput ParseFreeInput(std::string_view text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos || equals == 0) {
@@ -175,10 +201,13 @@ FreeInput ParseFreeInput(std::string_view text) {
   }
   const std::string_view name = text.substr(0, equals);
   const FieldSpec* field = FindInput(name);
-  if (field == nullptr) {
+  const PlantFieldSpec* plant = field == nullptr ? FindPlantField(name) : nullptr;
+  if (field == nullptr && (plant == nullptr || !plant->numeric)) {
     Refuse("There is no input " + Quoted(name) + "; did you mean " +
            ListOfNames(ClosestInputNames(name)) + "?");
   }
+  const std::string_view range = text.substr(equals + 1);
+  if (plant != nullptr) return FreePlantInput(*plant, range, text);
   const std::string inputName = InputName(*field);
   const std::string named = inputName + " (" + std::string(field->name) + ")";
   if (field->slot == FieldSlot::SaveFileName) {
@@ -189,7 +218,6 @@ FreeInput ParseFreeInput(std::string_view text) {
            " is one of the eight fixed constants (the Antoine constants and the molecular "
            "weights of both solvents), which cannot be free");
   }
-  const std::string_view range = text.substr(equals + 1);
   const std::size_t colon = range.find(':');
   if (colon == std::string_view::npos || range.find(':', colon + 1) != std::string_view::npos) {
     Refuse(inputName + ": " + Quoted(range) + " is not a range LO:HI, e.g. " + inputName +
@@ -198,6 +226,8 @@ FreeInput ParseFreeInput(std::string_view text) {
   FreeInput input;
   input.Field = field;
   input.Name = inputName;
+  input.FieldName = std::string(field->name);
+  input.Unit = std::string(field->unit);
   input.Low = Number(range.substr(0, colon), text);
   input.High = Number(range.substr(colon + 1), text);
   if (!(input.Low < input.High)) {
@@ -250,7 +280,7 @@ void CheckProblem(const OptimiseProblem& problem) {
   if (problem.Free.empty()) Refuse("No input is free: give at least one --free NAME=LO:HI");
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) {
-      if (problem.Free[i].Field == problem.Free[j].Field) {
+      if (problem.Free[i].FieldName == problem.Free[j].FieldName) {
         Refuse(problem.Free[i].Name + " is free twice");
       }
     }
@@ -316,14 +346,15 @@ void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& valu
   // The increment of z in force: free, or as the fields give it.
   double incrementZ = 0;
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-    if (problem.Free[i].Field->member == &ParameterSet::IncrementZ) incrementZ = values[i];
+    const FieldSpec* field = problem.Free[i].Field;
+    if (field != nullptr && field->member == &ParameterSet::IncrementZ) incrementZ = values[i];
   }
   if (incrementZ == 0) {
     incrementZ = ParseNumber(fields.Text("Edit20"), decimalSeparator).value_or(0.0);
   }
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     const FreeInput& input = problem.Free[i];
-    fields.SetText(input.Field->name,
+    fields.SetText(input.FieldName,
                    SweepValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
   }
 }

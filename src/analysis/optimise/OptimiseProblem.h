@@ -53,8 +53,10 @@ struct Objective {
 
 //! An input left free between two bounds, both included.
 struct FreeInput {
-  const FieldSpec* Field = nullptr;
-  std::string Name;  //!< InputName(*Field)
+  const FieldSpec* Field = nullptr;  //!< nullptr for a plant input (a zone's exhaust ...)
+  std::string Name;                  //!< InputName(*Field), or the plant input's name
+  std::string FieldName;             //!< where its text goes: "Edit6", "Zone3.Exhaust"
+  std::string Unit;                  //!< "m/s", "Nm3/h"
   double Low = 0;
   double High = 0;
   //! A zone length: the model marches it in whole increments of z, so the search takes it in

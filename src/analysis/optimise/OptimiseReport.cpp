@@ -38,7 +38,7 @@ std::string SettingText(const OptimiseProblem& problem, const std::vector<double
   std::string text;
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (!text.empty()) text += ", ";
-    text += problem.Free[i].Name + " " + WithUnit(values[i], problem.Free[i].Field->unit);
+    text += problem.Free[i].Name + " " + WithUnit(values[i], problem.Free[i].Unit);
   }
   return text;
 }
@@ -104,8 +104,8 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
       const std::string_view end = v >= f.High - tolerance  ? ", at the top of its range"
                                    : v <= f.Low + tolerance ? ", at the bottom of its range"
                                                             : "";
-      text += "  " + f.Name + " = " + WithUnit(v, f.Field->unit) + "  (free from " +
-              ReportNumber(f.Low) + " to " + ReportNumber(f.High) + std::string(end) + ")\n";
+      text += "  " + f.Name + " = " + WithUnit(v, f.Unit) + "  (free from " + ReportNumber(f.Low) +
+              " to " + ReportNumber(f.High) + std::string(end) + ")\n";
     }
   }
   if (!result.Limits.empty()) text += "Limits:\n";
@@ -182,8 +182,8 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
   for (std::size_t i = 0; i < problem.Free.size() && i < result.Values.size(); ++i) {
     const FreeInput& f = problem.Free[i];
     inputs.push_back({{"name", f.Name},
-                      {"field", std::string(f.Field->name)},
-                      {"unit", std::string(f.Field->unit)},
+                      {"field", f.FieldName},
+                      {"unit", f.Unit},
                       {"value", result.Values[i]},
                       {"low", f.Low},
                       {"high", f.High}});

@@ -99,6 +99,14 @@ TEST_F(OptimiseProgram, ExitStatuses) {
   const auto plant = Optimise(QUILLMERE_EXAMPLES
                               "/plant-line4.dat --maximise Speed --free Speed=0.1:5 --limit LEL");
   EXPECT_NE(plant.out.find("binding: highest in zone 2"), std::string::npos) << plant.out;
+  // A zone's exhaust may be free too: the line then runs faster until the heat of the make-up
+  // air binds as well.
+  const auto exhaust = Optimise(QUILLMERE_EXAMPLES
+                                "/plant-line4.dat --maximise Speed --free Speed=0.1:5 --free "
+                                "Zone2.Exhaust=4000:30000 --limit LEL --limit 'Energy<=900'");
+  EXPECT_EQ(exhaust.status, 0) << exhaust.err;
+  EXPECT_NE(exhaust.out.find("  Zone2.Exhaust = "), std::string::npos) << exhaust.out;
+  EXPECT_NE(exhaust.out.find("Energy<=900: 899.99"), std::string::npos) << exhaust.out;
 }
 
 }  // namespace
