@@ -259,6 +259,8 @@ void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along, QAbs
     auto* lower = new QLineSeries;
     lower->append({{from, yLow}, {to, yLow}});
     auto* area = new QAreaSeries(upper, lower);
+    upper->setParent(area);  // an area series does not own its lines: they go with it
+    lower->setParent(area);
     const QColor shade = boils ? kBoilingShade : kStoppedShade;
     area->setBrush(shade);
     // The span's edges in the shade's full colour: they mark where it starts and ends, and
