@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -161,6 +162,12 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
   BitBtn2->setAutoDefault(true);
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+  // OK looks like the default button only while Enter would press it: when another button has
+  // the focus, Enter presses that one, and OK's frame would say otherwise.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    auto* button = qobject_cast<QPushButton*>(now);
+    BitBtn1->setDefault(button == nullptr || button == BitBtn1);
+  });
 
   // The style shows no focus around the lists and the default button: a frame does.
   auto* focusFrame = new FocusFrame(page);

@@ -225,6 +225,23 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.messages.finishCount, 1);
   }
 
+  // OK looks like the default button only while Enter would press it: not while Close, or
+  // another button, has the focus.
+  void OkLooksDefaultOnlyWhileEnterPressesIt() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    auto* ok = w.Named<QPushButton>("BitBtn1");
+    QVERIFY(ok->isDefault());  // the first field has the focus
+    w.Named<QPushButton>("BitBtn2")->setFocus();
+    QVERIFY(!ok->isDefault());
+    w.Named<QPushButton>("InputData")->setFocus();
+    QVERIFY(!ok->isDefault());
+    w.Edit("Edit6")->setFocus();
+    QVERIFY(ok->isDefault());
+    QTest::keyClick(w.Edit("Edit6"), Qt::Key_Return);  // and Enter in a field still runs
+    QCOMPARE(w.messages.finishCount, 1);
+  }
+
   void ListsAndOkShowAFrameWhenTheyHaveTheFocus_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("directory list") << "DirectoryListBox1";
