@@ -118,7 +118,10 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   CentreOnScreen(*this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The buttons go before the window's last focus change: OK is no longer there to look at.
+  disconnect(focusWatch_);
+}
 
 void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   auto* Panel3 = new QFrame(&page);
@@ -164,7 +167,7 @@ void TForm1::BuildFirstPage(QWidget& page, const WindowLook& look) {
   connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
   // OK looks like the default button only while Enter would press it: when another button has
   // the focus, Enter presses that one, and OK's frame would say otherwise.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+  focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     auto* button = qobject_cast<QPushButton*>(now);
     BitBtn1->setDefault(button == nullptr || button == BitBtn1);
   });

@@ -73,6 +73,7 @@ class TForm1 : public QWidget {
   LineEditFieldTexts fields_;
   //! The shipped solvents and the user's; the page "Solvents and Plant" chooses from them.
   SolventLibrary library_;
+  QMetaObject::Connection focusWatch_;  //!< OK looks like the default button while it is one
   ParameterSet parameters_;
   std::unique_ptr<SimulationState> state_;
 
