@@ -46,13 +46,13 @@ QLabel* Strip(QWidget& parent, const WindowLook& look, const QString& caption,
 //! An input field of a plant input, registered under its name.
 QLineEdit* PlantEdit(QWidget& parent, const WindowLook& look, char separator,
                      LineEditFieldTexts& fields, std::string_view name, const QRect& geometry) {
-  const PlantFieldSpec& spec = *FindPlantField(name);
-  auto* edit = new QLineEdit(FromUtf8(PlantDefaultText(spec, separator)), &parent);
-  edit->setObjectName(FromUtf8(spec.name));
+  const PlantFieldSpec& field = *FindPlantField(name);
+  auto* edit = new QLineEdit(FromUtf8(PlantDefaultText(field, separator)), &parent);
+  edit->setObjectName(FromUtf8(field.name));
   edit->setFont(look.Font(kFieldPixels));
   edit->setGeometry(geometry);
   edit->setMaxLength(std::numeric_limits<int>::max());
-  fields.Add(spec.name, edit);
+  fields.Add(field.name, edit);
   return edit;
 }
 

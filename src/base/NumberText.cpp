@@ -117,4 +117,13 @@ std::optional<double> ParseDotNumber(std::string_view text) {
   return value;
 }
 
+double RoundedToDigits(double value, int digits) {
+  char text[32];
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+  double rounded = value;
+  std::from_chars(text, written.ptr, rounded);
+  return rounded;
+}
+
 }  // namespace quillmere

@@ -22,4 +22,9 @@ char LocaleDecimalSeparator();
 //! anything else, infinities, not-a-numbers and magnitudes beyond the double range included.
 std::optional<double> ParseDotNumber(std::string_view text);
 
+//! `value` to `digits` significant digits, as the shortest text of that many would read back:
+//! a computed 0.30000000000000004 is 0.3 to 15 digits, and a whole number of increments of z
+//! reads as "37.3", not as the product's last bits.
+double RoundedToDigits(double value, int digits);
+
 }  // namespace quillmere

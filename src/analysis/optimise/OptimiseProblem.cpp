@@ -70,17 +70,6 @@ std::string ListOfNames(const std::vector<std::string>& names) {
   return list;
 }
 
-//! A value to 12 significant digits: a whole number of increments of z reads as "37.3", not
-//! as the product's last bits.
-double Rounded12(double value) {
-  char text[32];
-  const auto written =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 12);
-  double rounded = value;
-  std::from_chars(text, written.ptr, rounded);
-  return rounded;
-}
-
 //! The highest web temperature of the finished zones, and where it is.
 TracePoint HottestPoint(const ParameterSet& params, const SimulationState& state, int zones) {
   int bestZone = 1;
@@ -338,7 +327,7 @@ double Constraint(const Limit& limit, double value) {
 double ModelValue(const FreeInput& input, double value, double incrementZ) {
   if (!input.WholeSteps || !(incrementZ > 0)) return value;
   const double steps = std::nearbyint(value / incrementZ);
-  return Rounded12(steps * incrementZ);
+  return RoundedToDigits(steps * incrementZ, 12);
 }
 
 void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& values,

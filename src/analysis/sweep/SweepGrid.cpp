@@ -49,17 +49,6 @@ std::size_t Count(std::string_view part, std::string_view whole) {
   return count;
 }
 
-//! A computed value to 15 significant digits, so that a range of tenths gives 0.3 and not
-//! 0.30000000000000004: the value that is then applied is the one the table shows.
-double Rounded(double value) {
-  char text[32];
-  const auto written =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-  double rounded = value;
-  std::from_chars(text, written.ptr, rounded);
-  return rounded;
-}
-
 std::vector<double> Range(std::string_view text, const std::vector<std::string_view>& parts) {
   if (parts.size() < 3 || parts.size() > 4 ||
       (parts.size() == 4 && !SameIgnoringCase(parts[3], "log"))) {
@@ -87,8 +76,10 @@ std::vector<double> Range(std::string_view text, const std::vector<std::string_v
   const double logB = geometric ? std::log(sign * b) : 0.0;
   for (std::size_t i = 1; i + 1 < n; ++i) {
     const double k = static_cast<double>(i);
-    values[i] = geometric ? Rounded(sign * std::exp(logA + (logB - logA) * k / last))
-                          : Rounded((a * (last - k) + b * k) / last);
+    // To 15 significant digits, so that a range of tenths gives 0.3 and not
+    // 0.30000000000000004: the value that is then applied is the one the table shows.
+    values[i] = geometric ? RoundedToDigits(sign * std::exp(logA + (logB - logA) * k / last), 15)
+                          : RoundedToDigits((a * (last - k) + b * k) / last, 15);
   }
   if (FloatingPointFaultRaised({values.empty() ? 0.0 : values[n / 2]})) {
     throw SweepInputError(Quoted(text) +
