@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/ApplicationIcon.h"
@@ -46,11 +47,36 @@ bool AnsweredCommandLine(int argc, char* argv[]) {
   return false;
 }
 
+bool Given(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// Whether Qt has somewhere to show the window: an X or Wayland display, or a platform chosen
+// by the caller (QT_QPA_PLATFORM=offscreen for tests and pictures, or -platform NAME). Without
+// one, QApplication would abort with advice to reinstall the program, which is not the fault.
+bool HasDisplay(int argc, char* argv[]) {
+  if (Given("DISPLAY") || Given("WAYLAND_DISPLAY") || Given("QT_QPA_PLATFORM")) return true;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   using namespace quillmere;
   if (AnsweredCommandLine(argc, argv)) return 0;
+  if (!HasDisplay(argc, argv)) {
+    std::fputs(
+        "quillmere: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY "
+        "is set); run it in a desktop session, or use quillmere-cli without a window\n",
+        stderr);
+    return 1;
+  }
   // A result file on a named pipe whose reader goes away makes the write fail with "Broken
   // pipe", shown like any failed write, instead of ending the program without a word.
   std::signal(SIGPIPE, SIG_IGN);

@@ -69,6 +69,33 @@ class StartUpTest : public QObject {
     QVERIFY(answer(QStringLiteral("-h")).contains(QStringLiteral("--version")));
     QVERIFY(answer(QStringLiteral("--version")).startsWith(QStringLiteral("quillmere 1.")));
   }
+
+  // Started where there is no display and no platform was chosen, the program says so in one
+  // line and ends with status 1, instead of aborting inside Qt; a platform given on the
+  // command line is still taken.
+  void SaysWhenThereIsNoDisplay() {
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUILLMERE_EXECUTABLE), QStringList{});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString error = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(error.startsWith(QStringLiteral("quillmere: no display")), qPrintable(error));
+    QCOMPARE(error.count(QLatin1Char('\n')), 1);
+    QVERIFY(program.readAllStandardOutput().isEmpty());
+
+    QTemporaryDir pictures;
+    environment.insert(QStringLiteral("QUILLMERE_SCREENSHOTS"), pictures.path());
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(pictures.path());
+    program.start(QStringLiteral(QUILLMERE_EXECUTABLE),
+                  QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+  }
 };
 
 QTEST_GUILESS_MAIN(StartUpTest)
