@@ -11,13 +11,18 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/optimise/PlantDuty.h"
 #include "analysis/sweep/SweepGrid.h"
+#include "app/OptimiseDialogReport.h"
 #include "base/Error.h"
 #include "base/NumberText.h"
 #include "params/FieldTable.h"
@@ -26,19 +31,28 @@
 namespace quillmere {
 namespace {
 
-//! The objectives offered: (shown, maximise, name).
+//! The objectives offered: (shown, maximise, name, what the report calls it).
 struct ObjectiveChoice {
   const char* Shown;
   bool Maximise;
   const char* Name;
+  const char* Said;
 };
 constexpr ObjectiveChoice kObjectives[] = {
-    {"Maximise the speed", true, "Speed"},
-    {"Minimise the Solvent-1 residual at the exit", false, "ExitResidual1"},
-    {"Minimise the Solvent-2 residual at the exit", false, "ExitResidual2"},
-    {"Minimise the highest web temperature", false, "WebTemperature"},
-    {"Minimise the heat (needs the plant inputs)", false, "Energy"},
+    {"Maximise the speed", true, "Speed", "Speed (m/s)"},
+    {"Minimise the Solvent-1 residual at the exit", false, "ExitResidual1",
+     "Solvent-1 residual at the exit"},
+    {"Minimise the Solvent-2 residual at the exit", false, "ExitResidual2",
+     "Solvent-2 residual at the exit"},
+    {"Minimise the highest web temperature", false, "WebTemperature",
+     "Highest web temperature (°C)"},
+    {"Minimise the heat (needs the plant inputs)", false, "Energy", "Heat of all zones (kW)"},
 };
+
+//! Whether the page "Solvents and Plant" gives the plant inputs (a web width).
+bool PlantInputsGiven(const FieldTexts& fields) {
+  return fields.Text("WebWidth").find_first_not_of(' ') != std::string::npos;
+}
 
 //! The zones the fields make active: zone 1, then each zone up to the first whose outer
 //! temperature is empty or 0.
@@ -66,29 +80,56 @@ OptimiseDialog::OptimiseDialog(FieldTexts& fields, char decimalSeparator,
       library_(std::move(library)) {
   setObjectName(QStringLiteral("OptimiseDialog"));
   setWindowTitle(QStringLiteral("Optimise"));
-  auto* layout = new QVBoxLayout(this);
-
-  objective_ = new QComboBox(this);
+  // The choices and the report scroll where the screen is small; the buttons stay in view.
+  auto* form = new QWidget;
+  auto* layout = new QVBoxLayout(form);
+  objective_ = new QComboBox(form);
   objective_->setObjectName(QStringLiteral("Objective"));
   for (const ObjectiveChoice& choice : kObjectives) objective_->addItem(choice.Shown);
   layout->addWidget(objective_);
+  layout->addWidget(BuildFreeBox(form));
+  layout->addWidget(BuildLimitBox(form));
+  progress_ = new QProgressBar(form);
+  progress_->setObjectName(QStringLiteral("Progress"));
+  progress_->setValue(0);
+  layout->addWidget(progress_);
+  report_ = new QPlainTextEdit(form);
+  report_->setObjectName(QStringLiteral("Report"));
+  report_->setReadOnly(true);
+  report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  report_->setMinimumHeight(160);
+  layout->addWidget(report_, 1);
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("Form"));
+  scroll_->setWidget(form);
+  scroll_->setWidgetResizable(true);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setMinimumSize(240, 160);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(scroll_, 1);
+  outer->addLayout(BuildButtons());
+  poll_ = new QTimer(this);
+  poll_->setInterval(100);
+  connect(poll_, &QTimer::timeout, this, &OptimiseDialog::Poll);
+}
 
+QWidget* OptimiseDialog::BuildFreeBox(QWidget* parent) {
   // Free inputs: the speed and every active zone's air temperature, with the usual ranges.
-  auto* freeBox = new QGroupBox(QStringLiteral("Free inputs and their ranges"), this);
-  auto* freeGrid = new QGridLayout(freeBox);
+  auto* box = new QGroupBox(QStringLiteral("Free inputs and their ranges"), parent);
+  auto* grid = new QGridLayout(box);
   const auto addFree = [&](const std::string& name, const QString& shown, double low, double high) {
     FreeRow row;
     row.Name = name;
-    row.Tick = new QCheckBox(shown, freeBox);
+    row.Tick = new QCheckBox(shown, box);
     row.Tick->setObjectName(QString::fromStdString("Free." + name));
     row.Tick->setChecked(true);
-    row.Low = new QLineEdit(Number(low, decimalSeparator_), freeBox);
-    row.High = new QLineEdit(Number(high, decimalSeparator_), freeBox);
+    row.Low = new QLineEdit(Number(low, decimalSeparator_), box);
+    row.High = new QLineEdit(Number(high, decimalSeparator_), box);
     const int r = static_cast<int>(free_.size());
-    freeGrid->addWidget(row.Tick, r, 0);
-    freeGrid->addWidget(row.Low, r, 1);
-    freeGrid->addWidget(new QLabel(QStringLiteral("to"), freeBox), r, 2);
-    freeGrid->addWidget(row.High, r, 3);
+    grid->addWidget(row.Tick, r, 0);
+    grid->addWidget(row.Low, r, 1);
+    grid->addWidget(new QLabel(QStringLiteral("to"), box), r, 2);
+    grid->addWidget(row.High, r, 3);
     free_.push_back(row);
   };
   addFree("Speed", QStringLiteral("Speed (m/s)"), 0.1, 10);
@@ -96,49 +137,47 @@ OptimiseDialog::OptimiseDialog(FieldTexts& fields, char decimalSeparator,
     addFree("Zone" + std::to_string(zone) + ".OuterTemperature",
             QStringLiteral("Zone %1 air temperature (°C)").arg(zone), 20, 200);
   }
-  layout->addWidget(freeBox);
+  return box;
+}
 
-  auto* limitBox = new QGroupBox(QStringLiteral("Limits"), this);
-  auto* limitGrid = new QGridLayout(limitBox);
-  const auto addLimit = [&](const std::string& name, const QString& shown, const QString& bound,
-                            bool ticked) {
+QWidget* OptimiseDialog::BuildLimitBox(QWidget* parent) {
+  auto* box = new QGroupBox(QStringLiteral("Limits"), parent);
+  auto* grid = new QGridLayout(box);
+  const auto addLimit = [&](const std::string& name, const QString& shown, const char* said,
+                            const QString& bound, bool ticked) {
     LimitRow row;
     row.Name = name;
-    row.Tick = new QCheckBox(shown, limitBox);
+    row.Said = QString::fromUtf8(said);
+    row.Tick = new QCheckBox(shown, box);
     row.Tick->setObjectName(QString::fromStdString("Limit." + name));
     row.Tick->setChecked(ticked);
-    row.Bound = new QLineEdit(bound, limitBox);
+    row.Bound = new QLineEdit(bound, box);
     const int r = static_cast<int>(limits_.size());
-    limitGrid->addWidget(row.Tick, r, 0);
-    limitGrid->addWidget(row.Bound, r, 1);
+    grid->addWidget(row.Tick, r, 0);
+    grid->addWidget(row.Bound, r, 1);
     limits_.push_back(row);
   };
   addLimit("ExitResidual1<=", QStringLiteral("Solvent-1 residual at the exit at most"),
-           Number(0.01, decimalSeparator_), true);
+           "Solvent-1 residual at the exit at most %1", Number(0.01, decimalSeparator_), true);
   addLimit("ExitResidual2<=", QStringLiteral("Solvent-2 residual at the exit at most"),
-           Number(0.1, decimalSeparator_), false);
+           "Solvent-2 residual at the exit at most %1", Number(0.1, decimalSeparator_), false);
   addLimit("WebTemperature<=", QStringLiteral("Web temperature at most (°C)"),
-           QStringLiteral("120"), false);
+           "Web temperature (°C) at most %1", QStringLiteral("120"), false);
   addLimit("NoBoiling:", QStringLiteral("No boiling: vapour pressure at most, of 760 mmHg"),
+           "Vapour pressure (share of 760 mmHg) at most %1",
            Number(kNoBoilingShare, decimalSeparator_), true);
-  // The plant's limits read the page "Solvents and plant" (web width, exhausts).
+  // The plant's limits read the page "Solvents and Plant" (web width, exhausts); the LEL's is
+  // ticked where that page gives the plant inputs, until the user ticks or unticks it.
   addLimit("LEL<=", QStringLiteral("Every zone's exhaust at most, % of the LEL"),
-           QStringLiteral("25"), false);
-  addLimit("Energy<=", QStringLiteral("Heat of all zones at most (kW)"), QStringLiteral("500"),
-           false);
-  layout->addWidget(limitBox);
+           "Every zone's exhaust (% of the LEL) at most %1", QStringLiteral("25"),
+           PlantInputsGiven(fields_));
+  connect(limits_.back().Tick, &QCheckBox::clicked, this, [this] { lelChosen_ = true; });
+  addLimit("Energy<=", QStringLiteral("Heat of all zones at most (kW)"),
+           "Heat of all zones (kW) at most %1", QStringLiteral("500"), false);
+  return box;
+}
 
-  progress_ = new QProgressBar(this);
-  progress_->setObjectName(QStringLiteral("Progress"));
-  progress_->setValue(0);
-  layout->addWidget(progress_);
-  report_ = new QPlainTextEdit(this);
-  report_->setObjectName(QStringLiteral("Report"));
-  report_->setReadOnly(true);
-  report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  report_->setMinimumSize(640, 200);
-  layout->addWidget(report_);
-
+QLayout* OptimiseDialog::BuildButtons() {
   auto* buttons = new QHBoxLayout;
   start_ = new QPushButton(QStringLiteral("&Optimise"), this);
   start_->setObjectName(QStringLiteral("Start"));
@@ -149,16 +188,52 @@ OptimiseDialog::OptimiseDialog(FieldTexts& fields, char decimalSeparator,
   apply_->setObjectName(QStringLiteral("Apply"));
   apply_->setEnabled(false);
   auto* close = new QPushButton(QStringLiteral("&Close"), this);
+  close->setObjectName(QStringLiteral("Close"));
   for (QPushButton* b : {start_, cancel_, apply_, close}) buttons->addWidget(b);
-  layout->addLayout(buttons);
   connect(start_, &QPushButton::clicked, this, &OptimiseDialog::Start);
   connect(cancel_, &QPushButton::clicked, this, &OptimiseDialog::Cancel);
   connect(apply_, &QPushButton::clicked, this, &OptimiseDialog::Apply);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
+  return buttons;
+}
 
-  poll_ = new QTimer(this);
-  poll_->setInterval(100);
-  connect(poll_, &QTimer::timeout, this, &OptimiseDialog::Poll);
+void OptimiseDialog::showEvent(QShowEvent* event) {
+  // The plant inputs may have come with a data file loaded since the dialog was made.
+  if (!lelChosen_) LelRow().Tick->setChecked(PlantInputsGiven(fields_));
+  // Within the screen's available area: as large as the form wants where it fits, and placed
+  // where the whole window shows.
+  if (const QScreen* screen = this->screen(); screen != nullptr && !placed_) {
+    placed_ = true;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = area.size() - frame;
+    resize(WantedSize().boundedTo(room).expandedTo(minimumSizeHint()));
+    QRect wanted(geometry().topLeft(), size() + frame);
+    if (parentWidget() != nullptr)
+      wanted.moveCenter(parentWidget()->window()->frameGeometry().center());
+    wanted.moveRight(std::min(wanted.right(), area.right()));
+    wanted.moveBottom(std::min(wanted.bottom(), area.bottom()));
+    wanted.moveLeft(std::max(wanted.left(), area.left()));
+    wanted.moveTop(std::max(wanted.top(), area.top()));
+    move(wanted.topLeft());
+  }
+  QDialog::showEvent(event);
+}
+
+QSize OptimiseDialog::WantedSize() const {
+  // The whole form without scrolling, the buttons below it.
+  const QSize form = scroll_->widget()->sizeHint();
+  const QSize buttons = layout()->itemAt(1)->sizeHint();
+  const QMargins margins = layout()->contentsMargins();
+  return {
+      std::max(form.width() + scroll_->verticalScrollBar()->sizeHint().width(), buttons.width()) +
+          margins.left() + margins.right(),
+      form.height() + layout()->spacing() + buttons.height() + margins.top() + margins.bottom()};
+}
+
+OptimiseDialog::LimitRow& OptimiseDialog::LelRow() {
+  return *std::find_if(limits_.begin(), limits_.end(),
+                       [](const LimitRow& row) { return row.Name == "LEL<="; });
 }
 
 OptimiseDialog::~OptimiseDialog() {
@@ -168,30 +243,54 @@ OptimiseDialog::~OptimiseDialog() {
   }
 }
 
-OptimiseProblem OptimiseDialog::ProblemShown() const {
+OptimiseProblem OptimiseDialog::ProblemShown(DialogWords& words) const {
   OptimiseProblem problem;
   const ObjectiveChoice& choice = kObjectives[std::max(objective_->currentIndex(), 0)];
   problem.Goal = ParseObjective(choice.Name, choice.Maximise);
-  const auto number = [&](const QLineEdit& edit, const std::string& what) {
+  words.Objective = choice.Said;
+  const auto refuse = [](const QString& text) {
+    throw Error(ErrorKind::InputRefused, text.toStdString());
+  };
+  const auto number = [&](const QLineEdit& edit, const QString& what) {
     const std::optional<double> value = ParseNumber(edit.text().toStdString(), decimalSeparator_);
-    if (!value) {
-      throw Error(ErrorKind::InputRefused,
-                  what + ": \"" + edit.text().toStdString() + "\" is not a number");
-    }
+    if (!value) refuse(QStringLiteral("%1: \"%2\" is not a number").arg(what, edit.text()));
     return *value;
   };
   for (const FreeRow& row : free_) {
-    if (!row.Tick->isChecked()) continue;
-    problem.Free.push_back(ParseFreeInput(row.Name + "=" +
-                                          SweepValueText(number(*row.Low, row.Name), '.') + ":" +
-                                          SweepValueText(number(*row.High, row.Name), '.')));
+    const QString shown = row.Tick->text().remove(QLatin1Char('&'));
+    if (!row.Tick->isChecked()) {
+      if (row.Name == choice.Name) {
+        refuse(
+            QStringLiteral("Tick %1 among the free inputs: it is the one to maximise.").arg(shown));
+      }
+      continue;
+    }
+    const double low = number(*row.Low, shown);
+    const double high = number(*row.High, shown);
+    if (!(low < high)) {
+      refuse(QStringLiteral("%1: the range's lower end %2 must be below its upper end %3")
+                 .arg(shown, row.Low->text(), row.High->text()));
+    }
+    problem.Free.push_back(ParseFreeInput(row.Name + "=" + SweepValueText(low, '.') + ":" +
+                                          SweepValueText(high, '.')));
+    words.Free.push_back(shown.toStdString());
   }
+  if (problem.Free.empty()) refuse(QStringLiteral("Tick at least one free input."));
   for (const LimitRow& row : limits_) {
     if (!row.Tick->isChecked()) continue;
-    problem.Limits.push_back(
-        ParseLimit(row.Name + SweepValueText(number(*row.Bound, row.Name), '.')));
+    const double bound = number(*row.Bound, row.Tick->text());
+    problem.Limits.push_back(ParseLimit(row.Name + SweepValueText(bound, '.')));
+    words.Limits.push_back(row.Said.arg(row.Bound->text().trimmed()).toStdString());
   }
   problem.Plant = PlantModelOf(library_);
+  const bool needsPlant = NeedsPlant(problem.Goal.What) ||
+                          std::any_of(problem.Limits.begin(), problem.Limits.end(),
+                                      [](const Limit& l) { return NeedsPlant(l.What); });
+  if (needsPlant && !PlantInputsGiven(fields_)) {
+    refuse(QStringLiteral(
+        "The LEL and the heat need the plant inputs: give the web width on the page \"Solvents "
+        "and Plant\", and each zone's exhaust there (or leave it empty to have it sized)."));
+  }
   CheckProblem(problem);
   CheckPlantInputs(problem, fields_, decimalSeparator_);
   return problem;
@@ -201,7 +300,7 @@ void OptimiseDialog::Start() {
   if (worker_) return;
   auto search = std::make_unique<Search>();
   try {
-    search->Problem = ProblemShown();
+    search->Problem = ProblemShown(search->Words);
   } catch (const std::exception& error) {
     report_->setPlainText(QString::fromStdString(error.what()));
     return;
@@ -225,6 +324,11 @@ void OptimiseDialog::Start() {
   worker_ = std::make_unique<std::thread>([s] {
     try {
       s->Result = Optimise(s->Problem, s->Base, s->Options, s->Control);
+      // What Apply will type: the optimum with as few digits as still meet every limit.
+      if (s->Result->Feasible && !s->Result->Values.empty() && !s->Control.Stop.load()) {
+        s->Applied = ShortestSetting(s->Problem, s->Result->Values, s->Result->Objective, s->Base,
+                                     s->Options.DecimalSeparator);
+      }
     } catch (const std::exception& error) {
       s->Failure = error.what();
     }
@@ -248,10 +352,10 @@ void OptimiseDialog::Ended() {
   worker_->join();
   worker_.reset();
   if (search_->Result) {
-    report_->setPlainText(
-        QString::fromStdString(OptimiseReportText(search_->Problem, *search_->Result)));
-    if (!search_->Result->Values.empty() && search_->Result->Feasible) {
-      last_.emplace(search_->Problem, *search_->Result);
+    report_->setPlainText(QString::fromStdString(DialogReportText(
+        search_->Problem, *search_->Result, search_->Words, search_->Applied, decimalSeparator_)));
+    if (search_->Applied && search_->Applied->Checked) {
+      last_.emplace(search_->Problem, search_->Applied->Values);
     }
   } else {
     report_->setPlainText(QString::fromStdString(search_->Failure));
@@ -265,7 +369,7 @@ void OptimiseDialog::Ended() {
 
 void OptimiseDialog::Apply() {
   if (!last_) return;
-  ApplyValues(last_->first, last_->second.Values, decimalSeparator_, fields_);
+  ApplyValues(last_->first, last_->second, decimalSeparator_, fields_);
 }
 
 QString OptimiseDialog::ReportText() const {

@@ -1,7 +1,8 @@
 // "Optimise...": the objective, the free inputs with their ranges, the limits; the search runs
 // on a thread of its own with a progress bar and Cancel, the window stays usable, and the
-// report shows when it ends. "Apply" types the optimum into the main window's fields, where
-// the user presses OK as usual.
+// report shows when it ends, in the input pages' words. "Apply" types the optimum into the
+// main window's fields, with as few digits as still meet every limit, where the user presses
+// OK as usual. The form scrolls where the screen is small; the buttons stay in view.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +14,8 @@
 
 #include "analysis/optimise/Optimise.h"
 #include "analysis/optimise/OptimiseProblem.h"
+#include "app/OptimiseDialogReport.h"
+#include "app/ShortestSetting.h"
 #include "params/FieldTexts.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/SolventLibrary.h"
@@ -23,6 +26,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTimer;
 
 namespace quillmere {
@@ -40,7 +44,8 @@ class OptimiseDialog : public QDialog {
   void Start();
   //! Asks the search to end at its next model run.
   void Cancel();
-  //! Types the optimum's values into the main window's fields.
+  //! Types the optimum's values, as few digits as still meet every limit, into the main
+  //! window's fields.
   void Apply();
 
   //! The report of the last search ("" before one ended).
@@ -64,9 +69,21 @@ class OptimiseDialog : public QDialog {
     QCheckBox* Tick = nullptr;
     QLineEdit* Bound = nullptr;
     std::string Name;  //!< "ExitResidual1<=", "NoBoiling:"
+    QString Said;      //!< the report's words, %1 the bound: "Web temperature (°C) at most %1"
   };
 
-  OptimiseProblem ProblemShown() const;
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* BuildFreeBox(QWidget* parent);
+  QWidget* BuildLimitBox(QWidget* parent);
+  QLayout* BuildButtons();
+  QSize WantedSize() const;
+  LimitRow& LelRow();
+  //! The problem the rows give, and what the report calls its parts; throws Error with a
+  //! message in the dialog's words where the rows are refused.
+  OptimiseProblem ProblemShown(DialogWords& words) const;
   void Poll();
   void Ended();
 
@@ -82,6 +99,9 @@ class OptimiseDialog : public QDialog {
   QPushButton* cancel_ = nullptr;
   QPushButton* apply_ = nullptr;
   QTimer* poll_ = nullptr;
+  QScrollArea* scroll_ = nullptr;
+  bool lelChosen_ = false;  //!< the user ticked or unticked the LEL limit
+  bool placed_ = false;     //!< sized and placed within the screen once
 
   // The search in flight: its thread, what it shares with this one, and its answer.
   struct Search {
@@ -89,13 +109,16 @@ class OptimiseDialog : public QDialog {
     MemoryFieldTexts Base;
     OptimiseOptions Options;
     OptimiseControl Control;
+    DialogWords Words;
     std::optional<OptimiseResult> Result;
+    std::optional<ShortSetting> Applied;  //!< the optimum as Apply types it
     std::string Failure;
     std::atomic<bool> Done{false};
   };
   std::unique_ptr<Search> search_;
   std::unique_ptr<std::thread> worker_;
-  std::optional<std::pair<OptimiseProblem, OptimiseResult>> last_;
+  //! The last search's problem and the values Apply types.
+  std::optional<std::pair<OptimiseProblem, std::vector<double>>> last_;
 };
 
 }  // namespace quillmere
