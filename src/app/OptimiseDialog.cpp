@@ -49,6 +49,8 @@ constexpr ObjectiveChoice kObjectives[] = {
     {"Minimise the heat (needs the plant inputs)", false, "Energy", "Heat of all zones (kW)"},
 };
 
+constexpr int kNumberWidth = 120;  //!< [px] of a range's or a bound's field
+
 //! Whether the page "Solvents and Plant" gives the plant inputs (a web width).
 bool PlantInputsGiven(const FieldTexts& fields) {
   return fields.Text("WebWidth").find_first_not_of(' ') != std::string::npos;
@@ -124,14 +126,18 @@ QWidget* OptimiseDialog::BuildFreeBox(QWidget* parent) {
     row.Tick->setObjectName(QString::fromStdString("Free." + name));
     row.Tick->setChecked(true);
     row.Low = new QLineEdit(Number(low, decimalSeparator_), box);
+    row.Low->setObjectName(QString::fromStdString("Low." + name));
     row.High = new QLineEdit(Number(high, decimalSeparator_), box);
+    row.High->setObjectName(QString::fromStdString("High." + name));
     const int r = static_cast<int>(free_.size());
     grid->addWidget(row.Tick, r, 0);
     grid->addWidget(row.Low, r, 1);
     grid->addWidget(new QLabel(QStringLiteral("to"), box), r, 2);
     grid->addWidget(row.High, r, 3);
+    for (QLineEdit* edit : {row.Low, row.High}) edit->setMaximumWidth(kNumberWidth);
     free_.push_back(row);
   };
+  grid->setColumnStretch(4, 1);
   addFree("Speed", QStringLiteral("Speed (m/s)"), 0.1, 10);
   for (int zone = 1; zone <= ActiveZones(fields_, decimalSeparator_); ++zone) {
     addFree("Zone" + std::to_string(zone) + ".OuterTemperature",
@@ -143,6 +149,7 @@ QWidget* OptimiseDialog::BuildFreeBox(QWidget* parent) {
 QWidget* OptimiseDialog::BuildLimitBox(QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Limits"), parent);
   auto* grid = new QGridLayout(box);
+  grid->setColumnStretch(2, 1);
   const auto addLimit = [&](const std::string& name, const QString& shown, const char* said,
                             const QString& bound, bool ticked) {
     LimitRow row;
@@ -152,9 +159,11 @@ QWidget* OptimiseDialog::BuildLimitBox(QWidget* parent) {
     row.Tick->setObjectName(QString::fromStdString("Limit." + name));
     row.Tick->setChecked(ticked);
     row.Bound = new QLineEdit(bound, box);
+    row.Bound->setObjectName(QString::fromStdString("Bound." + name));
     const int r = static_cast<int>(limits_.size());
     grid->addWidget(row.Tick, r, 0);
     grid->addWidget(row.Bound, r, 1);
+    row.Bound->setMaximumWidth(kNumberWidth);
     limits_.push_back(row);
   };
   addLimit("ExitResidual1<=", QStringLiteral("Solvent-1 residual at the exit at most"),

@@ -4,7 +4,6 @@
 
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/sweep/SweepGrid.h"
-#include "base/FormatFixed.h"
 
 namespace quillmere {
 namespace {
@@ -119,8 +118,8 @@ std::string DialogReportText(const OptimiseProblem& problem, const OptimiseResul
     text += "Another local optimum: " + words.Objective + " " + ReportNumber(other.Objective) +
             " (from start" + (other.Starts.size() > 1 ? "s " : " ") + Listed(other.Starts) + ").\n";
   }
-  return text + "Model runs: " + std::to_string(result.Runs) + " in " +
-         FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
+  // The runs, not the time: the same search reads the same on every machine.
+  return text + "Model runs: " + std::to_string(result.Runs) + ".\n";
 }
 
 }  // namespace quillmere

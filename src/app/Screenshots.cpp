@@ -1,9 +1,16 @@
 #include "app/Screenshots.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QWindow>
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -13,6 +20,7 @@
 #include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
 #include "app/MainWindow.h"
+#include "app/OptimiseDialog.h"
 #include "app/PlantPanel.h"
 #include "base/NumberText.h"
 #include "params/FieldTable.h"
@@ -22,40 +30,44 @@
 namespace quillmere {
 namespace {
 
-constexpr QSize kCurvesPicture{1200, 860};       // [px] of the curves window in the pictures
-constexpr QSize kPlantCurvesPicture{1500, 990};  // [px] with the plant panel below the charts
-constexpr QSize kLaptop{1366, 700};              // a 1366 × 768 screen less its panel [px]
-constexpr QSize kSmallLaptop{1024, 640};         // [px]
-constexpr QSize kSmallest{800, 600};             // the window's least size [px]
+constexpr QSize kCurvesPicture{1200, 860};         // [px] of the curves window in the pictures
+constexpr QSize kSmallest{800, 600};               // the window's least size [px]
+constexpr QSize kOptimiseDialogPicture{900, 680};  // [px]
 
-// The series of a run of the texts now in the fields, as OK would compute it.
-RunSeries RunOfFields(const FieldTexts& fields) {
+//! `text` with "." replaced by the decimal separator in force, as the user would type it.
+std::string Typed(std::string text) {
+  std::replace(text.begin(), text.end(), '.', LocaleDecimalSeparator());
+  return text;
+}
+
+//! Shows the run of the texts now in the fields as OK shows it, the plant panel included,
+//! without writing a result file.
+void ShowRunOfFields(const FieldTexts& fields, CurvesWindow& curves) {
+  const char separator = LocaleDecimalSeparator();
+  const SolventLibrary library(ShippedSolvents());
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, LocaleDecimalSeparator(), *params, *state);
-  return CollectRunSeries(*params, *state, result.Record);
+  const CaseResult result = RunCase(fields, separator, *params, *state);
+  RunSeries series = CollectRunSeries(*params, *state, result.Record);
+  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
+  std::optional<PlantFigures> figures;
+  const std::optional<PlantInputs> plant = AcquirePlantInputs(fields, separator);
+  if (plant && result.Finished()) figures = PlantFiguresOf(*params, *plant, solvents, series);
+  const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+  curves.ShowRun(std::move(series), InputsOf(fields));
+  const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
+  curves.Plant().ShowFigures(
+      figures, named ? QString::fromStdString(SolventLines(library, fields)) : QString(), ranges);
 }
 
-bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
-  QApplication::processEvents();
-  return window.grab().save(target.filePath(QString::fromLatin1(file)));
-}
-
-//! The page "Solvents and Plant" with the README's plant example, and its run's curves with
-//! the plant panel.
-bool SavePlantScreenshots(TForm1& form, CurvesWindow& curves, const QDir& target) {
-  // The README's plant example (docs/examples/plant-line4.dat): ethyl acetate and ethanol,
-  // four zones at 2.5 m/s on a 1.3 m web, zone 2's exhaust too small, zone 3's sized.
-  FieldTexts& fields = form.Fields();
+//! The README's plant example (docs/examples/plant-line4.dat): ethyl acetate and ethanol,
+//! four zones at 2.5 m/s on a 1.3 m web, zone 2's exhaust too small, zone 3's sized.
+void TypePlantExample(FieldTexts& fields) {
   const char separator = LocaleDecimalSeparator();
   const SolventLibrary library(ShippedSolvents());
   ApplySolventChoice(fields, 1, library.Find("Ethyl acetate"), separator, true);
   ApplySolventChoice(fields, 2, library.Find("Ethanol"), separator, true);
-  const auto typed = [separator](std::string text) {
-    std::replace(text.begin(), text.end(), '.', separator);
-    return text;
-  };
-  fields.SetText("Edit6", typed("2.5"));
+  fields.SetText("Edit6", Typed("2.5"));
   const std::array<std::array<const char*, 4>, 4> zones{{{"50.0", "10.0", "0.030", "0.050"},
                                                          {"70.0", "15.0", "0.030", "0.050"},
                                                          {"90.0", "15.0", "0.035", "0.055"},
@@ -64,72 +76,79 @@ bool SavePlantScreenshots(TForm1& form, CurvesWindow& curves, const QDir& target
     const auto& z = zones[static_cast<std::size_t>(zone - 1)];
     const std::array<std::string, 6> texts{z[0], z[1], "0.0", "0.0", z[2], z[3]};
     for (int i = 0; i < 6; ++i) {
-      fields.SetText(ZoneFieldName(zone, i), typed(texts[static_cast<std::size_t>(i)]));
+      fields.SetText(ZoneFieldName(zone, i), Typed(texts[static_cast<std::size_t>(i)]));
     }
   }
-  fields.SetText("WebWidth", typed("1.3"));
+  fields.SetText("WebWidth", Typed("1.3"));
   fields.SetText("Zone1.Exhaust", "6000");
   fields.SetText("Zone2.Exhaust", "8000");
   fields.SetText("Zone4.Exhaust", "3000");
-  auto* notebook = form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
-  notebook->setCurrentIndex(notebook->count() - 1);
-  bool saved = SaveWindow(form, target, "page-plant.png");
-  notebook->setCurrentIndex(0);
+}
 
-  auto params = std::make_unique<ParameterSet>();
-  auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, separator, *params, *state);
-  RunSeries series = CollectRunSeries(*params, *state, result.Record);
-  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
-  std::optional<PlantFigures> figures;
-  if (const std::optional<PlantInputs> plant = AcquirePlantInputs(fields, separator)) {
-    figures = PlantFiguresOf(*params, *plant, solvents, series);
-  }
-  const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
-  curves.resize(kPlantCurvesPicture);
-  curves.ShowRun(std::move(series), InputsOf(fields));
-  curves.Plant().ShowFigures(figures, QString::fromStdString(SolventLines(library, fields)),
-                             ranges);
+bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
   QApplication::processEvents();
-  saved = SaveWindow(curves, target, "curves-plant.png") && saved;
+  return window.grab().save(target.filePath(QString::fromLatin1(file)));
+}
+
+//! Maximises `window` and saves the whole screen once the window manager has framed it to the
+//! screen's work area (or after ten seconds, where no window manager does).
+bool SaveScreen(QWidget& window, const QDir& target, const char* file) {
+  window.showMaximized();
+  QScreen* screen = window.screen();
+  const QRect area = screen->availableGeometry();
+  // Under X the window manager frames the window: its contents are then less than the area.
+  const bool framed = QGuiApplication::platformName() == QLatin1String("xcb");
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 10000 &&
+         !(window.windowHandle()->isExposed() && window.frameGeometry() == area &&
+           (!framed || window.geometry() != area))) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  // The charts lay out their axes on the first paint at the new size.
+  for (int round = 0; round < 5; ++round) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  return screen->grabWindow(0).save(target.filePath(QString::fromLatin1(file)));
+}
+
+//! The Optimise dialog after the README's search: the default line as fast as it can run with
+//! at most 0.6 % of Solvent-1 left, the vapour pressure at most a quarter of the air's and the
+//! web below 100 °C.
+bool SaveOptimiseDialog(TForm1& form, const QDir& target) {
+  form.findChild<QPushButton*>(QStringLiteral("OptimiseButton"))->click();
+  auto* dialog = form.findChild<OptimiseDialog*>(QStringLiteral("OptimiseDialog"));
+  const auto bound = [dialog](const char* limit, const char* text) {
+    dialog->findChild<QCheckBox*>(QStringLiteral("Limit.") + QLatin1String(limit))
+        ->setChecked(true);
+    dialog->findChild<QLineEdit*>(QStringLiteral("Bound.") + QLatin1String(limit))
+        ->setText(QString::fromStdString(Typed(text)));
+  };
+  bound("ExitResidual1<=", "0.006");
+  bound("NoBoiling:", "0.25");
+  bound("WebTemperature<=", "100");
+  QEventLoop searching;
+  QObject::connect(dialog, &OptimiseDialog::SearchEnded, &searching, &QEventLoop::quit);
+  dialog->Start();
+  if (dialog->Running()) searching.exec();
+  // As large as a laptop's work area less a frame allows, so that the whole report shows.
+  dialog->resize(kOptimiseDialogPicture);
+  const bool saved = SaveWindow(*dialog, target, "optimise-dialog.png");
+  dialog->close();
   return saved;
 }
 
-}  // namespace
-
-bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
-                     const QString& directory) {
-  static constexpr std::array<const char*, 5> kPageFiles{
-      "page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png", "page-plant.png"};
-  const QDir target(directory);
-  bool saved = target.mkpath(QStringLiteral("."));
-  auto* notebook = form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
-  const int current = notebook->currentIndex();
-  for (int page = 0; page < notebook->count(); ++page) {
-    notebook->setCurrentIndex(page);
-    saved = SaveWindow(form, target, kPageFiles.at(page)) && saved;
-  }
-  notebook->setCurrentIndex(current);
-
-  finishForm.show();
-  saved = SaveWindow(finishForm, target, "finish.png") && saved;
-  finishForm.hide();
-
-  // The curves of the inputs shown, with the values under a pointer in zone 1 ...
-  FieldTexts& fields = form.Fields();
+//! The curves of the inputs shown with the values under a pointer in zone 1; three speeds
+//! compared; a run whose zone 2 air boils the coating against a kept one at the least size.
+bool SaveCurves(FieldTexts& fields, CurvesWindow& curves, const QDir& target) {
   curves.resize(kCurvesPicture);
-  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  ShowRunOfFields(fields, curves);
   QApplication::processEvents();
   curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
-  saved = SaveWindow(curves, target, "curves.png") && saved;
+  bool saved = SaveWindow(curves, target, "curves.png");
 
-  // ... and three speeds compared: two runs kept, the third the current one.
   const std::string speed = fields.Text("Edit6");
   for (const char* text : {"0.8", "1.0", "1.2"}) {
-    std::string typed(text);
-    if (LocaleDecimalSeparator() != '.') typed[1] = LocaleDecimalSeparator();
-    fields.SetText("Edit6", typed);
-    curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+    fields.SetText("Edit6", Typed(text));
+    ShowRunOfFields(fields, curves);
     if (std::string_view(text) != "1.2") curves.KeepRun();
   }
   fields.SetText("Edit6", speed);
@@ -138,29 +157,78 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves
   saved = SaveWindow(curves, target, "curves-compare.png") && saved;
   curves.RemoveAllPins();
 
-  // On a laptop's screen: a run kept, and the next one faster with zone 2's air hot enough
-  // that the coating boils there.
   const std::string air = fields.Text("Edit21");
-  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  ShowRunOfFields(fields, curves);
   curves.KeepRun();
-  std::string faster("1.5");
-  if (LocaleDecimalSeparator() != '.') faster[1] = LocaleDecimalSeparator();
-  fields.SetText("Edit6", faster);
+  fields.SetText("Edit6", Typed("1.5"));
   fields.SetText("Edit21", "140");
-  curves.ShowRun(RunOfFields(fields), InputsOf(fields));
+  ShowRunOfFields(fields, curves);
   fields.SetText("Edit6", speed);
   fields.SetText("Edit21", air);
-  for (const auto& [size, file] :
-       {std::pair{kLaptop, "curves-laptop.png"}, std::pair{kSmallLaptop, "curves-small-laptop.png"},
-        std::pair{kSmallest, "curves-smallest.png"}}) {
-    curves.resize(size);
-    QApplication::processEvents();
-    curves.ShowValuesAt(plot::RunChart::WebTemperature, 40.0);
-    saved = SaveWindow(curves, target, file) && saved;
-  }
+  curves.resize(kSmallest);
+  QApplication::processEvents();
+  curves.ShowValuesAt(plot::RunChart::WebTemperature, 40.0);
+  saved = SaveWindow(curves, target, "curves-smallest.png") && saved;
   curves.RemoveAllPins();
-  saved = SavePlantScreenshots(form, curves, target) && saved;
+  return saved;
+}
+
+//! The window's pictures on a laptop's screen: the plant example at 2.5 m/s kept, against the
+//! same line at 3 m/s with zone 2's air at 110 °C; on the larger laptop also the plant
+//! example's run alone.
+bool SaveLaptopScreens(TForm1& form, CurvesWindow& curves, const QDir& target,
+                       const QString& screen) {
+  FieldTexts& fields = form.Fields();
+  TypePlantExample(fields);
+  ShowRunOfFields(fields, curves);
+  curves.KeepRun();
+  fields.SetText("Edit6", Typed("3.0"));
+  fields.SetText("Edit21", Typed("110.0"));
+  ShowRunOfFields(fields, curves);
+  const bool laptop = screen == QLatin1String("laptop");
+  bool saved = SaveScreen(curves, target, laptop ? "curves-laptop.png" : "curves-small-laptop.png");
+  if (laptop) {
+    curves.RemoveAllPins();
+    TypePlantExample(fields);
+    ShowRunOfFields(fields, curves);
+    saved = SaveScreen(curves, target, "curves-plant.png") && saved;
+  }
+  return saved;
+}
+
+}  // namespace
+
+bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
+                     const QString& directory, const QString& screen) {
+  static constexpr std::array<const char*, 5> kPageFiles{
+      "page-zone1.png", "page-zone2.png", "page-zone3.png", "page-general.png", "page-plant.png"};
+  const QDir target(directory);
+  bool saved = target.mkpath(QStringLiteral("."));
+  if (!screen.isEmpty()) {
+    saved = SaveLaptopScreens(form, curves, target, screen) && saved;
+    curves.hide();
+    return saved;
+  }
+  auto* notebook = form.findChild<QTabWidget*>(QStringLiteral("TabbedNotebook1"));
+  for (int page = 0; page < notebook->count(); ++page) {
+    notebook->setCurrentIndex(page);
+    saved = SaveWindow(form, target, kPageFiles.at(page)) && saved;
+  }
+  notebook->setCurrentIndex(0);
+
+  finishForm.show();
+  saved = SaveWindow(finishForm, target, "finish.png") && saved;
+  finishForm.hide();
+
+  saved = SaveCurves(form.Fields(), curves, target) && saved;
   curves.hide();
+  saved = SaveOptimiseDialog(form, target) && saved;
+
+  // The page "Solvents and Plant" with the plant example's inputs.
+  TypePlantExample(form.Fields());
+  notebook->setCurrentIndex(notebook->count() - 1);
+  saved = SaveWindow(form, target, "page-plant.png") && saved;
+  notebook->setCurrentIndex(0);
   return saved;
 }
 

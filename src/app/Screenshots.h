@@ -1,4 +1,4 @@
-// A developer aid: pictures of the windows for the documentation.
+// A developer aid: pictures of the windows for the documentation, as the user sees them.
 #pragma once
 
 #include <QString>
@@ -9,11 +9,18 @@ class CurvesWindow;
 class TForm1;
 class TFinishForm;
 
-//! Saves a PNG of each page of the main window (page-zone1.png, page-zone2.png,
-//! page-zone3.png, page-general.png), of the finish dialog (finish.png), of the curves of the
-//! inputs shown (curves.png) and of three runs at 0.8, 1.0 and 1.2 m/s compared
-//! (curves-compare.png) into `directory`. False when a picture could not be saved.
+//! Saves PNGs of the windows into `directory`; false when a picture could not be saved.
+//! With `screen` empty: each page of the main window (page-zone1.png, page-zone2.png,
+//! page-zone3.png, page-general.png, page-plant.png), the finish dialog (finish.png), the
+//! curves of the inputs shown (curves.png), three runs at 0.8, 1.0 and 1.2 m/s compared
+//! (curves-compare.png), a run compared with a kept one at the window's least size
+//! (curves-smallest.png) and the Optimise dialog after a search (optimise-dialog.png), each
+//! window's contents alone.
+//! With `screen` "laptop" or "small-laptop": the whole screen, which is to be a laptop's work
+//! area with a window manager, with the curves window maximised in its frame: the plant
+//! example compared with a kept run (curves-laptop.png or curves-small-laptop.png) and, on
+//! the laptop, the plant example's run alone (curves-plant.png).
 bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
-                     const QString& directory);
+                     const QString& directory, const QString& screen = {});
 
 }  // namespace quillmere

@@ -50,9 +50,8 @@ ShortSetting ShortestSetting(const OptimiseProblem& problem, const std::vector<d
       for (std::size_t i = 0; i < values.size(); ++i) {
         const FreeInput& input = problem.Free[i];
         const bool own = problem.Goal.What == Quantity::Input && input.Field == problem.Goal.Input;
-        setting[i] = towardsWorse && own
-                         ? RoundedTowards(values[i], digits, problem.Goal.Maximise)
-                         : RoundedToDigits(values[i], digits);
+        setting[i] = towardsWorse && own ? RoundedTowards(values[i], digits, problem.Goal.Maximise)
+                                         : RoundedToDigits(values[i], digits);
         inRange = inRange && setting[i] >= input.Low && setting[i] <= input.High;
       }
       if (setting == tried) continue;

@@ -100,11 +100,14 @@ int main(int argc, char* argv[]) {
   Form1.show();
 
   // Developer aid for the documentation: QUILLMERE_SCREENSHOTS=<directory> saves a picture of
-  // every page, of the finish dialog and of the curves there and ends the program.
+  // every page, of the finish dialog, of the curves and of the Optimise dialog there and ends
+  // the program; with QUILLMERE_SCREENSHOTS_SCREEN=laptop or small-laptop, the whole screen
+  // with the curves window maximised instead.
   const QString screenshots = qEnvironmentVariable("QUILLMERE_SCREENSHOTS");
   if (!screenshots.isEmpty()) {
-    QTimer::singleShot(300, &Form1, [&] {
-      QApplication::exit(SaveScreenshots(Form1, FinishForm, curves, screenshots) ? 0 : 1);
+    const QString screen = qEnvironmentVariable("QUILLMERE_SCREENSHOTS_SCREEN");
+    QTimer::singleShot(300, &Form1, [&, screen] {
+      QApplication::exit(SaveScreenshots(Form1, FinishForm, curves, screenshots, screen) ? 0 : 1);
     });
   }
   return QApplication::exec();

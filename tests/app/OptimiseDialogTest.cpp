@@ -128,18 +128,17 @@ class OptimiseDialogTest : public QObject {
     };
     const Case cases[] = {
         {"Free.Speed", "", "Tick Speed (m/s) among the free inputs: it is the one to maximise."},
-        {"Low", "abc", "Speed (m/s): \"abc\" is not a number"},
-        {"Low", "20", "Speed (m/s): the range's lower end 20 must be below its upper end 10"},
+        {"Low.Speed", "abc", "Speed (m/s): \"abc\" is not a number"},
+        {"Low.Speed", "20", "Speed (m/s): the range's lower end 20 must be below its upper end 10"},
         {"Limit.LEL<=", "",
          "The LEL and the heat need the plant inputs: give the web width on the page \"Solvents "
          "and Plant\", and each zone's exhaust there (or leave it empty to have it sized)."},
     };
     for (const Case& c : cases) {
       init();
-      if (std::string_view(c.row) == "Low") {
-        // The speed's range: the first line edit of the free inputs.
-        QLineEdit* low = dialog_->findChildren<QLineEdit*>().front();
-        low->setText(QString::fromUtf8(c.text));
+      if (std::string_view(c.row) == "Low.Speed") {
+        dialog_->findChild<QLineEdit*>(QStringLiteral("Low.Speed"))
+            ->setText(QString::fromUtf8(c.text));
       } else {
         QCheckBox* tick = dialog_->findChild<QCheckBox*>(QString::fromUtf8(c.row));
         tick->setChecked(!tick->isChecked());
