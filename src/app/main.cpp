@@ -40,7 +40,10 @@ bool AnsweredCommandLine(int argc, char* argv[]) {
           "  --version      print the version and exit\n"
           "\n"
           "Qt's own options are taken as well (such as -platform offscreen).\n"
-          "For runs without the window, see quillmere-cli.\n");
+          "For runs without the window, see quillmere-cli.\n"
+          "\n"
+          "Exit status: 0 the window was closed; 1 there is no display to show it on\n"
+          "(neither DISPLAY nor WAYLAND_DISPLAY is set, and no platform was chosen).\n");
       return true;
     }
   }
