@@ -14,7 +14,9 @@
 
 #include "TestSupport.h"
 #include "analysis/optimise/OptimiseProblem.h"
+#include "analysis/sweep/SweepGrid.h"
 #include "app/OptimiseDialog.h"
+#include "app/ShortestSetting.h"
 #include "base/NumberText.h"
 #include "params/PlantInputs.h"
 
@@ -96,6 +98,44 @@ class OptimiseDialogTest : public QObject {
     QVERIFY2(run.Objective >= optimum * (1 - kShortSettingObjectiveShare), qPrintable(report));
     if (const QByteArray file = qgetenv("QUILLMERE_OPTIMISE_SCREENSHOT"); !file.isEmpty()) {
       QVERIFY(dialog_->grab().save(QString::fromLocal8Bit(file)));
+    }
+  }
+
+  // The values Apply types: the fewest digits that meet every limit and keep the objective
+  // within 0.1 %; the speed rounded down where rounding up would break a limit that binds;
+  // the search's own values where nothing shorter passes. The default line, the speed free.
+  void ShortestSettingMeetsTheLimits() {
+    const MemoryFieldTexts base('.');
+    const double speed = 1.23456789;
+    // The exit residual at that speed, as a bound that binds there.
+    OptimiseProblem probe;
+    probe.Goal = ParseObjective("Speed", true);
+    probe.Free = {ParseFreeInput("Speed=0.1:10")};
+    probe.Limits = {ParseLimit("ExitResidual1<=1")};
+    MemoryFieldTexts fields = base;
+    auto params = std::make_unique<ParameterSet>();
+    auto state = std::make_unique<SimulationState>();
+    const RunEvaluation run = EvaluateSetting(probe, {speed}, '.', fields, *params, *state);
+    QVERIFY(run.Finished);
+    const std::string binding = "ExitResidual1<=" + SweepValueText(run.LimitValue[0], '.');
+    struct Case {
+      std::string limit;
+      double typed;  // what Apply types
+      int digits;
+      bool checked;
+    };
+    const Case cases[] = {
+        {"WebTemperature<=200", 1.235, 4, true},  // 1.23 would give away 0.4 % of the speed
+        {binding, 1.234, 4, true},                // 1.235 runs a little over the residual
+        {"WebTemperature<=1", speed, 17, false},  // no speed meets it
+    };
+    for (const Case& c : cases) {
+      OptimiseProblem problem = probe;
+      problem.Limits = {ParseLimit(c.limit)};
+      const ShortSetting shortest = ShortestSetting(problem, {speed}, speed, base, '.');
+      QCOMPARE(shortest.Values, std::vector<double>{c.typed});
+      QCOMPARE(shortest.Digits, c.digits);
+      QCOMPARE(shortest.Checked, c.checked);
     }
   }
 
