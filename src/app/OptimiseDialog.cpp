@@ -252,57 +252,79 @@ OptimiseDialog::~OptimiseDialog() {
   }
 }
 
+namespace {
+
+[[noreturn]] void Refuse(const QString& text) {
+  throw Error(ErrorKind::InputRefused, text.toStdString());
+}
+
+double NumberIn(const QLineEdit& edit, const QString& what, char separator) {
+  const std::optional<double> value = ParseNumber(edit.text().toStdString(), separator);
+  if (!value) Refuse(QStringLiteral("%1: \"%2\" is not a number").arg(what, edit.text()));
+  return *value;
+}
+
+}  // namespace
+
 OptimiseProblem OptimiseDialog::ProblemShown(DialogWords& words) const {
   OptimiseProblem problem;
   const ObjectiveChoice& choice = kObjectives[std::max(objective_->currentIndex(), 0)];
   problem.Goal = ParseObjective(choice.Name, choice.Maximise);
   words.Objective = choice.Said;
-  const auto refuse = [](const QString& text) {
-    throw Error(ErrorKind::InputRefused, text.toStdString());
-  };
-  const auto number = [&](const QLineEdit& edit, const QString& what) {
-    const std::optional<double> value = ParseNumber(edit.text().toStdString(), decimalSeparator_);
-    if (!value) refuse(QStringLiteral("%1: \"%2\" is not a number").arg(what, edit.text()));
-    return *value;
-  };
   for (const FreeRow& row : free_) {
     const QString shown = row.Tick->text().remove(QLatin1Char('&'));
     if (!row.Tick->isChecked()) {
       if (row.Name == choice.Name) {
-        refuse(
+        Refuse(
             QStringLiteral("Tick %1 among the free inputs: it is the one to maximise.").arg(shown));
       }
       continue;
     }
-    const double low = number(*row.Low, shown);
-    const double high = number(*row.High, shown);
+    const double low = NumberIn(*row.Low, shown, decimalSeparator_);
+    const double high = NumberIn(*row.High, shown, decimalSeparator_);
     if (!(low < high)) {
-      refuse(QStringLiteral("%1: the range's lower end %2 must be below its upper end %3")
+      Refuse(QStringLiteral("%1: the range's lower end %2 must be below its upper end %3")
                  .arg(shown, row.Low->text(), row.High->text()));
+    }
+    if (row.Name == "Speed" && low <= 0) {
+      Refuse(QStringLiteral("%1: the line runs forwards; the range must be above 0").arg(shown));
     }
     problem.Free.push_back(ParseFreeInput(row.Name + "=" + SweepValueText(low, '.') + ":" +
                                           SweepValueText(high, '.')));
     words.Free.push_back(shown.toStdString());
   }
-  if (problem.Free.empty()) refuse(QStringLiteral("Tick at least one free input."));
-  for (const LimitRow& row : limits_) {
-    if (!row.Tick->isChecked()) continue;
-    const double bound = number(*row.Bound, row.Tick->text());
-    problem.Limits.push_back(ParseLimit(row.Name + SweepValueText(bound, '.')));
-    words.Limits.push_back(row.Said.arg(row.Bound->text().trimmed()).toStdString());
-  }
+  if (problem.Free.empty()) Refuse(QStringLiteral("Tick at least one free input."));
+  AddLimitsShown(problem, words);
   problem.Plant = PlantModelOf(library_);
   const bool needsPlant = NeedsPlant(problem.Goal.What) ||
                           std::any_of(problem.Limits.begin(), problem.Limits.end(),
                                       [](const Limit& l) { return NeedsPlant(l.What); });
   if (needsPlant && !PlantInputsGiven(fields_)) {
-    refuse(QStringLiteral(
+    Refuse(QStringLiteral(
         "The LEL and the heat need the plant inputs: give the web width on the page \"Solvents "
         "and Plant\", and each zone's exhaust there (or leave it empty to have it sized)."));
   }
   CheckProblem(problem);
   CheckPlantInputs(problem, fields_, decimalSeparator_);
   return problem;
+}
+
+void OptimiseDialog::AddLimitsShown(OptimiseProblem& problem, DialogWords& words) const {
+  for (const LimitRow& row : limits_) {
+    if (!row.Tick->isChecked()) continue;
+    const QString shown = row.Tick->text().remove(QLatin1Char('&'));
+    const double bound = NumberIn(*row.Bound, shown, decimalSeparator_);
+    // A residual, a share of the LEL or a heat of 0 or less is met by no setting.
+    if (row.Name == "NoBoiling:" && !(bound > 0 && bound <= 1)) {
+      Refuse(QStringLiteral("%1: the share must be above 0 and at most 1").arg(shown));
+    }
+    if (row.Name != "WebTemperature<=" && bound <= 0) {
+      Refuse(QStringLiteral("%1: no setting meets %2; give a bound above 0")
+                 .arg(shown, row.Bound->text()));
+    }
+    problem.Limits.push_back(ParseLimit(row.Name + SweepValueText(bound, '.')));
+    words.Limits.push_back(row.Said.arg(row.Bound->text().trimmed()).toStdString());
+  }
 }
 
 void OptimiseDialog::Start() {

@@ -84,6 +84,8 @@ class OptimiseDialog : public QDialog {
   //! The problem the rows give, and what the report calls its parts; throws Error with a
   //! message in the dialog's words where the rows are refused.
   OptimiseProblem ProblemShown(DialogWords& words) const;
+  //! The ticked limits, appended to `problem` and `words`.
+  void AddLimitsShown(OptimiseProblem& problem, DialogWords& words) const;
   void Poll();
   void Ended();
 

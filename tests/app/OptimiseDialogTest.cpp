@@ -170,15 +170,20 @@ class OptimiseDialogTest : public QObject {
         {"Free.Speed", "", "Tick Speed (m/s) among the free inputs: it is the one to maximise."},
         {"Low.Speed", "abc", "Speed (m/s): \"abc\" is not a number"},
         {"Low.Speed", "20", "Speed (m/s): the range's lower end 20 must be below its upper end 10"},
+        {"Low.Speed", "-1", "Speed (m/s): the line runs forwards; the range must be above 0"},
+        {"Bound.NoBoiling:", "1.5",
+         "No boiling: vapour pressure at most, of 760 mmHg: the share must be above 0 and at most "
+         "1"},
+        {"Bound.ExitResidual1<=", "0",
+         "Solvent-1 residual at the exit at most: no setting meets 0; give a bound above 0"},
         {"Limit.LEL<=", "",
          "The LEL and the heat need the plant inputs: give the web width on the page \"Solvents "
          "and Plant\", and each zone's exhaust there (or leave it empty to have it sized)."},
     };
     for (const Case& c : cases) {
       init();
-      if (std::string_view(c.row) == "Low.Speed") {
-        dialog_->findChild<QLineEdit*>(QStringLiteral("Low.Speed"))
-            ->setText(QString::fromUtf8(c.text));
+      if (QLineEdit* edit = dialog_->findChild<QLineEdit*>(QString::fromUtf8(c.row))) {
+        edit->setText(QString::fromUtf8(c.text));
       } else {
         QCheckBox* tick = dialog_->findChild<QCheckBox*>(QString::fromUtf8(c.row));
         tick->setChecked(!tick->isChecked());
