@@ -72,8 +72,8 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
                             std::move(inputWarnings));
   for (std::string& warning : result.AntoineWarnings) row.Warnings.push_back(std::move(warning));
   if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
-  row.Plant = std::move(result.Figures);
   for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));
+  row.Plant = std::move(result.Figures);
   return row;
 }
 
