@@ -19,9 +19,9 @@
 #include <algorithm>
 #include <exception>
 
+#include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/optimise/PlantDuty.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "app/OptimiseDialogReport.h"
 #include "base/Error.h"
 #include "base/NumberText.h"
@@ -69,7 +69,7 @@ int ActiveZones(const FieldTexts& fields, char separator) {
 }
 
 QString Number(double value, char separator) {
-  return QString::fromStdString(SweepValueText(value, separator));
+  return QString::fromStdString(FieldValueText(value, separator));
 }
 
 }  // namespace
@@ -289,8 +289,8 @@ OptimiseProblem OptimiseDialog::ProblemShown(DialogWords& words) const {
     if (row.Name == "Speed" && low <= 0) {
       Refuse(QStringLiteral("%1: the line runs forwards; the range must be above 0").arg(shown));
     }
-    problem.Free.push_back(ParseFreeInput(row.Name + "=" + SweepValueText(low, '.') + ":" +
-                                          SweepValueText(high, '.')));
+    problem.Free.push_back(ParseFreeInput(row.Name + "=" + FieldValueText(low, '.') + ":" +
+                                          FieldValueText(high, '.')));
     words.Free.push_back(shown.toStdString());
   }
   if (problem.Free.empty()) Refuse(QStringLiteral("Tick at least one free input."));
@@ -322,7 +322,7 @@ void OptimiseDialog::AddLimitsShown(OptimiseProblem& problem, DialogWords& words
       Refuse(QStringLiteral("%1: no setting meets %2; give a bound above 0")
                  .arg(shown, row.Bound->text()));
     }
-    problem.Limits.push_back(ParseLimit(row.Name + SweepValueText(bound, '.')));
+    problem.Limits.push_back(ParseLimit(row.Name + FieldValueText(bound, '.')));
     words.Limits.push_back(row.Said.arg(row.Bound->text().trimmed()).toStdString());
   }
 }

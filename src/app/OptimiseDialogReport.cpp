@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseReport.h"
-#include "analysis/sweep/SweepGrid.h"
 
 namespace quillmere {
 namespace {
@@ -75,7 +75,7 @@ std::string AppliedLine(const OptimiseProblem& problem, const DialogWords& words
   std::string text = "Apply types ";
   for (std::size_t i = 0; i < problem.Free.size() && i < applied.Values.size(); ++i) {
     text += (i == 0 ? "" : ", ") + words.Free.at(i) + " " +
-            SweepValueText(applied.Values[i], decimalSeparator);
+            FieldValueText(applied.Values[i], decimalSeparator);
   }
   if (!applied.Checked) return text + ": their run does not meet every limit.\n";
   return text + " (" + std::to_string(applied.Digits) +

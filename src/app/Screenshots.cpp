@@ -47,17 +47,16 @@ void ShowRunOfFields(const FieldTexts& fields, CurvesWindow& curves) {
   const SolventLibrary library(ShippedSolvents());
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, separator, *params, *state);
-  RunSeries series = CollectRunSeries(*params, *state, result.Record);
-  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
-  std::optional<PlantFigures> figures;
   const std::optional<PlantInputs> plant = AcquirePlantInputs(fields, separator);
-  if (plant && result.Finished()) figures = PlantFiguresOf(*params, *plant, solvents, series);
-  const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
-  curves.ShowRun(std::move(series), InputsOf(fields));
-  const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
-  curves.Plant().ShowFigures(
-      figures, named ? QString::fromStdString(SolventLines(library, fields)) : QString(), ranges);
+  CaseRequest request = PlantCaseRequest(library, fields, plant);
+  request.Series = true;
+  CaseResult result = RunCase(fields, separator, *params, *state, request);
+  curves.ShowRun(std::move(*result.Series), InputsOf(fields));
+  curves.Plant().ShowFigures(result.Figures,
+                             result.SolventsNamed(plant.has_value())
+                                 ? QString::fromStdString(SolventLines(library, fields))
+                                 : QString(),
+                             result.AntoineWarnings);
 }
 
 //! The README's plant example (docs/examples/plant-line4.dat): ethyl acetate and ethanol,

@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "TestSupport.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseProblem.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "app/OptimiseDialog.h"
 #include "app/ShortestSetting.h"
 #include "base/NumberText.h"
@@ -117,7 +117,7 @@ class OptimiseDialogTest : public QObject {
     auto state = std::make_unique<SimulationState>();
     const RunEvaluation run = EvaluateSetting(probe, {speed}, '.', fields, *params, *state);
     QVERIFY(run.Finished);
-    const std::string binding = "ExitResidual1<=" + SweepValueText(run.LimitValue[0], '.');
+    const std::string binding = "ExitResidual1<=" + FieldValueText(run.LimitValue[0], '.');
     struct Case {
       std::string limit;
       double typed;  // what Apply types
