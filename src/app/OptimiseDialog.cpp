@@ -49,7 +49,8 @@ constexpr ObjectiveChoice kObjectives[] = {
     {"Minimise the heat (needs the plant inputs)", false, "Energy", "Heat of all zones (kW)"},
 };
 
-constexpr int kNumberWidth = 120;  //!< [px] of a range's or a bound's field
+constexpr int kNumberWidth = 120;        //!< [px] of a range's or a bound's field
+constexpr QSize kUsualFrame{8, 30 + 4};  //!< [px] a title bar and a border on each side
 
 //! Whether the page "Solvents and Plant" gives the plant inputs (a web width).
 bool PlantInputsGiven(const FieldTexts& fields) {
@@ -214,7 +215,9 @@ void OptimiseDialog::showEvent(QShowEvent* event) {
   if (const QScreen* screen = this->screen(); screen != nullptr && !placed_) {
     placed_ = true;
     const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    // Before the window manager has framed the dialog, a usual title bar and border.
+    const QSize measured = frameGeometry().size() - geometry().size();
+    const QSize frame = measured.isEmpty() ? kUsualFrame : measured;
     const QSize room = area.size() - frame;
     resize(WantedSize().boundedTo(room).expandedTo(minimumSizeHint()));
     QRect wanted(geometry().topLeft(), size() + frame);
