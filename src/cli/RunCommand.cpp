@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
@@ -217,6 +218,14 @@ class RunCommand : public Command {
       // Both live as long as a run of the window's program would keep them; the state is large.
       auto params = std::make_unique<ParameterSet>();
       auto state = std::make_unique<SimulationState>();
+      if (plant->Inputs) {
+        // The zones whose air follows from their exhaust get their humidities first.
+        for (const std::string& warning :
+             ZoneAirFromExhaust(fields, separator, *plant->Inputs, plant->Solvents, *params, *state)
+                 .Warnings) {
+          messages.ShowWarning(warning);
+        }
+      }
       const CalculationResult result =
           RunCalculation(fields, messages, separator, *params, *state, options);
       if (result.Finished()) {

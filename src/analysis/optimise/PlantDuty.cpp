@@ -22,14 +22,20 @@ PlantModel PlantModelOf(std::shared_ptr<const SolventLibrary> library) {
         }
         if (!plant) return std::nullopt;
         const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(*library, fields);
-        const PlantFigures figures = PlantFiguresOf(params, *plant, solvents, state, record);
+        PlantFigures figures;
+        try {
+          figures = PlantFiguresOf(params, *plant, solvents, state, record);
+        } catch (const Error&) {
+          return std::nullopt;  // figures that are not finite: the setting is infeasible
+        }
+        // An unknown %LEL or heat never counts as met: the setting has no duty.
+        if (figures.Incomplete) return std::nullopt;
         PlantDuty duty;
         duty.TotalKw = figures.TotalHeat;
         for (const ZonePlant& zone : figures.Zones) {
-          const bool evaporates = zone.Molar[0] + zone.Molar[1] > 0;
-          if (evaporates && !zone.PercentLel) return std::nullopt;
-          duty.Zones.push_back({zone.PercentLel.value_or(0.0), zone.LimitPercent, zone.TotalHeat(),
-                                zone.ExhaustSized});
+          if (!zone.PercentLel || !zone.TotalHeat()) return std::nullopt;
+          duty.Zones.push_back(
+              {*zone.PercentLel, zone.LimitPercent, *zone.TotalHeat(), zone.ExhaustSized});
         }
         return duty;
       };

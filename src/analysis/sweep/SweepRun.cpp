@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "analysis/CaseRun.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/KeptMessages.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
@@ -35,6 +36,36 @@ CaseResult RunWithResultFile(const FieldTexts& fields, char separator, Parameter
   return result;
 }
 
+//! Settles the air of the zones that follow their exhaust for this case alone (the warnings
+//! into `warnings`); returns their humidity fields with the texts to put back after the case,
+//! so that the next case starts from the base's, whatever the order of the cases.
+std::vector<std::pair<std::string, std::string>> SettleZoneAir(const SweepOptions& options,
+                                                               Worker& worker,
+                                                               std::vector<std::string>& warnings) {
+  std::vector<std::pair<std::string, std::string>> stated;
+  if (!options.PlantSolvents) return stated;
+  std::optional<PlantInputs> plant;
+  try {
+    plant = AcquirePlantInputs(worker.Fields, options.DecimalSeparator);
+  } catch (const Error&) {
+    return stated;  // refused where the plant figures are formed
+  }
+  if (!plant || !plant->AnyAirFromExhaust()) return stated;
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    if (!plant->AirFromExhaust[zone]) continue;
+    for (const std::string& field : ZoneHumidityFields(zone)) {
+      stated.emplace_back(field, worker.Fields.Text(field));
+    }
+  }
+  for (std::string& warning :
+       ZoneAirFromExhaust(worker.Fields, options.DecimalSeparator, *plant, *options.PlantSolvents,
+                          *worker.Params, *worker.State)
+           .Warnings) {
+    warnings.push_back(std::move(warning));
+  }
+  return stated;
+}
+
 SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOptions& options,
                     Worker& worker) {
   const char separator = options.DecimalSeparator;
@@ -49,6 +80,8 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (std::optional<std::string> ratios = WeightRatioSumWarning(worker.Fields, separator)) {
     inputWarnings.push_back(std::move(*ratios));
   }
+  const std::vector<std::pair<std::string, std::string>> statedAir =
+      SettleZoneAir(options, worker, inputWarnings);
   CaseResult result;
   try {
     if (options.ResultDirectory) {
@@ -83,10 +116,14 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
                                    result.Record);
         for (const std::string& warning : row.Plant->Warnings) row.Warnings.push_back(warning);
       }
+    } catch (const Error& error) {
+      // Plant figures that are not finite: the row says so, and the sweep goes on.
+      row.Warnings.push_back(std::string(error.what()) + " " + error.Details());
     } catch (const std::exception& error) {
       row.Warnings.push_back(error.what());
     }
   }
+  for (const auto& [field, text] : statedAir) worker.Fields.SetText(field, text);
   return row;
 }
 
