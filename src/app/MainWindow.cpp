@@ -70,6 +70,7 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   // A user's solvent file that does not read leaves the shipped library, and says why.
   try {
     library_ = LoadSolventLibrary();
+    for (const std::string& warning : library_.UnreadWarnings()) qWarning("%s", warning.c_str());
   } catch (const Error& error) {
     library_ = SolventLibrary(ShippedSolvents());
     qWarning("%s %s", error.what(), error.Details().c_str());

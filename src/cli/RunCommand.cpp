@@ -195,6 +195,9 @@ class RunCommand : public Command {
       if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
         return status;
       }
+      for (const std::string& warning : plant->Library.UnreadWarnings()) {
+        messages.ShowWarning(warning);
+      }
       if (exports_.ZonesCsv && !plant->Inputs) {
         err << "--zones-csv needs the plant inputs: give the web width (WebWidth) in the data "
                "file's plant lines.\n";

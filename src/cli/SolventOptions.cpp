@@ -37,6 +37,7 @@ SolventLibrary SolventOptions::Apply(FieldTexts& fields, char decimalSeparator) 
     // The name is checked by the same rule as a data file's.
     fields.SetText(SolventNameField(number), *name);
     ApplySolventNames(library, fields, decimalSeparator);
+    RequireRunProperties(*library.Find(*name), number);
     ApplySolventChoice(fields, number, library.Find(*name), decimalSeparator, true);
   }
   return library;

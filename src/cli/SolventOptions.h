@@ -24,7 +24,8 @@ struct SolventOptions {
 
   //! Reads the library, puts the fixed constants of the solvents the fields name (a data
   //! file's plant lines) into their fields, then makes the solvents chosen on the command
-  //! line Solvent-1 and Solvent-2 with all their properties. Returns the library. Throws
+  //! line Solvent-1 and Solvent-2 with all their properties (refused when the library lacks
+  //! one). Returns the library, whose UnreadWarnings() the command shows. Throws
   //! quillmere::Error.
   SolventLibrary Apply(FieldTexts& fields, char decimalSeparator) const;
 };

@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/PrintableText.h"
 #include "base/UserMessages.h"
@@ -32,9 +33,12 @@ class TemplateCommand : public Command {
     try {
       MemoryFieldTexts fields(separator);
       StreamMessages messages(err);
-      if (const int status = ExitStatusOf([&] { solvents_.Apply(fields, separator); }, messages)) {
+      std::vector<std::string> unread;
+      if (const int status = ExitStatusOf(
+              [&] { unread = solvents_.Apply(fields, separator).UnreadWarnings(); }, messages)) {
         return status;
       }
+      for (const std::string& warning : unread) messages.ShowWarning(warning);
       if (file_ && *file_ != "-") {
         WriteDataFile(*file_, fields);
         return kExitFinished;

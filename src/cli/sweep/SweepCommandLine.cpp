@@ -274,6 +274,9 @@ class Sweep {
     if (const int status = ExitStatusOf(
             [&] {
               const SolventLibrary library = a_.Solvents.Apply(fields, separator);
+              for (const std::string& warning : library.UnreadWarnings()) {
+                messages.ShowWarning(warning);
+              }
               const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
               plantColumns = AcquirePlantInputs(fields, separator).has_value();
               if (plantColumns || solvents[0].AntoineRange || solvents[1].AntoineRange) {
