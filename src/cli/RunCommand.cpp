@@ -169,6 +169,7 @@ class RunCommand : public Command {
     // No output over the data file, nor two outputs into one file, before anything is read.
     OutputClashCheck files("run");
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
+    solvents_.AddInputsTo(files);
     files.Output("result file", resultFile_);
     if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
     if (exports_.Json) files.Output("JSON file", *exports_.Json);

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/PrintableText.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 
@@ -21,6 +22,12 @@ void SolventOptions::AddTo(CLI::App& command) {
                   "properties (\"as specified\": the original pair)")
       ->type_name("NAME");
   command.add_option("--solvent2", Solvent2, "The same for Solvent-2")->type_name("NAME");
+}
+
+void SolventOptions::AddInputsTo(OutputClashCheck& files) const {
+  const std::string userFile = UserSolventFile();
+  if (!userFile.empty() && IdentityOfPath(userFile)) files.Input("solvent library", userFile);
+  if (LibraryFile) files.Input("solvent library", *LibraryFile);
 }
 
 SolventLibrary SolventOptions::Apply(FieldTexts& fields, char decimalSeparator) const {

@@ -10,6 +10,7 @@
 
 #include "base/UserMessages.h"
 #include "params/FieldTexts.h"
+#include "report/OutputClash.h"
 #include "report/SolventLibrary.h"
 
 namespace quillmere {
@@ -21,6 +22,10 @@ struct SolventOptions {
 
   //! Adds --solvents, --solvent1 and --solvent2 to `command`.
   void AddTo(CLI::App& command);
+
+  //! Names the libraries read as inputs of `files`: the user's file in the data folder where
+  //! it exists and --solvents, so that no output is written over them.
+  void AddInputsTo(OutputClashCheck& files) const;
 
   //! Reads the library, puts the fixed constants of the solvents the fields name (a data
   //! file's plant lines) into their fields, then makes the solvents chosen on the command

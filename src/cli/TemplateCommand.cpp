@@ -30,6 +30,16 @@ class TemplateCommand : public Command {
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
+    if (file_) {
+      // No data file written over a solvent library it reads.
+      OutputClashCheck files("template");
+      solvents_.AddInputsTo(files);
+      files.Output("data file", *file_);
+      if (const std::optional<std::string> clash = files.FirstClash()) {
+        err << *clash << '\n';
+        return ExitStatus(ErrorKind::Usage);
+      }
+    }
     try {
       MemoryFieldTexts fields(separator);
       StreamMessages messages(err);

@@ -129,6 +129,12 @@ TEST_F(PlantSafetyCommandLine, ABrokenUserLibraryStopsOnlyACommandThatChoosesASo
     EXPECT_EQ(plain.status, 0) << command << plain.err;
     EXPECT_NE(plain.err.find("Warning: " + why), std::string::npos) << plain.err;
   }
+  // The library is an input of every command: no output goes over it.
+  for (const std::string command : {"template -o .local/share/quillmere/solvents.csv",
+                                    "run -o .local/share/quillmere/solvents.csv"}) {
+    EXPECT_EQ(Cli(command).status, 64) << command;
+  }
+  EXPECT_EQ(ReadWork(".local/share/quillmere/solvents.csv"), "name,cas\nX,1\n");
   const Outcome chosen = Cli("run --solvent1 MEK -o mek.txt");
   EXPECT_EQ(chosen.status, 1) << chosen.err;
   EXPECT_NE(chosen.err.find("Solvent-1 \"MEK\" is chosen and may be one of its solvents."),

@@ -246,6 +246,7 @@ class Sweep {
     // No output over the data file or another output, before anything is read or written.
     OutputClashCheck files("sweep");
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
+    a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
     if (a_.Results) {
