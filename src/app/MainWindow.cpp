@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
@@ -205,6 +206,13 @@ void TForm1::BitBtn1Click() {
   try {
     std::optional<PlantInputs> plant;
     if (!AcquireSolventsAndPlant(plant)) return;
+    // The zones whose air follows from their exhaust: their humidity fields get it first.
+    std::vector<std::string> airWarnings;
+    if (plant) {
+      airWarnings = ZoneAirFromExhaust(fields_, decimalSeparator_, *plant,
+                                       PlantSolventsOf(library_, fields_), parameters_, *state_)
+                        .Warnings;
+    }
     ResultFileOptions options;
     options.DataFile = loadedDataFile_;
     const CalculationResult result =
@@ -217,7 +225,8 @@ void TForm1::BitBtn1Click() {
       if (plant && result.Finished()) {
         figures = PlantFiguresOf(parameters_, *plant, solvents, series);
       }
-      const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+      std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+      ranges.insert(ranges.begin(), airWarnings.begin(), airWarnings.end());
       curves_->ShowRun(std::move(series), InputsOf(fields_));
       // The panel names the solvents where one was chosen from the library or the plant
       // inputs are given.
