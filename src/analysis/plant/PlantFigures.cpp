@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "base/FloatingPointGuard.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
-#include "sim/MiscCalc.h"
 #include "sim/TraceView.h"
 
 namespace quillmere {
@@ -307,6 +307,22 @@ std::string NonFiniteFigure(const ZonePlant& z) {
               "The run itself finished; its plant figures cannot be given.");
 }
 
+//! ZonePlantOf with the floating-point flags watched: an overflow, a division by zero or an
+//! invalid operation in a zone's figures is a fault naming the figure it left not finite.
+ZonePlant GuardedZonePlant(const ParameterSet& params, const PlantInputs& plant,
+                           const std::array<PlantSolvent, 2>& solvents, int zone,
+                           std::span<const TracePoint> points) {
+  ClearFloatingPointFaults();
+  ZonePlant z = ZonePlantOf(params, plant, solvents, zone, points);
+  if (FloatingPointFaultRaised({z.WebHeat, z.LatentHeat, z.Evaporated[0], z.Evaporated[1]})) {
+    const std::string figure = NonFiniteFigure(z);
+    RefuseNonFinite("of zone " + std::to_string(zone) + ", " +
+                        (figure.empty() ? std::string("an intermediate figure") : figure) + ",",
+                    plant);
+  }
+  return z;
+}
+
 //! The line's totals and warnings over `zones`. Throws quillmere::Error (RunFault) naming the
 //! first figure that is not finite.
 PlantFigures Totals(std::vector<ZonePlant> zones, const std::array<PlantSolvent, 2>& solvents,
@@ -358,7 +374,7 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
       points.push_back(series.Points[start++].State);
     }
     if (points.size() < 2) continue;
-    zones.push_back(ZonePlantOf(params, plant, solvents, summary.Zone, points));
+    zones.push_back(GuardedZonePlant(params, plant, solvents, summary.Zone, points));
   }
   return Totals(std::move(zones), solvents, plant);
 }
@@ -373,7 +389,7 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
     points.clear();
     for (int s = 0; s <= view.Steps(); ++s) points.push_back(view.At(s));
     if (points.size() < 2) continue;
-    zones.push_back(ZonePlantOf(params, plant, solvents, zone, points));
+    zones.push_back(GuardedZonePlant(params, plant, solvents, zone, points));
   }
   return Totals(std::move(zones), solvents, plant);
 }
