@@ -1,5 +1,6 @@
 #include "analysis/optimise/PlantDuty.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -29,7 +30,8 @@ PlantModel PlantModelOf(std::shared_ptr<const SolventLibrary> library) {
           const bool evaporates = zone.Molar[0] + zone.Molar[1] > 0;
           if (evaporates && !zone.PercentLel) return std::nullopt;
           duty.Zones.push_back({zone.PercentLel.value_or(0.0), zone.LimitPercent, zone.TotalHeat(),
-                                zone.ExhaustSized});
+                                zone.ExhaustSized, zone.Exhaust,
+                                std::max(zone.Molar[0], 0.0) + std::max(zone.Molar[1], 0.0)});
         }
         return duty;
       };
