@@ -4,6 +4,9 @@
 // Takes the data file and the optimiser's arguments (--maximise/--minimise, --free, --limit), so
 // that bench/optimise/recheck runs both on the same problem. Prints the best value and setting.
 //
+// With --at NAME=VALUE (one a free input, repeated) it judges that one setting instead and prints
+// its value and largest violation: how bench/optimise/recheck checks the optimiser's answers.
+//
 //   quillmere_optimise_reference DATAFILE --maximise Speed --free Speed=0.2:3 ...
 //       --limit "ExitResidual1<=0.01" [--population 60] [--generations 300] [--seed 1]
 #include <algorithm>
@@ -154,6 +157,7 @@ int main(int argc, char** argv) {
   ApplySolventNames(p.Library, p.Base, '.');
   int population = 0, generations = 300;
   unsigned seed = 1;
+  std::vector<std::pair<std::string, double>> at;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string option = argv[i], value = argv[i + 1];
     if (option == "--maximise" || option == "--minimise") {
@@ -170,6 +174,9 @@ int main(int argc, char** argv) {
       population = std::stoi(value);
     } else if (option == "--generations") {
       generations = std::stoi(value);
+    } else if (option == "--at") {
+      const std::size_t eq = value.find('=');
+      at.emplace_back(value.substr(0, eq), std::stod(value.substr(eq + 1)));
     } else if (option == "--seed") {
       seed = static_cast<unsigned>(std::stoul(value));
     }
@@ -178,6 +185,21 @@ int main(int argc, char** argv) {
   if (p.Goal == "Speed" && p.Inputs.front().Name != "Speed") return 64;
   const std::size_t n = p.Inputs.size();
   if (population == 0) population = static_cast<int>(10 * n);
+  if (!at.empty()) {
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      for (const auto& [name, v] : at) {
+        if (name == p.Inputs[i].Name) x[i] = v;
+      }
+    }
+    MemoryFieldTexts fields = p.Base;
+    auto params = std::make_unique<ParameterSet>();
+    auto state = std::make_unique<SimulationState>();
+    const Judged j = Judge(p, x, fields, *params, *state);
+    std::printf("judged %.9g feasible %d violation %.3g\n", j.Objective,
+                j.Finished && j.Violation <= 0 ? 1 : 0, j.Violation);
+    return 0;
+  }
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> uniform(0, 1);
   MemoryFieldTexts fields = p.Base;
