@@ -211,6 +211,13 @@ TEST_F(FitProgram, NamesWhatTheMeasurementsCannotDetermine) {
   ASSERT_TRUE(LoadDataFile(work_.File("early.dat"), fields, messages).Ok());
   EXPECT_EQ(fields.Text("Edit203"), "0.2");
   EXPECT_EQ(Fit("--trial trial1.dat:early.csv --free Keff").status, 0);
+  // A single start confirms nothing of a parameter it leaves undetermined or on a bound.
+  const Outcome single = Fit("--trial trial1.dat:early.csv --free Keff,Wx --starts 1");
+  EXPECT_EQ(single.status, 4) << single.err;
+  EXPECT_NE(single.err.find("The fit is not to be trusted: the only start ended with Wx not "
+                            "determined, which no other start confirms: give more --starts"),
+            std::string::npos)
+      << single.err;
   const std::size_t wx = fit.out.find("\nWx                 0.2 ");
   ASSERT_NE(wx, std::string::npos) << fit.out;
   const std::size_t end = fit.out.find('\n', wx + 1);
