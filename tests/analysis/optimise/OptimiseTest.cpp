@@ -159,7 +159,7 @@ TEST(Optimise, SaysWhichLimitAnInfeasibleProblemMisses) {
 }
 
 // A free input whose range holds the value the line runs already adds settings to choose
-// from: the answer is never worse than without it.
+// from, and a looser limit allows more: the answer is never worse than without them.
 TEST(Optimise, AFreeInputWhoseRangeHoldsItsValueNeverWorsensTheAnswer) {
   MemoryFieldTexts base = ShortLine();
   base.SetText("Edit8", "90");
@@ -186,6 +186,13 @@ TEST(Optimise, AFreeInputWhoseRangeHoldsItsValueNeverWorsensTheAnswer) {
     ASSERT_TRUE(with.Feasible) << free;
     EXPECT_GE(with.Objective, without.Objective * (1 - 1e-6)) << free << " holding " << holds;
   }
+  // Nor does loosening a limit worsen it.
+  OptimiseProblem looser = fewer;
+  looser.Limits[0] = ParseLimit("ExitResidual1<=0.009");
+  OptimiseControl looserControl;
+  const OptimiseResult loosened = Optimise(looser, base, options, looserControl);
+  ASSERT_TRUE(loosened.Feasible);
+  EXPECT_GE(loosened.Objective, without.Objective * (1 - 1e-6));
 }
 
 // A search cut short (a handful of runs, no restarts) may end inside the box with no limit
