@@ -37,6 +37,9 @@ constexpr double kFirstRadius = 0.1;
 //! kTightening.
 constexpr double kNearlyMet = 1e-2;
 constexpr double kTightening = 1e-6;
+//! The restarts' smallest trust radius, as a share of the option's: they polish the best end
+//! to a hundredth of the stage 2 searches' resolution.
+constexpr double kFineRadius = 1e-2;
 //! Bisection steps of the final polish.
 constexpr int kPolishSteps = 8;
 
@@ -106,7 +109,9 @@ std::vector<double> Unscaled(const OptimiseProblem& problem, const std::vector<d
 //! seen kept, since COBYLA's own end may lie a hair outside a limit.
 class LocalSearch {
  public:
-  LocalSearch(const Context& context, Worker& worker) : context_(context), worker_(worker) {}
+  //! `fine`: end at a trust radius a hundredth of the option's (the restarts' polish).
+  LocalSearch(const Context& context, Worker& worker, bool fine = false)
+      : context_(context), worker_(worker), fine_(fine) {}
 
   Point Evaluate(const std::vector<double>& x) {
     if (last_ && last_->X == x) return *last_;
@@ -215,7 +220,7 @@ class LocalSearch {
         ParseNumber(worker_.Fields.Text("Edit20"), context_.Options.DecimalSeparator).value_or(0.0);
     std::vector<double> radii;
     for (const FreeInput& f : problem.Free) {
-      double radius = context_.Options.MinRadius;
+      double radius = context_.Options.MinRadius * (fine_ ? kFineRadius : 1.0);
       if (f.WholeSteps && incrementZ > 0) {
         radius = std::max(radius, 2 * incrementZ / (f.High - f.Low));
       }
@@ -263,6 +268,7 @@ class LocalSearch {
 
   const Context& context_;
   Worker& worker_;
+  bool fine_ = false;
   std::optional<Point> last_;
   std::vector<double> constraints_;  //!< of last_
   double margin_ = 0;                //!< added to every constraint COBYLA sees
@@ -382,7 +388,7 @@ struct LocalEnd {
 std::vector<LocalEnd> RunLocalSearches(const Search& search,
                                        const std::vector<std::vector<double>>& from,
                                        const std::vector<double>& radius, int maxRuns,
-                                       bool countStarts) {
+                                       bool countStarts, bool fine = false) {
   std::vector<LocalEnd> ends(from.size());
   search.Arena.execute([&] {
     tbb::parallel_for(
@@ -390,7 +396,7 @@ std::vector<LocalEnd> RunLocalSearches(const Search& search,
         [&](const tbb::blocked_range<std::size_t>& range) {
           for (std::size_t i = range.begin(); i != range.end(); ++i) {
             if (search.Ctx.Control.Stop.load()) return;
-            LocalSearch one(search.Ctx, *search.Workers.local());
+            LocalSearch one(search.Ctx, *search.Workers.local(), fine);
             try {
               ends[i].End = one.Run(from[i], radius[i], maxRuns);
               ends[i].Converged = one.Converged();
@@ -453,8 +459,8 @@ bool Restart(const Search& search, Point& best, std::uint64_t seed, int maxRound
     }
     const double radius = rounds % 2 == 0 ? kFirstRadius / 4 : kFirstRadius / 20;
     ++rounds;
-    const std::vector<LocalEnd> ends =
-        RunLocalSearches(search, from, std::vector<double>(from.size(), radius), maxRuns, false);
+    const std::vector<LocalEnd> ends = RunLocalSearches(
+        search, from, std::vector<double>(from.size(), radius), maxRuns, false, true);
     bool gained = false;
     for (const LocalEnd& e : ends) {
       if (!e.End || !Better(*e.End, best)) continue;
