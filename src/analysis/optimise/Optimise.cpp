@@ -698,7 +698,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
       StartPoints(problem, base, options.DecimalSeparator, designCount + 1, options.Seed);
   const std::vector<double> given = design.front();
 
-  Context context{problem, options, control, 1.0, ActiveZones(base, options.DecimalSeparator)};
+  Context context{problem, options, control, 1.0, ZonesTheLineRuns(base, options.DecimalSeparator)};
   auto first = std::make_unique<Worker>(base);
   CheckDataFile(problem, given, options.DecimalSeparator, *first);
   context.ObjectiveScale = ObjectiveScale(problem, given, options.DecimalSeparator, *first);

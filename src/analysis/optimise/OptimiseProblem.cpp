@@ -412,7 +412,7 @@ bool ProblemNeedsPlant(const OptimiseProblem& problem) {
 
 }  // namespace
 
-int ActiveZones(const FieldTexts& fields, char decimalSeparator) {
+int ZonesTheLineRuns(const FieldTexts& fields, char decimalSeparator) {
   for (int zone = 2; zone <= kMaxZones; ++zone) {
     const std::string text = fields.Text(ZoneFieldName(zone, 0));
     if (text.empty() || ParseNumber(text, decimalSeparator) == 0.0) return zone - 1;
@@ -427,7 +427,7 @@ bool ByZone(Quantity quantity) {
 
 void CheckFreeInputs(const OptimiseProblem& problem, const FieldTexts& fields,
                      char decimalSeparator) {
-  const int zones = ActiveZones(fields, decimalSeparator);
+  const int zones = ZonesTheLineRuns(fields, decimalSeparator);
   const std::string line = "the line runs " + std::to_string(zones) +
                            (zones == 1 ? " zone" : " zones") +
                            " (its zones end at the first zone whose outer temperature is empty "

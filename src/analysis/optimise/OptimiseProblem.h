@@ -123,7 +123,7 @@ void CheckPlantInputs(const OptimiseProblem& problem, const FieldTexts& fields,
 //! The zones the fields make active: up to the first zone after zone 1 whose outer temperature
 //! is empty or 0, as acquisition decides it (a text that does not read counts as a zone: the
 //! run then says what is wrong with it).
-int ActiveZones(const FieldTexts& fields, char decimalSeparator);
+int ZonesTheLineRuns(const FieldTexts& fields, char decimalSeparator);
 
 //! Whether a limit on the quantity is held zone by zone (RunEvaluation::LimitParts).
 bool ByZone(Quantity quantity);
