@@ -442,9 +442,12 @@ constexpr int kRestartsPerRound = 4;
 constexpr double kRestartSpread = 0.05;
 
 //! Stage 3: from the best end, and from points around it, again and again until a round gains
-//! nothing. Returns whether the last round gained nothing (the best is a polished optimum).
+//! nothing. Returns whether the last round gained nothing (the best is a polished optimum);
+//! `converged` tells whether a search of the last round that met every limit ended by its
+//! tolerance.
 bool Restart(const Search& search, Point& best, std::uint64_t seed, int maxRounds, int maxRuns,
-             int& rounds) {
+             int& rounds, bool& converged) {
+  converged = false;
   std::mt19937_64 random(seed ^ 0x9e3779b97f4a7c15ULL);
   const std::size_t n = best.X.size();
   for (rounds = 0; rounds < maxRounds;) {
@@ -462,6 +465,9 @@ bool Restart(const Search& search, Point& best, std::uint64_t seed, int maxRound
     const std::vector<LocalEnd> ends = RunLocalSearches(
         search, from, std::vector<double>(from.size(), radius), maxRuns, false, true);
     bool gained = false;
+    converged = std::any_of(ends.begin(), ends.end(), [](const LocalEnd& e) {
+      return e.End && e.End->Feasible() && e.Converged;
+    });
     for (const LocalEnd& e : ends) {
       if (!e.End || !Better(*e.End, best)) continue;
       const bool gain = !best.Feasible() || e.End->F < best.F - kRoundGain;
@@ -581,8 +587,8 @@ void ReportSetting(const OptimiseProblem& problem, const MemoryFieldTexts& base,
 }
 
 //! The checks an answer passes to be called an optimum (Doubts names each that fails).
-void CheckOptimum(const OptimiseProblem& problem, bool polished, const std::vector<LocalEnd>& ends,
-                  OptimiseResult& result) {
+void CheckOptimum(const OptimiseProblem& problem, bool polished, bool restartsConverged,
+                  const std::vector<LocalEnd>& ends, OptimiseResult& result) {
   bool anyBinding = std::any_of(result.Limits.begin(), result.Limits.end(),
                                 [](const LimitAtOptimum& l) { return l.Binding; });
   // An objective that is a free input at its best bound cannot do better at all.
@@ -609,9 +615,10 @@ void CheckOptimum(const OptimiseProblem& problem, bool polished, const std::vect
                                 : "the restarts from the best setting did not confirm it: a "
                                   "round still improved it when the rounds ran out");
   }
-  const bool anyConverged = std::any_of(ends.begin(), ends.end(), [](const LocalEnd& e) {
-    return e.End && e.End->Feasible() && e.Converged;
-  });
+  const bool anyConverged =
+      restartsConverged || std::any_of(ends.begin(), ends.end(), [](const LocalEnd& e) {
+        return e.End && e.End->Feasible() && e.Converged;
+      });
   if (!anyConverged) {
     result.Doubts.push_back(
         "no local search that met every limit ended by its tolerance: each used up its runs "
@@ -655,7 +662,9 @@ std::optional<double> RelaxedGain(const Search& search, const Point& best, std::
   }
   if (!top) return std::nullopt;
   int rounds = 0;
-  Restart(inner, *top, search.Ctx.Options.Seed + limit + 1, kShadowRounds, maxRuns, rounds);
+  bool converged = false;
+  Restart(inner, *top, search.Ctx.Options.Seed + limit + 1, kShadowRounds, maxRuns, rounds,
+          converged);
   if (!top->Feasible()) return std::nullopt;
   const bool maximise = relaxed.Goal.Maximise;
   return maximise ? top->Objective - best.Objective : best.Objective - top->Objective;
@@ -734,8 +743,9 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
     return result;
   }
   // Stage 3: restarts from the best until a round gains nothing.
+  bool restartsConverged = false;
   const bool polished = Restart(search, *best, options.Seed, options.MaxRounds,
-                                options.MaxRunsPerStart, result.Rounds);
+                                options.MaxRunsPerStart, result.Rounds, restartsConverged);
   result.Stopped = control.Stop.load();
   result.Feasible = best->Feasible();
   result.AnyFinished = best->Finished;
@@ -743,7 +753,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
   ReportSetting(problem, base, options, *best, *first, result);
   control.Runs.fetch_add(1);
   if (result.Feasible) {
-    CheckOptimum(problem, polished, ends, result);
+    CheckOptimum(problem, polished, restartsConverged, ends, result);
   } else {
     MarkMissedEverywhere(problem, result);
   }
