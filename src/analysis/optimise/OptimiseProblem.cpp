@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "analysis/CaseRun.h"
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "base/EditDistance.h"
 #include "base/Error.h"
 #include "base/FloatingPointGuard.h"
@@ -507,12 +507,11 @@ void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& valu
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     const FreeInput& input = problem.Free[i];
     fields.SetText(input.FieldName,
-                   SweepValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
+                   FieldValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
   }
 }
 
 double ExhaustSizedTo(const ZonePlantDuty& zone, double percent) {
-  constexpr double kNormalMolarVolume = 22.414;  // Nm3/kmol
   const double limit = zone.LimitPercentLel / 100;
   const double exhaust =
       kNormalMolarVolume *
@@ -524,32 +523,109 @@ double ExhaustSizedTo(const ZonePlantDuty& zone, double percent) {
 
 namespace {
 
-//! The plant figures of a finished run; with an LEL<=P limit below a zone's own limit, each
-//! exhaust left empty sized to P (its text set in `fields` while the figures are computed, and
-//! kept in `evaluation`), since that zone of the setting's data file runs so.
-std::optional<PlantDuty> PlantDutyOf(const OptimiseProblem& problem, MemoryFieldTexts& fields,
-                                     char decimalSeparator, const ParameterSet& params,
-                                     const SimulationState& state, const RunRecord& record,
-                                     RunEvaluation& evaluation) {
-  std::optional<PlantDuty> duty = problem.Plant(fields, decimalSeparator, params, state, record);
+//! The quantities of a finished run at one setting, each computed once when first asked for.
+class SettingQuantities {
+ public:
+  SettingQuantities(const OptimiseProblem& problem, const std::vector<double>& values,
+                    const ParameterSet& params, const SimulationState& state,
+                    const RunRecord& record, const std::optional<PlantDuty>& plant)
+      : problem_(problem),
+        values_(values),
+        params_(params),
+        state_(state),
+        zones_(record.ZonesDone()),
+        exit_(record.ZoneExits.back()),
+        plant_(plant) {}
+
+  //! The value of `q`, with the web's point where it is reached in `place`.
+  double Value(Quantity q, TracePoint& place) {
+    place = TracePoint{};
+    switch (q) {
+      case Quantity::Input:
+        for (std::size_t i = 0; i < problem_.Free.size(); ++i) {
+          if (problem_.Free[i].Field == problem_.Goal.Input) return values_[i];
+        }
+        return 0;
+      case Quantity::ExitResidual1:
+        place = exit_;
+        return exit_.Solvent1Residual;
+      case Quantity::ExitResidual2:
+        place = exit_;
+        return exit_.Solvent2Residual;
+      case Quantity::WebTemperature:
+        if (!hottest_) hottest_ = HottestPoint(params_, state_, zones_);
+        place = *hottest_;
+        return hottest_->Temperature;
+      case Quantity::VapourPressure:
+        if (!pressure_) pressure_ = HighestVapourPressure(params_, state_, zones_);
+        place = pressure_->second;
+        return pressure_->first;
+      case Quantity::Lel:
+      case Quantity::LelOfCode:
+        return HighestLel(q, plant_->Zones, place);
+      case Quantity::Energy:
+        return plant_->TotalKw;
+    }
+    return 0;
+  }
+
+  //! The quantity of `limit` zone by zone where it is held so (ByZone), else its one value.
+  std::vector<std::optional<double>> Parts(const Limit& limit, double value) const {
+    switch (limit.What) {
+      case Quantity::WebTemperature:
+      case Quantity::VapourPressure:
+        return ZoneHighs(params_, state_, zones_, limit.What == Quantity::VapourPressure);
+      case Quantity::Lel:
+      case Quantity::LelOfCode:
+        return ZoneLels(limit.What, plant_->Zones);
+      default:
+        return {value};
+    }
+  }
+
+ private:
+  const OptimiseProblem& problem_;
+  const std::vector<double>& values_;
+  const ParameterSet& params_;
+  const SimulationState& state_;
+  const int zones_;
+  const TracePoint exit_;
+  const std::optional<PlantDuty>& plant_;
+  std::optional<TracePoint> hottest_;
+  std::optional<std::pair<double, TracePoint>> pressure_;
+};
+
+bool NeedsPlantFigures(const OptimiseProblem& problem) {
+  return problem.Plant && ProblemNeedsPlant(problem);
+}
+
+//! The plant duty of a finished run; with an LEL<=P limit below a zone's own limit, each
+//! exhaust left empty sized to P (the figures computed again with it, and its text kept in
+//! `evaluation`), since that zone of the setting's data file runs so.
+std::optional<PlantDuty> SizedPlantDuty(const OptimiseProblem& problem, CaseResult& run,
+                                        const CaseRequest& request, char decimalSeparator,
+                                        const ParameterSet& params, const SimulationState& state,
+                                        RunEvaluation& evaluation) {
+  std::optional<PlantDuty> duty = problem.Plant.Duty(run, params);
   std::optional<double> percent;
   for (const Limit& limit : problem.Limits) {
     if (limit.What == Quantity::Lel) percent = std::min(percent.value_or(limit.Bound), limit.Bound);
   }
-  if (!duty || !percent) return duty;
+  if (!duty || !percent || !request.Plant || !request.Solvents) return duty;
+  PlantInputs sized = *request.Plant;
   for (std::size_t z = 0; z < duty->Zones.size(); ++z) {
     const ZonePlantDuty& zone = duty->Zones[z];
     if (!zone.ExhaustSized || !(zone.LimitPercentLel > *percent) || !(zone.Vapour > 0)) continue;
     const double exhaust = ExhaustSizedTo(zone, *percent);
     if (!std::isfinite(exhaust) || !(exhaust > 0)) continue;
-    evaluation.SizedExhausts.emplace_back(ExhaustFieldName(static_cast<int>(z) + 1),
-                                          SweepValueText(exhaust, decimalSeparator));
+    const int number = static_cast<int>(z) + 1;
+    sized.Exhaust[number] = exhaust;
+    evaluation.SizedExhausts.emplace_back(ExhaustFieldName(number),
+                                          FieldValueText(exhaust, decimalSeparator));
   }
   if (evaluation.SizedExhausts.empty()) return duty;
-  for (const auto& [name, text] : evaluation.SizedExhausts) fields.SetText(name, text);
-  duty = problem.Plant(fields, decimalSeparator, params, state, record);
-  for (const auto& sized : evaluation.SizedExhausts) fields.SetText(sized.first, "");
-  return duty;
+  run.Figures = PlantFiguresOf(params, sized, *request.Solvents, state, run.Record);
+  return problem.Plant.Duty(run, params);
 }
 
 //! Whether every figure of the evaluation is a finite number.
@@ -581,9 +657,12 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
                               SimulationState& state) {
   RunEvaluation evaluation;
   CaseResult run;
+  const bool needsPlant = NeedsPlantFigures(problem);
+  std::optional<CaseRequest> request;
   try {
     ApplyValues(problem, values, decimalSeparator, fields);
-    run = RunCase(fields, decimalSeparator, params, state);
+    if (needsPlant) request = problem.Plant.Request(fields, decimalSeparator);
+    run = RunCase(fields, decimalSeparator, params, state, request.value_or(CaseRequest{}));
   } catch (const Error& error) {
     // What ends the window's run in its error box ends only this setting.
     evaluation.Outcome = error.what();
@@ -599,70 +678,26 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
     evaluation.Ending = run.Ending;
     return evaluation;
   }
-  const RunRecord& record = run.Record;
-  const int zones = record.ZonesDone();
-  const TracePoint exit = record.ZoneExits.back();
-  std::optional<TracePoint> hottest;
-  std::optional<std::pair<double, TracePoint>> pressure;
   evaluation.Ending = ErrorKind::RunFault;
   try {
-    if (ProblemNeedsPlant(problem) && problem.Plant) {
-      evaluation.Plant =
-          PlantDutyOf(problem, fields, decimalSeparator, params, state, record, evaluation);
+    if (needsPlant) {
+      if (request) {
+        evaluation.Plant =
+            SizedPlantDuty(problem, run, *request, decimalSeparator, params, state, evaluation);
+      }
       if (!evaluation.Plant) {
         evaluation.Outcome = "the plant inputs were refused";
         return evaluation;
       }
     }
-    const auto value = [&](Quantity q, TracePoint& place) -> double {
-      place = TracePoint{};
-      switch (q) {
-        case Quantity::Input:
-          for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-            if (problem.Free[i].Field == problem.Goal.Input) return values[i];
-          }
-          return 0;
-        case Quantity::ExitResidual1:
-          place = exit;
-          return exit.Solvent1Residual;
-        case Quantity::ExitResidual2:
-          place = exit;
-          return exit.Solvent2Residual;
-        case Quantity::WebTemperature:
-          if (!hottest) hottest = HottestPoint(params, state, zones);
-          place = *hottest;
-          return hottest->Temperature;
-        case Quantity::VapourPressure:
-          if (!pressure) pressure = HighestVapourPressure(params, state, zones);
-          place = pressure->second;
-          return pressure->first;
-        case Quantity::Lel:
-        case Quantity::LelOfCode:
-          return HighestLel(q, evaluation.Plant->Zones, place);
-        case Quantity::Energy:
-          return evaluation.Plant->TotalKw;
-      }
-      return 0;
-    };
+    SettingQuantities quantities(problem, values, params, state, run.Record, evaluation.Plant);
     TracePoint place;
-    evaluation.Objective = value(problem.Goal.What, place);
+    evaluation.Objective = quantities.Value(problem.Goal.What, place);
     for (const Limit& limit : problem.Limits) {
-      const double v = value(limit.What, place);
+      const double v = quantities.Value(limit.What, place);
       evaluation.LimitValue.push_back(v);
       evaluation.LimitPlace.push_back(place);
-      switch (limit.What) {
-        case Quantity::WebTemperature:
-        case Quantity::VapourPressure:
-          evaluation.LimitParts.push_back(
-              ZoneHighs(params, state, zones, limit.What == Quantity::VapourPressure));
-          break;
-        case Quantity::Lel:
-        case Quantity::LelOfCode:
-          evaluation.LimitParts.push_back(ZoneLels(limit.What, evaluation.Plant->Zones));
-          break;
-        default:
-          evaluation.LimitParts.push_back({v});
-      }
+      evaluation.LimitParts.push_back(quantities.Parts(limit, v));
     }
   } catch (const std::exception& error) {
     evaluation.LimitValue.clear();
