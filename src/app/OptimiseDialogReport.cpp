@@ -110,6 +110,10 @@ std::string DialogReportText(const OptimiseProblem& problem, const OptimiseResul
                              const DialogWords& words, const std::optional<ShortSetting>& applied,
                              char decimalSeparator) {
   std::string text = Headline(result, words, problem.Goal.Maximise);
+  if (result.Feasible) {
+    for (const std::string& doubt : result.Doubts)
+      text += "Not shown to be the optimum: " + doubt + "\n";
+  }
   if (!result.Values.empty()) text += InputLines(problem, result, words);
   text += LimitLines(result, words);
   if (applied) text += AppliedLine(problem, words, *applied, decimalSeparator);
