@@ -25,6 +25,7 @@
 #include "params/FieldTable.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
+#include "report/PlantDataLines.h"
 #include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
 
@@ -242,6 +243,7 @@ void TForm1::InputDataClick() {
     if (Outcome<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_);
         loaded.Ok()) {
       loadedDataFile_ = std::move(loaded.Value());
+      ResetUngivenPlantInputs(*loadedDataFile_);
       // The solvents the file names: their fixed constants, which no line of it can give.
       std::optional<PlantInputs> plant;
       AcquireSolventsAndPlant(plant);
@@ -249,6 +251,17 @@ void TForm1::InputDataClick() {
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+}
+
+void TForm1::ResetUngivenPlantInputs(const LoadedDataFile& file) {
+  // A data file governs the plant inputs as the command line reads it, over the defaults: an
+  // input its plant lines do not give (all of them, for a file of 119 lines) is the default,
+  // not what the file loaded before left. The lines are applied again over the defaults;
+  // their warnings were given with the load.
+  for (const PlantFieldSpec& field : PlantFields()) {
+    fields_.SetText(field.name, PlantDefaultText(field, decimalSeparator_));
+  }
+  ApplyPlantDataLines(file.Lines, file.Name, fields_);
 }
 
 void TForm1::OptimiseClick() {

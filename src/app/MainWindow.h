@@ -63,6 +63,8 @@ class TForm1 : public QWidget {
   //! Puts the constants of the named solvents into their fields and reads the plant inputs;
   //! false, with the message shown, when they are refused.
   bool AcquireSolventsAndPlant(std::optional<PlantInputs>& plant);
+  //! The plant inputs that the plant lines of `file` do not give go back to their defaults.
+  void ResetUngivenPlantInputs(const LoadedDataFile& file);
 
   UserMessages& messages_;
   char decimalSeparator_;
