@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -17,6 +18,7 @@
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
+#include "app/LivePreview.h"
 #include "app/OptimiseDialog.h"
 #include "app/PlantPanel.h"
 #include "app/SolventPlantPage.h"
@@ -114,9 +116,40 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   for (QLineEdit* edit : first->findChildren<QLineEdit*>()) {
     connect(edit, &QLineEdit::returnPressed, this, &TForm1::BitBtn1Click);
   }
+  ConnectKeys();
+  if (curves_ != nullptr) {
+    preview_ = new LivePreview(fields_, decimalSeparator_, library_, *curves_, this);
+  }
   // Typing starts in the first field.
   fields_.Edit("Edit1")->setFocus();
   CentreOnScreen(*this);
+}
+
+void TForm1::ConnectKeys() {
+  // OK from every page: Ctrl+Enter (Enter alone runs it on the first page).
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    auto* ok = new QShortcut(keys, this);
+    ok->setObjectName(QStringLiteral("OkFromEveryPage"));
+    connect(ok, &QShortcut::activated, this, &TForm1::BitBtn1Click);
+  }
+  BitBtn1->setToolTip(
+      QStringLiteral("Run the calculation (Enter on this page, Ctrl+Enter on "
+                     "every page)"));
+  if (curves_ == nullptr) return;
+  // The curves' "Inputs" (Ctrl+I) comes back here; Ctrl+D goes to the curves shown.
+  connect(curves_, &CurvesWindow::InputsAsked, this, [this] {
+    raise();
+    activateWindow();
+  });
+  auto* toCurves = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+  toCurves->setObjectName(QStringLiteral("ToCurves"));
+  connect(toCurves, &QShortcut::activated, this, [this] {
+    if (!curves_->HasRun()) return;
+    curves_->show();
+    curves_->raise();
+    curves_->activateWindow();
+  });
 }
 
 TForm1::~TForm1() {
@@ -212,23 +245,18 @@ void TForm1::BitBtn1Click() {
     // The curves of the zones computed, read before the next run overwrites the state.
     if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
       RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
-      const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library_, fields_);
-      std::optional<PlantFigures> figures;
-      if (plant && result.Finished()) {
-        figures = PlantFiguresOf(parameters_, *plant, solvents, series);
-      }
-      const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
-      curves_->ShowRun(std::move(series), InputsOf(fields_));
-      // The panel names the solvents where one was chosen from the library or the plant
-      // inputs are given.
-      const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
-      curves_->Plant().ShowFigures(
-          figures, named ? QString::fromStdString(SolventLines(library_, fields_)) : QString(),
-          ranges);
+      PlantShown shown =
+          PlantShownOf(library_, fields_, plant, parameters_, series, result.Finished());
+      curves_->ShowRun(std::move(series), InputsOf(fields_), std::move(shown));
+      // The run just OK'd is the one to look at: its window takes the keyboard.
+      curves_->raise();
+      curves_->activateWindow();
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+  // The fields the run put its constants into are the run's own: nothing to preview.
+  if (preview_ != nullptr) preview_->Cancel();
   FileListBox1->Refresh();  // the result file, new or partly written, shows in the list
 }
 

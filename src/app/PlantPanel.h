@@ -1,15 +1,20 @@
 // The plant figures of the run shown in the curves window: a table of the zones (solvent
 // evaporated, LEL of the mixture, exhaust, %LEL against its limit, least exhaust, heat) with
-// the line's totals, a chart of %LEL and kW by zone, and the plant warnings. A dock of the
-// curves window, shown when a run has plant figures.
+// the line's totals, a chart of %LEL and kW by zone, and the plant warnings. A page of the
+// curves window of its own, beside the charts, so that it never takes their height.
 #pragma once
 
-#include <QDockWidget>
+#include <QWidget>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/plant/PlantFigures.h"
+#include "params/FieldTexts.h"
+#include "params/ParameterSet.h"
+#include "params/PlantInputs.h"
+#include "report/SolventLibrary.h"
+#include "sim/RunSeries.h"
 
 class QChartView;
 class QLabel;
@@ -17,29 +22,55 @@ class QTableWidget;
 
 namespace quillmere {
 
-class PlantPanel : public QDockWidget {
+//! What the plant page shows of one run.
+struct PlantShown {
+  std::optional<PlantFigures> Figures;  //!< with the plant inputs, of a finished run
+  QString Solvents;                     //!< the solvents in force with their LEL; may be empty
+  std::vector<std::string> Warnings;    //!< the Antoine ranges the web left
+  bool Empty() const { return !Figures && Warnings.empty() && Solvents.isEmpty(); }
+  //! The warnings the page gives: the Antoine ranges and the LEL limits.
+  int WarningCount() const;
+};
+
+//! The plant page of a run computed from `fields`: the figures where the plant inputs are
+//! given and the run finished, the solvents where one was chosen from the library or the
+//! plant inputs are given, the Antoine ranges the web left.
+PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields,
+                        const std::optional<PlantInputs>& plant, const ParameterSet& params,
+                        const RunSeries& series, bool finished);
+
+class PlantPanel : public QWidget {
   Q_OBJECT
  public:
   explicit PlantPanel(char decimalSeparator, QWidget* parent = nullptr);
 
   //! Shows `figures` and `warnings` (the Antoine ranges the web left) under `solvents`, which
-  //! names the solvents in force with their LEL; hides the panel when all three are empty.
+  //! names the solvents in force with their LEL; with all three empty the page says that
+  //! the run has no plant figures.
   void ShowFigures(const std::optional<PlantFigures>& figures, const QString& solvents,
                    const std::vector<std::string>& warnings);
+  void Show(const PlantShown& shown) { ShowFigures(shown.Figures, shown.Solvents, shown.Warnings); }
 
   QTableWidget* Table() const { return table_; }
+  //! Whether the run shown has anything for the page (figures, solvents, warnings).
+  bool HasContent() const { return hasContent_; }
+  //! The warnings shown: the Antoine ranges and the LEL limits.
+  int WarningCount() const { return warnings_; }
+
+ Q_SIGNALS:
+  //! The page shows another run's figures.
+  void Changed();
 
  private:
   QString Number(double value, int decimals) const;
-  void ShowWithRoom();
+  void FillTable(const PlantFigures& figures);
 
   char decimalSeparator_;
+  bool hasContent_ = false;
+  int warnings_ = 0;
   QLabel* note_ = nullptr;
   QTableWidget* table_ = nullptr;
   QChartView* chart_ = nullptr;
 };
-
-//! Creates the plant panel of `window` at its bottom, hidden until a run has plant figures.
-PlantPanel* AddPlantPanel(QMainWindow& window, char decimalSeparator);
 
 }  // namespace quillmere
