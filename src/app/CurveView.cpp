@@ -175,25 +175,6 @@ void CurveView::leaveEvent(QEvent* event) {
   QChartView::leaveEvent(event);
 }
 
-void CurveView::focusInEvent(QFocusEvent* event) {
-  QChartView::focusInEvent(event);
-  viewport()->update();
-}
-
-void CurveView::focusOutEvent(QFocusEvent* event) {
-  QChartView::focusOutEvent(event);
-  viewport()->update();
-}
-
-void CurveView::paintEvent(QPaintEvent* event) {
-  QChartView::paintEvent(event);
-  if (!hasFocus()) return;
-  // The style draws no focus around a chart: a frame in the highlight colour does.
-  QPainter painter(viewport());
-  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-  painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
-}
-
 // A short chart (a small screen) keeps its height for the plot and the axes' labels: the
 // legend goes to its right.
 Qt::Alignment CurveView::LegendSide() const {

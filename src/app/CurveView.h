@@ -63,9 +63,6 @@ class CurveView : public QChartView {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   Qt::Alignment LegendSide() const;

@@ -1,6 +1,7 @@
 #include "app/CurvesWindow.h"
 #include "app/ChartStack.h"
 #include "app/CurveView.h"
+#include "app/FocusFrame.h"
 #include "app/PlantPanel.h"
 #include "app/RunKeyPanel.h"
 #include "app/ScreenRoom.h"
@@ -121,6 +122,10 @@ CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char 
 
   setCentralWidget(BuildPages());
   BuildToolBar();
+  // The style shows no focus on a chart or a table: a frame does.
+  auto* focusFrame = new FocusFrame(*this);
+  for (CurveView* view : charts_->Views()) focusFrame->Watch(*view);
+  for (QTableWidget* table : findChildren<QTableWidget*>()) focusFrame->Watch(*table);
   FitToScreen(*this, kDefaultSize, kMinimumSize);
   Redraw();
 }

@@ -10,6 +10,7 @@
 #include <QLegendMarker>
 #include <QLogValueAxis>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QValueAxis>
@@ -21,6 +22,7 @@
 
 #include "RunSeriesOf.h"
 #include "TestSupport.h"
+#include "app/CurveView.h"
 #include "app/PlantPanel.h"
 #include "app/ScreenRoom.h"
 #include "plot/ChartFile.h"
@@ -372,6 +374,11 @@ class CurvesWindowTest : public QObject {
     QVERIFY2(w.curves.HoverText().startsWith(QStringLiteral("Position 12.")) &&
                  w.curves.HoverText().endsWith(QStringLiteral("Air 60.00 °C")),
              qPrintable(w.curves.HoverText()));
+    // Beside the pointer, in a box of the chart that stays while the pointer rests there.
+    auto& curve = static_cast<CurveView&>(view);
+    QCOMPARE(curve.TipText(), w.curves.HoverLines());
+    QApplication::processEvents();
+    QCOMPARE(curve.TipText(), w.curves.HoverLines());
     // Values as the result file writes them (tests/data/blessed/defaults.txt, 12.300 m).
     w.curves.ShowValuesAt(RunChart::WebTemperature, 12.3);
     QCOMPARE(w.curves.HoverText(),
@@ -383,6 +390,7 @@ class CurvesWindowTest : public QObject {
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &away);
     QCOMPARE(w.curves.HoverText(), QString());
+    QCOMPARE(curve.TipText(), QString());
 
     // With a run kept: each run's values at its own nearest point, its zone where another.
     // (quillmere-cli run with Speed 2 writes 0.0300 and 0.1885 at 45 m, 22.500 s; the defaults
@@ -452,6 +460,67 @@ class CurvesWindowTest : public QObject {
     QVERIFY(plantChart->chart()->plotArea().height() >= 100);
   }
 
+  // The curves window opens within the screen's available area, frame included, however
+  // small the screen (the offscreen screen is smaller than the window's first size), and
+  // can shrink to it; so does the main window.
+  void WindowsOpenWithinTheScreen() {
+    RunWindow w;
+    for (QWidget* window : {static_cast<QWidget*>(&w.curves), static_cast<QWidget*>(&w.form)}) {
+      const QRect room = AvailableRoom(*window);
+      const QSize frame = FrameAllowance(*window);
+      const QRect outer(window->pos(), window->size() + frame);
+      QVERIFY2(room.contains(outer), qPrintable(window->objectName()));
+      QVERIFY(window->minimumWidth() + frame.width() <= room.width());
+      QVERIFY(window->minimumHeight() + frame.height() <= room.height());
+    }
+  }
+
+  // After OK the curves have the keyboard; Ctrl+I goes back to the inputs, Ctrl+D to the
+  // curves, and Ctrl+Enter runs OK from every page.
+  void KeysGoBetweenTheInputsAndTheCurves() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    auto* notebook = w.Named<QTabWidget>("TabbedNotebook1");
+    notebook->setCurrentIndex(3);
+    QTest::keyClick(w.Edit("Edit201"), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(w.messages.finishCount, 1);
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QTest::keyClick(&w.curves, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    notebook->setCurrentIndex(4);
+    QTest::keyClick(notebook->currentWidget(), Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QCOMPARE(w.messages.finishCount, 1);
+  }
+
+  // A chart or a table with the keyboard focus shows it, in a frame of the highlight colour.
+  void ChartsAndTablesShowTheFocus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("chart") << "Chart1";
+    QTest::newRow("zone table") << "ZoneTable";
+  }
+  void ChartsAndTablesShowTheFocus() {
+    QFETCH(QString, name);
+    RunWindow w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QWidget* widget = w.curves.findChild<QWidget*>(name);
+    QVERIFY(widget->focusPolicy() & Qt::TabFocus);
+    QWidget* parent = widget->parentWidget();
+    const auto picture = [&] {
+      QApplication::processEvents();
+      return parent->grab(widget->geometry().adjusted(-3, -3, 3, 3)).toImage();
+    };
+    const QImage unfocused = picture();
+    widget->setFocus(Qt::TabFocusReason);
+    const QImage focused = picture();
+    QVERIFY(focused != unfocused);
+    const QColor highlight = w.curves.palette().color(QPalette::Active, QPalette::Highlight);
+    // Its left edge, beside the chart or the table.
+    bool framed = false;
+    for (int x = 0; x <= 3; ++x) framed |= focused.pixelColor(x, focused.height() / 2) == highlight;
+    QVERIFY(framed);
+  }
+
   void DraggingZoomsAndResetGoesBack() {
     Window w;
     w.Type("Edit20", QStringLiteral("0.02"));  // two zones of 1500 steps
@@ -474,6 +543,12 @@ class CurvesWindowTest : public QObject {
     QVERIFY2(qAbs(x.min() - 10) < 0.5 && qAbs(x.max() - 20) < 0.5,
              qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
     QCOMPARE(ZoneAxis(chart)->max(), x.max());
+    // The charts share the position axis: the zoom applies to every one of them.
+    for (const RunChart other : kRunCharts) {
+      QCOMPARE(XAxis(*w.curves.Chart(other))->min(), x.min());
+      QCOMPARE(XAxis(*w.curves.Chart(other))->max(), x.max());
+      QCOMPARE(ZoneAxis(*w.curves.Chart(other))->max(), x.max());
+    }
     // ... and zoomed in, from every point in the range.
     qsizetype inRange = 0;
     for (const QPointF& p : ExactPoints(chart, line))
@@ -483,9 +558,15 @@ class CurvesWindowTest : public QObject {
     for (int i = 0; i < 4; ++i) w.curves.ZoomOut(RunChart::Solvent);
     QVERIFY2(qAbs(x.min()) < 1e-6 && qAbs(x.max() - 60) < 1e-6,
              qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
+    MovePointerTo(view, QPointF(30, 0.5));
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(10, 0.9));
+    QTest::mouseMove(view.viewport(), at(20, 0.1));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(20, 0.1));
     Trigger(w.curves, "ResetZoom");
-    QCOMPARE(x.min(), 0.0);
-    QCOMPARE(x.max(), 60.0);
+    for (const RunChart other : kRunCharts) {
+      QCOMPARE(XAxis(*w.curves.Chart(other))->min(), 0.0);
+      QCOMPARE(XAxis(*w.curves.Chart(other))->max(), 60.0);
+    }
   }
 
   void ChartsAreWrittenAsPngOrSvg_data() {
