@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QValueAxis>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "plot/LineChart.h"
 
@@ -83,23 +85,42 @@ void ChartStack::ResetZoom() {
 }
 
 void ChartStack::AlignPlots() {
+  // A chart laid out afresh may take other ticks for its new height, and labels of another
+  // width: again until no plot moves (twice or three times).
+  constexpr int kMostPasses = 4;
+  for (int pass = 0; pass < kMostPasses && AlignOnce(); ++pass) {
+  }
+}
+
+bool ChartStack::AlignOnce() {
+  // Each plot's edges as its chart would lay them out without the extra margins, then the
+  // margins that bring them to the innermost edges of the column: one layout more, and only
+  // for a chart that moves.
   const int rows = static_cast<int>(views_.size()) / kColumns;
+  bool moved = false;
   for (int column = 0; column < kColumns; ++column) {
-    for (int row = 0; row < rows; ++row) views_[row * kColumns + column]->SetExtraMargins(0, 0);
+    std::vector<std::pair<double, double>> own;
     double left = 0;
     double right = 1e9;
     for (int row = 0; row < rows; ++row) {
-      const QRectF plot = views_[row * kColumns + column]->PlotArea();
-      left = std::max(left, plot.left());
-      right = std::min(right, plot.right());
+      const CurveView& view = *views_[row * kColumns + column];
+      const QRectF plot = view.PlotArea();
+      own.emplace_back(plot.left() - view.ExtraMargins().first,
+                       plot.right() + view.ExtraMargins().second);
+      left = std::max(left, own.back().first);
+      right = std::min(right, own.back().second);
     }
     for (int row = 0; row < rows; ++row) {
+      const auto [ownLeft, ownRight] = own[static_cast<std::size_t>(row)];
       CurveView& view = *views_[row * kColumns + column];
-      const QRectF plot = view.PlotArea();
-      view.SetExtraMargins(static_cast<int>(std::lround(left - plot.left())),
-                           static_cast<int>(std::lround(plot.right() - right)));
+      const std::pair<int, int> extra{static_cast<int>(std::lround(left - ownLeft)),
+                                      static_cast<int>(std::lround(ownRight - right))};
+      if (extra == view.ExtraMargins()) continue;
+      view.SetExtraMargins(extra.first, extra.second);
+      moved = true;
     }
   }
+  return moved;
 }
 
 }  // namespace quillmere

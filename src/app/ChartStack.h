@@ -28,6 +28,8 @@ class ChartStack : public QWidget {
   void ResetZoom();
 
  private:
+  //! One pass of AlignPlots; whether a plot moved.
+  bool AlignOnce();
   //! Gives every other chart the horizontal range `from` shows.
   void FollowRange(const CurveView& from);
 

@@ -135,6 +135,11 @@ void CurveView::SetExtraMargins(int left, int right) {
   if (chart()->layout() != nullptr) chart()->layout()->activate();
 }
 
+std::pair<int, int> CurveView::ExtraMargins() const {
+  const QMargins margins = chart()->margins();
+  return {margins.left() - kChartMargin, margins.right() - kChartMargin};
+}
+
 QRectF CurveView::PlotArea() const {
   if (chart()->layout() != nullptr) chart()->layout()->activate();
   return chart()->mapRectToScene(chart()->plotArea());

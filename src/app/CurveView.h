@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "plot/RunCharts.h"
 
@@ -48,6 +49,8 @@ class CurveView : public QChartView {
   //! Moves the plot area's left and right edges by the margins, so that plots of charts
   //! with labels of other widths line up: the margins the chart keeps beyond its own.
   void SetExtraMargins(int left, int right);
+  //! The extra margins set, left and right [px].
+  std::pair<int, int> ExtraMargins() const;
   //! The plot area as laid out now, in the view's coordinates.
   QRectF PlotArea() const;
 
