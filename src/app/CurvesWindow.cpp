@@ -176,12 +176,16 @@ QWidget* CurvesWindow::BuildPages() {
 }
 
 void CurvesWindow::BuildToolBar() {
+  // Two bars, side by side where the window is wide enough, else one above the other: no
+  // button is ever put away behind a "»".
   QToolBar* bar = addToolBar(QStringLiteral("Curves"));
   bar->setObjectName(QStringLiteral("CurvesToolBar"));
   bar->setMovable(false);
   AddViewChoices(*bar);
-  AddRunActions(*bar);
-  bar->addSeparator();
+  runBar_ = addToolBar(QStringLiteral("Runs"));
+  runBar_->setObjectName(QStringLiteral("RunToolBar"));
+  runBar_->setMovable(false);
+  AddRunActions(*runBar_);
   livePreview_ = bar->addAction(QStringLiteral("Preview"));
   livePreview_->setObjectName(QStringLiteral("LivePreview"));
   livePreview_->setCheckable(true);
@@ -201,13 +205,27 @@ void CurvesWindow::BuildToolBar() {
   inputs->setToolTip(QStringLiteral("Back to the input fields"));
   connect(inputs, &QAction::triggered, this, &CurvesWindow::InputsAsked);
   // Every button is reached with Tab, and says its shortcut.
-  for (QAction* a : bar->actions()) {
-    if (QWidget* button = bar->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
-    if (!a->shortcut().isEmpty()) {
-      const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
-      a->setToolTip(tip + QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
-                    QLatin1Char(')'));
+  for (QToolBar* each : {bar, runBar_}) {
+    for (QAction* a : each->actions()) {
+      if (QWidget* button = each->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
+      if (!a->shortcut().isEmpty()) {
+        const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
+        a->setToolTip(tip + QStringLiteral(" (") +
+                      a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+      }
     }
+  }
+}
+
+void CurvesWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  const auto* bar = findChild<QToolBar*>(QStringLiteral("CurvesToolBar"));
+  const bool twoRows = bar->sizeHint().width() + runBar_->sizeHint().width() > width();
+  if (twoRows == toolBarBreak(runBar_)) return;
+  if (twoRows) {
+    insertToolBarBreak(runBar_);
+  } else {
+    removeToolBarBreak(runBar_);
   }
 }
 

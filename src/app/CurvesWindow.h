@@ -129,6 +129,9 @@ class CurvesWindow : public QMainWindow {
   //! "Inputs": the user asks for the main window's fields.
   void InputsAsked();
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   struct ShownRun {
     std::shared_ptr<const RunSeries> Series;
@@ -179,6 +182,7 @@ class CurvesWindow : public QMainWindow {
   PlantPanel* plant_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
   QAction* livePreview_ = nullptr;
+  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or below it in a narrow window
   QAction* keep_ = nullptr;
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;
