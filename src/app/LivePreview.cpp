@@ -91,14 +91,19 @@ LivePreview::LivePreview(LineEditFieldTexts& fields, char decimalSeparator,
 
 LivePreview::~LivePreview() = default;
 
+bool LivePreview::Wanted() const {
+  // Against a run OK'd, in a window the user has open.
+  return curves_.PreviewOn() && curves_.HasRun() && curves_.isVisible();
+}
+
 void LivePreview::Schedule() {
-  if (!curves_.PreviewOn() || !curves_.HasRun()) return;
+  if (!Wanted()) return;
   pause_.start();
 }
 
 void LivePreview::RunNow() {
   pause_.stop();
-  if (!curves_.PreviewOn() || !curves_.HasRun()) return;
+  if (!Wanted()) return;
   MemoryFieldTexts fields = CopyOf(fields_, decimalSeparator_);
   Refusal refusal;
   std::optional<PlantInputs> plant;

@@ -52,6 +52,7 @@ class LivePreview : public QObject {
   void Drawn();
 
  private:
+  bool Wanted() const;
   void Mark(QLineEdit* edit, const QString& reason);
   void Unmark();
 

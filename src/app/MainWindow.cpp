@@ -149,6 +149,7 @@ void TForm1::ConnectKeys() {
     curves_->show();
     curves_->raise();
     curves_->activateWindow();
+    preview_->RunNow();  // the fields may have changed while the window was closed
   });
 }
 

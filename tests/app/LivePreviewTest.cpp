@@ -102,7 +102,7 @@ class LivePreviewTest : public QObject {
   }
 
   // The toggle turns the preview off (and what it drew with it); before the first OK there
-  // is nothing to draw against.
+  // is nothing to draw against, and nothing is drawn for a closed window.
   void TheToggleTurnsThePreviewOff() {
     Window w;
     LivePreview& preview = *w.form.Preview();
@@ -121,6 +121,10 @@ class LivePreviewTest : public QObject {
     // On again: the fields as they stand at once.
     toggle->trigger();
     QVERIFY(w.curves.Previewing());
+    // A window the user closed is not drawn for.
+    w.curves.close();
+    w.Type("Edit6", QStringLiteral("1.3"));
+    QVERIFY(!preview.Pending());
   }
 
   // The plant page follows the preview: its figures are those of the fields as typed.
