@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QValueAxis>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -86,8 +87,8 @@ void ChartStack::ResetZoom() {
 
 void ChartStack::AlignPlots() {
   // A chart laid out afresh may take other ticks for its new height, and labels of another
-  // width: again until no plot moves (twice or three times).
-  constexpr int kMostPasses = 4;
+  // width: again until no plot moves by more than a pixel (three passes at most).
+  constexpr int kMostPasses = 3;
   for (int pass = 0; pass < kMostPasses && AlignOnce(); ++pass) {
   }
 }
@@ -115,7 +116,10 @@ bool ChartStack::AlignOnce() {
       CurveView& view = *views_[row * kColumns + column];
       const std::pair<int, int> extra{static_cast<int>(std::lround(left - ownLeft)),
                                       static_cast<int>(std::lround(ownRight - right))};
-      if (extra == view.ExtraMargins()) continue;
+      const std::pair<int, int> now = view.ExtraMargins();
+      if (std::abs(extra.first - now.first) <= 1 && std::abs(extra.second - now.second) <= 1) {
+        continue;
+      }
       view.SetExtraMargins(extra.first, extra.second);
       moved = true;
     }

@@ -78,6 +78,9 @@ void CurveView::Show(std::unique_ptr<QChart> chart) {
   // The legend in its place before the chart is first laid out: a second layout would
   // thin its lines again.
   chart->legend()->setAlignment(LegendSide());
+  // The former chart's margins, which lined its plot up with the others': the next run
+  // mostly needs the same, and is laid out once.
+  if (former != nullptr) chart->setMargins(former->margins());
   setChart(chart.release());
   delete former;
   ApplyStackPlace();
