@@ -273,6 +273,14 @@ void TForm1::InputDataClick() {
         loaded.Ok()) {
       loadedDataFile_ = std::move(loaded.Value());
       ResetUngivenPlantInputs(*loadedDataFile_);
+      // A plant line the file holds but no input takes is said, as the command line says it.
+      if (!loadedDataFile_->PlantLineWarnings.empty()) {
+        std::string warnings;
+        for (const std::string& warning : loadedDataFile_->PlantLineWarnings) {
+          warnings += (warnings.empty() ? "" : "\n") + warning;
+        }
+        messages_.ShowMessage(warnings);
+      }
       // The solvents the file names: their fixed constants, which no line of it can give.
       std::optional<PlantInputs> plant;
       AcquireSolventsAndPlant(plant);

@@ -253,6 +253,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadAll(result), expected);
   }
 
+  // A plant line that names no input is said, not passed over without a word.
+  void AnIgnoredPlantLineIsSaid() {
+    const QString path = workingDirectory_->FilePath(QStringLiteral("plant.dat"));
+    const std::string text =
+        DataFileText(MemoryFieldTexts('.')) + "    Web Speed (m/s) [WebSpeed]  =  2\r\n";
+    QVERIFY(WriteAll(path, QByteArray::fromStdString(text)));
+    Window w;
+    w.chosenFile = path;
+    w.Click("InputData");
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY2(w.messages.messages.front().find("names no plant input") != std::string::npos,
+             w.messages.messages.front().c_str());
+  }
+
   void TypingStartsInTheFirstField() {
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
