@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
@@ -141,6 +142,13 @@ void TForm1::ConnectKeys() {
   connect(curves_, &CurvesWindow::InputsAsked, this, [this] {
     raise();
     activateWindow();
+  });
+  // The preview's toggle from the fields too, where one types.
+  auto* preview = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+  connect(preview, &QShortcut::activated, this, [this] {
+    if (auto* toggle = curves_->findChild<QAction*>(QStringLiteral("LivePreview"))) {
+      toggle->toggle();
+    }
   });
   auto* toCurves = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
   toCurves->setObjectName(QStringLiteral("ToCurves"));

@@ -118,8 +118,11 @@ class LivePreviewTest : public QObject {
     QVERIFY(!w.curves.Previewing());
     w.Type("Edit6", QStringLiteral("1.2"));
     QVERIFY(!preview.Pending());
-    // On again: the fields as they stand at once.
-    toggle->trigger();
+    // On again from the fields' window (Ctrl+P): the fields as they stand at once.
+    w.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QTest::keyClick(w.Edit("Edit6"), Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(toggle->isChecked());
     QVERIFY(w.curves.Previewing());
     // A window the user closed is not drawn for.
     w.curves.close();
