@@ -9,12 +9,10 @@
 #include "app/PlantPanel.h"
 #include "base/Error.h"
 #include "base/UserMessages.h"
-#include "params/AcquireParameters.h"
 #include "params/FieldTable.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
 #include "report/SolventLibrary.h"
-#include "sim/RunSeries.h"
 
 namespace quillmere {
 namespace {
@@ -105,6 +103,7 @@ void LivePreview::RunNow() {
   pause_.stop();
   if (!Wanted()) return;
   MemoryFieldTexts fields = CopyOf(fields_, decimalSeparator_);
+  // The case as OK runs it, without the result file: what it would tell is kept.
   Refusal refusal;
   std::optional<PlantInputs> plant;
   try {
@@ -116,19 +115,11 @@ void LivePreview::RunNow() {
   }
   CaseResult result;
   if (!refusal.Refused()) {
-    result = RunCase(fields, decimalSeparator_, *params_, *state_);
-    if (result.Ending == ErrorKind::InputRefused) {
-      // Read again to learn which field refused the run, and why.
-      try {
-        (void)AcquireParameters(fields, refusal, decimalSeparator_, *params_,
-                                state_->EntryTemperature());
-      } catch (const Error& error) {
-        refusal.ShowMessage(error.what());
-      }
-      if (!refusal.Refused()) refusal.ShowMessage(result.OutcomeText());
-    }
+    CaseRequest request = PlantCaseRequest(library_, fields, plant);
+    request.Series = true;
+    result = RunCase(fields, refusal, decimalSeparator_, *params_, *state_, request);
   }
-  if (refusal.Refused()) {
+  if (refusal.Refused() && !result.Marched()) {
     QLineEdit* field = refusal.Field.empty() ? nullptr : fields_.Edit(refusal.Field);
     Mark(field != nullptr ? field : lastEdited_.data(), refusal.Reason());
     curves_.EndPreview();
@@ -136,9 +127,8 @@ void LivePreview::RunNow() {
     return;
   }
   Unmark();
-  RunSeries series = CollectRunSeries(*params_, *state_, result.Record);
-  PlantShown shown = PlantShownOf(library_, fields, plant, *params_, series, result.Finished());
-  curves_.ShowPreview(std::move(series), InputsOf(fields), std::move(shown));
+  PlantShown shown = PlantShownOf(library_, fields, plant.has_value(), result);
+  curves_.ShowPreview(std::move(*result.Series), InputsOf(fields), std::move(shown));
   Q_EMIT Drawn();
 }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
@@ -26,7 +27,6 @@
 #include "base/Error.h"
 #include "base/UserMessages.h"
 #include "params/FieldTable.h"
-#include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/PlantDataLines.h"
 #include "sim/RunSeries.h"
@@ -247,16 +247,15 @@ void TForm1::BitBtn1Click() {
   try {
     std::optional<PlantInputs> plant;
     if (!AcquireSolventsAndPlant(plant)) return;
-    ResultFileOptions options;
-    options.DataFile = loadedDataFile_;
-    const CalculationResult result =
-        RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    CaseRequest request = PlantCaseRequest(library_, fields_, plant);
+    request.ResultFile.emplace().DataFile = loadedDataFile_;
     // The curves of the zones computed, read before the next run overwrites the state.
-    if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
-      RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
-      PlantShown shown =
-          PlantShownOf(library_, fields_, plant, parameters_, series, result.Finished());
-      curves_->ShowRun(std::move(series), InputsOf(fields_), std::move(shown));
+    request.Series = curves_ != nullptr;
+    CaseResult result =
+        RunCase(fields_, messages_, decimalSeparator_, parameters_, *state_, request);
+    if (curves_ != nullptr && result.Marched()) {
+      PlantShown shown = PlantShownOf(library_, fields_, plant.has_value(), result);
+      curves_->ShowRun(std::move(*result.Series), InputsOf(fields_), std::move(shown));
       // The run just OK'd is the one to look at: its window takes the keyboard.
       curves_->raise();
       curves_->activateWindow();

@@ -35,16 +35,12 @@ int PlantShown::WarningCount() const {
   return static_cast<int>(Warnings.size() + (Figures ? Figures->Warnings.size() : 0));
 }
 
-PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields,
-                        const std::optional<PlantInputs>& plant, const ParameterSet& params,
-                        const RunSeries& series, bool finished) {
+PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields, bool plantGiven,
+                        const CaseResult& result) {
   PlantShown shown;
-  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
-  if (plant && finished) shown.Figures = PlantFiguresOf(params, *plant, solvents, series);
-  shown.Warnings = AntoineRangeWarnings(solvents, series);
-  // The page names the solvents where one was chosen from the library or the plant inputs
-  // are given.
-  if (plant || solvents[0].AntoineRange || solvents[1].AntoineRange) {
+  shown.Figures = result.Figures;
+  shown.Warnings = result.AntoineWarnings;
+  if (result.SolventsNamed(plantGiven)) {
     shown.Solvents = QString::fromStdString(SolventLines(library, fields));
   }
   return shown;

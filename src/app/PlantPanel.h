@@ -9,12 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CaseRun.h"
 #include "analysis/plant/PlantFigures.h"
 #include "params/FieldTexts.h"
-#include "params/ParameterSet.h"
-#include "params/PlantInputs.h"
 #include "report/SolventLibrary.h"
-#include "sim/RunSeries.h"
 
 class QChartView;
 class QLabel;
@@ -32,12 +30,11 @@ struct PlantShown {
   int WarningCount() const;
 };
 
-//! The plant page of a run computed from `fields`: the figures where the plant inputs are
-//! given and the run finished, the solvents where one was chosen from the library or the
-//! plant inputs are given, the Antoine ranges the web left.
-PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields,
-                        const std::optional<PlantInputs>& plant, const ParameterSet& params,
-                        const RunSeries& series, bool finished);
+//! The plant page of a case run from `fields` (RunCase with PlantCaseRequest): its figures,
+//! its Antoine warnings, and the solvents in force where one was chosen from the library or
+//! the plant inputs are given (`plantGiven`).
+PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields, bool plantGiven,
+                        const CaseResult& result);
 
 class PlantPanel : public QWidget {
   Q_OBJECT
