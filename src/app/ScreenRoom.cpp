@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <algorithm>
 
 namespace quillmere {
 namespace {
@@ -29,17 +28,6 @@ void FitToScreen(QWidget& window, QSize wanted, QSize least) {
   const QSize room = AvailableRoom(window).size() - FrameAllowance(window);
   window.setMinimumSize(least.boundedTo(room));
   window.resize(wanted.boundedTo(room));
-}
-
-void KeepOnScreen(QWidget& window) {
-  const QRect room = AvailableRoom(window);
-  const QSize frame = FrameAllowance(window);
-  const QRect at(window.pos(), window.size() + frame);
-  const int x =
-      std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - at.width()));
-  const int y =
-      std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - at.height()));
-  window.move(x, y);
 }
 
 }  // namespace quillmere

@@ -20,7 +20,4 @@ QSize FrameAllowance(const QWidget& window);
 //! `least` or less, so that it opens within the screen and shrinks to it, frame included.
 void FitToScreen(QWidget& window, QSize wanted, QSize least);
 
-//! Moves `window`, frame included, into its screen's available area where it stands out.
-void KeepOnScreen(QWidget& window);
-
 }  // namespace quillmere
