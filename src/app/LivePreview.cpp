@@ -4,6 +4,8 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/RunComparison.h"
+#include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "app/CurvesWindow.h"
 #include "app/LineEditFieldTexts.h"
 #include "app/PlantPanel.h"
@@ -114,7 +116,14 @@ void LivePreview::RunNow() {
     refusal.ShowDetail(error.Details());
   }
   CaseResult result;
+  std::vector<std::string> airWarnings;
   if (!refusal.Refused()) {
+    // The zones whose air follows from their exhaust, as OK sets them.
+    if (plant) {
+      airWarnings = ZoneAirFromExhaust(fields, decimalSeparator_, *plant,
+                                       PlantSolventsOf(library_, fields), *params_, *state_)
+                        .Warnings;
+    }
     CaseRequest request = PlantCaseRequest(library_, fields, plant);
     request.Series = true;
     result = RunCase(fields, refusal, decimalSeparator_, *params_, *state_, request);
@@ -127,7 +136,8 @@ void LivePreview::RunNow() {
     return;
   }
   Unmark();
-  PlantShown shown = PlantShownOf(library_, fields, plant.has_value(), result);
+  PlantShown shown =
+      PlantShownOf(library_, fields, plant.has_value(), result, std::move(airWarnings));
   curves_.ShowPreview(std::move(*result.Series), InputsOf(fields), std::move(shown));
   Q_EMIT Drawn();
 }

@@ -14,6 +14,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
@@ -74,6 +75,7 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   // A user's solvent file that does not read leaves the shipped library, and says why.
   try {
     library_ = LoadSolventLibrary();
+    for (const std::string& warning : library_.UnreadWarnings()) qWarning("%s", warning.c_str());
   } catch (const Error& error) {
     library_ = SolventLibrary(ShippedSolvents());
     qWarning("%s %s", error.what(), error.Details().c_str());
@@ -247,6 +249,13 @@ void TForm1::BitBtn1Click() {
   try {
     std::optional<PlantInputs> plant;
     if (!AcquireSolventsAndPlant(plant)) return;
+    // The zones whose air follows from their exhaust: their humidity fields get it first.
+    std::vector<std::string> airWarnings;
+    if (plant) {
+      airWarnings = ZoneAirFromExhaust(fields_, decimalSeparator_, *plant,
+                                       PlantSolventsOf(library_, fields_), parameters_, *state_)
+                        .Warnings;
+    }
     CaseRequest request = PlantCaseRequest(library_, fields_, plant);
     request.ResultFile.emplace().DataFile = loadedDataFile_;
     // The curves of the zones computed, read before the next run overwrites the state.
@@ -254,7 +263,8 @@ void TForm1::BitBtn1Click() {
     CaseResult result =
         RunCase(fields_, messages_, decimalSeparator_, parameters_, *state_, request);
     if (curves_ != nullptr && result.Marched()) {
-      PlantShown shown = PlantShownOf(library_, fields_, plant.has_value(), result);
+      PlantShown shown =
+          PlantShownOf(library_, fields_, plant.has_value(), result, std::move(airWarnings));
       curves_->ShowRun(std::move(*result.Series), InputsOf(fields_), std::move(shown));
       // The run just OK'd is the one to look at: its window takes the keyboard.
       curves_->raise();

@@ -36,10 +36,12 @@ int PlantShown::WarningCount() const {
 }
 
 PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields, bool plantGiven,
-                        const CaseResult& result) {
+                        const CaseResult& result, std::vector<std::string> airWarnings) {
   PlantShown shown;
   shown.Figures = result.Figures;
-  shown.Warnings = result.AntoineWarnings;
+  shown.Warnings = std::move(airWarnings);
+  shown.Warnings.insert(shown.Warnings.end(), result.AntoineWarnings.begin(),
+                        result.AntoineWarnings.end());
   if (result.SolventsNamed(plantGiven)) {
     shown.Solvents = QString::fromStdString(SolventLines(library, fields));
   }
@@ -143,7 +145,7 @@ void PlantPanel::FillTable(const PlantFigures& figures) {
     table_->setItem(row, column, item);
   };
   const auto optional = [this](const std::optional<double>& value, int decimals) {
-    return value ? Number(*value, decimals) : QStringLiteral("–");
+    return value ? Number(*value, decimals) : QStringLiteral("unknown");
   };
   for (int r = 0; r < rows; ++r) {
     const ZonePlant& z = figures.Zones[static_cast<std::size_t>(r)];
@@ -154,20 +156,21 @@ void PlantPanel::FillTable(const PlantFigures& figures) {
         Number(z.Evaporated[0], 2),
         Number(z.Evaporated[1], 2),
         optional(z.LelPercent, 3),
-        Number(z.Exhaust, 0) + (z.ExhaustSized ? QStringLiteral(" (sized)") : QString()),
+        optional(z.Exhaust, 0) + (z.ExhaustSized ? QStringLiteral(" (sized)") : QString()),
         optional(z.PercentLel, 2),
         Number(z.LimitPercent, 0),
         optional(z.MinimumExhaust, 0),
         Number(z.WebHeat, 2),
         Number(z.LatentHeat, 2),
-        Number(z.AirHeat, 2),
-        Number(z.TotalHeat(), 2)};
+        optional(z.AirHeat, 2),
+        optional(z.TotalHeat(), 2)};
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) set(r, c, cells[c], alarm);
   }
   set(rows, 0, QStringLiteral("All"), false);
   set(rows, 2, Number(figures.TotalSolvent, 2) + QStringLiteral(" both"), false);
-  set(rows, 5, Number(figures.TotalExhaust, 0), false);
-  set(rows, 12, Number(figures.TotalHeat, 2), false);
+  const QString partial = figures.Incomplete ? QStringLiteral(" (incomplete)") : QString();
+  set(rows, 5, Number(figures.TotalExhaust, 0) + partial, false);
+  set(rows, 12, Number(figures.TotalHeat, 2) + partial, false);
 }
 
 }  // namespace quillmere

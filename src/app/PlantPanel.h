@@ -24,17 +24,19 @@ namespace quillmere {
 struct PlantShown {
   std::optional<PlantFigures> Figures;  //!< with the plant inputs, of a finished run
   QString Solvents;                     //!< the solvents in force with their LEL; may be empty
-  std::vector<std::string> Warnings;    //!< the Antoine ranges the web left
+  //! The zones' air from their exhaust, the Antoine ranges the web left.
+  std::vector<std::string> Warnings;
   bool Empty() const { return !Figures && Warnings.empty() && Solvents.isEmpty(); }
   //! The warnings the page gives: the Antoine ranges and the LEL limits.
   int WarningCount() const;
 };
 
 //! The plant page of a case run from `fields` (RunCase with PlantCaseRequest): its figures,
-//! its Antoine warnings, and the solvents in force where one was chosen from the library or
-//! the plant inputs are given (`plantGiven`).
+//! the warnings of its zones' air from their exhaust (`airWarnings`) and of its Antoine
+//! ranges, and the solvents in force where one was chosen from the library or the plant
+//! inputs are given (`plantGiven`).
 PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields, bool plantGiven,
-                        const CaseResult& result);
+                        const CaseResult& result, std::vector<std::string> airWarnings = {});
 
 class PlantPanel : public QWidget {
   Q_OBJECT
