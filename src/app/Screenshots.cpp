@@ -51,12 +51,8 @@ void ShowRunOfFields(const FieldTexts& fields, CurvesWindow& curves) {
   CaseRequest request = PlantCaseRequest(library, fields, plant);
   request.Series = true;
   CaseResult result = RunCase(fields, separator, *params, *state, request);
-  curves.ShowRun(std::move(*result.Series), InputsOf(fields));
-  curves.Plant().ShowFigures(result.Figures,
-                             result.SolventsNamed(plant.has_value())
-                                 ? QString::fromStdString(SolventLines(library, fields))
-                                 : QString(),
-                             result.AntoineWarnings);
+  curves.ShowRun(std::move(*result.Series), InputsOf(fields),
+                 PlantShownOf(library, fields, plant.has_value(), result));
 }
 
 //! The README's plant example (docs/examples/plant-line4.dat): ethyl acetate and ethanol,
@@ -190,7 +186,9 @@ bool SaveLaptopScreens(TForm1& form, CurvesWindow& curves, const QDir& target,
     curves.RemoveAllPins();
     TypePlantExample(fields);
     ShowRunOfFields(fields, curves);
+    curves.ShowPlantPage();  // the plant figures have a page of their own
     saved = SaveScreen(curves, target, "curves-plant.png") && saved;
+    curves.ShowCurvesPage();
   }
   return saved;
 }
