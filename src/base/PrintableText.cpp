@@ -88,8 +88,27 @@ std::string PrintableText(std::string_view text) {
   return out;
 }
 
+namespace {
+
+//! The first `most` bytes of `text`, not cutting a UTF-8 character in two.
+std::string_view Head(std::string_view text, std::size_t most) {
+  std::size_t end = most;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+}  // namespace
+
 std::string Quoted(std::string_view text) {
-  return "\"" + PrintableText(text) + "\"";
+  if (text.size() <= kLongestQuoted) return "\"" + PrintableText(text) + "\"";
+  return "\"" + PrintableText(Head(text, kLongestQuoted)) + "...\" (" +
+         std::to_string(text.size()) + " bytes)";
+}
+
+std::string PrintableMessage(std::string_view text, std::size_t most) {
+  if (text.size() <= most) return PrintableText(text);
+  return PrintableText(Head(text, most)) + "... (a message of " + std::to_string(text.size()) +
+         " bytes)";
 }
 
 }  // namespace quillmere
