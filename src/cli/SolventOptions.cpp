@@ -1,5 +1,8 @@
 #include "cli/SolventOptions.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "base/Error.h"
 #include "base/PrintableText.h"
 
@@ -40,6 +43,15 @@ SolventLibrary SolventOptions::Apply(FieldTexts& fields, char decimalSeparator) 
     ApplySolventChoice(fields, number, library.Find(*name), decimalSeparator, true);
   }
   return library;
+}
+
+void SolventOptions::NameInputs(OutputClashCheck& files) const {
+  const std::string userFile = UserSolventFile();
+  std::error_code error;
+  if (!userFile.empty() && std::filesystem::exists(userFile, error)) {
+    files.Input("solvent library", userFile);
+  }
+  if (LibraryFile) files.Input("solvent library", *LibraryFile);
 }
 
 int ExitStatusOf(const std::function<void()>& work, UserMessages& messages) {

@@ -10,6 +10,7 @@
 
 #include "base/UserMessages.h"
 #include "params/FieldTexts.h"
+#include "report/OutputClash.h"
 #include "report/SolventLibrary.h"
 
 namespace quillmere {
@@ -27,6 +28,10 @@ struct SolventOptions {
   //! line Solvent-1 and Solvent-2 with all their properties. Returns the library. Throws
   //! quillmere::Error.
   SolventLibrary Apply(FieldTexts& fields, char decimalSeparator) const;
+
+  //! Names the libraries Apply reads as inputs of `files`: the user's file where it exists,
+  //! and --solvents.
+  void NameInputs(OutputClashCheck& files) const;
 };
 
 //! Runs `work`: 0 when it returns; when it throws quillmere::Error, shows the error's text as a
