@@ -298,19 +298,22 @@ TEST_F(SweepCommandLine, AGridBeyondTheDiskIsRefused) {
 
 // Ctrl-C, SIGTERM (a batch system's time limit) and SIGHUP: the cases running finish, the rows
 // so far are in the table in grid order, and a last line says that it is incomplete. The
-// signal goes once the table holds rows (the table grows while the sweep runs), to a sweep far
-// too large to finish first.
+// signal goes once the table holds rows (the table grows in its temporary file beside it,
+// .big.XXXXXX.csv, while the sweep runs), to a sweep far too large to finish first.
 TEST_F(SweepCommandLine, AnInterruptOrATerminationWritesTheRowsSoFarAndSaysSo) {
   const std::string kCases = "10000000";
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     SCOPED_TRACE(signal);
     std::filesystem::remove(work_.path() / "big.csv");
-    const std::string table = ShellQuote(work_.File("big.csv"));
+    const std::string table = ShellQuote(work_.path().string()) + "/.big.*.csv";
     const std::string command =
-        "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
+        // Job control (set -m): a shell without it starts a background command with SIGINT
+        // ignored, and a signal ignored at the start stays ignored.
+        "set -m; cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " +
+        ShellQuote(QUILLMERE_CLI) +
         " sweep --vary Speed=0.5:2:10000 --vary Keff=0.1:0.5:1000 -o big.csv 2> " +
-        ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(wc -l < " + table +
-        " 2>/dev/null)\" -ge 3 ]; do sleep 0.01; done; kill -" + signal +
+        ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(cat " + table +
+        " 2>/dev/null | wc -l)\" -ge 3 ]; do sleep 0.01; done; kill -" + signal +
         " $pid; wait $pid; echo $? > " + ShellQuote(capture_.File("status")) + "; }";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
