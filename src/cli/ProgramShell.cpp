@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <condition_variable>
 #include <exception>
 #include <filesystem>
@@ -109,6 +110,19 @@ CLI::Validator ChartFileValidator() {
                        extension == ".PNG"
                    ? std::string()
                    : std::string("a chart file name ends in .svg or .png");
+      },
+      "");
+}
+
+CLI::Validator WholeNumberValidator(std::uint64_t most) {
+  return CLI::Validator(
+      [most](const std::string& text) {
+        std::uint64_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc{} || end != text.data() + text.size() || value > most) {
+          return "a whole number from 0 to " + std::to_string(most) + ", not " + Quoted(text);
+        }
+        return std::string();
       },
       "");
 }

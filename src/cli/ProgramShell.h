@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -66,6 +67,10 @@ char SeparatorOf(const std::string& text);
 
 //! Checks that a picture's name ends in .svg or .png (either case).
 CLI::Validator ChartFileValidator();
+
+//! Checks that an option's text is a whole number from 0 to `most`, digits only (a seed of 23
+//! digits is refused, not wrapped round).
+CLI::Validator WholeNumberValidator(std::uint64_t most);
 
 //! The help paragraph of exit statuses (ExitStatusHelp) after a program's own `footer`.
 std::string FooterWithExitStatuses(const std::string& footer);

@@ -1,7 +1,12 @@
 // quillmere-optimise, run as "quillmere-cli optimise": the best setting of the free inputs
 // (the fastest line, or the cheapest, or the driest) that meets every limit, with a report of
 // the limits that bind and where; the data file of the optimum, its JSON report and its curves.
+#include <tbb/info.h>
 #include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include <chrono>
 #include <filesystem>
@@ -54,6 +59,8 @@ class OptimiseProgram : public Program {
     for (const std::string& text : freeTexts_) problem_.Free.push_back(ParseFreeInput(text));
     for (const std::string& text : limitTexts_) problem_.Limits.push_back(ParseLimit(text));
     CheckProblem(problem_);
+    // More threads than the cores give nothing, and oneTBB warns of them on standard error.
+    options_.Jobs = std::min(options_.Jobs, tbb::info::default_concurrency());
     if ((outputFile_ == kStandardStream) + (reportFile_ == kStandardStream) > 1) {
       throw Error(ErrorKind::Usage, "Only one file can be written to standard output.");
     }
@@ -206,7 +213,9 @@ void OptimiseProgram::Declare(CLI::App& app) {
   app.add_option("--jobs", options_.Jobs, "Threads (0: one per core)")
       ->capture_default_str()
       ->check(CLI::Range(0, 1024));
-  app.add_option("--seed", options_.Seed, "Seed of the spread of starts")->capture_default_str();
+  app.add_option("--seed", options_.Seed, "Seed of the spread of starts")
+      ->capture_default_str()
+      ->check(WholeNumberValidator(std::numeric_limits<std::uint64_t>::max()));
   app.add_option("--max-runs", options_.MaxRunsPerStart, "Most model runs of one local search")
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
