@@ -100,15 +100,29 @@ std::string_view Head(std::string_view text, std::size_t most) {
 }  // namespace
 
 std::string Quoted(std::string_view text) {
-  if (text.size() <= kLongestQuoted) return "\"" + PrintableText(text) + "\"";
-  return "\"" + PrintableText(Head(text, kLongestQuoted)) + "...\" (" +
-         std::to_string(text.size()) + " bytes)";
+  // Appended piece by piece: a literal before a temporary string makes GCC 12 warn of
+  // overlapping copies (-Wrestrict) where there are none.
+  const bool cut = text.size() > kLongestQuoted;
+  std::string quoted;
+  quoted += '"';
+  quoted += PrintableText(cut ? Head(text, kLongestQuoted) : text);
+  if (cut) quoted += "...";
+  quoted += '"';
+  if (cut) {
+    quoted += " (";
+    quoted += std::to_string(text.size());
+    quoted += " bytes)";
+  }
+  return quoted;
 }
 
 std::string PrintableMessage(std::string_view text, std::size_t most) {
   if (text.size() <= most) return PrintableText(text);
-  return PrintableText(Head(text, most)) + "... (a message of " + std::to_string(text.size()) +
-         " bytes)";
+  std::string message = PrintableText(Head(text, most));
+  message += "... (a message of ";
+  message += std::to_string(text.size());
+  message += " bytes)";
+  return message;
 }
 
 }  // namespace quillmere

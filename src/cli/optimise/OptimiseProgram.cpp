@@ -142,8 +142,10 @@ class OptimiseProgram : public Program {
     if (plotFile_) {
       auto params = std::make_unique<ParameterSet>();
       auto state = std::make_unique<SimulationState>();
-      const CaseResult run = RunCase(optimum, separator_, *params, *state);
-      const RunSeries series = CollectRunSeries(*params, *state, run.Record);
+      CaseRequest request;
+      request.Series = true;
+      const CaseResult run = RunCase(optimum, separator_, *params, *state, request);
+      const RunSeries& series = *run.Series;
       StagedOutput& picture = files.Add(*plotFile_, "picture", "write");
       picture.Close();
       plot::SaveOptimumCharts(series, problem_.Limits, picture.WrittenTo());
