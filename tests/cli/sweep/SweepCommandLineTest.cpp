@@ -307,9 +307,9 @@ TEST_F(SweepCommandLine, AnInterruptOrATerminationWritesTheRowsSoFarAndSaysSo) {
     std::filesystem::remove(work_.path() / "big.csv");
     const std::string table = ShellQuote(work_.path().string()) + "/.big.*.csv";
     const std::string command =
-        // Job control (set -m): a shell without it starts a background command with SIGINT
-        // ignored, and a signal ignored at the start stays ignored.
-        "set -m; cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " +
+        // A shell starts a background command with SIGINT ignored, and a signal ignored at
+        // the start stays ignored: env gives the sweep the default back.
+        "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C env --default-signal=INT " +
         ShellQuote(QUILLMERE_CLI) +
         " sweep --vary Speed=0.5:2:10000 --vary Keff=0.1:0.5:1000 -o big.csv 2> " +
         ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(cat " + table +
