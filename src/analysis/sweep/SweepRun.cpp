@@ -11,8 +11,8 @@
 #include <memory>
 #include <optional>
 
-#include "analysis/CaseRun.h"
 #include "analysis/FieldValueText.h"
+#include "base/Text.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/PlantInputs.h"
@@ -61,15 +61,19 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   }
   std::optional<std::string> plantRefused;
   const CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
-  CaseResult result;
-  try {
-    result = RunCase(worker, separator, request);
-  } catch (const std::exception& error) {
-    result.Ending = ErrorKind::RunFault;
-    result.Messages.push_back(ErrorBoxText(error.what()));
+  CaseResult result = RunCase(worker, separator, request);
+  std::string resultFileError;
+  if (request.ResultFile && result.Ending == ErrorKind::File) {
+    // The file is told in a column of its own; the row keeps what the case computes.
+    resultFileError = Joined(result.Messages, " ");
+    CaseRequest withoutFile = request;
+    withoutFile.ResultFile.reset();
+    result = RunCase(worker, separator, withoutFile);
   }
   SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
                             std::move(inputWarnings));
+  row.ResultFileFailed = !resultFileError.empty();
+  row.ResultFileError = std::move(resultFileError);
   for (std::string& warning : result.AntoineWarnings) row.Warnings.push_back(std::move(warning));
   if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
   for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));

@@ -106,8 +106,11 @@ class TableOutput {
 //! exit status need.
 class TableWriter {
  public:
-  TableWriter(TableOutput& table, bool keepForPlot, bool plantColumns)
-      : table_(table), keepForPlot_(keepForPlot), plantColumns_(plantColumns) {}
+  TableWriter(TableOutput& table, bool keepForPlot, bool plantColumns, bool resultFileColumn)
+      : table_(table),
+        keepForPlot_(keepForPlot),
+        plantColumns_(plantColumns),
+        resultFileColumn_(resultFileColumn) {}
 
   void Start(const std::string& header) {
     table_.Write(header);
@@ -122,10 +125,10 @@ class TableWriter {
     }
     if (row.ResultFileFailed) {
       if (resultFilesFailed_++ == 0) {
-        firstFailedResult_ = "case " + std::to_string(row.Case) + ": " + row.Outcome;
+        firstFailedResult_ = "case " + std::to_string(row.Case) + ": " + row.ResultFileError;
       }
     }
-    AppendSweepTableLine(text_, row, plantColumns_);
+    AppendSweepTableLine(text_, row, plantColumns_, resultFileColumn_);
     if (keepForPlot_) {
       // The chart needs the values and the web at the exit, not the texts.
       row.Outcome.clear();
@@ -159,6 +162,7 @@ class TableWriter {
   TableOutput& table_;
   bool keepForPlot_;
   bool plantColumns_;
+  bool resultFileColumn_;
   std::string text_;
   std::chrono::steady_clock::time_point lastWrite_;
   std::size_t rows_ = 0;
@@ -267,13 +271,14 @@ class SweepProgram : public Program {
     }
     options.DecimalSeparator = separator;
     options.Jobs = a_.Jobs;
-    const std::string header = SweepTableHeader(grid_->Axes(), plantColumns);
+    const std::string header =
+        SweepTableHeader(grid_->Axes(), plantColumns, a_.Results.has_value());
     if (const std::optional<std::uint64_t> free = FreeBytesFor(a_.Table)) {
       RefuseTableBeyondDisk(header.size(), *free);
     }
     if (a_.Results) options.ResultDirectory = ResultDirectory();
     TableOutput table(a_.Table);
-    TableWriter writer(table, a_.Plot.has_value(), plantColumns);
+    TableWriter writer(table, a_.Plot.has_value(), plantColumns, a_.Results.has_value());
     writer.Start(header);
     const double seconds = RunAll(fields, options, writer);
     const bool interrupted = writer.Rows() < cases_.size();

@@ -283,6 +283,12 @@ TEST_F(SweepCommandLine, RefusedCasesAndUnwrittenResultFilesHaveTheirExitStatus)
             0u)
       << unwritten.err;
   EXPECT_FALSE(ReadWork("cases/case-0001.txt").empty());
+  // Case 2's row keeps what it computed; its result file's failure has a column of its own.
+  const std::vector<std::string> rows = Lines(ReadWork("t.csv"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].substr(rows[0].rfind(',')), ",result file not written");
+  EXPECT_EQ(rows[2].rfind("2,0.4,finished,", 0), 0u) << rows[2];
+  EXPECT_NE(rows[2].find(",\"File can not open!"), std::string::npos) << rows[2];
 }
 
 // A grid whose table the disk could not hold is refused before a case runs.
