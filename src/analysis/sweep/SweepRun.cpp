@@ -45,6 +45,21 @@ CaseRequest RequestOf(const SweepGrid& grid, std::size_t caseIndex, const SweepO
   return request;
 }
 
+//! The case's result file is written whole: into a temporary file beside it, renamed into
+//! place once the case has marched. Where that cannot be created, the steps open the name
+//! itself and say why they cannot.
+std::optional<StagedOutput> StageCaseFile(CaseRequest& request, const FieldTexts& fields) {
+  if (!request.ResultFile) return std::nullopt;
+  try {
+    StagedOutput file = StagedOutput::Begin(fields.Text("Edit250"), "result file");
+    file.Close();
+    request.ResultFile->WrittenTo = file.WrittenTo();
+    return file;
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
 SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOptions& options,
                     Worker& worker) {
   const char separator = options.DecimalSeparator;
@@ -60,9 +75,17 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
     inputWarnings.push_back(std::move(*ratios));
   }
   std::optional<std::string> plantRefused;
-  const CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
+  CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
+  std::optional<StagedOutput> caseFile = StageCaseFile(request, worker.Fields);
   CaseResult result = RunCase(worker, separator, request);
   std::string resultFileError;
+  if (caseFile && result.Marched()) {
+    try {
+      caseFile->Commit();
+    } catch (const FileError& error) {
+      resultFileError = error.what();
+    }
+  }
   if (request.ResultFile && result.Ending == ErrorKind::File) {
     // The file is told in a column of its own; the row keeps what the case computes.
     resultFileError = Joined(result.Messages, " ");
