@@ -10,6 +10,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
@@ -153,7 +154,7 @@ class RunCommand : public Command {
                       " go to standard output: write all but one of them to files.");
     }
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
-    solvents_.NameInputs(files);
+    solvents_.AddInputsTo(files);
     for (const auto& [name, kind] : Outputs()) files.Output(kind, name);
   }
 
@@ -169,6 +170,15 @@ class RunCommand : public Command {
     // Both live as long as a run of the window's program would keep them; the state is large.
     auto params = std::make_unique<ParameterSet>();
     auto state = std::make_unique<SimulationState>();
+    if (plant->Inputs) {
+      // The zones whose air follows from their exhaust get their humidities first.
+      for (const std::string& warning :
+           ZoneAirFromExhaust(fields, separator, *plant->Inputs,
+                              PlantSolventsOf(plant->Library, fields), *params, *state)
+               .Warnings) {
+        messages.ShowWarning(warning);
+      }
+    }
     CaseRequest request = PlantCaseRequest(plant->Library, fields, plant->Inputs);
     request.Series = true;
     request.ResultFile = std::move(options);
@@ -217,6 +227,9 @@ class RunCommand : public Command {
     }
     if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
       return status;
+    }
+    for (const std::string& warning : plant->Library.UnreadWarnings()) {
+      messages.ShowWarning(warning);
     }
     if (exports_.ZonesCsv && !plant->Inputs) {
       throw Error(ErrorKind::Usage,

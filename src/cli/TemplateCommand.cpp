@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/UserMessages.h"
 #include "cli/Command.h"
@@ -29,7 +30,7 @@ class TemplateCommand : public Command {
   }
 
   void Validate(OutputClashCheck& files) override {
-    solvents_.NameInputs(files);
+    solvents_.AddInputsTo(files);
     files.Output("data file", file_.value_or(std::string(kStandardStream)));
   }
 
@@ -37,9 +38,12 @@ class TemplateCommand : public Command {
     const char separator = SeparatorOf(separatorText_);
     MemoryFieldTexts fields(separator);
     StreamMessages messages(streams.Err);
-    if (const int status = ExitStatusOf([&] { solvents_.Apply(fields, separator); }, messages)) {
+    std::vector<std::string> unread;
+    if (const int status = ExitStatusOf(
+            [&] { unread = solvents_.Apply(fields, separator).UnreadWarnings(); }, messages)) {
       return status;
     }
+    for (const std::string& warning : unread) messages.ShowWarning(warning);
     const std::string text = DataFileText(fields);  // a text it cannot hold is refused
     if (file_ && *file_ != kStandardStream) {
       StagedOutputs outputs;

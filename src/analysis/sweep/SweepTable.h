@@ -55,7 +55,8 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColum
                              bool resultFileColumn = false);
 
 //! One row as a CSV line ending with LF; with `plantColumns` its plant figures (empty fields
-//! where the case has none).
+//! where the case has none; "unknown" where its figures cannot form one: a worst %LEL with a
+//! solvent of unknown LEL, totals that leave out a zone's unknown exhaust).
 std::string SweepTableLine(const SweepRow& row, bool plantColumns = false,
                            bool resultFileColumn = false);
 //! The same, appended to `text`.

@@ -74,7 +74,7 @@ class FitProgram : public Program {
       files.Input("data file", DataFileArgumentName(dataFile));
       files.Input("measurement file", measurementFile);
     }
-    SolventOptions().NameInputs(files);
+    SolventOptions().AddInputsTo(files);
     if (outputs_.dataFile) files.Output("fitted data file", *outputs_.dataFile);
     if (outputs_.report) files.Output("report", *outputs_.report);
     if (outputs_.plot) files.Output("chart file", *outputs_.plot);

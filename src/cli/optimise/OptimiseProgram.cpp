@@ -65,7 +65,7 @@ class OptimiseProgram : public Program {
       throw Error(ErrorKind::Usage, "Only one file can be written to standard output.");
     }
     files.Input("data file", DataFileArgumentName(dataFile_));
-    solvents_.NameInputs(files);
+    solvents_.AddInputsTo(files);
     if (outputFile_) files.Output("data file of the optimum", *outputFile_);
     if (reportFile_) files.Output("report", *reportFile_);
     if (plotFile_) files.Output("chart file", *plotFile_);

@@ -245,7 +245,7 @@ class SweepProgram : public Program {
     }
     cases_ = ShardCases(grid_->CaseCount(), shard_);
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
-    a_.Solvents.NameInputs(files);
+    a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
     if (a_.Results) {
@@ -316,6 +316,9 @@ class SweepProgram : public Program {
     if (const int status = ExitStatusOf(
             [&] {
               const SolventLibrary library = a_.Solvents.Apply(fields, separator);
+              for (const std::string& warning : library.UnreadWarnings()) {
+                messages.ShowWarning(warning);
+              }
               const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
               plantColumns = AcquirePlantInputs(fields, separator).has_value();
               if (plantColumns || solvents[0].AntoineRange || solvents[1].AntoineRange) {
