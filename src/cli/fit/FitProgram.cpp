@@ -229,8 +229,8 @@ void FitProgram::Declare(CLI::App& app) {
       ->type_name("FIT.json");
 #ifdef QUILLMERE_FIT_PLOT
   app.add_option("--plot", outputs_.plot,
-                 "Draw the measured points against the fitted curves (solid) and the starting "
-                 "curves (faint) of each trial, a chart a quantity, into an SVG or PNG file")
+                 "Draw the measured points against the fitted curves and, faint, the starting "
+                 "curves, one line style a trial, a chart a quantity, into an SVG or PNG file")
       ->type_name("FIT.svg|FIT.png")
       ->check(ChartFileValidator());
 #endif

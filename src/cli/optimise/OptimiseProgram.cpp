@@ -95,7 +95,8 @@ class OptimiseProgram : public Program {
     }
     WriteOutputs(base, result);
     if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
-    return result.Feasible ? kExitFinished : ExitStatus(ErrorKind::Infeasible);
+    if (!result.Feasible) return ExitStatus(ErrorKind::Infeasible);
+    return result.Doubts.empty() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
   }
 
  private:
@@ -130,7 +131,7 @@ class OptimiseProgram : public Program {
   //! The optimum's data file (none where no setting met every limit: the report and the
   //! curves show the nearest one), the report and the curves, written together.
   void WriteOutputs(const MemoryFieldTexts& base, const OptimiseResult& result) const {
-    const MemoryFieldTexts optimum = SettingFields(problem_, base, result.Values, separator_);
+    const MemoryFieldTexts optimum = OptimumFields(problem_, base, result, separator_);
     StagedOutputs files;
     if (outputFile_ && result.Feasible) {
       WriteWhole(files, *outputFile_, "data file", DataFileText(optimum));

@@ -467,8 +467,8 @@ void SweepProgram::Declare(CLI::App& app) {
       ->type_name("DIR");
   app.add_option("--plot", a_.Plot,
                  "Draw the exit residual ratios and web temperature against the first varied "
-                 "input, one line style for each value of the second, into an SVG or PNG "
-                 "picture")
+                 "input, each quantity in its colour and one line style for each value of the "
+                 "second, into an SVG or PNG picture")
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, a_.Separator, "the field texts and the data file");
   a_.Solvents.AddTo(app);
