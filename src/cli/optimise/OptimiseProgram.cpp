@@ -134,7 +134,7 @@ class OptimiseProgram : public Program {
     const MemoryFieldTexts optimum = OptimumFields(problem_, base, result, separator_);
     StagedOutputs files;
     if (outputFile_ && result.Feasible) {
-      WriteWhole(files, *outputFile_, "data file", DataFileText(optimum));
+      WriteWhole(files, *outputFile_, "data file of the optimum", DataFileText(optimum));
     }
     if (reportFile_) {
       WriteWhole(files, *reportFile_, "report", OptimiseReportJson(problem_, result));
