@@ -4,6 +4,8 @@
 // which box the window shows, and the exit status of each command-line program.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,13 +25,27 @@ enum class ErrorKind {
   Interrupted,    //!< the user or the system stopped the work (SIGINT, SIGTERM, SIGHUP)
 };
 
-//! The exit status of every command-line program for an error of `kind`: 1 refused input,
-//! 2 a file problem, 3 a run error, 4 an untrustworthy answer, 5 no feasible point, 64 usage,
-//! 130 interrupted. A command that finished exits with kExitFinished.
+//! One exit status of the command-line programs and what it means; Kind is the error kind it
+//! reports (none for a command that finished).
+struct ExitStatusMeaning {
+  int Status = 0;
+  std::optional<ErrorKind> Kind;
+  std::string_view Meaning;  //!< as the README's table says it (commands in backquotes)
+};
+
+//! The one table of exit statuses, finished first: every program's exit status, its help
+//! footer and the README's table come from it.
+std::span<const ExitStatusMeaning> ExitStatuses();
+
+//! The exit status of every command-line program for an error of `kind` (ExitStatuses()).
+//! A command that finished exits with kExitFinished.
 int ExitStatus(ErrorKind kind);
 
 //! The exit status of a command that finished.
 inline constexpr int kExitFinished = 0;
+
+//! ExitStatuses() as one paragraph of a help text: "Exit status: 0 finished (...); 1 ...".
+std::string ExitStatusHelp();
 
 //! The one exception type of the program: its kind and the user's text (what()), and what the
 //! text leaves out (which line of a file, the system's reason), which the command line prints

@@ -88,16 +88,41 @@ std::string PrintableText(std::string_view text) {
   return out;
 }
 
+namespace {
+
+//! The first `most` bytes of `text`, not cutting a UTF-8 character in two.
+std::string_view Head(std::string_view text, std::size_t most) {
+  std::size_t end = most;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+}  // namespace
+
 std::string Quoted(std::string_view text) {
   // Appended piece by piece: a literal before a temporary string makes GCC 12 warn of
   // overlapping copies (-Wrestrict) where there are none.
-  const std::string printable = PrintableText(text);
+  const bool cut = text.size() > kLongestQuoted;
   std::string quoted;
-  quoted.reserve(printable.size() + 2);
   quoted += '"';
-  quoted += printable;
+  quoted += PrintableText(cut ? Head(text, kLongestQuoted) : text);
+  if (cut) quoted += "...";
   quoted += '"';
+  if (cut) {
+    quoted += " (";
+    quoted += std::to_string(text.size());
+    quoted += " bytes)";
+  }
   return quoted;
+}
+
+std::string PrintableMessage(std::string_view text, std::size_t most) {
+  if (text.size() <= most) return PrintableText(text);
+  std::string message = PrintableText(Head(text, most));
+  message += "... (a message of ";
+  message += std::to_string(text.size());
+  message += " bytes)";
+  return message;
 }
 
 }  // namespace quillmere

@@ -13,7 +13,14 @@ namespace quillmere {
 //! \xHH; other characters unchanged.
 std::string PrintableText(std::string_view text);
 
-//! PrintableText in double quotation marks.
+//! PrintableText in double quotation marks; a text longer than kLongestQuoted bytes is cut
+//! there and its length named: "abc..." (5242880 bytes).
 std::string Quoted(std::string_view text);
+
+//! The most bytes of a text from outside that a message quotes.
+inline constexpr std::size_t kLongestQuoted = 200;
+
+//! PrintableText of a whole message, cut after `most` bytes with its length named.
+std::string PrintableMessage(std::string_view text, std::size_t most = 4096);
 
 }  // namespace quillmere

@@ -18,6 +18,7 @@
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
+#include "cli/ProgramShell.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
@@ -79,18 +80,6 @@ void PrintWarnings(std::ostream& err, const RunRecord& record) {
   err.flush();
 }
 
-//! Writes a whole export: to standard output for "-", else to a file created afresh.
-void WriteExport(const std::string& name, const std::string& kind, std::string_view text) {
-  if (name == kStandardStream) {
-    OutputFile::StandardOutput(kind).Write(text);
-    return;
-  }
-  OutputFile file = OutputFile::Open(name, OutputFile::Mode::Create, kind);
-  file.Truncate();
-  file.Write(text);
-  file.Close();
-}
-
 //! Where in the dryer a fault ended the run: "in zone 3 at 4.20 m (64.20 m from the dryer's
 //! entry)".
 
@@ -109,7 +98,7 @@ std::string ResultFileExtent(const RunFault& fault, const std::string& resultFil
 
 class RunCommand : public Command {
  public:
-  explicit RunCommand(CLI::App& app) {
+  RunCommand(CLI::App& app, const std::string& separatorText) : separatorText_(separatorText) {
     CLI::App* run = subcommand_ = app.add_subcommand(
         "run",
         "Run one calculation from the default inputs, or from DATAFILE applied over them as the "
@@ -138,141 +127,160 @@ class RunCommand : public Command {
                     "as CSV to FILE (\"-\": standard output); needs the web width")
         ->type_name("FILE");
     solvents_.AddTo(*run);
+    subcommand_->footer(ExitStatusHelp());
   }
 
-  int Execute(char separator, std::ostream& out, std::ostream& err) override {
-    StreamMessages messages(err);
-    // What goes to standard output: one of the result file, the CSV and the JSON at most,
-    // and the summary only when none of them does (they would overwrite each other).
+  //! One of the result file, the CSV and the JSON at most goes to standard output, and the
+  //! summary only when none of them does (they would overwrite each other); no output over an
+  //! input, nor two outputs into one file.
+  void Validate(OutputClashCheck& files) override {
     const std::optional<FileIdentity> output = IdentityOfDescriptor(1);
     const auto onOutput = [&](const std::string& name) {
       return name == kStandardStream || (output && IdentityOfPath(name) == output);
     };
     std::vector<std::string> onStandardOutput;
-    if (onOutput(resultFile_)) onStandardOutput.emplace_back("the result file");
-    if (exports_.Csv && onOutput(*exports_.Csv)) onStandardOutput.emplace_back("the CSV");
-    if (exports_.Json && onOutput(*exports_.Json)) onStandardOutput.emplace_back("the JSON");
-    if (exports_.ZonesCsv && onOutput(*exports_.ZonesCsv)) {
-      onStandardOutput.emplace_back("the zones CSV");
+    for (const auto& [name, kind] : Outputs()) {
+      // "the CSV", "the zones CSV": what goes to standard output is no file.
+      if (!onOutput(name)) continue;
+      onStandardOutput.push_back(
+          kind == "result file" ? "the result file" : "the " + kind.substr(0, kind.find(" file")));
     }
+    summaryToErr_ = !onStandardOutput.empty();
     if (onStandardOutput.size() > 1) {
       std::string sentence = ListedInSentence(onStandardOutput);
       sentence[0] = 'T';  // "the result file, ..."
-      err << sentence << (onStandardOutput.size() == 2 ? " cannot both" : " cannot all")
-          << " go to standard output: write all but one of them to files.\n";
-      return ExitStatus(ErrorKind::Usage);
+      throw Error(ErrorKind::Usage,
+                  sentence + (onStandardOutput.size() == 2 ? " cannot both" : " cannot all") +
+                      " go to standard output: write all but one of them to files.");
     }
-    // No output over the data file, nor two outputs into one file, before anything is read.
-    OutputClashCheck files("run");
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
     solvents_.AddInputsTo(files);
-    files.Output("result file", resultFile_);
-    if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
-    if (exports_.Json) files.Output("JSON file", *exports_.Json);
-    if (exports_.ZonesCsv) files.Output("zones CSV file", *exports_.ZonesCsv);
-    if (const std::optional<std::string> clash = files.FirstClash()) {
-      err << *clash << '\n';
-      return ExitStatus(ErrorKind::Usage);
-    }
-    std::ostream& summary = onStandardOutput.empty() ? out : err;
+    for (const auto& [name, kind] : Outputs()) files.Output(kind, name);
+  }
 
-    try {
-      MemoryFieldTexts fields(separator);
-      ResultFileOptions options;
-      if (dataFile_) {
-        Outcome<LoadedDataFile> read = LoadDataFileArgument(*dataFile_, fields, messages);
-        if (!read.Ok()) return ExitStatus(read.Why().Kind());
-        options.DataFile = std::move(read.Value());
-        messages.SetDataFile(options.DataFile->Name,
-                             DataFileReadingHint(options.DataFile->Lines, separator));
-        for (const std::string& warning : options.DataFile->PlantLineWarnings) {
-          messages.ShowWarning(warning);
-        }
-      }
-      std::optional<PlantPart> plant;
-      if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
-        return status;
-      }
-      for (const std::string& warning : plant->Library.UnreadWarnings()) {
+  int Work(const ProgramStreams& streams) override {
+    const char separator = SeparatorOf(separatorText_);
+    StreamMessages messages(streams.Err);
+    MemoryFieldTexts fields(separator);
+    ResultFileOptions options;
+    std::optional<PlantPart> plant;
+    if (const int status = ReadInputs(fields, options, plant, messages, separator)) return status;
+    StagedOutputs outputs;
+    StageResultFile(outputs, options);
+    // Both live as long as a run of the window's program would keep them; the state is large.
+    auto params = std::make_unique<ParameterSet>();
+    auto state = std::make_unique<SimulationState>();
+    if (plant->Inputs) {
+      // The zones whose air follows from their exhaust get their humidities first.
+      for (const std::string& warning :
+           ZoneAirFromExhaust(fields, separator, *plant->Inputs,
+                              PlantSolventsOf(plant->Library, fields), *params, *state)
+               .Warnings) {
         messages.ShowWarning(warning);
       }
-      if (exports_.ZonesCsv && !plant->Inputs) {
-        err << "--zones-csv needs the plant inputs: give the web width (WebWidth) in the data "
-               "file's plant lines.\n";
-        return ExitStatus(ErrorKind::Usage);
-      }
-      if (options.DataFile) {
-        for (const std::string& warning :
-             IgnoredFixedConstantLines(*options.DataFile, fields, separator)) {
-          messages.ShowWarning(warning);
-        }
-      }
-      if (const std::optional<std::string> warning = UnreachedZonesWarning(fields, separator)) {
-        messages.ShowWarning(*warning);
-      }
-      if (const std::optional<std::string> warning = WeightRatioSumWarning(fields, separator)) {
-        messages.ShowWarning(*warning);
-      }
-      fields.SetText("Edit250", resultFile_);
-      options.ToStandardOutput = resultFile_ == kStandardStream;
-
-      // Both live as long as a run of the window's program would keep them; the state is large.
-      auto params = std::make_unique<ParameterSet>();
-      auto state = std::make_unique<SimulationState>();
-      if (plant->Inputs) {
-        // The zones whose air follows from their exhaust get their humidities first.
-        for (const std::string& warning :
-             ZoneAirFromExhaust(fields, separator, *plant->Inputs,
-                                PlantSolventsOf(plant->Library, fields), *params, *state)
-                 .Warnings) {
-          messages.ShowWarning(warning);
-        }
-      }
-      CaseRequest request = PlantCaseRequest(plant->Library, fields, plant->Inputs);
-      request.Series = true;
-      request.ResultFile = std::move(options);
-      const CaseResult result = RunCase(fields, messages, separator, *params, *state, request);
-      if (result.Finished()) {
-        WriteExports(fields, separator, *params, *state, result, *plant);
-        if (result.SolventsNamed(plant->Inputs.has_value())) {
-          summary << SolventLines(plant->Library, fields);
-        }
-        PrintSummary(summary, result.Record, resultFile_, exports_, separator);
-        if (result.Figures) {
-          summary << PlantSummaryText(*result.Figures, *plant->Inputs, separator);
-        }
-        summary.flush();
-        if (!summary) {
-          err << "Could not write the summary: the output is full or closed.\n";
-          return ExitStatus(ErrorKind::File);
-        }
-        PrintWarnings(err, result.Record);
-        for (const std::string& warning : result.LelWarnings()) messages.ShowWarning(warning);
-        for (const std::string& warning : result.AntoineWarnings) messages.ShowWarning(warning);
-        return kExitFinished;
-      }
-      if (result.Marched()) {
-        messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
-        messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
-        // The zones finished before the fault, and how the run ended.
-        try {
-          WriteExports(fields, separator, *params, *state, result, *plant);
-        } catch (const FileError& e) {
-          messages.ShowError(ErrorBoxText(e.what()));
-        }
-        PrintWarnings(err, result.Record);
-      }
-      return ExitStatus(*result.Ending);
-    } catch (const Error& e) {
-      messages.ShowError(ErrorBoxText(e.what()));
-      return ExitStatus(e.Kind());
-    } catch (const std::exception& e) {
-      messages.ShowError(ErrorBoxText(e.what()));
-      return ExitStatus(ErrorKind::RunFault);
     }
+    CaseRequest request = PlantCaseRequest(plant->Library, fields, plant->Inputs);
+    request.Series = true;
+    request.ResultFile = std::move(options);
+    const CaseResult result = RunCase(fields, messages, separator, *params, *state, request);
+    if (result.Finished()) {
+      WriteExports(outputs, fields, separator, *params, *state, result, *plant);
+      outputs.CommitAll();
+      return Summarise(streams, fields, result, *plant, separator, messages);
+    }
+    if (result.Marched()) {
+      messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
+      messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
+      // The zones finished before the fault, and how the run ended.
+      try {
+        WriteExports(outputs, fields, separator, *params, *state, result, *plant);
+        outputs.CommitAll();
+      } catch (const FileError& e) {
+        messages.ShowError(ErrorBoxText(e.what()));
+      }
+      PrintWarnings(streams.Err, result.Record);
+    }
+    return ExitStatus(*result.Ending);
   }
 
  private:
+  std::vector<std::pair<std::string, std::string>> Outputs() const {
+    std::vector<std::pair<std::string, std::string>> outputs{{resultFile_, "result file"}};
+    if (exports_.Csv) outputs.emplace_back(*exports_.Csv, "CSV file");
+    if (exports_.Json) outputs.emplace_back(*exports_.Json, "JSON file");
+    if (exports_.ZonesCsv) outputs.emplace_back(*exports_.ZonesCsv, "zones CSV file");
+    return outputs;
+  }
+
+  //! The data file over the defaults, the solvents and the plant inputs, and the warnings on
+  //! the inputs. 0, or the exit status of what was refused (and told).
+  int ReadInputs(MemoryFieldTexts& fields, ResultFileOptions& options,
+                 std::optional<PlantPart>& plant, StreamMessages& messages, char separator) const {
+    if (dataFile_) {
+      Outcome<LoadedDataFile> read = LoadDataFileArgument(*dataFile_, fields, messages);
+      if (!read.Ok()) return ExitStatus(read.Why().Kind());
+      options.DataFile = std::move(read.Value());
+      messages.SetDataFile(options.DataFile->Name,
+                           DataFileReadingHint(options.DataFile->Lines, separator));
+      for (const std::string& warning : options.DataFile->PlantLineWarnings) {
+        messages.ShowWarning(warning);
+      }
+    }
+    if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
+      return status;
+    }
+    for (const std::string& warning : plant->Library.UnreadWarnings()) {
+      messages.ShowWarning(warning);
+    }
+    if (exports_.ZonesCsv && !plant->Inputs) {
+      throw Error(ErrorKind::Usage,
+                  "--zones-csv needs the plant inputs: give the web width (WebWidth) in the data "
+                  "file's plant lines.");
+    }
+    std::vector<std::string> warnings;
+    if (options.DataFile)
+      warnings = IgnoredFixedConstantLines(*options.DataFile, fields, separator);
+    for (const auto& warning :
+         {UnreachedZonesWarning(fields, separator), WeightRatioSumWarning(fields, separator)}) {
+      if (warning) warnings.push_back(*warning);
+    }
+    for (const std::string& warning : warnings) messages.ShowWarning(warning);
+    fields.SetText("Edit250", resultFile_);
+    options.ToStandardOutput = resultFile_ == kStandardStream;
+    return 0;
+  }
+
+  //! The result file's steps write a temporary file, renamed into place with the other
+  //! outputs once the run has ended. Where even that cannot be created, the steps open the
+  //! name itself and tell why it cannot be opened, as the window does.
+  void StageResultFile(StagedOutputs& outputs, ResultFileOptions& options) const {
+    if (options.ToStandardOutput) return;
+    try {
+      options.WrittenTo = outputs.Add(resultFile_, "result file").WrittenTo();
+    } catch (const FileError&) {
+      options.WrittenTo.clear();
+    }
+  }
+
+  //! The solvents, the summary and the plant figures of a finished run, then its warnings.
+  int Summarise(const ProgramStreams& streams, const FieldTexts& fields, const CaseResult& result,
+                const PlantPart& plant, char separator, StreamMessages& messages) const {
+    std::ostream& summary = summaryToErr_ ? streams.Err : streams.Out;
+    if (result.SolventsNamed(plant.Inputs.has_value())) {
+      summary << SolventLines(plant.Library, fields);
+    }
+    PrintSummary(summary, result.Record, resultFile_, exports_, separator);
+    if (result.Figures) summary << PlantSummaryText(*result.Figures, *plant.Inputs, separator);
+    summary.flush();
+    if (!summary) {
+      throw Error(ErrorKind::File, "Could not write the summary: the output is full or closed.");
+    }
+    PrintWarnings(streams.Err, result.Record);
+    for (const std::string& warning : result.LelWarnings()) messages.ShowWarning(warning);
+    for (const std::string& warning : result.AntoineWarnings) messages.ShowWarning(warning);
+    return kExitFinished;
+  }
+
   //! The solvents in force (the library's constants put into their fields) and the plant
   //! inputs. Throws quillmere::Error when they are refused.
   PlantPart Plant(FieldTexts& fields, char separator) const {
@@ -283,31 +291,33 @@ class RunCommand : public Command {
   }
 
   //! The CSV, the zones CSV and the JSON of the zones the run computed, as asked for.
-  void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
-                    const SimulationState& state, const CaseResult& result,
-                    const PlantPart& plant) const {
+  void WriteExports(StagedOutputs& outputs, const FieldTexts& fields, char separator,
+                    const ParameterSet& params, const SimulationState& state,
+                    const CaseResult& result, const PlantPart& plant) const {
     const RunSeries& series = *result.Series;
-    if (exports_.Csv) WriteExport(*exports_.Csv, "CSV file", RunCsv(series));
+    if (exports_.Csv) WriteWhole(outputs, *exports_.Csv, "CSV file", RunCsv(series));
     if (exports_.ZonesCsv && result.Figures) {
-      WriteExport(*exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*result.Figures));
+      WriteWhole(outputs, *exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*result.Figures));
     }
     if (exports_.Json) {
-      WriteExport(*exports_.Json, "JSON file",
-                  RunJson(fields, separator, params, state.EntryTemperature(), series,
-                          PlantJsonMembers(plant.Library, fields, plant.Inputs, result.Figures)));
+      WriteWhole(outputs, *exports_.Json, "JSON file",
+                 RunJson(fields, separator, params, state.EntryTemperature(), series,
+                         PlantJsonMembers(plant.Library, fields, plant.Inputs, result.Figures)));
     }
   }
 
+  const std::string& separatorText_;
   std::optional<std::string> dataFile_;
   SolventOptions solvents_;
   std::string resultFile_{kDefaultResultFile};
   ExportFiles exports_;
+  bool summaryToErr_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<Command> AddRunCommand(CLI::App& app) {
-  return std::make_unique<RunCommand>(app);
+std::unique_ptr<Command> AddRunCommand(CLI::App& app, const std::string& separatorText) {
+  return std::make_unique<RunCommand>(app, separatorText);
 }
 
 }  // namespace quillmere

@@ -35,7 +35,7 @@ void StreamMessages::ShowWarning(std::string_view text) {
 }
 
 void StreamMessages::Line(std::string_view text) {
-  err_ << PrintableText(text) << '\n' << std::flush;
+  err_ << PrintableMessage(text) << '\n' << std::flush;
 }
 
 }  // namespace quillmere

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/EditDistance.h"
+#include "base/PrintableText.h"
 
 namespace quillmere {
 namespace {
@@ -60,8 +61,8 @@ std::vector<std::string> Suggestions(const CLI::App& app) {
     if (!isOption && chosen != nullptr) continue;  // a surplus operand of the command
     const std::string closest = ClosestWord(word, isOption ? options : commands);
     if (closest.empty() || closest == word) continue;
-    const std::string line = std::string(isOption ? "Unknown option" : "Unknown command") + " \"" +
-                             word + "\": did you mean \"" + closest + "\"?";
+    const std::string line = std::string(isOption ? "Unknown option" : "Unknown command") + " " +
+                             Quoted(word) + ": did you mean \"" + closest + "\"?";
     if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
   }
   return lines;
@@ -72,8 +73,13 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error, std::ost
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
     return const_cast<CLI::App&>(app).exit(error, out, err);
   }
-  err << error.what() << '\n';
-  for (const std::string& line : Suggestions(app)) err << line << '\n';
+  // A misspelt command is told as such alone: the missing command is what follows from it.
+  const std::vector<std::string> suggestions = Suggestions(app);
+  const bool misspeltCommand =
+      std::any_of(suggestions.begin(), suggestions.end(),
+                  [](const std::string& line) { return line.starts_with("Unknown command"); });
+  if (!misspeltCommand) err << PrintableMessage(error.what(), 1000) << '\n';
+  for (const std::string& line : suggestions) err << line << '\n';
   err << "Run with --help for more information.\n";
   return usageStatus;
 }

@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/PrintableText.h"
 #include "base/UserMessages.h"
 #include "cli/Command.h"
-#include "cli/CommandLine.h"
+#include "cli/DataFileArgument.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "params/MemoryFieldTexts.h"
@@ -19,7 +18,7 @@ namespace {
 
 class TemplateCommand : public Command {
  public:
-  explicit TemplateCommand(CLI::App& app) {
+  TemplateCommand(CLI::App& app, const std::string& separatorText) : separatorText_(separatorText) {
     subcommand_ = app.add_subcommand(
         "template", "Write the default inputs as a data file, to edit and give to run");
     subcommand_
@@ -27,62 +26,51 @@ class TemplateCommand : public Command {
                      "Data file to write (default, or \"-\": standard output)")
         ->type_name("FILE");
     solvents_.AddTo(*subcommand_);
+    subcommand_->footer(ExitStatusHelp());
   }
 
-  int Execute(char separator, std::ostream& out, std::ostream& err) override {
-    if (file_) {
-      // No data file written over a solvent library it reads.
-      OutputClashCheck files("template");
-      solvents_.AddInputsTo(files);
-      files.Output("data file", *file_);
-      if (const std::optional<std::string> clash = files.FirstClash()) {
-        err << *clash << '\n';
-        return ExitStatus(ErrorKind::Usage);
-      }
+  void Validate(OutputClashCheck& files) override {
+    solvents_.AddInputsTo(files);
+    files.Output("data file", file_.value_or(std::string(kStandardStream)));
+  }
+
+  int Work(const ProgramStreams& streams) override {
+    const char separator = SeparatorOf(separatorText_);
+    MemoryFieldTexts fields(separator);
+    StreamMessages messages(streams.Err);
+    std::vector<std::string> unread;
+    if (const int status = ExitStatusOf(
+            [&] { unread = solvents_.Apply(fields, separator).UnreadWarnings(); }, messages)) {
+      return status;
     }
-    try {
-      MemoryFieldTexts fields(separator);
-      StreamMessages messages(err);
-      std::vector<std::string> unread;
-      if (const int status = ExitStatusOf(
-              [&] { unread = solvents_.Apply(fields, separator).UnreadWarnings(); }, messages)) {
-        return status;
-      }
-      for (const std::string& warning : unread) messages.ShowWarning(warning);
-      if (file_ && *file_ != "-") {
-        WriteDataFile(*file_, fields);
-        return kExitFinished;
-      }
-      const std::string text = DataFileText(fields);
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      out.flush();
-      if (!out) {
-        err << "Could not write the data file to standard output: the output is full or "
-               "closed.\n";
-        return ExitStatus(ErrorKind::File);
-      }
+    for (const std::string& warning : unread) messages.ShowWarning(warning);
+    const std::string text = DataFileText(fields);  // a text it cannot hold is refused
+    if (file_ && *file_ != kStandardStream) {
+      StagedOutputs outputs;
+      WriteWhole(outputs, *file_, "data file", text);
+      outputs.CommitAll();
       return kExitFinished;
-    } catch (const DataFileWriteError& e) {
-      err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return ExitStatus(ErrorKind::InputRefused);
-    } catch (const FileError& e) {
-      err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return ExitStatus(ErrorKind::File);
-    } catch (const std::exception& e) {
-      err << PrintableText(ErrorBoxText(e.what())) << '\n';
-      return ExitStatus(ErrorKind::RunFault);
     }
+    streams.Out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    streams.Out.flush();
+    if (!streams.Out) {
+      throw Error(ErrorKind::File,
+                  "Could not write the data file to standard output: the output is full or "
+                  "closed.");
+    }
+    return kExitFinished;
   }
 
  private:
+  const std::string& separatorText_;
   std::optional<std::string> file_;
   SolventOptions solvents_;
 };
 
 }  // namespace
 
-std::unique_ptr<Command> AddTemplateCommand(CLI::App& app) {
-  return std::make_unique<TemplateCommand>(app);
+std::unique_ptr<Command> AddTemplateCommand(CLI::App& app, const std::string& separatorText) {
+  return std::make_unique<TemplateCommand>(app, separatorText);
 }
 
 }  // namespace quillmere

@@ -14,6 +14,7 @@
 #include "base/PrintableText.h"
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
+#include "cli/StopSignals.h"
 #include "report/FileIO.h"
 
 namespace quillmere {
@@ -41,7 +42,10 @@ class ToolCommand : public Command {
     subcommand_->fallthrough(false);
   }
 
-  int Execute(char /*decimalSeparator*/, std::ostream& /*out*/, std::ostream& err) override {
+  void Validate(OutputClashCheck& /*files*/) override {}  // the program validates its own
+
+  int Work(const ProgramStreams& streams) override {
+    std::ostream& err = streams.Err;
     const std::filesystem::path path = ToolPath(tool_);
     std::vector<std::string> arguments{path.string()};
     if (!separatorText_.empty()) {
@@ -52,7 +56,12 @@ class ToolCommand : public Command {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     err.flush();
+    // The program receives a stop signal that comes before its handlers are in place once
+    // they are: it starts with the signals blocked.
+    BlockStopSignals();
+    PassStopOn();
     ::execv(path.c_str(), argv.data());
+    UnblockStopSignals();
     // A program that is missing or cannot be run is a file problem of the installation, not a
     // fault of a run.
     const int error = errno;

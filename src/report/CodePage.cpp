@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
+#include <string>
+
+#include "base/Error.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 namespace {
@@ -28,8 +31,9 @@ class IconvHandle {
  public:
   IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {
     if (handle_ == reinterpret_cast<iconv_t>(-1)) {
-      throw std::system_error(errno, std::generic_category(),
-                              std::string("Cannot convert text from ") + from + " to " + to);
+      const int reason = errno;
+      throw Error(ErrorKind::RunFault, std::string("Cannot convert text from ") + from + " to " +
+                                           to + ": " + SystemReason(reason));
     }
   }
   ~IconvHandle() { iconv_close(handle_); }
@@ -97,8 +101,8 @@ std::string Convert(const char* to, const char* from, std::string_view input,
     const bool cutAtWindowEdge = error == EINVAL && offeredLeft < inLeft;
     if (error == E2BIG || cutAtWindowEdge) continue;
     if (error != EILSEQ && error != EINVAL) {
-      throw std::system_error(error, std::generic_category(),
-                              std::string("Cannot convert text from ") + from + " to " + to);
+      throw Error(ErrorKind::RunFault, std::string("Cannot convert text from ") + from + " to " +
+                                           to + ": " + SystemReason(error));
     }
     out += replacement;
     const std::size_t skipped = skip(in, inLeft);

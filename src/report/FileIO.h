@@ -7,6 +7,7 @@
 #include "base/Error.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -51,7 +52,10 @@ class OutputFile {
   //! Opens `path` without waiting for a reader of a named pipe. A file opened to Create is
   //! not yet emptied. Throws FileError when it cannot be opened: "Could not create the result
   //! file "out.txt": Permission denied" ("Could not open ..." to Append).
-  static OutputFile Open(const std::string& path, Mode mode, std::string kind);
+  //! `shownAs` names the file in messages when it is not `path` (a temporary file written
+  //! for it).
+  static OutputFile Open(const std::string& path, Mode mode, std::string kind,
+                         const std::string& shownAs = {});
   //! Standard output, named "-", written through and never closed or emptied.
   static OutputFile StandardOutput(std::string kind);
 
@@ -77,6 +81,62 @@ class OutputFile {
   std::string name_;
   std::string kind_;
   bool owned_;
+};
+
+//! An output written whole or not at all: its bytes go to a temporary file beside it (in its
+//! folder, so that the rename stays on one disk), which Commit renames into its place; an
+//! output given up (a failure, an interrupt, a refusal) leaves the name as it was and removes
+//! the temporary file. "-" is standard output, written through; an existing name that is not
+//! a regular file (a named pipe, a device) is written in place; a symbolic link keeps
+//! pointing to the file, which is replaced.
+class StagedOutput {
+ public:
+  //! Creates the temporary file. Throws FileError ("Could not create the table "t.csv":
+  //! Permission denied"; `verb` says "create").
+  static StagedOutput Begin(const std::string& name, std::string kind,
+                            std::string_view verb = "create");
+
+  StagedOutput(StagedOutput&& other) noexcept;
+  StagedOutput& operator=(StagedOutput&&) = delete;
+  //! Removes the temporary file unless it was committed.
+  ~StagedOutput();
+
+  const std::string& Name() const { return name_; }
+  //! The file written until Commit: the temporary file, or the name itself when written in
+  //! place. Steps that open the file by its name themselves open this one.
+  const std::string& WrittenTo() const { return writtenTo_; }
+  bool ToStandardOutput() const { return file_.Name() == "-"; }
+  //! Writes all of `bytes`. Throws FileError naming the output.
+  void Write(std::string_view bytes);
+  //! Closes the temporary file: its bytes are complete. Throws FileError.
+  void Close();
+  //! Closes, then renames the temporary file into place. Throws FileError.
+  void Commit();
+
+ private:
+  StagedOutput(OutputFile file, std::string name, std::string target, std::string writtenTo,
+               std::string kind);
+
+  OutputFile file_;
+  std::string name_;    //!< as the command line gave it
+  std::string target_;  //!< the file renamed over: the name, its links resolved
+  std::string writtenTo_;
+  std::string kind_;
+  bool staged_;  //!< a temporary file stands for the output until Commit
+};
+
+//! The outputs of one command, committed together: every temporary file is complete before
+//! the first is renamed into place, so that a command never leaves a mixed set of new and old
+//! outputs.
+class StagedOutputs {
+ public:
+  //! Begins an output (StagedOutput::Begin); the reference stays valid.
+  StagedOutput& Add(const std::string& name, std::string kind, std::string_view verb = "create");
+  //! Closes every output, then renames each into place. Throws FileError.
+  void CommitAll();
+
+ private:
+  std::deque<StagedOutput> outputs_;
 };
 
 //! An open file to read, closed when it goes out of scope.

@@ -18,7 +18,9 @@ constexpr std::string_view kStandardStream = "-";
 //! directory), else the path it resolves to.
 struct Place {
   bool Exists = false;
-  bool Overwritable = false;  //!< a regular file: a device or a pipe loses nothing
+  //! A regular file or a directory: a device or a pipe loses nothing, while a directory
+  //! cannot be a file written.
+  bool Overwritable = false;
   dev_t Device = 0;
   ino_t Inode = 0;
   std::string Path;  //!< resolved, when the name does not exist ("" for a stream)
@@ -35,18 +37,21 @@ struct Place {
 Place PlaceOfStatus(const struct stat& status) {
   Place place;
   place.Exists = true;
-  place.Overwritable = S_ISREG(status.st_mode);
+  place.Overwritable = S_ISREG(status.st_mode) || S_ISDIR(status.st_mode);
   place.Device = status.st_dev;
   place.Inode = status.st_ino;
   return place;
 }
 
+//! The path a name that does not exist yet would be created at: the links of the part that
+//! exists resolved first, so that "L/../t.csv", where L links to A/B, is A/t.csv (the ".."
+//! of a link leads out of the folder it names, not back to where the link is).
 std::string ResolvedPath(const std::string& name) {
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(name, error).lexically_normal();
+  const std::filesystem::path absolute = std::filesystem::absolute(name, error);
   if (error) return name;
   std::filesystem::path path = std::filesystem::weakly_canonical(absolute, error);
-  return (error ? absolute : path).string();
+  return (error ? absolute.lexically_normal() : path).string();
 }
 
 Place PlaceOf(const std::string& name, bool output) {

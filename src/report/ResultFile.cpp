@@ -348,7 +348,9 @@ Outcome<> ResultFile::WriteStep(OutputFile::Mode mode, std::string_view bytes) {
   }
   std::optional<OutputFile> file;
   try {
-    file.emplace(OutputFile::Open(params_.SaveFileName, mode, "result file"));
+    const std::string& path =
+        options_.WrittenTo.empty() ? params_.SaveFileName : options_.WrittenTo;
+    file.emplace(OutputFile::Open(path, mode, "result file", params_.SaveFileName));
   } catch (const FileError& error) {
     messages_.ShowMessage(kFileCanNotOpen);
     messages_.ShowDetail(error.what());

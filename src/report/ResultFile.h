@@ -68,6 +68,10 @@ struct ResultFileOptions {
   //! The data file the run's inputs came from: refused as the result file, by its identity
   //! (a hard or symbolic link to it too), so that a run never overwrites its own inputs.
   std::optional<LoadedDataFile> DataFile;
+  //! The file the write steps open instead of SaveFileName, which messages still name: a
+  //! temporary file the command line renames into place once the run has ended; "" for
+  //! SaveFileName itself, as the window writes it.
+  std::string WrittenTo;
 };
 
 //! The result file of one run, named by params.SaveFileName and written in code page 932 with

@@ -85,5 +85,31 @@ TEST(InputFile, ReadingADirectoryFailsWithTheSystemsReason) {
                                    "\": No such file or directory");
 }
 
+// Outputs written whole: until they are committed together, every name keeps what it held;
+// one given up leaves no temporary file; a link keeps pointing at the file it names.
+TEST(StagedOutputs, AreWrittenWholeOrNotAtAll) {
+  test::ScratchDirectory scratch;
+  std::ofstream(scratch.File("old.csv")) << "old";
+  std::filesystem::create_symlink(scratch.File("old.csv"), scratch.File("link.csv"));
+  {
+    StagedOutputs given;
+    given.Add(scratch.File("old.csv"), "table").Write("new");
+    given.Add(scratch.File("new.json"), "report").Write("{}");
+  }  // an error or an interrupt before CommitAll
+  EXPECT_EQ(test::ReadBytes(scratch.File("old.csv")), "old");
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("new.json")));
+  StagedOutputs outputs;
+  outputs.Add(scratch.File("link.csv"), "table").Write("new");
+  outputs.Add(scratch.File("new.json"), "report").Write("{}");
+  EXPECT_EQ(test::ReadBytes(scratch.File("old.csv")), "old");
+  outputs.CommitAll();
+  EXPECT_EQ(test::ReadBytes(scratch.File("old.csv")), "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(scratch.File("link.csv")));
+  EXPECT_EQ(test::ReadBytes(scratch.File("new.json")), "{}");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()),
+                          std::filesystem::directory_iterator()),
+            3);  // old.csv, link.csv, new.json: no temporary file is left
+}
+
 }  // namespace
 }  // namespace quillmere

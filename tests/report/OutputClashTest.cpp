@@ -20,6 +20,8 @@ TEST(OutputClash, TheSameFileUnderAnyNameAndNothingElse) {
   std::ofstream(scratch.File("in.dat")) << "data";
   std::filesystem::create_hard_link(scratch.File("in.dat"), scratch.File("linked.dat"));
   std::filesystem::create_symlink(scratch.File("in.dat"), scratch.File("symbolic.dat"));
+  std::filesystem::create_directories(scratch.path() / "A/B");
+  std::filesystem::create_directory_symlink(scratch.File("A/B"), scratch.File("L"));
   struct Case {
     std::string input;
     std::string first;
@@ -36,6 +38,12 @@ TEST(OutputClash, TheSameFileUnderAnyNameAndNothingElse) {
            "/in.dat\" of this sweep, which is left as it is. Choose another picture."},
       {dir + "/in.dat", dir + "/new/../out.csv", dir + "/out.csv",
        "The table and the picture cannot be the same file \"" + dir + "/out.csv\"."},
+      // L/.. is A, where L links to A/B: the link is resolved before the "..".
+      {dir + "/in.dat", dir + "/L/../t.csv", dir + "/A/t.csv",
+       "The table and the picture cannot be the same file \"" + dir + "/A/t.csv\"."},
+      // A folder is not a file to write into.
+      {dir + "/in.dat", dir + "/A", dir + "/L/..",
+       "The table and the picture cannot be the same file \"" + dir + "/L/..\"."},
       {dir + "/in.dat", "/dev/null", "/dev/null", std::nullopt},
       {dir + "/in.dat", dir + "/a.csv", dir + "/b.svg", std::nullopt},
   };

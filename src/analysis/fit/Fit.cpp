@@ -380,8 +380,8 @@ void FitSolve::RecordStart() {
     TrialModel& model = *models_[t];
     std::vector<double> residuals(model.Count());
     if (!model.Residuals(start.data(), residuals.data())) {
-      throw std::runtime_error("The start values do not run through the dryer of " +
-                               Quoted(trials_[t].DataFileName));
+      throw FitRefused("The start values do not run through the dryer of " +
+                       Quoted(trials_[t].DataFileName));
     }
     result_.StartSumOfSquares += SumOfSquares(residuals);
     TrialFit trial;
@@ -499,8 +499,8 @@ void FitSolve::RecordFitted(const LocalOptimum& best) {
     TrialModel& model = *models_[t];
     std::vector<double> residuals(model.Count());
     if (!model.Residuals(fitted_.data(), residuals.data())) {
-      throw std::runtime_error("The fitted values do not run through the dryer of " +
-                               Quoted(trials_[t].DataFileName));
+      throw Error(ErrorKind::RunFault, "The fitted values do not run through the dryer of " +
+                                           Quoted(trials_[t].DataFileName));
     }
     result_.FittedSumOfSquares += SumOfSquares(residuals);
     TrialFit& trial = result_.Trials[t];

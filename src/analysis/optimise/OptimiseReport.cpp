@@ -215,7 +215,8 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
   json["doubts"] = result.Doubts;
   json["stopped"] = result.Stopped;
   if (!result.Values.empty()) json["value"] = result.Objective;
-  json["outcome"] = result.Outcome;
+  // An interrupted search has no outcome to speak of, whatever its last run did.
+  json["outcome"] = result.Stopped ? "interrupted" : result.Outcome;
   ordered_json inputs = ordered_json::array();
   for (std::size_t i = 0; i < problem.Free.size() && i < result.Values.size(); ++i) {
     const FreeInput& f = problem.Free[i];

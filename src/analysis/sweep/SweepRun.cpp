@@ -11,9 +11,9 @@
 #include <memory>
 #include <optional>
 
-#include "analysis/CaseRun.h"
 #include "analysis/FieldValueText.h"
 #include "analysis/plant/ZoneAirFromExhaust.h"
+#include "base/Text.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/PlantInputs.h"
@@ -44,6 +44,21 @@ CaseRequest RequestOf(const SweepGrid& grid, std::size_t caseIndex, const SweepO
     request.ResultFile.emplace();
   }
   return request;
+}
+
+//! The case's result file is written whole: into a temporary file beside it, renamed into
+//! place once the case has marched. Where that cannot be created, the steps open the name
+//! itself and say why they cannot.
+std::optional<StagedOutput> StageCaseFile(CaseRequest& request, const FieldTexts& fields) {
+  if (!request.ResultFile) return std::nullopt;
+  try {
+    StagedOutput file = StagedOutput::Begin(fields.Text("Edit250"), "result file");
+    file.Close();
+    request.ResultFile->WrittenTo = file.WrittenTo();
+    return file;
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
 }
 
 //! Settles the air of the zones that follow their exhaust for this case alone (the warnings
@@ -93,16 +108,28 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   const std::vector<std::pair<std::string, std::string>> statedAir =
       SettleZoneAir(options, worker, inputWarnings);
   std::optional<std::string> plantRefused;
-  const CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
-  CaseResult result;
-  try {
-    result = RunCase(worker, separator, request);
-  } catch (const std::exception& error) {
-    result.Ending = ErrorKind::RunFault;
-    result.Messages.push_back(ErrorBoxText(error.what()));
+  CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
+  std::optional<StagedOutput> caseFile = StageCaseFile(request, worker.Fields);
+  CaseResult result = RunCase(worker, separator, request);
+  std::string resultFileError;
+  if (caseFile && result.Marched()) {
+    try {
+      caseFile->Commit();
+    } catch (const FileError& error) {
+      resultFileError = error.what();
+    }
+  }
+  if (request.ResultFile && result.Ending == ErrorKind::File) {
+    // The file is told in a column of its own; the row keeps what the case computes.
+    resultFileError = Joined(result.Messages, " ");
+    CaseRequest withoutFile = request;
+    withoutFile.ResultFile.reset();
+    result = RunCase(worker, separator, withoutFile);
   }
   SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
                             std::move(inputWarnings));
+  row.ResultFileFailed = !resultFileError.empty();
+  row.ResultFileError = std::move(resultFileError);
   for (std::string& warning : result.AntoineWarnings) row.Warnings.push_back(std::move(warning));
   if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
   for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));

@@ -61,7 +61,8 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
   return row;
 }
 
-std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns) {
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns,
+                             bool resultFileColumn) {
   std::string line = "case";
   for (const SweepAxis& axis : axes) {
     std::string column = axis.Name;
@@ -71,17 +72,19 @@ std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColum
   line += ',';
   line += kResultColumns;
   if (plantColumns) line += kPlantColumns;
+  if (resultFileColumn) line += ",result file not written";
   line += '\n';
   return line;
 }
 
-std::string SweepTableLine(const SweepRow& row, bool plantColumns) {
+std::string SweepTableLine(const SweepRow& row, bool plantColumns, bool resultFileColumn) {
   std::string line;
-  AppendSweepTableLine(line, row, plantColumns);
+  AppendSweepTableLine(line, row, plantColumns, resultFileColumn);
   return line;
 }
 
-void AppendSweepTableLine(std::string& line, const SweepRow& row, bool plantColumns) {
+void AppendSweepTableLine(std::string& line, const SweepRow& row, bool plantColumns,
+                          bool resultFileColumn) {
   line += std::to_string(row.Case);
   for (const double value : row.Values) {
     line += ',';
@@ -116,6 +119,7 @@ void AppendSweepTableLine(std::string& line, const SweepRow& row, bool plantColu
     figure(complete ? std::optional<double>(row.Plant->TotalHeat) : std::nullopt);
     figure(complete ? std::optional<double>(row.Plant->TotalExhaust) : std::nullopt);
   }
+  if (resultFileColumn) line += ',' + CsvField(row.ResultFileError);
   line += '\n';
 }
 

@@ -25,6 +25,8 @@ struct SweepRow {
   bool Finished = false;          //!< every active zone computed
   bool InputRefused = false;      //!< the inputs were refused: the case never ran
   bool ResultFileFailed = false;  //!< its result file (--results) could not be written
+  //! Why its result file could not be written (the row keeps what the case computed).
+  std::string ResultFileError;
   //! "finished", or what ended the case: the message(s) the window would have shown, or the
   //! fault with the zone and the position where it arose.
   std::string Outcome;
@@ -47,13 +49,18 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
 //! The header line: "case", each axis with its unit, then the result columns, and with
 //! `plantColumns` the plant's: the %LEL of the worst zone, the total heat and the total
 //! exhaust. Ends with LF.
-std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns = false);
+//! With `resultFileColumn` (the sweep writes result files) a last column says why a case's
+//! result file could not be written.
+std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns = false,
+                             bool resultFileColumn = false);
 
 //! One row as a CSV line ending with LF; with `plantColumns` its plant figures (empty fields
 //! where the case has none; "unknown" where its figures cannot form one: a worst %LEL with a
 //! solvent of unknown LEL, totals that leave out a zone's unknown exhaust).
-std::string SweepTableLine(const SweepRow& row, bool plantColumns = false);
+std::string SweepTableLine(const SweepRow& row, bool plantColumns = false,
+                           bool resultFileColumn = false);
 //! The same, appended to `text`.
-void AppendSweepTableLine(std::string& text, const SweepRow& row, bool plantColumns = false);
+void AppendSweepTableLine(std::string& text, const SweepRow& row, bool plantColumns = false,
+                          bool resultFileColumn = false);
 
 }  // namespace quillmere

@@ -1,22 +1,18 @@
 // quillmere-optimise, run as "quillmere-cli optimise": the best setting of the free inputs
 // (the fastest line, or the cheapest, or the driest) that meets every limit, with a report of
 // the limits that bind and where; the data file of the optimum, its JSON report and its curves.
-#include <unistd.h>
-
+#include <tbb/info.h>
 #include <CLI/CLI.hpp>
 
-#include <atomic>
-#include <cerrno>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include <chrono>
-#include <condition_variable>
-#include <csignal>
-#include <exception>
 #include <filesystem>
 #include <iostream>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/CaseRun.h"
@@ -28,8 +24,10 @@
 #include "base/PrintableText.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ProgramShell.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
+#include "cli/StopSignals.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
 #include "report/DataFile.h"
@@ -43,97 +41,138 @@
 namespace quillmere {
 namespace {
 
-//! Set by the first Ctrl-C; a second one ends the program at once.
-std::atomic<bool> interrupted{false};
+class OptimiseProgram : public Program {
+ public:
+  explicit OptimiseProgram(CLI::App& app) { Declare(app); }
 
-extern "C" void OnInterrupt(int /*signal*/) {
-  interrupted.store(true);
-}
-
-//! Remembers whether the data file could not be opened or read (a file problem) rather than
-//! being refused (an input problem).
-void WriteFile(const std::string& path, std::string_view kind, std::string_view bytes,
-               std::ostream& out) {
-  if (path == kStandardStream) {
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) throw FileError("Could not write the " + std::string(kind) + " to standard output");
-    return;
-  }
-  OutputFile file = OutputFile::Open(path, OutputFile::Mode::Create, std::string(kind));
-  file.Truncate();
-  file.Write(bytes);
-  file.Close();
-}
-
-//! Refuses, before the first run, an output that could not be written after the search: its
-//! folder missing or not writable, or the file there and not writable.
-void CheckWritable(const std::optional<std::string>& path, std::string_view kind) {
-  if (!path || *path == kStandardStream) return;
-  const std::filesystem::path file(*path);
-  const std::filesystem::path folder =
-      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-  const bool exists = ::access(file.c_str(), F_OK) == 0;
-  const int failed = exists ? ::access(file.c_str(), W_OK) : ::access(folder.c_str(), W_OK | X_OK);
-  if (failed != 0) {
-    throw FileError("Could not create the " + std::string(kind) + " " + Quoted(*path) + ": " +
-                    SystemReason(errno));
-  }
-}
-
-//! Runs the search on a thread of its own while this one watches for an interrupt and draws
-//! the progress bar (local searches done of all).
-OptimiseResult RunSearch(const OptimiseProblem& problem, const MemoryFieldTexts& base,
-                         const OptimiseOptions& options, bool progressBar, std::ostream& err) {
-  OptimiseControl control;
-  OptimiseResult result;
-  std::exception_ptr failure;
-  std::mutex mutex;
-  std::condition_variable finishedChanged;
-  bool finished = false;
-  const auto start = std::chrono::steady_clock::now();
-  std::thread runner([&] {
-    try {
-      result = Optimise(problem, base, options, control);
-    } catch (...) {
-      failure = std::current_exception();
+  void Validate(OutputClashCheck& files) override {
+    separator_ = SeparatorOf(separatorText_);
+    options_.DecimalSeparator = separator_;
+    // The LEL and energy limits read the plant figures of the solvents in force, from the
+    // library that is read once the data file is loaded.
+    problem_.Plant = PlantModelOf(library_);
+    if (maximise_.empty() && minimise_.empty()) {
+      throw Error(ErrorKind::Usage, "Say what to optimise: --maximise NAME or --minimise NAME");
     }
-    const std::lock_guard lock(mutex);
-    finished = true;
-    finishedChanged.notify_all();
-  });
-  {
-    std::unique_lock lock(mutex);
-    while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(200),
-                                     [&finished] { return finished; })) {
-      if (interrupted.load()) control.Stop.store(true);
-      if (progressBar) {
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        err << '\r'
-            << ProgressLine(control.StartsDone.load(), static_cast<std::size_t>(options.Starts),
-                            elapsed, TerminalWidth(2) - 1)
-            << std::flush;
-      }
+    problem_.Goal =
+        maximise_.empty() ? ParseObjective(minimise_, false) : ParseObjective(maximise_, true);
+    for (const std::string& text : freeTexts_) problem_.Free.push_back(ParseFreeInput(text));
+    for (const std::string& text : limitTexts_) problem_.Limits.push_back(ParseLimit(text));
+    CheckProblem(problem_);
+    // More threads than the cores give nothing, and oneTBB warns of them on standard error.
+    options_.Jobs = std::min(options_.Jobs, tbb::info::default_concurrency());
+    if ((outputFile_ == kStandardStream) + (reportFile_ == kStandardStream) > 1) {
+      throw Error(ErrorKind::Usage, "Only one file can be written to standard output.");
     }
+    files.Input("data file", DataFileArgumentName(dataFile_));
+    solvents_.AddInputsTo(files);
+    if (outputFile_) files.Output("data file of the optimum", *outputFile_);
+    if (reportFile_) files.Output("report", *reportFile_);
+    if (plotFile_) files.Output("chart file", *plotFile_);
   }
-  runner.join();
-  if (progressBar) err << '\r' << std::string(TerminalWidth(2) - 1, ' ') << '\r' << std::flush;
-  if (failure) std::rethrow_exception(failure);
-  return result;
-}
 
-int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                bool progressBar) {
-  CLI::App app{
-      "Finds the setting of the free inputs that maximises or minimises the objective while "
-      "every limit is met: a design of settings spread over the free inputs' ranges, local "
-      "searches (COBYLA) from the best of them, and restarts from the best end until they no "
-      "longer improve it, on every core. Reports the optimum, each limit's value, margin and where "
-      "in the dryer it binds, what relaxing a binding limit by 1 % would gain, and the other "
-      "local optima found.",
-      "quillmere-cli optimise"};
-  app.footer(
+  int Work(const ProgramStreams& streams) override {
+    StreamMessages messages(streams.Err);
+    MemoryFieldTexts base(separator_);
+    if (const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile_, base, messages);
+        !loaded.Ok()) {
+      return ExitStatus(loaded.Why().Kind());
+    }
+    if (const int status = ExitStatusOf(
+            [&] {
+              *library_ = solvents_.Apply(base, separator_);
+              CheckPlantInputs(problem_, base, separator_);
+            },
+            messages)) {
+      return status;
+    }
+    const OptimiseResult result = RunSearch(base, streams);
+    const bool toStandardOutput = outputFile_ == kStandardStream || reportFile_ == kStandardStream;
+    (toStandardOutput ? streams.Err : streams.Out)
+        << OptimiseReportText(problem_, result) << std::flush;
+    if (result.Values.empty()) {
+      return ExitStatus(result.Stopped ? ErrorKind::Interrupted : ErrorKind::Infeasible);
+    }
+    WriteOutputs(base, result);
+    if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
+    if (!result.Feasible) return ExitStatus(ErrorKind::Infeasible);
+    return result.Doubts.empty() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
+  }
+
+ private:
+  void Declare(CLI::App& app);
+
+  //! Runs the search on a thread of its own while this one passes on a stop signal and draws
+  //! the progress bar (local searches done of all).
+  OptimiseResult RunSearch(const MemoryFieldTexts& base, const ProgramStreams& streams) {
+    OptimiseControl control;
+    OptimiseResult result;
+    const auto start = std::chrono::steady_clock::now();
+    const auto watch = [&] {
+      if (StopRequested().load()) control.Stop.store(true);
+      if (!streams.ProgressBar) return;
+      const double elapsed =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      streams.Err << '\r'
+                  << ProgressLine(control.StartsDone.load(),
+                                  static_cast<std::size_t>(options_.Starts), elapsed,
+                                  TerminalWidth(2) - 1)
+                  << std::flush;
+    };
+    watch();  // a signal that came before the search stops it before its first run
+    RunWatched([&] { result = Optimise(problem_, base, options_, control); }, watch,
+               std::chrono::milliseconds(200));
+    if (streams.ProgressBar) {
+      streams.Err << '\r' << std::string(TerminalWidth(2) - 1, ' ') << '\r' << std::flush;
+    }
+    return result;
+  }
+
+  //! The optimum's data file (none where no setting met every limit: the report and the
+  //! curves show the nearest one), the report and the curves, written together.
+  void WriteOutputs(const MemoryFieldTexts& base, const OptimiseResult& result) const {
+    const MemoryFieldTexts optimum = OptimumFields(problem_, base, result, separator_);
+    StagedOutputs files;
+    if (outputFile_ && result.Feasible) {
+      WriteWhole(files, *outputFile_, "data file of the optimum", DataFileText(optimum));
+    }
+    if (reportFile_) {
+      WriteWhole(files, *reportFile_, "report", OptimiseReportJson(problem_, result));
+    }
+#ifdef QUILLMERE_OPTIMISE_PLOT
+    if (plotFile_) {
+      auto params = std::make_unique<ParameterSet>();
+      auto state = std::make_unique<SimulationState>();
+      CaseRequest request;
+      request.Series = true;
+      const CaseResult run = RunCase(optimum, separator_, *params, *state, request);
+      const RunSeries& series = *run.Series;
+      StagedOutput& picture = files.Add(*plotFile_, "picture", "write");
+      picture.Close();
+      plot::SaveOptimumCharts(series, problem_.Limits, picture.WrittenTo());
+    }
+#endif
+    files.CommitAll();
+  }
+
+  std::string dataFile_;
+  std::string maximise_;
+  std::string minimise_;
+  std::vector<std::string> freeTexts_;
+  std::vector<std::string> limitTexts_;
+  std::optional<std::string> outputFile_;
+  std::optional<std::string> reportFile_;
+  std::optional<std::string> plotFile_;
+  OptimiseOptions options_;
+  SolventOptions solvents_;
+  std::string separatorText_;
+  char separator_ = '.';
+  OptimiseProblem problem_;
+  std::shared_ptr<SolventLibrary> library_ = std::make_shared<SolventLibrary>();
+};
+
+void OptimiseProgram::Declare(CLI::App& app) {
+  app.footer(FooterWithExitStatuses(
       "Objectives: an input (--maximise Speed, which must be free), or a result: "
       "ExitResidual1, ExitResidual2 (the residual ratios at the exit), WebTemperature (the "
       "highest), Energy (kW, needs the plant inputs).\n\n"
@@ -143,172 +182,61 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       "LEL (every zone within its own limit), Energy<=KW. LEL and Energy need the plant inputs.\n\n"
       "Free inputs take the names of sweep: Speed, Zone2.OuterTemperature, Zone3.ZoneLength, "
       "... A free zone length is taken in whole increments of z, as the model marches it.\n\n"
-      "Exit status: 0 an optimum: a setting that meets every limit, where a limit binds or "
-      "every free input is at a bound, and that restarts from it no longer improve; 4 a "
-      "setting that meets every limit but is not shown to be the optimum (the report says "
-      "which check failed; -o still writes it); 5 no setting found meets every limit (the "
-      "report says which limits the nearest misses, and by how much); 1 the data file was "
-      "refused; 2 a file could not be opened, read or written; 3 another error; 64 a wrong "
-      "command line (also a free input that cannot change the answer or is not a setting of "
-      "the line, a limit no setting can meet); 130 interrupted.");
-  std::string dataFile;
-  std::string maximise;
-  std::string minimise;
-  std::vector<std::string> freeTexts;
-  std::vector<std::string> limitTexts;
-  std::optional<std::string> outputFile;
-  std::optional<std::string> reportFile;
-  std::optional<std::string> plotFile;
-  OptimiseOptions options;
-  SolventOptions solvents;
-  std::string separatorText;
-  app.add_option("DATAFILE", dataFile, "The line's data file (\"-\": standard input)")->required();
+      "Where no setting found meets every limit (exit status 5) the report says which limits "
+      "the nearest misses, and by how much."));
+  app.add_option("DATAFILE", dataFile_, "The line's data file (\"-\": standard input)")->required();
   auto* maxOption =
-      app.add_option("--maximise,--maximize", maximise, "Maximise this input or result")
+      app.add_option("--maximise,--maximize", maximise_, "Maximise this input or result")
           ->type_name("NAME");
   auto* minOption =
-      app.add_option("--minimise,--minimize", minimise, "Minimise this result or input")
+      app.add_option("--minimise,--minimize", minimise_, "Minimise this result or input")
           ->type_name("NAME");
   maxOption->excludes(minOption);
-  app.add_option("--free", freeTexts, "An input left free within its range; repeat for several")
+  app.add_option("--free", freeTexts_, "An input left free within its range; repeat for several")
       ->type_name("NAME=LO:HI")
       ->required();
-  app.add_option("--limit", limitTexts, "A limit every setting must meet; repeat for several")
+  app.add_option("--limit", limitTexts_, "A limit every setting must meet; repeat for several")
       ->type_name("EXPR");
-  app.add_option("-o,--output", outputFile,
+  app.add_option("-o,--output", outputFile_,
                  "Write the optimum's data file (\"-\": standard output), to load with \"Input "
                  "Data File\"; not written when no setting meets every limit")
       ->type_name("OPTIMAL.dat");
-  app.add_option("--report", reportFile, "Write the report as JSON (\"-\": standard output)")
+  app.add_option("--report", reportFile_, "Write the report as JSON (\"-\": standard output)")
       ->type_name("OPT.json");
 #ifdef QUILLMERE_OPTIMISE_PLOT
-  app.add_option("--plot", plotFile,
+  app.add_option("--plot", plotFile_,
                  "Draw the optimum's curves with the limits as lines, into an SVG or PNG file")
       ->type_name("OPT.svg|OPT.png")
-      ->check(CLI::Validator(
-          [](const std::string& path) {
-            const std::string extension = std::filesystem::path(path).extension().string();
-            return extension == ".svg" || extension == ".png" || extension == ".SVG" ||
-                           extension == ".PNG"
-                       ? std::string()
-                       : std::string("a chart file name ends in .svg or .png");
-          },
-          ""));
+      ->check(ChartFileValidator());
 #endif
-  app.add_option("--starts", options.Starts,
-                 "Local searches: from the data file's setting, then from the best distinct "
-                 "settings of the design")
+  app.add_option("--starts", options_.Starts,
+                 "Local searches: the data file's setting, then points spread over the ranges")
       ->capture_default_str()
       ->check(CLI::Range(1, 1000));
-  app.add_option("--jobs", options.Jobs, "Threads (0: one per core)")
+  app.add_option("--jobs", options_.Jobs, "Threads (0: one per core)")
       ->capture_default_str()
       ->check(CLI::Range(0, 1024));
-  app.add_option("--seed", options.Seed, "Seed of the design")->capture_default_str();
-  app.add_option("--max-runs", options.MaxRunsPerStart, "Most model runs of one local search")
+  app.add_option("--seed", options_.Seed, "Seed of the spread of starts")
+      ->capture_default_str()
+      ->check(WholeNumberValidator(std::numeric_limits<std::uint64_t>::max()));
+  app.add_option("--max-runs", options_.MaxRunsPerStart, "Most model runs of one local search")
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
-  solvents.AddTo(app);
-  AddDecimalSeparatorOption(app, separatorText, "data files");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    return ReportParseError(app, e, out, err, ExitStatus(ErrorKind::Usage));
-  }
-  const char separator = separatorText.empty() ? UserDecimalSeparator() : separatorText[0];
-  options.DecimalSeparator = separator;
-
-  OptimiseProblem problem;
-  // The LEL and energy limits read the plant figures of the solvents in force, from the
-  // library that is read once the data file is loaded.
-  auto library = std::make_shared<SolventLibrary>();
-  problem.Plant = PlantModelOf(library);
-  try {
-    if (maximise.empty() && minimise.empty()) {
-      throw Error(ErrorKind::Usage, "Say what to optimise: --maximise NAME or --minimise NAME");
-    }
-    problem.Goal =
-        maximise.empty() ? ParseObjective(minimise, false) : ParseObjective(maximise, true);
-    for (const std::string& text : freeTexts) problem.Free.push_back(ParseFreeInput(text));
-    for (const std::string& text : limitTexts) problem.Limits.push_back(ParseLimit(text));
-    CheckProblem(problem);
-    const int standardOutputs = (outputFile == kStandardStream) + (reportFile == kStandardStream);
-    if (standardOutputs > 1) {
-      throw Error(ErrorKind::Usage, "Only one file can be written to standard output.");
-    }
-    // No output over the data file, nor two outputs into one file.
-    OutputClashCheck files("optimisation");
-    files.Input("data file", DataFileArgumentName(dataFile));
-    solvents.AddInputsTo(files);
-    if (outputFile) files.Output("data file of the optimum", *outputFile);
-    if (reportFile) files.Output("report", *reportFile);
-    if (plotFile) files.Output("chart file", *plotFile);
-    files.Check();
-    CheckWritable(outputFile, "data file of the optimum");
-    CheckWritable(reportFile, "report");
-    CheckWritable(plotFile, "chart file");
-  } catch (const Error& e) {
-    err << PrintableText(e.what()) << '\n';
-    return ExitStatus(e.Kind());
-  }
-  std::ostream& report = outputFile == kStandardStream || reportFile == kStandardStream ? err : out;
-
-  StreamMessages messages(err);
-  MemoryFieldTexts base(separator);
-  if (const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile, base, messages);
-      !loaded.Ok()) {
-    return ExitStatus(loaded.Why().Kind());
-  }
-  if (const int status = ExitStatusOf(
-          [&] {
-            *library = solvents.Apply(base, separator);
-            CheckPlantInputs(problem, base, separator);
-          },
-          messages)) {
-    return status;
-  }
-  try {
-    const OptimiseResult result = RunSearch(problem, base, options, progressBar, err);
-    report << OptimiseReportText(problem, result) << std::flush;
-    if (result.Values.empty()) return ExitStatus(ErrorKind::Infeasible);
-    const MemoryFieldTexts optimum = OptimumFields(problem, base, result, separator);
-    // No optimum, no optimum's data file: the report and the curves show the nearest setting.
-    if (outputFile && result.Feasible && *outputFile != kStandardStream) {
-      WriteDataFile(*outputFile, optimum);
-    } else if (outputFile && result.Feasible) {
-      WriteFile(*outputFile, "data file", DataFileText(optimum), out);
-    }
-    if (reportFile) WriteFile(*reportFile, "report", OptimiseReportJson(problem, result), out);
-#ifdef QUILLMERE_OPTIMISE_PLOT
-    if (plotFile) {
-      auto params = std::make_unique<ParameterSet>();
-      auto state = std::make_unique<SimulationState>();
-      CaseRequest request;
-      request.Series = true;
-      const CaseResult run = RunCase(optimum, separator, *params, *state, request);
-      plot::SaveOptimumCharts(*run.Series, problem.Limits, *plotFile);
-    }
-#endif
-    if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
-    if (!result.Feasible) return ExitStatus(ErrorKind::Infeasible);
-    return result.Doubts.empty() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
-  } catch (const Error& e) {
-    err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(e.Kind());
-  } catch (const std::exception& e) {
-    err << PrintableText(ErrorBoxText(e.what())) << '\n';
-    return ExitStatus(ErrorKind::RunFault);
-  }
+  solvents_.AddTo(app);
+  AddDecimalSeparatorOption(app, separatorText_, "data files");
 }
 
 }  // namespace
 }  // namespace quillmere
 
 int main(int argc, char** argv) {
-  std::signal(SIGPIPE, SIG_IGN);  // a closed reader makes a write fail with its reason
-  struct sigaction action {};
-  action.sa_handler = quillmere::OnInterrupt;
-  action.sa_flags = SA_RESETHAND;  // the next Ctrl-C is the default: the program ends
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  return quillmere::RunOptimise(argc, argv, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+  CLI::App app{
+      "Finds the setting of the free inputs that maximises or minimises the objective while "
+      "every limit is met: local searches (COBYLA) from several starts spread over the free "
+      "inputs' ranges, on every core. Reports the optimum, each limit's value, margin and where "
+      "in the dryer it binds, what relaxing a binding limit by 1 % would gain, and the other "
+      "local optima found.",
+      "quillmere-cli optimise"};
+  quillmere::OptimiseProgram program(app);
+  return quillmere::ProgramMain(app, argc, argv, program, "optimisation");
 }

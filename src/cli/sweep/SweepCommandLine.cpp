@@ -24,8 +24,10 @@
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ProgramShell.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
+#include "cli/StopSignals.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
 #include "params/MemoryFieldTexts.h"
@@ -62,14 +64,11 @@ struct SweepArguments {
   SolventOptions Solvents;
 };
 
-//! Where the table goes: a file (checked before the first case runs) or standard output.
+//! Where the table goes: standard output, written through, or a file written whole (the rows
+//! go to a temporary file beside it, renamed into place when the table is closed).
 class TableOutput {
  public:
-  explicit TableOutput(const std::string& name)
-      : file_(name == kStandardStream ? OutputFile::StandardOutput("table") : Open(name)) {
-    // An old table under the name never keeps old rows; standard output is written through.
-    if (name != kStandardStream) file_.Truncate();
-  }
+  explicit TableOutput(const std::string& name) : file_(StagedOutput::Begin(name, "table")) {}
 
   void Write(std::string_view bytes) {
     try {
@@ -81,21 +80,18 @@ class TableOutput {
 
   void Close() {
     try {
-      file_.Close();
+      file_.Commit();
     } catch (const FileError& error) {
       throw ToStandardOutput(error);
     }
   }
 
  private:
-  static OutputFile Open(const std::string& name) {
-    return OutputFile::Open(name, OutputFile::Mode::Create, "table");
-  }
   //! "Could not write the table "-": Broken pipe" said as "... to standard output: ...".
   FileError ToStandardOutput(const FileError& error) const {
     std::string text = error.what();
     const std::string named = " the table \"-\"";
-    if (file_.Name() == kStandardStream) {
+    if (file_.ToStandardOutput()) {
       if (const std::size_t at = text.find(named); at != std::string::npos) {
         text.replace(at, named.size(), " the table to standard output");
       }
@@ -103,15 +99,18 @@ class TableOutput {
     return FileError(text);
   }
 
-  OutputFile file_;
+  StagedOutput file_;
 };
 
 //! The rows as they come, in grid order, written in pieces; what the closing lines and the
 //! exit status need.
 class TableWriter {
  public:
-  TableWriter(TableOutput& table, bool keepForPlot, bool plantColumns)
-      : table_(table), keepForPlot_(keepForPlot), plantColumns_(plantColumns) {}
+  TableWriter(TableOutput& table, bool keepForPlot, bool plantColumns, bool resultFileColumn)
+      : table_(table),
+        keepForPlot_(keepForPlot),
+        plantColumns_(plantColumns),
+        resultFileColumn_(resultFileColumn) {}
 
   void Start(const std::string& header) {
     table_.Write(header);
@@ -126,10 +125,10 @@ class TableWriter {
     }
     if (row.ResultFileFailed) {
       if (resultFilesFailed_++ == 0) {
-        firstFailedResult_ = "case " + std::to_string(row.Case) + ": " + row.Outcome;
+        firstFailedResult_ = "case " + std::to_string(row.Case) + ": " + row.ResultFileError;
       }
     }
-    AppendSweepTableLine(text_, row, plantColumns_);
+    AppendSweepTableLine(text_, row, plantColumns_, resultFileColumn_);
     if (keepForPlot_) {
       // The chart needs the values and the web at the exit, not the texts.
       row.Outcome.clear();
@@ -163,6 +162,7 @@ class TableWriter {
   TableOutput& table_;
   bool keepForPlot_;
   bool plantColumns_;
+  bool resultFileColumn_;
   std::string text_;
   std::chrono::steady_clock::time_point lastWrite_;
   std::size_t rows_ = 0;
@@ -213,55 +213,99 @@ std::optional<std::uint64_t> FreeBytesFor(const std::string& table) {
   return space.available;
 }
 
-class Sweep {
- public:
-  Sweep(const SweepArguments& arguments, std::ostream& err, const std::atomic<bool>& interrupted,
-        bool progressBar)
-      : a_(arguments), err_(err), interrupted_(interrupted), progressBar_(progressBar) {}
+//! A size for a message, in the unit that shows its figures: "512 bytes", "3.4 MB", "1.2 GB".
+std::string SizeText(long double bytes) {
+  if (bytes < 1e3L) return std::to_string(static_cast<long long>(bytes)) + " bytes";
+  const char* units[] = {"kB", "MB", "GB", "TB", "PB"};
+  std::size_t unit = 0;
+  for (bytes /= 1e3L; bytes >= 1e3L && unit + 1 < std::size(units); ++unit) bytes /= 1e3L;
+  return FormatFixed(static_cast<double>(bytes), 1, 1, '.') + " " + units[unit];
+}
 
-  int Run() {
-    const char separator = a_.Separator.empty() ? UserDecimalSeparator() : a_.Separator[0];
-    // The command line first: nothing is read or written when it is wrong.
+class SweepProgram : public Program {
+ public:
+  explicit SweepProgram(CLI::App& app) { Declare(app); }
+
+  void Validate(OutputClashCheck& files) override {
     std::vector<SweepAxis> axes;
-    std::optional<SweepGrid> grid;
-    SweepShard shard;
     try {
       for (const std::string& vary : a_.Varies) axes.push_back(ParseSweepAxis(vary));
-      grid.emplace(std::move(axes));
-      if (a_.Shard) shard = ParseSweepShard(*a_.Shard);
-      if (a_.Plot && grid->Axes().size() > 2) {
+      grid_.emplace(std::move(axes));
+      if (a_.Shard) shard_ = ParseSweepShard(*a_.Shard);
+      if (a_.Plot && grid_->Axes().size() > 2) {
         throw SweepInputError("--plot draws one or two varied inputs, and this sweep varies " +
-                              std::to_string(grid->Axes().size()));
+                              std::to_string(grid_->Axes().size()));
       }
       if (a_.Plot && !plot::IsChartFileName(*a_.Plot)) {
         throw SweepInputError("--plot " + Quoted(*a_.Plot) +
                               ": the picture's name must end in .svg or .png");
       }
     } catch (const SweepInputError& error) {
-      err_ << PrintableText(error.what()) << '\n';
-      return ExitStatus(ErrorKind::Usage);
+      throw Error(ErrorKind::Usage, error.what());
     }
-    const SweepCases cases = ShardCases(grid->CaseCount(), shard);
-
-    // No output over the data file or another output, before anything is read or written.
-    OutputClashCheck files("sweep");
+    cases_ = ShardCases(grid_->CaseCount(), shard_);
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
     a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
     if (a_.Results) {
-      const std::size_t caseCount = grid->CaseCount();
-      files.OutputDirectory("result file", *a_.Results, [caseCount, cases](std::string_view name) {
-        return IsCaseResultFileName(name, caseCount, cases);
-      });
+      files.Output("folder of the result files", *a_.Results);
+      const std::size_t caseCount = grid_->CaseCount();
+      files.OutputDirectory("result file", *a_.Results,
+                            [caseCount, cases = cases_](std::string_view name) {
+                              return IsCaseResultFileName(name, caseCount, cases);
+                            });
     }
-    if (const std::optional<std::string> clash = files.FirstClash()) {
-      err_ << PrintableText(*clash) << '\n';
-      return ExitStatus(ErrorKind::Usage);
-    }
+  }
 
-    StreamMessages messages(err_);
+  int Work(const ProgramStreams& streams) override {
+    err_ = &streams.Err;
+    progressBar_ = streams.ProgressBar;
+    const char separator = SeparatorOf(a_.Separator);
+    StreamMessages messages(streams.Err);
     MemoryFieldTexts fields(separator);
+    SweepOptions options;
+    bool plantColumns = false;
+    if (const int status = ReadInputs(fields, separator, options, plantColumns, messages)) {
+      return status;
+    }
+    options.DecimalSeparator = separator;
+    options.Jobs = a_.Jobs;
+    const std::string header =
+        SweepTableHeader(grid_->Axes(), plantColumns, a_.Results.has_value());
+    if (const std::optional<std::uint64_t> free = FreeBytesFor(a_.Table)) {
+      RefuseTableBeyondDisk(header.size(), *free);
+    }
+    if (a_.Results) options.ResultDirectory = ResultDirectory();
+    TableOutput table(a_.Table);
+    TableWriter writer(table, a_.Plot.has_value(), plantColumns, a_.Results.has_value());
+    writer.Start(header);
+    const double seconds = RunAll(fields, options, writer);
+    const bool interrupted = writer.Rows() < cases_.size();
+    writer.Flush();
+    if (interrupted) {
+      table.Write("# incomplete: the sweep was interrupted; " + std::to_string(writer.Rows()) +
+                  " of " + std::to_string(cases_.size()) + " cases are in the table\n");
+    }
+    // The picture is complete before the table takes its place, and then takes its own.
+    StagedOutputs picture;
+    if (a_.Plot && !interrupted) {
+      StagedOutput& file = picture.Add(*a_.Plot, "picture", "write");
+      file.Close();
+      plot::SaveSweepChart(grid_->Axes(), writer.PlotRows(), file.WrittenTo());
+    }
+    table.Close();
+    picture.CommitAll();
+    return Report(writer, cases_.size(), seconds);
+  }
+
+ private:
+  void Declare(CLI::App& app);
+
+  //! The data file over the defaults, the solvents it or the command line names, and the
+  //! plant inputs of the cases. 0, or the exit status of what was refused (and told).
+  int ReadInputs(MemoryFieldTexts& fields, char separator, SweepOptions& options,
+                 bool& plantColumns, StreamMessages& messages) const {
     std::optional<LoadedDataFile> loaded;
     if (a_.DataFile) {
       Outcome<LoadedDataFile> read = LoadDataFileArgument(*a_.DataFile, fields, messages);
@@ -269,9 +313,6 @@ class Sweep {
       loaded = std::move(read.Value());
       for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
     }
-    // The solvents the data file or the command line names, and the plant inputs of the cases.
-    SweepOptions options;
-    bool plantColumns = false;
     if (const int status = ExitStatusOf(
             [&] {
               const SolventLibrary library = a_.Solvents.Apply(fields, separator);
@@ -292,98 +333,51 @@ class Sweep {
         messages.ShowWarning(warning);
       }
     }
-
-    options.DecimalSeparator = separator;
-    options.Jobs = a_.Jobs;
-    try {
-      const std::string header = SweepTableHeader(grid->Axes(), plantColumns);
-      if (const std::optional<std::uint64_t> free = FreeBytesFor(a_.Table)) {
-        RefuseTableBeyondDisk(*grid, cases, header.size(), *free);
-      }
-      if (a_.Results) {
-        std::error_code error;
-        std::filesystem::create_directories(*a_.Results, error);
-        if (error) {
-          throw FileError("Could not create the directory " + Quoted(*a_.Results) +
-                          " for the result files: " + SystemReason(error.value()));
-        }
-        options.ResultDirectory = *a_.Results;
-      }
-      TableOutput table(a_.Table);
-      TableWriter writer(table, a_.Plot.has_value(), plantColumns);
-      writer.Start(header);
-      const double seconds = RunAll(*grid, fields, cases, options, writer);
-      const bool interrupted = writer.Rows() < cases.size();
-      if (interrupted) {
-        writer.Flush();
-        table.Write("# incomplete: the sweep was interrupted; " + std::to_string(writer.Rows()) +
-                    " of " + std::to_string(cases.size()) + " cases are in the table\n");
-      }
-      writer.Flush();
-      table.Close();
-      if (a_.Plot && !interrupted) plot::SaveSweepChart(grid->Axes(), writer.PlotRows(), *a_.Plot);
-      return Report(writer, cases.size(), seconds);
-    } catch (const FileError& error) {
-      err_ << PrintableText(ErrorBoxText(error.what())) << '\n';
-      return ExitStatus(ErrorKind::File);
-    } catch (const Error& error) {
-      err_ << PrintableText(error.what()) << '\n';
-      return ExitStatus(error.Kind());
-    }
+    return 0;
   }
 
- private:
+  std::string ResultDirectory() const {
+    std::error_code error;
+    std::filesystem::create_directories(*a_.Results, error);
+    if (error) {
+      throw FileError("Could not create the directory " + Quoted(*a_.Results) +
+                      " for the result files: " + SystemReason(error.value()));
+    }
+    return *a_.Results;
+  }
+
   //! A table that the disk cannot hold, whatever the rows say, is refused before a case runs.
-  static void RefuseTableBeyondDisk(const SweepGrid& grid, const SweepCases& cases,
-                                    std::size_t headerBytes, std::uint64_t freeBytes) {
-    const long double perRow = static_cast<long double>(kFewestRowBytes + grid.Axes().size() * 2 +
-                                                        std::to_string(grid.CaseCount()).size());
+  void RefuseTableBeyondDisk(std::size_t headerBytes, std::uint64_t freeBytes) const {
+    const long double perRow = static_cast<long double>(kFewestRowBytes + grid_->Axes().size() * 2 +
+                                                        std::to_string(grid_->CaseCount()).size());
     const long double least =
-        static_cast<long double>(headerBytes) + perRow * static_cast<long double>(cases.size());
+        static_cast<long double>(headerBytes) + perRow * static_cast<long double>(cases_.size());
     if (least <= static_cast<long double>(freeBytes)) return;
-    const auto gigabytes = [](long double bytes) {
-      return FormatFixed(static_cast<double>(bytes / 1e9), 18, 1, '.');
-    };
-    throw Error(ErrorKind::File, "The table of " + std::to_string(cases.size()) +
-                                     " cases would take at least " + gigabytes(least) +
-                                     " GB, and its disk has " + gigabytes(freeBytes) +
-                                     " GB free: run fewer cases, or shard the sweep (--shard).");
+    throw Error(ErrorKind::File, "The table of " + std::to_string(cases_.size()) +
+                                     " cases would take at least " + SizeText(least) +
+                                     ", and its disk has " + SizeText(freeBytes) +
+                                     " free: run fewer cases, or shard the sweep (--shard).");
   }
 
   //! Runs the cases on the sweep's threads, the rows going to `writer` as they come, while this
-  //! thread watches for an interrupt and draws the progress bar. Returns the seconds the cases
+  //! thread passes on a stop signal and draws the progress bar. Returns the seconds the cases
   //! took.
-  double RunAll(const SweepGrid& grid, const MemoryFieldTexts& base, const SweepCases& cases,
-                const SweepOptions& options, TableWriter& writer) {
-    std::exception_ptr failure;
-    std::mutex mutex;
-    std::condition_variable finishedChanged;
-    bool finished = false;
+  double RunAll(const MemoryFieldTexts& base, const SweepOptions& options, TableWriter& writer) {
     start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point end = start_;
-    std::thread runner([&] {
-      try {
-        RunSweep(grid, base, cases, options, control_,
-                 [&writer](SweepRow&& row) { writer.Add(std::move(row)); });
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      const std::lock_guard lock(mutex);
-      end = std::chrono::steady_clock::now();
-      finished = true;
-      finishedChanged.notify_all();
-    });
-    {
-      std::unique_lock lock(mutex);
-      while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(100),
-                                       [&finished] { return finished; })) {
-        if (interrupted_.load()) control_.Stop.store(true);
-        if (progressBar_) Draw(cases.size());
-      }
-    }
-    runner.join();
-    if (progressBar_) err_ << '\r' << std::string(TerminalWidth(2), ' ') << '\r' << std::flush;
-    if (failure) std::rethrow_exception(failure);
+    const auto watch = [&] {
+      if (StopRequested().load()) control_.Stop.store(true);
+      if (progressBar_) Draw(cases_.size());
+    };
+    watch();  // a signal that came before the first case stops the sweep before it
+    RunWatched(
+        [&] {
+          RunSweep(*grid_, base, cases_, options, control_,
+                   [&writer](SweepRow&& row) { writer.Add(std::move(row)); });
+          end = std::chrono::steady_clock::now();
+        },
+        watch, std::chrono::milliseconds(100));
+    if (progressBar_) *err_ << '\r' << std::string(TerminalWidth(2), ' ') << '\r' << std::flush;
     return std::chrono::duration<double>(end - start_).count();
   }
 
@@ -391,55 +385,49 @@ class Sweep {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const std::size_t width = TerminalWidth(2);
-    err_ << '\r' << ProgressLine(control_.Done.load(), total, elapsed, width - 1) << std::flush;
+    *err_ << '\r' << ProgressLine(control_.Done.load(), total, elapsed, width - 1) << std::flush;
   }
 
   int Report(const TableWriter& writer, std::size_t total, double seconds) {
+    std::ostream& err = *err_;
     const std::size_t run = writer.Rows();
     if (run < total) {
-      err_ << "Interrupted: the table holds the " << run << " of " << total
-           << " cases that were run, and says that it is incomplete.\n";
+      err << "Interrupted: the table holds the " << run << " of " << total
+          << " cases that were run, and says that it is incomplete.\n";
       return ExitStatus(ErrorKind::Interrupted);
     }
     if (progressBar_) {
-      err_ << run << " cases in " << DurationText(seconds) << " ("
-           << RateText(seconds > 0 ? static_cast<double>(run) / seconds : 0.0)
-           << "/s): " << writer.Finished() << " finished, " << run - writer.Finished()
-           << " ended early (see the outcome column).\n";
+      err << run << " cases in " << DurationText(seconds) << " ("
+          << RateText(seconds > 0 ? static_cast<double>(run) / seconds : 0.0)
+          << "/s): " << writer.Finished() << " finished, " << run - writer.Finished()
+          << " ended early (see the outcome column).\n";
     }
     if (writer.ResultFilesFailed() > 0) {
-      err_ << "The result files of " << writer.ResultFilesFailed() << " of " << total
-           << " cases could not be written; the first, "
-           << PrintableText(writer.FirstFailedResult()) << '\n';
+      err << "The result files of " << writer.ResultFilesFailed() << " of " << total
+          << " cases could not be written; the first, "
+          << PrintableMessage(writer.FirstFailedResult()) << '\n';
       return ExitStatus(ErrorKind::File);
     }
     if (total > 0 && writer.Refused() == total) {
-      err_ << "Every case of the sweep was refused at input; the first, "
-           << PrintableText(writer.FirstRefusal()) << '\n';
+      err << "Every case of the sweep was refused at input; the first, "
+          << PrintableMessage(writer.FirstRefusal()) << '\n';
       return ExitStatus(ErrorKind::InputRefused);
     }
     return kExitFinished;
   }
 
-  const SweepArguments& a_;
-  std::ostream& err_;
-  const std::atomic<bool>& interrupted_;
-  bool progressBar_;
+  SweepArguments a_;
+  std::optional<SweepGrid> grid_;
+  SweepShard shard_;
+  SweepCases cases_;
+  std::ostream* err_ = nullptr;
+  bool progressBar_ = false;
   SweepControl control_;
   std::chrono::steady_clock::time_point start_;
 };
 
-}  // namespace
-
-int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                        const std::atomic<bool>& interrupted, bool progressBar) {
-  CLI::App app{
-      "Runs a grid of cases, each the calculation of the window's OK button with some inputs "
-      "varied, on every core, and writes one table with a row per case: how it ended, the web "
-      "at the dryer's exit, its highest temperature, where the coating first boils and the "
-      "other limits of the model it reached.",
-      "quillmere-cli sweep"};
-  app.footer(
+void SweepProgram::Declare(CLI::App& app) {
+  app.footer(FooterWithExitStatuses(
       "NAME is an input's name (Speed, Keff, IncrementZ, InitialTemperature, ...), a zone's "
       "condition (Zone3.OuterTemperature, Zone1.ZoneLength, ...) or a field's name (Edit31). "
       "VALUES is a:b:n (n values from a to b, evenly spaced), a:b:n:log (geometrically "
@@ -448,55 +436,55 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
       "case; the first --vary varies slowest.\n\n"
       "The table is UTF-8 CSV with \".\" decimals and a header line; rows are in grid order "
       "and keep their case numbers in a shard. Ctrl-C stops the sweep: the table gets the rows "
-      "finished so far and a last line \"# incomplete: ...\"; so do SIGTERM and SIGHUP.\n\n"
-      "Exit status: 0 the table is written (cases that ended early are rows with their "
-      "outcome); 1 the data file, or every case, was refused at input; 2 a file could not be "
-      "opened, read or written (the data file, the table, the picture, a case's result file); "
-      "64 a wrong command line (a misspelt input, values that do not read, an output that is "
-      "an input or another output); 130 interrupted.");
+      "finished so far and a last line \"# incomplete: ...\"; so do SIGTERM and SIGHUP. Cases "
+      "that ended early are rows with their outcome; the exit status is 1 only when every case "
+      "was refused at input, and 2 when a case's result file could not be written."));
   app.set_help_flag("-h,--help", "Print this help and exit");
-
-  SweepArguments arguments;
-  app.add_option("DATAFILE", arguments.DataFile,
+  app.add_option("DATAFILE", a_.DataFile,
                  "Data file applied over the defaults as the window's \"Input Data File\" does "
                  "(\"-\" reads standard input)")
       ->type_name("FILE");
-  app.add_option("--vary", arguments.Varies, "An input and its values (repeat for a grid)")
+  app.add_option("--vary", a_.Varies, "An input and its values (repeat for a grid)")
       ->type_name("NAME=VALUES")
       ->required()
       ->expected(1)
       ->take_all();
-  app.add_option("-o,--output", arguments.Table, "The table (\"-\": standard output)")
+  app.add_option("-o,--output", a_.Table, "The table (\"-\": standard output)")
       ->type_name("TABLE.csv")
       ->required();
-  app.add_option("-j,--jobs", arguments.Jobs,
+  app.add_option("-j,--jobs", a_.Jobs,
                  "Cases run at once (default: one per core, " + std::to_string(DefaultSweepJobs()) +
                      " here)")
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
-  app.add_option("--shard", arguments.Shard,
+  app.add_option("--shard", a_.Shard,
                  "Run only every N-th case from case I on (I from 1 to N), for spreading a "
                  "sweep over N machines")
       ->type_name("I/N");
-  app.add_option("--results", arguments.Results,
+  app.add_option("--results", a_.Results,
                  "Write each case's result file into DIR (case-0001.txt, ...), as the OK "
                  "button does")
       ->type_name("DIR");
-  app.add_option("--plot", arguments.Plot,
+  app.add_option("--plot", a_.Plot,
                  "Draw the exit residual ratios and web temperature against the first varied "
                  "input, each quantity in its colour and one line style for each value of the "
                  "second, into an SVG or PNG picture")
       ->type_name("FILE.svg|.png");
-  AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
-  arguments.Solvents.AddTo(app);
+  AddDecimalSeparatorOption(app, a_.Separator, "the field texts and the data file");
+  a_.Solvents.AddTo(app);
+}
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    return ReportParseError(app, e, out, err, ExitStatus(ErrorKind::Usage));
-  }
-  Sweep sweep(arguments, err, interrupted, progressBar);
-  return sweep.Run();
+}  // namespace
+
+int RunSweepCommandLine(int argc, char** argv) {
+  CLI::App app{
+      "Runs a grid of cases, each the calculation of the window's OK button with some inputs "
+      "varied, on every core, and writes one table with a row per case: how it ended, the web "
+      "at the dryer's exit, its highest temperature, where the coating first boils and the "
+      "other limits of the model it reached.",
+      "quillmere-cli sweep"};
+  SweepProgram program(app);
+  return ProgramMain(app, argc, argv, program, "sweep");
 }
 
 }  // namespace quillmere

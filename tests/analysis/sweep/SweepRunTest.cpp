@@ -149,13 +149,15 @@ TEST(SweepRun, ResultFilesAreThoseOfSingleRuns) {
   EXPECT_TRUE(test::ReadBytes(scratch.File("results/case-0004.txt")) == expected);
   EXPECT_EQ(rows[3]->Exit.Time, single.state->Trace.Time[2][300]);
 
-  // A directory that is not there: every case says so, with the system's reason.
+  // A directory that is not there: every case says so, with the system's reason, and keeps
+  // what it computed.
   options.ResultDirectory = scratch.File("missing");
   const auto refused =
       Sweep(SweepGrid({ParseSweepAxis("Speed=1")}), MemoryFieldTexts('.'), options);
-  EXPECT_EQ(refused[0]->Outcome, "File can not open! Could not create the result file \"" +
-                                     scratch.File("missing/case-0001.txt") +
-                                     "\": No such file or directory");
+  EXPECT_EQ(refused[0]->Outcome, "finished");
+  EXPECT_EQ(refused[0]->ResultFileError, "File can not open! Could not create the result file \"" +
+                                             scratch.File("missing/case-0001.txt") +
+                                             "\": No such file or directory");
 }
 
 TEST(SweepRun, CaseResultFileNamesHaveAtLeastFourDigits) {

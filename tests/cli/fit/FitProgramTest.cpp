@@ -349,7 +349,7 @@ TEST_F(FitProgram, HelpNamesTheCommandAsQuillmereCliRunsIt) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: quillmere-cli fit [OPTIONS]"), std::string::npos) << help.out;
   for (const char* option : {"--trial", "--free", "--bounds", "--output", "--report",
-                             "position_m,quantity,value,sigma", "Exit status: 0 fitted"}) {
+                             "position_m,quantity,value,sigma", "Exit status: 0 finished"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   const Outcome cli = Run(QUILLMERE_CLI, "fit --help");

@@ -283,6 +283,12 @@ TEST_F(SweepCommandLine, RefusedCasesAndUnwrittenResultFilesHaveTheirExitStatus)
             0u)
       << unwritten.err;
   EXPECT_FALSE(ReadWork("cases/case-0001.txt").empty());
+  // Case 2's row keeps what it computed; its result file's failure has a column of its own.
+  const std::vector<std::string> rows = Lines(ReadWork("t.csv"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].substr(rows[0].rfind(',')), ",result file not written");
+  EXPECT_EQ(rows[2].rfind("2,0.4,finished,", 0), 0u) << rows[2];
+  EXPECT_NE(rows[2].find(",\"File can not open!"), std::string::npos) << rows[2];
 }
 
 // A grid whose table the disk could not hold is refused before a case runs.
@@ -298,19 +304,22 @@ TEST_F(SweepCommandLine, AGridBeyondTheDiskIsRefused) {
 
 // Ctrl-C, SIGTERM (a batch system's time limit) and SIGHUP: the cases running finish, the rows
 // so far are in the table in grid order, and a last line says that it is incomplete. The
-// signal goes once the table holds rows (the table grows while the sweep runs), to a sweep far
-// too large to finish first.
+// signal goes once the table holds rows (the table grows in its temporary file beside it,
+// .big.XXXXXX.csv, while the sweep runs), to a sweep far too large to finish first.
 TEST_F(SweepCommandLine, AnInterruptOrATerminationWritesTheRowsSoFarAndSaysSo) {
   const std::string kCases = "10000000";
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     SCOPED_TRACE(signal);
     std::filesystem::remove(work_.path() / "big.csv");
-    const std::string table = ShellQuote(work_.File("big.csv"));
+    const std::string table = ShellQuote(work_.path().string()) + "/.big.*.csv";
     const std::string command =
-        "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
+        // A shell starts a background command with SIGINT ignored, and a signal ignored at
+        // the start stays ignored: env gives the sweep the default back.
+        "cd " + ShellQuote(work_.path().string()) + " && { LC_ALL=C env --default-signal=INT " +
+        ShellQuote(QUILLMERE_CLI) +
         " sweep --vary Speed=0.5:2:10000 --vary Keff=0.1:0.5:1000 -o big.csv 2> " +
-        ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(wc -l < " + table +
-        " 2>/dev/null)\" -ge 3 ]; do sleep 0.01; done; kill -" + signal +
+        ShellQuote(capture_.File("err")) + " & pid=$!; " + "until [ \"$(cat " + table +
+        " 2>/dev/null | wc -l)\" -ge 3 ]; do sleep 0.01; done; kill -" + signal +
         " $pid; wait $pid; echo $? > " + ShellQuote(capture_.File("status")) + "; }";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(test::ReadBytes(capture_.File("status")), "130\n");
