@@ -390,6 +390,7 @@ void OptimiseDialog::Ended() {
         search_->Problem, *search_->Result, search_->Words, search_->Applied, decimalSeparator_)));
     if (search_->Applied && search_->Applied->Checked) {
       last_.emplace(search_->Problem, search_->Applied->Values);
+      lastSized_ = search_->Applied->SizedExhausts;
     }
   } else {
     report_->setPlainText(QString::fromStdString(search_->Failure));
@@ -404,6 +405,7 @@ void OptimiseDialog::Ended() {
 void OptimiseDialog::Apply() {
   if (!last_) return;
   ApplyValues(last_->first, last_->second, decimalSeparator_, fields_);
+  for (const auto& [name, text] : lastSized_) fields_.SetText(name, text);
 }
 
 QString OptimiseDialog::ReportText() const {

@@ -121,6 +121,8 @@ class OptimiseDialog : public QDialog {
   std::unique_ptr<std::thread> worker_;
   //! The last search's problem and the values Apply types.
   std::optional<std::pair<OptimiseProblem, std::vector<double>>> last_;
+  //! The exhausts the last setting's run sized to an LEL<=P limit, typed with its values.
+  std::vector<std::pair<std::string, std::string>> lastSized_;
 };
 
 }  // namespace quillmere

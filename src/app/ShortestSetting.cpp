@@ -35,10 +35,12 @@ ShortSetting ShortestSetting(const OptimiseProblem& problem, const std::vector<d
   MemoryFieldTexts fields = base;
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
+  std::vector<std::pair<std::string, std::string>> sized;
   const auto passes = [&](const std::vector<double>& setting) {
-    return GoodEnough(problem,
-                      EvaluateSetting(problem, setting, decimalSeparator, fields, *params, *state),
-                      objective);
+    RunEvaluation run =
+        EvaluateSetting(problem, setting, decimalSeparator, fields, *params, *state);
+    sized = std::move(run.SizedExhausts);
+    return GoodEnough(problem, run, objective);
   };
   for (int digits = 2; digits < 17; ++digits) {
     // The nearest rounding first; then the objective's own input rounded towards the worse
@@ -55,11 +57,12 @@ ShortSetting ShortestSetting(const OptimiseProblem& problem, const std::vector<d
         inRange = inRange && setting[i] >= input.Low && setting[i] <= input.High;
       }
       if (setting == tried) continue;
-      if (inRange && passes(setting)) return {setting, digits, true};
+      if (inRange && passes(setting)) return {setting, digits, true, sized};
       tried = setting;
     }
   }
-  return {values, 17, passes(values)};
+  const bool checked = passes(values);
+  return {values, 17, checked, sized};
 }
 
 }  // namespace quillmere

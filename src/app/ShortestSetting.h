@@ -4,6 +4,8 @@
 // as an engineer writes them.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/optimise/OptimiseProblem.h"
@@ -20,6 +22,9 @@ struct ShortSetting {
   std::vector<double> Values;  //!< one a free input, in the problem's order
   int Digits = 17;             //!< significant digits of every value
   bool Checked = false;        //!< a run of Values met every limit
+  //! The exhausts left empty that an LEL<=P limit sized for Values' run, as field name and
+  //! text: typed with Values, so that the run at OK holds P as the search did.
+  std::vector<std::pair<std::string, std::string>> SizedExhausts;
 };
 
 //! The fewest significant digits (one count for all free inputs, 2 to 17) at which `values`,

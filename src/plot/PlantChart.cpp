@@ -39,11 +39,16 @@ std::unique_ptr<QChart> PlantChart(const PlantFigures& figures) {
   double highestHeat = 0;
   double limit = 25;
   for (const ZonePlant& z : figures.Zones) {
-    zones << QStringLiteral("Zone %1").arg(z.Zone);
+    // A figure that cannot be formed has no bar; the zone's name says which is unknown, so an
+    // empty place never reads as 0 % of the LEL.
+    QString name = QStringLiteral("Zone %1").arg(z.Zone);
+    if (!z.PercentLel) name += QStringLiteral("\n%LEL unknown");
+    if (!z.AirHeat) name += QStringLiteral("\nQair unknown");
+    zones << name;
     const double percent = z.PercentLel.value_or(0);
     *lel << percent;
     *webHeat << z.WebHeat;
-    *airHeat << z.AirHeat.value_or(0);  // the table beside the chart says it is unknown
+    *airHeat << z.AirHeat.value_or(0);
     highestLel = std::max({highestLel, percent, z.LimitPercent});
     highestHeat = std::max({highestHeat, z.WebHeat, z.AirHeat.value_or(0)});
     limit = z.LimitPercent;

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseProblem.h"
+#include "analysis/optimise/PlantDuty.h"
 #include "app/OptimiseDialog.h"
 #include "app/ShortestSetting.h"
 #include "base/NumberText.h"
@@ -137,6 +138,23 @@ class OptimiseDialogTest : public QObject {
       QCOMPARE(shortest.Digits, c.digits);
       QCOMPARE(shortest.Checked, c.checked);
     }
+  }
+
+  // An exhaust left empty under LEL<=P is sized to P by the search; Apply types it with the
+  // values, or OK would size it to the zone's own limit and run above P. The default line on
+  // a 1.3 m web: both zones' exhausts left empty.
+  void ShortestSettingKeepsTheExhaustsSizedToTheLimit() {
+    MemoryFieldTexts base('.');
+    base.SetText("WebWidth", "1.3");
+    OptimiseProblem problem;
+    problem.Goal = ParseObjective("Speed", true);
+    problem.Free = {ParseFreeInput("Speed=0.1:10")};
+    problem.Limits = {ParseLimit("LEL<=20")};
+    problem.Plant = PlantModelOf(std::make_shared<const SolventLibrary>(LoadSolventLibrary()));
+    const ShortSetting shortest = ShortestSetting(problem, {1.0}, 1.0, base, '.');
+    QVERIFY(shortest.Checked);
+    QCOMPARE(shortest.SizedExhausts.size(), std::size_t{2});
+    QCOMPARE(shortest.SizedExhausts.front().first, std::string("Zone1.Exhaust"));
   }
 
   // The report names the inputs and limits as the pages and the dialog's rows do, never as
