@@ -16,6 +16,7 @@
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "params/AcquireParameters.h"
@@ -141,6 +142,7 @@ class RunCommand : public Command {
                     "as CSV to FILE (\"-\": standard output); needs the web width")
         ->type_name("FILE");
     solvents_.AddTo(*run);
+    errorBars_.AddTo(*run, true);
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
@@ -158,6 +160,9 @@ class RunCommand : public Command {
     if (exports_.ZonesCsv && onOutput(*exports_.ZonesCsv)) {
       onStandardOutput.emplace_back("the zones CSV");
     }
+    if (errorBars_.FiguresCsv && onOutput(*errorBars_.FiguresCsv)) {
+      onStandardOutput.emplace_back("the figures CSV");
+    }
     if (onStandardOutput.size() > 1) {
       std::string sentence = ListedInSentence(onStandardOutput);
       sentence[0] = 'T';  // "the result file, ..."
@@ -172,11 +177,18 @@ class RunCommand : public Command {
     if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
     if (exports_.Json) files.Output("JSON file", *exports_.Json);
     if (exports_.ZonesCsv) files.Output("zones CSV file", *exports_.ZonesCsv);
+    if (errorBars_.UncertaintyFile) files.Input("fit report", *errorBars_.UncertaintyFile);
+    if (errorBars_.FiguresCsv) files.Output("figures CSV file", *errorBars_.FiguresCsv);
     if (const std::optional<std::string> clash = files.FirstClash()) {
       err << *clash << '\n';
       return ExitStatus(ErrorKind::Usage);
     }
     std::ostream& summary = onStandardOutput.empty() ? out : err;
+
+    std::optional<FitUncertainty> fit;
+    if (const int status = ExitStatusOf([&] { fit = errorBars_.Validate(); }, messages)) {
+      return status;
+    }
 
     try {
       MemoryFieldTexts fields(separator);
@@ -211,6 +223,15 @@ class RunCommand : public Command {
       if (const std::optional<std::string> warning = WeightRatioSumWarning(fields, separator)) {
         messages.ShowWarning(*warning);
       }
+      // The error bars' own runs; with --step auto the step is chosen before the run.
+      FigureModel model(separator, plant->Inputs ? std::optional<PlantContext>(PlantContext{
+                                                       *plant->Inputs, plant->Solvents})
+                                                 : std::nullopt);
+      std::optional<StepChoice> choice;
+      if (const int status =
+              ExitStatusOf([&] { choice = ChooseStepFor(errorBars_, fields, model); }, messages)) {
+        return status;
+      }
       fields.SetText("Edit250", resultFile_);
       options.ToStandardOutput = resultFile_ == kStandardStream;
 
@@ -220,7 +241,13 @@ class RunCommand : public Command {
       const CalculationResult result =
           RunCalculation(fields, messages, separator, *params, *state, options);
       if (result.Finished()) {
-        WriteExports(fields, separator, *params, *state, result.Record, *plant);
+        RunErrorBars bars = RunBars(fields, model, fit, *params, *state, result.Record, messages);
+        bars.Choice = choice;
+        WriteExports(fields, separator, *params, *state, result.Record, *plant,
+                     ErrorBarsJsonMembers(bars.Parts()));
+        if (errorBars_.FiguresCsv) {
+          WriteExport(*errorBars_.FiguresCsv, "figures CSV file", ErrorBarsCsv(bars.Parts()));
+        }
         if (plant->SolventChosen || plant->Inputs) {
           summary << SolventLines(plant->Library, fields);
         }
@@ -228,6 +255,7 @@ class RunCommand : public Command {
         if (plant->Figures) {
           summary << PlantSummaryText(*plant->Figures, *plant->Inputs, separator);
         }
+        summary << bars.SummaryText(separator);
         summary.flush();
         if (!summary) {
           err << "Could not write the summary: the output is full or closed.\n";
@@ -270,10 +298,28 @@ class RunCommand : public Command {
     return plant;
   }
 
+  //! The error bars asked for of the finished run; a coarser or perturbed run that does not
+  //! finish leaves them out with a warning.
+  RunErrorBars RunBars(const MemoryFieldTexts& fields, FigureModel& model,
+                       const std::optional<FitUncertainty>& fit, const ParameterSet& params,
+                       const SimulationState& state, const RunRecord& record,
+                       StreamMessages& messages) const {
+    if (!errorBars_.StepError && !fit) return {};
+    const PlantContext* context = model.Plant() ? &*model.Plant() : nullptr;
+    try {
+      return ErrorBarsOf(errorBars_, fit, fields, model,
+                         ExitFiguresOf(params, state, record, context));
+    } catch (const Error& e) {
+      messages.ShowWarning(e.what());
+      return {};
+    }
+  }
+
   //! The CSV and the JSON of the finished zones, as asked for, after the plant figures of a
   //! finished run and the warnings where the web leaves a solvent's Antoine range.
   void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
-                    const SimulationState& state, const RunRecord& record, PlantPart& plant) const {
+                    const SimulationState& state, const RunRecord& record, PlantPart& plant,
+                    std::string_view moreJson = {}) const {
     if (!exports_.Csv && !exports_.Json && !plant.SolventChosen && !plant.Inputs) return;
     const RunSeries series = CollectRunSeries(params, state, record);
     if (record.Finished() && plant.Inputs) {
@@ -290,12 +336,15 @@ class RunCommand : public Command {
     if (exports_.Json) {
       WriteExport(*exports_.Json, "JSON file",
                   RunJson(fields, separator, params, state.EntryTemperature(), series,
-                          PlantJsonMembers(plant.Library, fields, plant.Inputs, plant.Figures)));
+                          MergedJsonMembers(
+                              PlantJsonMembers(plant.Library, fields, plant.Inputs, plant.Figures),
+                              moreJson)));
     }
   }
 
   std::optional<std::string> dataFile_;
   SolventOptions solvents_;
+  ErrorBarsOptions errorBars_;
   std::string resultFile_{kDefaultResultFile};
   ExportFiles exports_;
 };
