@@ -25,15 +25,17 @@ void ErrorBarsOptions::AddTo(CLI::App& command, bool forRun) {
                   "correlations into each exit figure's interval (linearised by central "
                   "differences, or sampled where the model is far from linear)")
       ->type_name("FIT.json");
+  command
+      .add_option("--confidence", ConfidencePercent,
+                  forRun ? "With --uncertainty: the intervals' confidence in %"
+                         : "With --uncertainty: every limit holds at this upper confidence "
+                           "bound (%) rather than at the point estimate (a robust optimum)")
+      ->type_name("PERCENT")
+      ->capture_default_str();
   if (!forRun) return;
   command.add_flag("--step-error", StepError,
                    "Also estimate each exit figure's error from the step, from runs at twice and "
                    "four times the Increment of z (Richardson, the observed order shown)");
-  command
-      .add_option("--confidence", ConfidencePercent,
-                  "With --uncertainty: the intervals' confidence in %")
-      ->type_name("PERCENT")
-      ->capture_default_str();
   command
       .add_option("--figures-csv", FiguresCsv,
                   "With --step-error or --uncertainty: also write each exit figure with its error "

@@ -23,10 +23,12 @@
 #include "analysis/optimise/OptimiseProblem.h"
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/optimise/PlantDuty.h"
+#include "analysis/uncertainty/RobustLimits.h"
 #include "base/Error.h"
 #include "base/PrintableText.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
@@ -140,6 +142,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
   std::optional<std::string> plotFile;
   OptimiseOptions options;
   SolventOptions solvents;
+  ErrorBarsOptions errorBars;
   std::string separatorText;
   app.add_option("DATAFILE", dataFile, "The line's data file (\"-\": standard input)")->required();
   auto* maxOption =
@@ -186,6 +189,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
   solvents.AddTo(app);
+  errorBars.AddTo(app, false);
   AddDecimalSeparatorOption(app, separatorText, "data files");
   try {
     app.parse(argc, argv);
@@ -240,9 +244,34 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
           messages)) {
     return status;
   }
+  // --step auto chooses the step at the data file's setting; --uncertainty makes the optimum
+  // robust: the nominal one is searched first, to say what the uncertainty costs.
+  std::optional<RobustOptions> robust;
+  if (const int status = ExitStatusOf(
+          [&] {
+            const std::optional<FitUncertainty> fit = errorBars.Validate();
+            FigureModel model(separator, std::nullopt);
+            if (const auto choice = ChooseStepFor(errorBars, base, model)) {
+              report << StepChoiceText(*choice, separator);
+            }
+            if (!fit) return;
+            robust = RobustOptions{errorBars.ConfidencePercent / 100, errorBars.AutoStep()};
+            problem.Margin = RobustMargin(*fit, FittingCentre(*fit, base, separator),
+                                          IncrementOf(base, separator), *robust, separator);
+          },
+          messages)) {
+    return status;
+  }
   try {
+    std::optional<OptimiseResult> nominal;
+    if (robust) {
+      OptimiseProblem plain = problem;
+      plain.Margin = nullptr;
+      nominal = RunSearch(plain, base, options, progressBar, err);
+    }
     const OptimiseResult result = RunSearch(problem, base, options, progressBar, err);
     report << OptimiseReportText(problem, result) << std::flush;
+    if (nominal) report << RobustCostText(problem, *nominal, result, *robust) << std::flush;
     if (result.Values.empty()) return ExitStatus(ErrorKind::Infeasible);
     const MemoryFieldTexts optimum = SettingFields(problem, base, result.Values, separator);
     // No optimum, no optimum's data file: the report and the curves show the nearest setting.
