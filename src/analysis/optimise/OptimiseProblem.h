@@ -117,7 +117,7 @@ struct OptimiseProblem {
   Objective Goal;
   std::vector<FreeInput> Free;
   std::vector<Limit> Limits;
-  PlantModel Plant;  //!< empty while no plant model is wired: LEL and Energy are refused
+  PlantModel Plant;    //!< empty while no plant model is wired: LEL and Energy are refused
   LimitMargin Margin;  //!< empty: the limits hold for the point estimates
 };
 

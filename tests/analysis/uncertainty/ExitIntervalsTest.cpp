@@ -61,9 +61,9 @@ TEST(FitUncertainty, RefusesWhatIsNoFitReport) {
       ADD_FAILURE() << c.text;
     } catch (const Error& e) {
       EXPECT_EQ(e.Kind(), ErrorKind::InputRefused);
-      EXPECT_EQ(std::string(e.what()),
-                "The fit report \"fit.json\" cannot give the fit's uncertainty: " +
-                    std::string(c.why));
+      EXPECT_EQ(
+          std::string(e.what()),
+          "The fit report \"fit.json\" cannot give the fit's uncertainty: " + std::string(c.why));
     }
   }
 }
@@ -91,8 +91,7 @@ TEST(ExitIntervals, CoverTheTruthAtANewSetting) {
     options.Starts = 2;
     options.Profiles = false;
     Fit fit(test::TwoTrials(&random, true), ParseFreeParameters({"Keff,Wi,We"}), options);
-    const FitUncertainty uncertainty =
-        ReadFitUncertainty(FitReportJson(fit.Solve()), "fit.json");
+    const FitUncertainty uncertainty = ReadFitUncertainty(FitReportJson(fit.Solve()), "fit.json");
     std::vector<std::pair<std::string, std::string>> fitted;
     for (const UncertainParameter& p : uncertainty.Parameters) {
       fitted.emplace_back(p.Name, SweepValueText(p.Fitted, '.'));
