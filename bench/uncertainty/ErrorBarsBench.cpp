@@ -35,6 +35,14 @@ void BM_PlainRun(benchmark::State& s) {
 }
 BENCHMARK(BM_PlainRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The default line at four times its step: what is left of a run when the march is short.
+void BM_CoarseRun(benchmark::State& s) {
+  const MemoryFieldTexts fields = AtStep(Line(false), 0.4, '.');
+  FigureModel model('.', std::nullopt);
+  for (auto _ : s) benchmark::DoNotOptimize(model.Run(fields));
+}
+BENCHMARK(BM_CoarseRun)->Unit(benchmark::kMillisecond);
+
 void BM_RunWithStepError(benchmark::State& s) {
   const MemoryFieldTexts fields = Line(s.range(0) == 1);
   FigureModel model('.', std::nullopt);
