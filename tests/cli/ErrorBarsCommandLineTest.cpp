@@ -1,0 +1,115 @@
+// quillmere-cli run with its error bars (--step-error, --step auto, --uncertainty), run as a
+// program: the result file and the other outputs unchanged, the error bars after them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace quillmere {
+namespace {
+
+using Outcome = test::ProgramOutcome;
+using test::ShellQuote;
+
+class ErrorBarsCommandLine : public ::testing::Test {
+ protected:
+  Outcome Cli(const std::string& arguments) {
+    return test::RunShell("cd " + ShellQuote(work_.path().string()) +
+                              " && LC_ALL=C HOME=" + ShellQuote(work_.path().string()) +
+                              " XDG_DATA_HOME= " + ShellQuote(QUILLMERE_CLI) + " " + arguments +
+                              " < /dev/null",
+                          capture_);
+  }
+  std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
+  void WriteWork(std::string_view name, std::string_view text) const {
+    std::ofstream(work_.File(name), std::ios::binary) << text;
+  }
+
+  test::ScratchDirectory work_;
+  test::ScratchDirectory capture_;
+};
+
+// --step-error adds its table after the summary and a key to the JSON; the result file, the
+// summary's lines before the table and every other JSON member are the bytes of a plain run.
+TEST_F(ErrorBarsCommandLine, StepErrorChangesNoByteOfThePlainRun) {
+  const Outcome plain = Cli("run -o plain.txt --json plain.json");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const Outcome bars =
+      Cli("run -o bars.txt --json bars.json --step-error --figures-csv figures.csv");
+  ASSERT_EQ(bars.status, 0) << bars.err;
+  EXPECT_EQ(ReadWork("plain.txt"), ReadWork("bars.txt"));
+  // The summary names its result file: the same lines with the other name.
+  std::string expected = plain.out;
+  expected.replace(expected.find("plain.txt"), 9, "bars.txt");
+  expected.replace(expected.find("plain.json"), 10, "bars.json");
+  ASSERT_EQ(bars.out.substr(0, expected.size() - 1), expected.substr(0, expected.size() - 1));
+  EXPECT_NE(bars.out.find("Step error at 0.1 m (from runs at 0.2 and 0.4 m):\n"),
+            std::string::npos);
+  nlohmann::json withBars = nlohmann::json::parse(ReadWork("bars.json"));
+  nlohmann::json without = nlohmann::json::parse(ReadWork("plain.json"));
+  // Each names its own result file.
+  withBars["inputs"].erase("SaveFileName");
+  without["inputs"].erase("SaveFileName");
+  ASSERT_TRUE(withBars.contains("step_error"));
+  EXPECT_EQ(withBars["step_error"]["step_m"], 0.1);
+  withBars.erase("step_error");
+  EXPECT_TRUE(withBars == without);  // (not printed: the trace is long)
+  const std::string csv = ReadWork("figures.csv");
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "figure,unit,value,step_error_status,step_error,order,extrapolated");
+  EXPECT_NE(csv.find("\nZoneExit2.Residual1,-,"), std::string::npos);
+}
+
+// --step auto runs at the step it chose: the result file echoes it, the summary says why.
+TEST_F(ErrorBarsCommandLine, AutoStepRunsAtTheStepChosen) {
+  const Outcome run = Cli("run -o auto.txt --step auto");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Step: 0.025 m chosen (exit residuals within 0.75 % of their value, "
+                         "tolerance 1 %).\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(ReadWork("auto.txt").find("0.025"), std::string::npos);
+}
+
+TEST_F(ErrorBarsCommandLine, IntervalsFromAFitReport) {
+  WriteWork("fit.json", R"({"parameters": [
+    {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
+    {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
+    "correlation": {"parameters": ["Keff", "We"], "matrix": [[1, 0.2], [0.2, 1]]}})");
+  const Outcome run = Cli("run -o r.txt --uncertainty fit.json --figures-csv f.csv");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Fit's uncertainty, 95 % intervals:\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nZone 2 residual ratio 1           0.005436"), std::string::npos);
+  EXPECT_EQ(ReadWork("f.csv").substr(0, 43), "figure,unit,value,low,high,interval_method\n");
+}
+
+TEST_F(ErrorBarsCommandLine, WrongOptionsAreRefused) {
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"--step 0.05", 64,
+       "--step takes \"auto\"; a step of its own is the Increment of z (Edit20) of the data "
+       "file.\n"},
+      {"--step auto --step-tolerance 0", 64, "--step-tolerance must lie between 0 and 100 (%).\n"},
+      {"--figures-csv f.csv", 64, "--figures-csv needs --step-error or --uncertainty.\n"},
+      {"--uncertainty no-such.json", 2, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = Cli(std::string("run -o r.txt ") + c.arguments);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.message != nullptr) {
+      EXPECT_EQ(run.err, c.message);
+    }
+    EXPECT_EQ(ReadWork("r.txt"), "");  // refused before the run
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
