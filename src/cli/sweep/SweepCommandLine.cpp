@@ -18,12 +18,14 @@
 #include "analysis/sweep/SweepGrid.h"
 #include "analysis/sweep/SweepRun.h"
 #include "analysis/sweep/SweepTable.h"
+#include "analysis/uncertainty/SweepIntervals.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
@@ -60,6 +62,8 @@ struct SweepArguments {
   std::optional<std::string> Plot;
   std::string Separator;
   SolventOptions Solvents;
+  ErrorBarsOptions ErrorBars;
+  std::optional<std::string> Intervals;  //!< --intervals FILE.csv (with --uncertainty)
 };
 
 //! Where the table goes: a file (checked before the first case runs) or standard output.
@@ -248,6 +252,8 @@ class Sweep {
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
+    if (a_.Intervals) files.Output("intervals table", *a_.Intervals);
+    if (a_.ErrorBars.UncertaintyFile) files.Input("fit report", *a_.ErrorBars.UncertaintyFile);
     if (a_.Results) {
       const std::size_t caseCount = grid->CaseCount();
       files.OutputDirectory("result file", *a_.Results, [caseCount, cases](std::string_view name) {
@@ -289,6 +295,24 @@ class Sweep {
       }
     }
 
+    // --step auto at the data file's setting (a varied IncrementZ overrides it); the fit's
+    // report read before the first case runs.
+    std::optional<FitUncertainty> fit;
+    if (const int status = ExitStatusOf(
+            [&] {
+              fit = a_.ErrorBars.Validate();
+              if (a_.Intervals.has_value() != fit.has_value()) {
+                throw Error(ErrorKind::Usage, "--intervals and --uncertainty go together.");
+              }
+              FigureModel model(separator, std::nullopt);
+              if (const auto choice = ChooseStepFor(a_.ErrorBars, fields, model)) {
+                err_ << StepChoiceText(*choice, separator);
+              }
+            },
+            messages)) {
+      return status;
+    }
+
     options.DecimalSeparator = separator;
     options.Jobs = a_.Jobs;
     try {
@@ -318,6 +342,12 @@ class Sweep {
       writer.Flush();
       table.Close();
       if (a_.Plot && !interrupted) plot::SaveSweepChart(grid->Axes(), writer.PlotRows(), *a_.Plot);
+      if (fit && !interrupted) {
+        TableOutput intervals(*a_.Intervals);
+        intervals.Write(SweepIntervalsCsv(*grid, cases, fields, *fit,
+                                          a_.ErrorBars.ConfidencePercent / 100, separator));
+        intervals.Close();
+      }
       return Report(writer, cases.size(), seconds);
     } catch (const FileError& error) {
       err_ << PrintableText(ErrorBoxText(error.what())) << '\n';
@@ -484,6 +514,11 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
   arguments.Solvents.AddTo(app);
+  arguments.ErrorBars.AddTo(app, false);
+  app.add_option("--intervals", arguments.Intervals,
+                 "With --uncertainty: write each case's exit figures with their intervals as "
+                 "CSV to FILE (\"-\": standard output)")
+      ->type_name("FILE.csv");
 
   try {
     app.parse(argc, argv);
