@@ -7,7 +7,8 @@
 
 namespace quillmere {
 
-void ErrorBarsOptions::AddTo(CLI::App& command, bool forRun) {
+void ErrorBarsOptions::AddTo(CLI::App& command, ErrorBarsCommand use) {
+  const bool forRun = use == ErrorBarsCommand::Run;
   command
       .add_option("--step", Step,
                   "\"auto\": halve the Increment of z from the data file's until the estimated "
@@ -19,6 +20,7 @@ void ErrorBarsOptions::AddTo(CLI::App& command, bool forRun) {
                   "With --step auto: the error allowed in each exit residual, in % of its value")
       ->type_name("PERCENT")
       ->capture_default_str();
+  if (use == ErrorBarsCommand::Fit) return;
   command
       .add_option("--uncertainty", UncertaintyFile,
                   "A fit's report (fit --report, JSON): carry its parameters' standard errors and "

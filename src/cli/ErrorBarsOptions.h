@@ -17,6 +17,10 @@
 
 namespace quillmere {
 
+//! Which of the options a command takes: run all of them, sweep and optimise the step's and the
+//! fit's, fit only the step's.
+enum class ErrorBarsCommand { Run, Study, Fit };
+
 struct ErrorBarsOptions {
   bool StepError = false;                                 //!< --step-error
   std::optional<std::string> Step;                        //!< --step auto
@@ -25,9 +29,9 @@ struct ErrorBarsOptions {
   double ConfidencePercent = 95;                          //!< --confidence
   std::optional<std::string> FiguresCsv;                  //!< --figures-csv FILE (run only)
 
-  //! Adds --step, --step-tolerance and --uncertainty; with `forRun` also --step-error,
-  //! --confidence and --figures-csv.
-  void AddTo(CLI::App& command, bool forRun);
+  //! Adds --step and --step-tolerance; but to fit also --uncertainty and --confidence; to run
+  //! also --step-error and --figures-csv.
+  void AddTo(CLI::App& command, ErrorBarsCommand use);
 
   bool AutoStep() const { return Step.has_value(); }
   bool Any() const { return StepError || Step || UncertaintyFile; }

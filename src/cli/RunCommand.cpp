@@ -142,7 +142,7 @@ class RunCommand : public Command {
                     "as CSV to FILE (\"-\": standard output); needs the web width")
         ->type_name("FILE");
     solvents_.AddTo(*run);
-    errorBars_.AddTo(*run, true);
+    errorBars_.AddTo(*run, ErrorBarsCommand::Run);
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {

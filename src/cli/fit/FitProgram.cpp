@@ -18,6 +18,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
 #include "cli/Suggestions.h"
@@ -132,6 +133,8 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                  "Local fits of the global search, the first from the data file's values "
                  "(default: 4 a free parameter, and 4)")
       ->check(CLI::Range(1, 10000));
+  ErrorBarsOptions errorBars;
+  errorBars.AddTo(app, ErrorBarsCommand::Fit);
   AddDecimalSeparatorOption(app, separatorText, "data files");
   try {
     app.parse(argc, argv);
@@ -192,6 +195,18 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     const SolventOptions solvents;
     if (const int status =
             ExitStatusOf([&] { solvents.Apply(trial.Fields, separator); }, messages)) {
+      return status;
+    }
+    // --step auto: each trial's step chosen at its data file's values.
+    if (const int status = ExitStatusOf(
+            [&] {
+              errorBars.Validate();
+              FigureModel model(separator, std::nullopt);
+              if (const auto choice = ChooseStepFor(errorBars, trial.Fields, model)) {
+                report << PrintableText(dataFile) << ": " << StepChoiceText(*choice, separator);
+              }
+            },
+            messages)) {
       return status;
     }
     try {

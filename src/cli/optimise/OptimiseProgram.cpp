@@ -189,7 +189,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
   solvents.AddTo(app);
-  errorBars.AddTo(app, false);
+  errorBars.AddTo(app, ErrorBarsCommand::Study);
   AddDecimalSeparatorOption(app, separatorText, "data files");
   try {
     app.parse(argc, argv);

@@ -514,7 +514,7 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
   arguments.Solvents.AddTo(app);
-  arguments.ErrorBars.AddTo(app, false);
+  arguments.ErrorBars.AddTo(app, ErrorBarsCommand::Study);
   app.add_option("--intervals", arguments.Intervals,
                  "With --uncertainty: write each case's exit figures with their intervals as "
                  "CSV to FILE (\"-\": standard output)")
