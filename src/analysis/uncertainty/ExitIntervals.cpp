@@ -149,7 +149,7 @@ ExitIntervals ExitIntervalsOf(const MemoryFieldTexts& fields, FigureModel& model
       const double half = (side[0][f].Value - side[1][f].Value) / 2;
       const double bend = (side[0][f].Value + side[1][f].Value) / 2 - nominal[f].Value;
       gradient[f][j] = half / delta;
-      const double rounding = 1e-12 * std::max(std::fabs(nominal[f].Value), 1.0);
+      const double rounding = kConvergedShare * std::max(std::fabs(nominal[f].Value), 1.0);
       if (std::fabs(bend) > rounding && std::fabs(bend) > kLinearShare * std::fabs(half)) {
         farFromLinear[f] = true;
       }
