@@ -86,6 +86,13 @@ std::string MergedJsonMembers(std::string_view first, std::string_view second) {
   return merged.dump();
 }
 
+std::string WithJsonMembers(std::string_view document, std::string_view members) {
+  Json merged = Json::parse(document);
+  const Json more = Json::parse(members);
+  for (auto it = more.begin(); it != more.end(); ++it) merged[it.key()] = it.value();
+  return merged.dump(2) + "\n";
+}
+
 std::string ErrorBarsCsv(const ErrorBars& bars) {
   std::string text = "figure,unit,value";
   if (bars.Step != nullptr) text += ",step_error_status,step_error,order,extrapolated";

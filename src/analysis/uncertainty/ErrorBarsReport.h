@@ -24,6 +24,10 @@ std::string ErrorBarsJsonMembers(const ErrorBars& bars);
 //! The members of two JSON object texts in one ("" for none).
 std::string MergedJsonMembers(std::string_view first, std::string_view second);
 
+//! A JSON document's text (an object) with the members of `members` (an object's text) added
+//! after its own, written as the reports write theirs: indented by 2, ending with LF.
+std::string WithJsonMembers(std::string_view document, std::string_view members);
+
 //! One line a figure: figure,unit,value, then the step's error (status, error, order,
 //! extrapolated) and the interval (low, high, method) where present; "." decimals.
 std::string ErrorBarsCsv(const ErrorBars& bars);

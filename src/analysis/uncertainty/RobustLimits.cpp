@@ -1,6 +1,7 @@
 #include "analysis/uncertainty/RobustLimits.h"
 
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 
 #include "analysis/sweep/SweepGrid.h"
@@ -97,6 +98,21 @@ std::string RobustCostText(const OptimiseProblem& problem, const OptimiseResult&
             withUnit(nominal.Values[i], f.Unit) + "\n";
   }
   return text;
+}
+
+std::string RobustJsonMembers(const OptimiseProblem& problem, const OptimiseResult& nominal,
+                              const RobustOptions& options) {
+  nlohmann::ordered_json values = nlohmann::ordered_json::object();
+  for (std::size_t i = 0; i < problem.Free.size() && i < nominal.Values.size(); ++i) {
+    values[problem.Free[i].Name] = nominal.Values[i];
+  }
+  const nlohmann::ordered_json members{
+      {"robust",
+       {{"confidence", options.Confidence},
+        {"step_error_in_margin", options.StepError},
+        {"nominal",
+         {{"feasible", nominal.Feasible}, {"objective", nominal.Objective}, {"values", values}}}}}};
+  return members.dump();
 }
 
 }  // namespace quillmere

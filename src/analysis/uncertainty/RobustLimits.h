@@ -30,4 +30,9 @@ std::vector<double> FittingCentre(const FitUncertainty& fit, const FieldTexts& f
 std::string RobustCostText(const OptimiseProblem& problem, const OptimiseResult& nominal,
                            const OptimiseResult& robust, const RobustOptions& options);
 
+//! The member "robust" of the optimiser's JSON report: the confidence, whether the step's error
+//! is in the margin, and the nominal optimum (objective, free inputs' values, feasible).
+std::string RobustJsonMembers(const OptimiseProblem& problem, const OptimiseResult& nominal,
+                              const RobustOptions& options);
+
 }  // namespace quillmere

@@ -280,7 +280,11 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     } else if (outputFile && result.Feasible) {
       WriteFile(*outputFile, "data file", DataFileText(optimum), out);
     }
-    if (reportFile) WriteFile(*reportFile, "report", OptimiseReportJson(problem, result), out);
+    if (reportFile) {
+      std::string json = OptimiseReportJson(problem, result);
+      if (nominal) json = WithJsonMembers(json, RobustJsonMembers(problem, *nominal, *robust));
+      WriteFile(*reportFile, "report", json, out);
+    }
 #ifdef QUILLMERE_OPTIMISE_PLOT
     if (plotFile) {
       auto params = std::make_unique<ParameterSet>();
