@@ -86,6 +86,49 @@ TEST_F(ErrorBarsCommandLine, IntervalsFromAFitReport) {
   EXPECT_EQ(ReadWork("f.csv").substr(0, 43), "figure,unit,value,low,high,interval_method\n");
 }
 
+constexpr std::string_view kFitReport = R"({"parameters": [
+  {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
+  {"name": "Wi", "fitted": 0.3, "standard_error": 0.01},
+  {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
+  "correlation": {"parameters": ["Keff", "Wi", "We"],
+                  "matrix": [[1, -0.4, 0.2], [-0.4, 1, 0.3], [0.2, 0.3, 1]]}})";
+
+// The sweep's table is as without the error bars; the intervals go to a table of their own, a
+// row a case.
+TEST_F(ErrorBarsCommandLine, SweepWritesEachCasesIntervals) {
+  WriteWork("fit.json", kFitReport);
+  ASSERT_EQ(Cli("sweep --vary Speed=1,2 -o plain.csv").status, 0);
+  const Outcome sweep =
+      Cli("sweep --vary Speed=1,2 -o table.csv --uncertainty fit.json --intervals bars.csv");
+  ASSERT_EQ(sweep.status, 0) << sweep.err;
+  EXPECT_EQ(ReadWork("table.csv"), ReadWork("plain.csv"));
+  const std::string bars = ReadWork("bars.csv");
+  EXPECT_EQ(bars.substr(0, bars.find('\n')),
+            "case,Speed,exit_residual1,exit_residual1_low,exit_residual1_high,exit_residual2,"
+            "exit_residual2_low,exit_residual2_high,exit_temperature_C,exit_temperature_C_low,"
+            "exit_temperature_C_high,method");
+  EXPECT_NE(bars.find("\n1,1,0.005436023176220794,"), std::string::npos) << bars;
+  EXPECT_NE(bars.find("\n2,2,"), std::string::npos);
+  EXPECT_EQ(Cli("sweep --vary Speed=1,2 -o t.csv --intervals b.csv").status, 64);
+}
+
+// The robust optimum beside the nominal one, in the report and in its JSON.
+TEST_F(ErrorBarsCommandLine, OptimiseSaysWhatTheUncertaintyCosts) {
+  WriteWork("fit.json", kFitReport);
+  ASSERT_EQ(Cli("template -o line.dat").status, 0);
+  const Outcome optimise =
+      Cli("optimise line.dat --maximise Speed --free Speed=0.3:3 --limit 'ExitResidual2<=0.08' "
+          "--uncertainty fit.json --report report.json");
+  ASSERT_EQ(optimise.status, 0) << optimise.err;
+  EXPECT_NE(optimise.out.find("Robust optimum (every limit at its 95 % bound): Speed 1.888 m/s "
+                              "instead of 1.989 m/s (the nominal optimum).\n"),
+            std::string::npos)
+      << optimise.out;
+  const nlohmann::json report = nlohmann::json::parse(ReadWork("report.json"));
+  EXPECT_EQ(report["robust"]["confidence"], 0.95);
+  EXPECT_NEAR(report["robust"]["nominal"]["values"]["Speed"].get<double>(), 1.989, 5e-4);
+}
+
 TEST_F(ErrorBarsCommandLine, WrongOptionsAreRefused) {
   struct Case {
     const char* arguments;
