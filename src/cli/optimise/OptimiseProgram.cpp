@@ -67,6 +67,22 @@ void WriteFile(const std::string& path, std::string_view kind, std::string_view 
   file.Close();
 }
 
+//! The exit figures of the optimum with their 95 % intervals (sampled where they bend, so that
+//! a limit the linearised margins held can be seen at its full bound); a warning instead when a
+//! run does not finish.
+std::string OptimumIntervalsText(const MemoryFieldTexts& optimum, const FitUncertainty& fit,
+                                 char separator) {
+  try {
+    FigureModel model(separator, std::nullopt);
+    const ExitFigures figures = model.Run(optimum);
+    return "At the optimum:\n" +
+           ExitIntervalsText(ExitIntervalsOf(optimum, model, fit, figures), separator);
+  } catch (const Error& e) {
+    return "Warning: the optimum's intervals could not be computed: " + std::string(e.what()) +
+           "\n";
+  }
+}
+
 //! Runs the search on a thread of its own while this one watches for an interrupt and draws
 //! the progress bar (local searches done of all).
 OptimiseResult RunSearch(const OptimiseProblem& problem, const MemoryFieldTexts& base,
@@ -247,9 +263,10 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
   // --step auto chooses the step at the data file's setting; --uncertainty makes the optimum
   // robust: the nominal one is searched first, to say what the uncertainty costs.
   std::optional<RobustOptions> robust;
+  std::optional<FitUncertainty> fit;
   if (const int status = ExitStatusOf(
           [&] {
-            const std::optional<FitUncertainty> fit = errorBars.Validate();
+            fit = errorBars.Validate();
             FigureModel model(separator, std::nullopt);
             if (const auto choice = ChooseStepFor(errorBars, base, model)) {
               report << StepChoiceText(*choice, separator);
@@ -274,6 +291,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     if (nominal) report << RobustCostText(problem, *nominal, result, *robust) << std::flush;
     if (result.Values.empty()) return ExitStatus(ErrorKind::Infeasible);
     const MemoryFieldTexts optimum = SettingFields(problem, base, result.Values, separator);
+    if (fit && result.Feasible) report << OptimumIntervalsText(optimum, *fit, separator);
     // No optimum, no optimum's data file: the report and the curves show the nearest setting.
     if (outputFile && result.Feasible && *outputFile != kStandardStream) {
       WriteDataFile(*outputFile, optimum);
