@@ -438,6 +438,12 @@ void CurvesWindow::BuildToolBar() {
     logScale_ = on;
     Redraw();
   });
+  stepErrorAction_ = bar->addAction(QStringLiteral("Step error"));
+  stepErrorAction_->setObjectName(QStringLiteral("StepError"));
+  stepErrorAction_->setCheckable(true);
+  stepErrorAction_->setToolTip(
+      QStringLiteral("From the next run on, the zone table gives each exit figure's error from "
+                     "the step, estimated from runs at twice and four times the Increment of z"));
   bar->addSeparator();
 
   keep_ = action("KeepRun", QStringLiteral("Keep"), &CurvesWindow::KeepRun);
@@ -500,7 +506,17 @@ void CurvesWindow::BuildToolBar() {
   }
 }
 
+void CurvesWindow::ShowStepError(StepError error) {
+  stepError_ = std::move(error);
+  FillZoneTable();
+}
+
+bool CurvesWindow::StepErrorWanted() const {
+  return stepErrorAction_->isChecked();
+}
+
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
+  stepError_.reset();
   current_ = std::make_unique<ShownRun>(ShownRun{
       std::make_shared<const RunSeries>(std::move(series)), std::move(inputs), plot::RunLook(0)});
   Redraw();
@@ -666,6 +682,23 @@ QString CurvesWindow::Number(double value, int precision, int digits) const {
   return QString::fromStdString(FormatFixed(value, precision, digits, decimalSeparator_));
 }
 
+void CurvesWindow::AppendStepErrors(int zone, QString* texts) const {
+  for (const FigureStepError& f : stepError_->Figures) {
+    if (f.Figure.Zone != zone) continue;
+    const int column = f.Figure.Kind == FigureKind::Temperature ? kExitTemperature
+                       : f.Figure.Kind == FigureKind::Residual1 ? kExitResidual1
+                       : f.Figure.Kind == FigureKind::Residual2 ? kExitResidual2
+                                                                : -1;
+    if (column < 0) continue;
+    const std::string error =
+        f.Status == StepErrorStatus::Estimated
+            ? (f.Error >= 0 ? "+" : "") + SignificantText(f.Error, 2, decimalSeparator_)
+        : f.Status == StepErrorStatus::Converged ? std::string("0")
+                                                 : std::string("?");
+    texts[column] += QStringLiteral(" (%1)").arg(QString::fromStdString(error));
+  }
+}
+
 void CurvesWindow::FillZoneTable() {
   zoneTable_->setRowCount(0);
   runNote_->hide();
@@ -690,15 +723,16 @@ void CurvesWindow::FillZoneTable() {
     const auto number = [this](double value, Fixed format) {
       return Number(value, format.Precision, format.Digits);
     };
-    const QString texts[kZoneColumns]{QString::number(zone.Zone),
-                                      number(zone.OuterTemperature, kTemperatureFixed),
-                                      number(zone.Length, kLengthFixed),
-                                      number(zone.Exit.Time, kTimeFixed),
-                                      number(zone.Exit.Temperature, kTemperatureFixed),
-                                      number(zone.Exit.Solvent1Residual, kResidualFixed),
-                                      number(zone.Exit.Solvent2Residual, kResidualFixed),
-                                      number(zone.SolventEvaporated, kWeightFixed),
-                                      warnings.join(QLatin1Char('\n'))};
+    QString texts[kZoneColumns]{QString::number(zone.Zone),
+                                number(zone.OuterTemperature, kTemperatureFixed),
+                                number(zone.Length, kLengthFixed),
+                                number(zone.Exit.Time, kTimeFixed),
+                                number(zone.Exit.Temperature, kTemperatureFixed),
+                                number(zone.Exit.Solvent1Residual, kResidualFixed),
+                                number(zone.Exit.Solvent2Residual, kResidualFixed),
+                                number(zone.SolventEvaporated, kWeightFixed),
+                                warnings.join(QLatin1Char('\n'))};
+    if (stepError_) AppendStepErrors(zone.Zone, texts);
     for (int column = 0; column < kZoneColumns; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
       // At the top of the row, with the first line of its warnings, however tall it is.

@@ -13,6 +13,7 @@
 
 #include "analysis/RunComparison.h"
 #include "analysis/fit/Measurements.h"
+#include "analysis/uncertainty/StepError.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
 #include "plot/RunCharts.h"
@@ -51,6 +52,12 @@ class CurvesWindow : public QMainWindow {
   //! current one; the runs kept stay drawn. The window opens without taking the focus from
   //! the main window.
   void ShowRun(RunSeries series, RunInputs inputs);
+  //! The step's error of the run shown: the zone table's exit temperature and residual ratios
+  //! then read "0.0054 (+0.00017)", the error estimated from runs at twice and four times the
+  //! step ("(?)" where not in the asymptotic range). Cleared by the next ShowRun.
+  void ShowStepError(StepError error);
+  //! Whether "Step error" is ticked: the main window then estimates it for each run.
+  bool StepErrorWanted() const;
 
   // The window's actions, as its tool bar runs them.
   //! "Keep": the current run stays drawn with the next ones, in a colour of its own.
@@ -113,6 +120,8 @@ class CurvesWindow : public QMainWindow {
   //! Builds the four charts, the zone table, the title and the pin menu afresh.
   void Redraw();
   void FillZoneTable();
+  //! Appends the step's error of each exit figure of `zone` to its text in the zone's row.
+  void AppendStepErrors(int zone, QString* texts) const;
   void UpdateTitle();
   void UpdatePinMenu();
   //! The runs drawn, current first, with their legend names.
@@ -144,6 +153,8 @@ class CurvesWindow : public QMainWindow {
   QLabel* warningsSummary_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
   QAction* keep_ = nullptr;
+  QAction* stepErrorAction_ = nullptr;
+  std::optional<StepError> stepError_;
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;
   QMenu* pinMenu_ = nullptr;

@@ -218,6 +218,10 @@ void TForm1::BitBtn1Click() {
       }
       const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
       curves_->ShowRun(std::move(series), InputsOf(fields_));
+      if (curves_->StepErrorWanted() && result.Finished()) {
+        curves_->ShowStepError(
+            StepErrorOfRun(fields_, decimalSeparator_, parameters_, *state_, result.Record));
+      }
       // The panel names the solvents where one was chosen from the library or the plant
       // inputs are given.
       const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;

@@ -142,6 +142,23 @@ class CurvesWindowTest : public QObject {
     QVERIFY(!w.curves.findChild<QLabel*>("RunNote")->isVisible());
   }
 
+  // "Step error" ticked: the next run's exit figures carry their error from the step (the
+  // default inputs: +0.00021 for zone 1's residual ratio 1, as `quillmere-cli run --step-error`
+  // gives it); a run after it is unticked shows the plain figures again.
+  void StepErrorInTheZoneTable() {
+    RunWindow w;
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060"));
+    QVERIFY(!w.curves.StepErrorWanted());
+    w.Trigger("StepError");
+    w.Click("BitBtn1");
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060 (+0.00021)"));
+    QCOMPARE(w.Zones().item(0, 6)->text(), QStringLiteral("0.0804 (-0.00029)"));
+    QCOMPARE(w.Zones().item(1, 4)->text(), QStringLiteral("60.00 (?)"));
+    w.Trigger("StepError");
+    w.Click("BitBtn1");
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060"));
+  }
+
   void TheNextRunReplacesTheCurves() {
     RunWindow w;
     QCOMPARE(w.Zones().rowCount(), 2);

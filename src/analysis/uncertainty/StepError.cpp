@@ -94,8 +94,7 @@ class StepOverride : public FieldTexts {
 
 }  // namespace
 
-StepError StepErrorOf(const MemoryFieldTexts& fields, FigureModel& model,
-                      const ExitFigures& atStep) {
+StepError StepErrorOf(const FieldTexts& fields, FigureModel& model, const ExitFigures& atStep) {
   const char separator = model.DecimalSeparator();
   const double step = IncrementOf(fields, separator);
   std::array<ExitFigures, 2> coarser;
@@ -109,6 +108,13 @@ StepError StepErrorOf(const MemoryFieldTexts& fields, FigureModel& model,
     }
   }
   return StepErrorFrom(step, atStep, coarser[0], coarser[1]);
+}
+
+StepError StepErrorOfRun(const FieldTexts& fields, char decimalSeparator,
+                         const ParameterSet& params, const SimulationState& state,
+                         const RunRecord& record) {
+  FigureModel model(decimalSeparator, std::nullopt);
+  return StepErrorOf(fields, model, ExitFiguresOf(params, state, record, nullptr));
 }
 
 std::string SignificantText(double value, int digits, char decimalSeparator) {

@@ -54,8 +54,13 @@ FigureStepError FigureStepErrorFrom(const ExitFigure& atStep, double atTwice, do
 //! Runs `fields` at twice and four times its increment of z with `model` and estimates the
 //! error of `atStep`, the figures of `fields` as they ran. Throws quillmere::Error when a coarser
 //! run does not finish (its message says at which step).
-StepError StepErrorOf(const MemoryFieldTexts& fields, FigureModel& model,
-                      const ExitFigures& atStep);
+StepError StepErrorOf(const FieldTexts& fields, FigureModel& model, const ExitFigures& atStep);
+
+//! The step's error of a run that finished with `params`, `state` and `record` from `fields`
+//! (the window's run). Throws quillmere::Error.
+StepError StepErrorOfRun(const FieldTexts& fields, char decimalSeparator,
+                         const ParameterSet& params, const SimulationState& state,
+                         const RunRecord& record);
 
 //! The increment of z of `fields` [m]; throws Error(InputRefused) when it does not read.
 double IncrementOf(const FieldTexts& fields, char decimalSeparator);
