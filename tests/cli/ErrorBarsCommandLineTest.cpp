@@ -112,6 +112,16 @@ TEST_F(ErrorBarsCommandLine, SweepWritesEachCasesIntervals) {
   EXPECT_EQ(Cli("sweep --vary Speed=1,2 -o t.csv --intervals b.csv").status, 64);
 }
 
+// --step auto chooses the step once, at the data file's setting, and the cases run at it: the
+// table's exit residual of the default speed is the run's at 0.025 m.
+TEST_F(ErrorBarsCommandLine, SweepRunsAtTheStepChosen) {
+  const Outcome sweep = Cli("sweep --vary Speed=1 -o table.csv --step auto");
+  ASSERT_EQ(sweep.status, 0) << sweep.err;
+  EXPECT_NE(sweep.err.find("Step: 0.025 m chosen"), std::string::npos) << sweep.err;
+  // 0.005565885227261291: ZoneExit2.Residual1 of `run --step auto --figures-csv`.
+  EXPECT_NE(ReadWork("table.csv").find(",0.005565885227261291,"), std::string::npos);
+}
+
 // The robust optimum beside the nominal one, in the report and in its JSON.
 TEST_F(ErrorBarsCommandLine, OptimiseSaysWhatTheUncertaintyCosts) {
   WriteWork("fit.json", kFitReport);

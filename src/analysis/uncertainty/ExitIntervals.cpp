@@ -168,6 +168,11 @@ ExitIntervals ExitIntervalsOf(const MemoryFieldTexts& fields, FigureModel& model
     interval.StandardError = std::sqrt(std::max(variance, 0.0));
     interval.Low = nominal[f].Value - factor * interval.StandardError;
     interval.High = nominal[f].Value + factor * interval.StandardError;
+    if (!std::isfinite(interval.Low) || !std::isfinite(interval.High)) {
+      throw Error(ErrorKind::RunFault, "The interval of " + FigureCaption(nominal[f]) +
+                                           " is beyond the range of numbers: the fit's standard "
+                                           "errors are too large for the model.");
+    }
     intervals.Figures.push_back(interval);
     anySampled = anySampled || farFromLinear[f];
   }

@@ -26,9 +26,11 @@ FigureStepError FigureStepErrorFrom(const ExitFigure& atStep, double atTwice, do
   const double order = std::log2(coarse / fine);
   result.Order = order;
   if (order < kLowestFirstOrder || order > kHighestFirstOrder) return result;
+  const double error = fine / (std::exp2(order) - 1);
+  if (!std::isfinite(error) || !std::isfinite(atStep.Value + error)) return result;
   result.Status = StepErrorStatus::Estimated;
-  result.Error = fine / (std::exp2(order) - 1);
-  result.Extrapolated = atStep.Value + result.Error;
+  result.Error = error;
+  result.Extrapolated = atStep.Value + error;
   return result;
 }
 
