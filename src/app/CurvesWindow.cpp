@@ -33,6 +33,7 @@
 #include "plot/ChartKey.h"
 #include "plot/LineChart.h"
 #include "plot/MeasuredPoints.h"
+#include "plot/UncertaintyBand.h"
 #include "report/FileIO.h"
 #include "report/RunExport.h"
 
@@ -495,6 +496,11 @@ void CurvesWindow::BuildToolBar() {
   hideMeasurements_ = action("HideMeasurements", QStringLiteral("Hide measurements"),
                              &CurvesWindow::HideMeasurements);
   hideMeasurements_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+  QAction* fitReport = action("LoadFitReport", QStringLiteral("Fit's uncertainty..."),
+                              &CurvesWindow::ChooseFitReport);
+  fitReport->setToolTip(QStringLiteral(
+      "A fit's report (JSON, fit --report): from the next run on, each curve gets the band of "
+      "its 95 % interval"));
   // Every button is reached with Tab, and says its shortcut.
   for (QAction* a : bar->actions()) {
     if (QWidget* button = bar->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
@@ -517,6 +523,7 @@ bool CurvesWindow::StepErrorWanted() const {
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs) {
   stepError_.reset();
+  band_.reset();
   current_ = std::make_unique<ShownRun>(ShownRun{
       std::make_shared<const RunSeries>(std::move(series)), std::move(inputs), plot::RunLook(0)});
   Redraw();
@@ -663,6 +670,7 @@ void CurvesWindow::Redraw() {
     if (measurements_ && current_) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *current_->Series, options);
     }
+    if (band_ && current_) plot::AddUncertaintyBand(*chart, view->Kind(), *band_, options);
     plot::SetDecimalSeparator(*chart, decimalSeparator_);
     // The vertical axis's title names the chart: its title would take a line of the plot's
     // height. Exported files carry it (ExportChart).
@@ -922,6 +930,34 @@ bool CurvesWindow::LoadMeasurements(const QString& path) {
   }
   Redraw();
   return true;
+}
+
+void CurvesWindow::ChooseFitReport() {
+  std::optional<QString> path;
+  if (chooseMeasurements_) {
+    path = chooseMeasurements_();
+  } else {
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Fit's uncertainty"), QDir::currentPath(),
+                                     QStringLiteral("Fit reports (*.json);;All files (*)"));
+    if (!chosen.isEmpty()) path = chosen;
+  }
+  if (path) LoadFitReport(*path);
+}
+
+bool CurvesWindow::LoadFitReport(const QString& path) {
+  try {
+    uncertainty_ = ReadFitUncertaintyFile(path.toStdString());
+  } catch (const Error& failure) {
+    messages_.ShowError(ErrorBoxText(failure.what()));
+    return false;
+  }
+  return true;
+}
+
+void CurvesWindow::ShowBand(TraceBand band) {
+  band_ = std::move(band);
+  Redraw();
 }
 
 void CurvesWindow::HideMeasurements() {

@@ -13,7 +13,9 @@
 
 #include "analysis/RunComparison.h"
 #include "analysis/fit/Measurements.h"
+#include "analysis/uncertainty/FitUncertainty.h"
 #include "analysis/uncertainty/StepError.h"
+#include "analysis/uncertainty/TraceBand.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
 #include "plot/RunCharts.h"
@@ -58,6 +60,16 @@ class CurvesWindow : public QMainWindow {
   void ShowStepError(StepError error);
   //! Whether "Step error" is ticked: the main window then estimates it for each run.
   bool StepErrorWanted() const;
+  //! "Fit's uncertainty...": a fit's report (fit --report) chosen in the open dialog; from the
+  //! next run on, the curves show each point's 95 % interval as a band around the run.
+  void ChooseFitReport();
+  //! Reads the fit report at `path`; false, with the error shown, when it cannot be read (the
+  //! uncertainty loaded before stays).
+  bool LoadFitReport(const QString& path);
+  //! The fit's uncertainty loaded, if any: the main window draws its band for each run.
+  const std::optional<FitUncertainty>& Uncertainty() const { return uncertainty_; }
+  //! The band of the run shown (TraceBandOf); cleared by the next ShowRun.
+  void ShowBand(TraceBand band);
 
   // The window's actions, as its tool bar runs them.
   //! "Keep": the current run stays drawn with the next ones, in a colour of its own.
@@ -155,6 +167,8 @@ class CurvesWindow : public QMainWindow {
   QAction* keep_ = nullptr;
   QAction* stepErrorAction_ = nullptr;
   std::optional<StepError> stepError_;
+  std::optional<FitUncertainty> uncertainty_;
+  std::optional<TraceBand> band_;
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;
   QMenu* pinMenu_ = nullptr;

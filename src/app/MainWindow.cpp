@@ -217,7 +217,12 @@ void TForm1::BitBtn1Click() {
         figures = PlantFiguresOf(parameters_, *plant, solvents, series);
       }
       const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+      std::optional<TraceBand> band;
+      if (curves_->Uncertainty() && result.Finished()) {
+        band = TraceBandOf(fields_, decimalSeparator_, *curves_->Uncertainty(), series);
+      }
       curves_->ShowRun(std::move(series), InputsOf(fields_));
+      if (band) curves_->ShowBand(std::move(*band));
       if (curves_->StepErrorWanted() && result.Finished()) {
         curves_->ShowStepError(
             StepErrorOfRun(fields_, decimalSeparator_, parameters_, *state_, result.Record));

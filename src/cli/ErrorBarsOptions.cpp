@@ -61,16 +61,7 @@ std::optional<FitUncertainty> ErrorBarsOptions::Validate() const {
     throw Error(ErrorKind::Usage, "--figures-csv needs --step-error or --uncertainty.");
   }
   if (!UncertaintyFile) return std::nullopt;
-  return ReadFitUncertainty(ReadFitReport(*UncertaintyFile), *UncertaintyFile);
-}
-
-std::string ReadFitReport(const std::string& name) {
-  InputFile file = name == kStandardStream ? InputFile::StandardInput("fit report")
-                                           : InputFile::Open(name, "fit report");
-  std::string text;
-  char buffer[65536];
-  while (const std::size_t got = file.Read(buffer, sizeof buffer)) text.append(buffer, got);
-  return text;
+  return ReadFitUncertaintyFile(*UncertaintyFile);
 }
 
 ErrorBars RunErrorBars::Parts() const {

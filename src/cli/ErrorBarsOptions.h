@@ -62,7 +62,4 @@ RunErrorBars ErrorBarsOf(const ErrorBarsOptions& options, const std::optional<Fi
                          const MemoryFieldTexts& fields, FigureModel& model,
                          const ExitFigures& figures);
 
-//! The fit report's text; "-" reads standard input. Throws FileError.
-std::string ReadFitReport(const std::string& name);
-
 }  // namespace quillmere

@@ -1,12 +1,14 @@
 // The "Drying curves" window: shown after each run from the main window, its charts, its zone
 // table, runs kept for comparison, the values under the pointer, zoom and export.
 #include <QAction>
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChartView>
 #include <QImage>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QTableWidget>
@@ -534,6 +536,40 @@ class CurvesWindowTest : public QObject {
   // Measured points over the current run: temperatures in the web temperature chart, residual
   // ratios in the solvent chart, at their places along the chart's axis; a place beyond the
   // run is left out; a file that cannot be read is said with its line, the points shown stay.
+  // A fit's report loaded through "Fit's uncertainty...": the next run's curves get the band of
+  // their 95 % interval, the web temperature's and each solvent's, around the run.
+  void TheFitsUncertaintyIsABandAroundTheCurves() {
+    const QString path = workingDirectory_->FilePath(QStringLiteral("fit.json"));
+    QVERIFY(WriteAll(path, R"({"parameters": [
+      {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
+      {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
+      "correlation": {"parameters": ["Keff", "We"], "matrix": [[1, 0.2], [0.2, 1]]}})"));
+    Window w;
+    QVERIFY(w.curves.LoadFitReport(path));
+    QVERIFY(!w.curves.LoadFitReport(workingDirectory_->FilePath(QStringLiteral("none.json"))));
+    QVERIFY(w.curves.Uncertainty().has_value());  // the one loaded before stays
+    w.Click("BitBtn1");
+    const auto bands = [&](RunChart kind) {
+      QList<QAreaSeries*> found;
+      for (QAbstractSeries* series : w.curves.Chart(kind)->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) found << area;
+      }
+      return found;
+    };
+    QCOMPARE(bands(RunChart::WebTemperature).size(), 1);
+    const QList<QAreaSeries*> solvent = bands(RunChart::Solvent);
+    QCOMPARE(solvent.size(), 2);
+    QCOMPARE(solvent[0]->name(), QStringLiteral("95 % interval"));
+    // At the dryer's exit the band of residual ratio 1 holds the run's 0.005436 and is as wide
+    // as run --uncertainty's interval there (0.005072 to 0.005800, linearised).
+    const QPointF low = solvent[0]->lowerSeries()->points().back();
+    const QPointF high = solvent[0]->upperSeries()->points().back();
+    QVERIFY(low.y() < 0.005436 && 0.005436 < high.y());
+    QCOMPARE(qRound(low.y() * 1e6), 5072);
+    QCOMPARE(qRound(high.y() * 1e6), 5800);
+    QVERIFY(bands(RunChart::DryingRate).isEmpty());
+  }
+
   void MeasurementsAreDrawnOverTheRun() {
     RunWindow w("three-zones.dat");  // 80 m at 1 m/s
     const QString path = workingDirectory_->FilePath(QStringLiteral("line.csv"));

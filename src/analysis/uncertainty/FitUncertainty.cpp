@@ -5,6 +5,7 @@
 
 #include "base/Error.h"
 #include "base/PrintableText.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 namespace {
@@ -31,6 +32,15 @@ std::vector<std::vector<double>> FitUncertainty::Covariance() const {
 
 double FitUncertainty::Factor(double confidence) const {
   return Factor95 * NormalQuantile(0.5 + confidence / 2) / kNormal95;
+}
+
+FitUncertainty ReadFitUncertaintyFile(const std::string& path) {
+  InputFile file =
+      path == "-" ? InputFile::StandardInput("fit report") : InputFile::Open(path, "fit report");
+  std::string text;
+  char buffer[65536];
+  while (const std::size_t got = file.Read(buffer, sizeof buffer)) text.append(buffer, got);
+  return ReadFitUncertainty(text, path);
 }
 
 double NormalQuantile(double probability) {

@@ -40,6 +40,10 @@ struct FitUncertainty {
 //! matrix that does not match the parameters or is not a correlation matrix.
 FitUncertainty ReadFitUncertainty(std::string_view json, const std::string& fileName);
 
+//! Reads the fit report in the file at `path` ("-": standard input). Throws FileError, or as
+//! ReadFitUncertainty.
+FitUncertainty ReadFitUncertaintyFile(const std::string& path);
+
 //! The standard normal quantile of `probability` (0 < p < 1).
 double NormalQuantile(double probability);
 

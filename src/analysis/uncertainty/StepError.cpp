@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/sweep/SweepGrid.h"
+#include "analysis/uncertainty/FieldOverrides.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/NumberText.h"
@@ -75,27 +76,6 @@ MemoryFieldTexts AtStep(const MemoryFieldTexts& fields, double step, char decima
   return at;
 }
 
-namespace {
-
-//! The fields of a case with another increment of z, read through rather than copied: a copy of
-//! every field's text would cost a tenth of a short run.
-class StepOverride : public FieldTexts {
- public:
-  StepOverride(const FieldTexts& fields, std::string stepText)
-      : fields_(fields), stepText_(std::move(stepText)) {}
-  std::string Text(std::string_view field) const override {
-    return field == "Edit20" ? stepText_ : fields_.Text(field);
-  }
-  void SetText(std::string_view, std::string_view) override {}
-  bool IsEnabled(std::string_view field) const override { return fields_.IsEnabled(field); }
-
- private:
-  const FieldTexts& fields_;
-  std::string stepText_;
-};
-
-}  // namespace
-
 StepError StepErrorOf(const FieldTexts& fields, FigureModel& model, const ExitFigures& atStep) {
   const char separator = model.DecimalSeparator();
   const double step = IncrementOf(fields, separator);
@@ -103,7 +83,8 @@ StepError StepErrorOf(const FieldTexts& fields, FigureModel& model, const ExitFi
   for (int k = 0; k < 2; ++k) {
     const double coarse = step * (k == 0 ? 2 : 4);
     try {
-      coarser[k] = model.Run(StepOverride(fields, SweepValueText(coarse, separator)));
+      coarser[k] =
+          model.Run(FieldOverrides(fields, {{"Edit20", SweepValueText(coarse, separator)}}));
     } catch (const Error& e) {
       throw Error(e.Kind(), "The run at a step of " + SweepValueText(coarse, separator) +
                                 " m, for the step's error, did not finish: " + e.what());
