@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "analysis/CaseRun.h"
 #include "params/FieldTable.h"
@@ -25,8 +26,9 @@ inline MemoryFieldTexts LargestRunFields(const char* speed = "1.0") {
 inline RunSeries RunOf(const FieldTexts& fields) {
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, '.', *params, *state);
-  return CollectRunSeries(*params, *state, result.Record);
+  CaseRequest request;
+  request.Series = true;
+  return std::move(*RunCase(fields, '.', *params, *state, request).Series);
 }
 
 inline const RunSeries& LargestRun() {

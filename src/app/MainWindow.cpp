@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
@@ -23,7 +24,6 @@
 #include "base/Error.h"
 #include "base/UserMessages.h"
 #include "params/FieldTable.h"
-#include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
@@ -204,24 +204,18 @@ void TForm1::BitBtn1Click() {
   try {
     std::optional<PlantInputs> plant;
     if (!AcquireSolventsAndPlant(plant)) return;
-    ResultFileOptions options;
-    options.DataFile = loadedDataFile_;
-    const CalculationResult result =
-        RunCalculation(fields_, messages_, decimalSeparator_, parameters_, *state_, options);
+    CaseRequest request = PlantCaseRequest(library_, fields_, plant);
+    request.ResultFile.emplace().DataFile = loadedDataFile_;
     // The curves of the zones computed, read before the next run overwrites the state.
-    if (curves_ != nullptr && (result.Finished() || result.Ending() == ErrorKind::RunFault)) {
-      RunSeries series = CollectRunSeries(parameters_, *state_, result.Record);
-      const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library_, fields_);
-      std::optional<PlantFigures> figures;
-      if (plant && result.Finished()) {
-        figures = PlantFiguresOf(parameters_, *plant, solvents, series);
-      }
-      const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+    request.Series = curves_ != nullptr;
+    CaseResult result =
+        RunCase(fields_, messages_, decimalSeparator_, parameters_, *state_, request);
+    if (curves_ != nullptr && result.Marched()) {
       std::optional<TraceBand> band;
       if (curves_->Uncertainty() && result.Finished()) {
-        band = TraceBandOf(fields_, decimalSeparator_, *curves_->Uncertainty(), series);
+        band = TraceBandOf(fields_, decimalSeparator_, *curves_->Uncertainty(), *result.Series);
       }
-      curves_->ShowRun(std::move(series), InputsOf(fields_));
+      curves_->ShowRun(std::move(*result.Series), InputsOf(fields_));
       if (band) curves_->ShowBand(std::move(*band));
       if (curves_->StepErrorWanted() && result.Finished()) {
         curves_->ShowStepError(
@@ -229,10 +223,11 @@ void TForm1::BitBtn1Click() {
       }
       // The panel names the solvents where one was chosen from the library or the plant
       // inputs are given.
-      const bool named = plant || solvents[0].AntoineRange || solvents[1].AntoineRange;
-      curves_->Plant().ShowFigures(
-          figures, named ? QString::fromStdString(SolventLines(library_, fields_)) : QString(),
-          ranges);
+      curves_->Plant().ShowFigures(result.Figures,
+                                   result.SolventsNamed(plant.has_value())
+                                       ? QString::fromStdString(SolventLines(library_, fields_))
+                                       : QString(),
+                                   result.AntoineWarnings);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));

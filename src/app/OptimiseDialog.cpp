@@ -15,9 +15,9 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/optimise/PlantDuty.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "base/Error.h"
 #include "base/NumberText.h"
 #include "params/FieldTable.h"
@@ -53,7 +53,7 @@ int ActiveZones(const FieldTexts& fields, char separator) {
 }
 
 QString Number(double value, char separator) {
-  return QString::fromStdString(SweepValueText(value, separator));
+  return QString::fromStdString(FieldValueText(value, separator));
 }
 
 }  // namespace
@@ -183,13 +183,13 @@ OptimiseProblem OptimiseDialog::ProblemShown() const {
   for (const FreeRow& row : free_) {
     if (!row.Tick->isChecked()) continue;
     problem.Free.push_back(ParseFreeInput(row.Name + "=" +
-                                          SweepValueText(number(*row.Low, row.Name), '.') + ":" +
-                                          SweepValueText(number(*row.High, row.Name), '.')));
+                                          FieldValueText(number(*row.Low, row.Name), '.') + ":" +
+                                          FieldValueText(number(*row.High, row.Name), '.')));
   }
   for (const LimitRow& row : limits_) {
     if (!row.Tick->isChecked()) continue;
     problem.Limits.push_back(
-        ParseLimit(row.Name + SweepValueText(number(*row.Bound, row.Name), '.')));
+        ParseLimit(row.Name + FieldValueText(number(*row.Bound, row.Name), '.')));
   }
   problem.Plant = PlantModelOf(library_);
   CheckProblem(problem);

@@ -32,8 +32,9 @@ constexpr QSize kSmallest{800, 600};             // the window's least size [px]
 RunSeries RunOfFields(const FieldTexts& fields) {
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, LocaleDecimalSeparator(), *params, *state);
-  return CollectRunSeries(*params, *state, result.Record);
+  CaseRequest request;
+  request.Series = true;
+  return std::move(*RunCase(fields, LocaleDecimalSeparator(), *params, *state, request).Series);
 }
 
 bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
@@ -78,18 +79,13 @@ bool SavePlantScreenshots(TForm1& form, CurvesWindow& curves, const QDir& target
 
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, separator, *params, *state);
-  RunSeries series = CollectRunSeries(*params, *state, result.Record);
-  const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
-  std::optional<PlantFigures> figures;
-  if (const std::optional<PlantInputs> plant = AcquirePlantInputs(fields, separator)) {
-    figures = PlantFiguresOf(*params, *plant, solvents, series);
-  }
-  const std::vector<std::string> ranges = AntoineRangeWarnings(solvents, series);
+  CaseRequest request = PlantCaseRequest(library, fields, AcquirePlantInputs(fields, separator));
+  request.Series = true;
+  CaseResult result = RunCase(fields, separator, *params, *state, request);
   curves.resize(kPlantCurvesPicture);
-  curves.ShowRun(std::move(series), InputsOf(fields));
-  curves.Plant().ShowFigures(figures, QString::fromStdString(SolventLines(library, fields)),
-                             ranges);
+  curves.ShowRun(std::move(*result.Series), InputsOf(fields));
+  curves.Plant().ShowFigures(result.Figures, QString::fromStdString(SolventLines(library, fields)),
+                             result.AntoineWarnings);
   QApplication::processEvents();
   saved = SaveWindow(curves, target, "curves-plant.png") && saved;
   return saved;

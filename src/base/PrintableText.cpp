@@ -89,7 +89,15 @@ std::string PrintableText(std::string_view text) {
 }
 
 std::string Quoted(std::string_view text) {
-  return "\"" + PrintableText(text) + "\"";
+  // Appended piece by piece: a literal before a temporary string makes GCC 12 warn of
+  // overlapping copies (-Wrestrict) where there are none.
+  const std::string printable = PrintableText(text);
+  std::string quoted;
+  quoted.reserve(printable.size() + 2);
+  quoted += '"';
+  quoted += printable;
+  quoted += '"';
+  return quoted;
 }
 
 }  // namespace quillmere

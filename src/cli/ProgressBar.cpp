@@ -45,7 +45,14 @@ std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeco
           ? barWidth
           : static_cast<std::size_t>(static_cast<double>(barWidth) *
                                      (static_cast<double>(done) / static_cast<double>(total)));
-  return "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "]" + info;
+  std::string line;
+  line.reserve(barWidth + 2 + info.size());
+  line += '[';
+  line.append(filled, '#');
+  line.append(barWidth - filled, '.');
+  line += ']';
+  line += info;
+  return line;
 }
 
 std::string RateText(double perSecond) {

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
@@ -22,7 +23,6 @@
 #include "params/AcquireParameters.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
-#include "report/CalculationRun.h"
 #include "report/DataFile.h"
 #include "report/FileIO.h"
 #include "report/OutputClash.h"
@@ -46,15 +46,11 @@ struct ExportFiles {
   std::optional<std::string> ZonesCsv;  //!< the plant figures of each zone
 };
 
-//! What a run tells of the plant: the solvents in force and, with the plant inputs, each
-//! zone's figures.
+//! What a run tells of the plant: the library the solvents in force come from and the plant
+//! inputs.
 struct PlantPart {
   SolventLibrary Library;
-  bool SolventChosen = false;  //!< a solvent other than the pair as specified
   std::optional<PlantInputs> Inputs;
-  std::array<PlantSolvent, 2> Solvents;
-  std::optional<PlantFigures> Figures;
-  std::vector<std::string> Warnings;  //!< the LEL limits and the Antoine ranges
 };
 
 //! One line per zone with the web's state where it leaves the zone, then the files written.
@@ -224,9 +220,10 @@ class RunCommand : public Command {
         messages.ShowWarning(*warning);
       }
       // The error bars' own runs; with --step auto the step is chosen before the run.
-      FigureModel model(separator, plant->Inputs ? std::optional<PlantContext>(PlantContext{
-                                                       *plant->Inputs, plant->Solvents})
-                                                 : std::nullopt);
+      const CaseRequest plantCase = PlantCaseRequest(plant->Library, fields, plant->Inputs);
+      FigureModel model(separator, plantCase.Plant ? std::optional<PlantContext>(PlantContext{
+                                                         *plantCase.Plant, *plantCase.Solvents})
+                                                   : std::nullopt);
       std::optional<StepChoice> choice;
       if (const int status =
               ExitStatusOf([&] { choice = ChooseStepFor(errorBars_, fields, model); }, messages)) {
@@ -238,22 +235,24 @@ class RunCommand : public Command {
       // Both live as long as a run of the window's program would keep them; the state is large.
       auto params = std::make_unique<ParameterSet>();
       auto state = std::make_unique<SimulationState>();
-      const CalculationResult result =
-          RunCalculation(fields, messages, separator, *params, *state, options);
+      CaseRequest request = PlantCaseRequest(plant->Library, fields, plant->Inputs);
+      request.Series = true;
+      request.ResultFile = std::move(options);
+      const CaseResult result = RunCase(fields, messages, separator, *params, *state, request);
       if (result.Finished()) {
         RunErrorBars bars = RunBars(fields, model, fit, *params, *state, result.Record, messages);
         bars.Choice = choice;
-        WriteExports(fields, separator, *params, *state, result.Record, *plant,
+        WriteExports(fields, separator, *params, *state, result, *plant,
                      ErrorBarsJsonMembers(bars.Parts()));
         if (errorBars_.FiguresCsv) {
           WriteExport(*errorBars_.FiguresCsv, "figures CSV file", ErrorBarsCsv(bars.Parts()));
         }
-        if (plant->SolventChosen || plant->Inputs) {
+        if (result.SolventsNamed(plant->Inputs.has_value())) {
           summary << SolventLines(plant->Library, fields);
         }
         PrintSummary(summary, result.Record, resultFile_, exports_, separator);
-        if (plant->Figures) {
-          summary << PlantSummaryText(*plant->Figures, *plant->Inputs, separator);
+        if (result.Figures) {
+          summary << PlantSummaryText(*result.Figures, *plant->Inputs, separator);
         }
         summary << bars.SummaryText(separator);
         summary.flush();
@@ -262,21 +261,22 @@ class RunCommand : public Command {
           return ExitStatus(ErrorKind::File);
         }
         PrintWarnings(err, result.Record);
-        for (const std::string& warning : plant->Warnings) messages.ShowWarning(warning);
+        for (const std::string& warning : result.LelWarnings()) messages.ShowWarning(warning);
+        for (const std::string& warning : result.AntoineWarnings) messages.ShowWarning(warning);
         return kExitFinished;
       }
-      if (result.Ending() == ErrorKind::RunFault) {
+      if (result.Marched()) {
         messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
         messages.ShowDetail(ResultFileExtent(*result.Record.Fault, resultFile_));
         // The zones finished before the fault, and how the run ended.
         try {
-          WriteExports(fields, separator, *params, *state, result.Record, *plant);
+          WriteExports(fields, separator, *params, *state, result, *plant);
         } catch (const FileError& e) {
           messages.ShowError(ErrorBoxText(e.what()));
         }
         PrintWarnings(err, result.Record);
       }
-      return ExitStatus(*result.Ending());
+      return ExitStatus(*result.Ending);
     } catch (const Error& e) {
       messages.ShowError(ErrorBoxText(e.what()));
       return ExitStatus(e.Kind());
@@ -292,8 +292,6 @@ class RunCommand : public Command {
   PlantPart Plant(FieldTexts& fields, char separator) const {
     PlantPart plant;
     plant.Library = solvents_.Apply(fields, separator);
-    plant.Solvents = PlantSolventsOf(plant.Library, fields);
-    plant.SolventChosen = plant.Solvents[0].AntoineRange || plant.Solvents[1].AntoineRange;
     plant.Inputs = AcquirePlantInputs(fields, separator);
     return plant;
   }
@@ -315,29 +313,20 @@ class RunCommand : public Command {
     }
   }
 
-  //! The CSV and the JSON of the finished zones, as asked for, after the plant figures of a
-  //! finished run and the warnings where the web leaves a solvent's Antoine range.
+  //! The CSV, the zones CSV and the JSON of the zones the run computed, as asked for.
   void WriteExports(const FieldTexts& fields, char separator, const ParameterSet& params,
-                    const SimulationState& state, const RunRecord& record, PlantPart& plant,
+                    const SimulationState& state, const CaseResult& result, const PlantPart& plant,
                     std::string_view moreJson = {}) const {
-    if (!exports_.Csv && !exports_.Json && !plant.SolventChosen && !plant.Inputs) return;
-    const RunSeries series = CollectRunSeries(params, state, record);
-    if (record.Finished() && plant.Inputs) {
-      plant.Figures = PlantFiguresOf(params, *plant.Inputs, plant.Solvents, series);
-      plant.Warnings = plant.Figures->Warnings;
-    }
-    for (std::string& warning : AntoineRangeWarnings(plant.Solvents, series)) {
-      plant.Warnings.push_back(std::move(warning));
-    }
+    const RunSeries& series = *result.Series;
     if (exports_.Csv) WriteExport(*exports_.Csv, "CSV file", RunCsv(series));
-    if (exports_.ZonesCsv && plant.Figures) {
-      WriteExport(*exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*plant.Figures));
+    if (exports_.ZonesCsv && result.Figures) {
+      WriteExport(*exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*result.Figures));
     }
     if (exports_.Json) {
       WriteExport(*exports_.Json, "JSON file",
                   RunJson(fields, separator, params, state.EntryTemperature(), series,
                           MergedJsonMembers(
-                              PlantJsonMembers(plant.Library, fields, plant.Inputs, plant.Figures),
+                              PlantJsonMembers(plant.Library, fields, plant.Inputs, result.Figures),
                               moreJson)));
     }
   }

@@ -13,11 +13,13 @@ TEST(ProgressBar, LinesForTheTerminalWidth) {
     std::string line;
   };
   const Case cases[] = {
-      {0, 1000, 0.0, 80, "[" + std::string(40, '.') + "]    0/1000 cases"},
+      {0, 1000, 0.0, 80, std::string("[").append(40, '.') + "]    0/1000 cases"},
       {250, 1000, 5.0, 80,
-       "[" + std::string(10, '#') + std::string(30, '.') + "]  250/1000 cases  50.0/s  0:15 left"},
-      {1000, 1000, 20.0, 80, "[" + std::string(40, '#') + "] 1000/1000 cases  50.0/s  0:00 left"},
-      {1, 7201, 1.0, 60, "[" + std::string(20, '.') + "]    1/7201 cases  1.0/s  2:00:00 left"},
+       std::string("[").append(10, '#').append(30, '.') + "]  250/1000 cases  50.0/s  0:15 left"},
+      {1000, 1000, 20.0, 80,
+       std::string("[").append(40, '#') + "] 1000/1000 cases  50.0/s  0:00 left"},
+      {1, 7201, 1.0, 60,
+       std::string("[").append(20, '.') + "]    1/7201 cases  1.0/s  2:00:00 left"},
       {5, 10, 1.0, 30, "  5/10 cases  5.0/s  0:01 left"},  // too narrow for a bar
       {5, 10, 1.0, 12, "  5/10 cases"},
   };

@@ -109,8 +109,9 @@ TEST(SetInputData, FillsTheEnabledFieldsButNotTheSaveFileName) {
   const std::vector<std::string> lineFields = LineFieldsWrittenOut();
   for (int n = 1; n <= kDataFileLines; ++n) {
     const std::string& field = lineFields[static_cast<std::size_t>(n - 1)];
-    EXPECT_EQ(fields.Text(field),
-              fields.IsEnabled(field) ? "v" + std::to_string(n) : before.at(field))
+    EXPECT_EQ(fields.Text(field), fields.IsEnabled(field)
+                                      ? std::string("v").append(std::to_string(n))
+                                      : before.at(field))
         << field;
   }
   EXPECT_EQ(fields.Text("Edit250"), "mine.txt");

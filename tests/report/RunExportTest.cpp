@@ -131,7 +131,8 @@ TEST(RunExport, CsvHasEveryTableRowOfTheResultFileAtFullPrecision) {
     ASSERT_EQ(lines.size(), rows.size() + 1);
     std::string header;
     for (const std::string_view name : TraceColumnNames()) {
-      header += (header.empty() ? "" : ",") + std::string(name);
+      if (!header.empty()) header += ',';
+      header += name;
     }
     EXPECT_EQ(lines[0], header);
     EXPECT_EQ(

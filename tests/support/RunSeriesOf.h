@@ -37,8 +37,9 @@ inline MemoryFieldTexts TextsOf(const std::string& dataFile, const TextChanges& 
 inline RunSeries RunSeriesOf(const FieldTexts& fields) {
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
-  const CaseResult result = RunCase(fields, '.', *params, *state);
-  return CollectRunSeries(*params, *state, result.Record);
+  CaseRequest request;
+  request.Series = true;
+  return std::move(*RunCase(fields, '.', *params, *state, request).Series);
 }
 
 inline RunSeries RunSeriesOf(const std::string& dataFile, const TextChanges& changes = {}) {

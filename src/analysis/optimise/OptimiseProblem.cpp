@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "analysis/CaseRun.h"
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "base/EditDistance.h"
 #include "base/Error.h"
 #include "base/FloatingPointGuard.h"
@@ -344,18 +344,113 @@ void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& valu
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     const FreeInput& input = problem.Free[i];
     fields.SetText(input.FieldName,
-                   SweepValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
+                   FieldValueText(ModelValue(input, values[i], incrementZ), decimalSeparator));
   }
 }
+
+namespace {
+
+//! The quantities of a finished run at one setting, each computed once when first asked for.
+class SettingQuantities {
+ public:
+  SettingQuantities(const OptimiseProblem& problem, const std::vector<double>& values,
+                    const ParameterSet& params, const SimulationState& state,
+                    const RunRecord& record, const std::optional<PlantDuty>& plant)
+      : problem_(problem),
+        values_(values),
+        params_(params),
+        state_(state),
+        zones_(record.ZonesDone()),
+        exit_(record.ZoneExits.back()),
+        plant_(plant) {}
+
+  //! The value of `q`, with the web's point where it is reached in `place`.
+  double Value(Quantity q, TracePoint& place) {
+    place = TracePoint{};
+    switch (q) {
+      case Quantity::Input:
+        for (std::size_t i = 0; i < problem_.Free.size(); ++i) {
+          if (problem_.Free[i].Field == problem_.Goal.Input) return values_[i];
+        }
+        return 0;
+      case Quantity::ExitResidual1:
+        place = exit_;
+        return exit_.Solvent1Residual;
+      case Quantity::ExitResidual2:
+        place = exit_;
+        return exit_.Solvent2Residual;
+      case Quantity::WebTemperature:
+        if (!hottest_) hottest_ = HottestPoint(params_, state_, zones_);
+        place = *hottest_;
+        return hottest_->Temperature;
+      case Quantity::VapourPressure:
+        if (!pressure_) pressure_ = HighestVapourPressure(params_, state_, zones_);
+        place = pressure_->second;
+        return pressure_->first;
+      case Quantity::Lel:
+      case Quantity::LelOfCode:
+        return HighestLel(q, place);
+      case Quantity::Energy:
+        return plant_->TotalKw;
+    }
+    return 0;
+  }
+
+ private:
+  // A zone whose exhaust is sized to its limit meets it whatever the setting: the limit is
+  // read where the exhaust is given, unless every exhaust is sized.
+  double HighestLel(Quantity q, TracePoint& place) const {
+    const std::vector<ZonePlantDuty>& all = plant_->Zones;
+    const bool anyGiven =
+        std::any_of(all.begin(), all.end(), [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
+    double highest = 0;
+    bool first = true;
+    for (std::size_t z = 0; z < all.size(); ++z) {
+      const ZonePlantDuty& f = all[z];
+      if (anyGiven && f.ExhaustSized) continue;
+      if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
+        throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
+      }
+      const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
+      if (first || v > highest) {
+        highest = v;
+        place.Zone = static_cast<int>(z) + 1;
+        first = false;
+      }
+    }
+    return highest;
+  }
+
+  const OptimiseProblem& problem_;
+  const std::vector<double>& values_;
+  const ParameterSet& params_;
+  const SimulationState& state_;
+  const int zones_;
+  const TracePoint exit_;
+  const std::optional<PlantDuty>& plant_;
+  std::optional<TracePoint> hottest_;
+  std::optional<std::pair<double, TracePoint>> pressure_;
+};
+
+bool NeedsPlantFigures(const OptimiseProblem& problem) {
+  return problem.Plant && (NeedsPlant(problem.Goal.What) ||
+                           std::any_of(problem.Limits.begin(), problem.Limits.end(),
+                                       [](const Limit& l) { return NeedsPlant(l.What); }));
+}
+
+}  // namespace
 
 RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<double>& values,
                               char decimalSeparator, MemoryFieldTexts& fields, ParameterSet& params,
                               SimulationState& state) {
   RunEvaluation evaluation;
   CaseResult run;
+  const bool needsPlant = NeedsPlantFigures(problem);
+  std::optional<CaseRequest> request;
   try {
     ApplyValues(problem, values, decimalSeparator, fields);
-    run = RunCase(fields, decimalSeparator, params, state);
+    if (needsPlant) request = problem.Plant.Request(fields, decimalSeparator);
+    run = RunCase(fields, decimalSeparator, params, state, request.value_or(CaseRequest{}));
   } catch (const std::exception& error) {
     // What ends the window's run in its error box ends only this setting.
     evaluation.Outcome = error.what();
@@ -365,77 +460,19 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
     evaluation.Outcome = run.OutcomeText();
     return evaluation;
   }
-  const RunRecord& record = run.Record;
-  const int zones = record.ZonesDone();
-  const TracePoint exit = record.ZoneExits.back();
-  std::optional<TracePoint> hottest;
-  std::optional<std::pair<double, TracePoint>> pressure;
-  const bool needsPlant = NeedsPlant(problem.Goal.What) ||
-                          std::any_of(problem.Limits.begin(), problem.Limits.end(),
-                                      [](const Limit& l) { return NeedsPlant(l.What); });
   try {
-    if (needsPlant && problem.Plant) {
-      evaluation.Plant = problem.Plant(fields, decimalSeparator, params, state, record);
+    if (needsPlant) {
+      if (request) evaluation.Plant = problem.Plant.Duty(run, params);
       if (!evaluation.Plant) {
         evaluation.Outcome = "the plant inputs were refused";
         return evaluation;
       }
     }
-    const auto value = [&](Quantity q, TracePoint& place) -> double {
-      place = TracePoint{};
-      switch (q) {
-        case Quantity::Input:
-          for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-            if (problem.Free[i].Field == problem.Goal.Input) return values[i];
-          }
-          return 0;
-        case Quantity::ExitResidual1:
-          place = exit;
-          return exit.Solvent1Residual;
-        case Quantity::ExitResidual2:
-          place = exit;
-          return exit.Solvent2Residual;
-        case Quantity::WebTemperature:
-          if (!hottest) hottest = HottestPoint(params, state, zones);
-          place = *hottest;
-          return hottest->Temperature;
-        case Quantity::VapourPressure:
-          if (!pressure) pressure = HighestVapourPressure(params, state, zones);
-          place = pressure->second;
-          return pressure->first;
-        case Quantity::Lel:
-        case Quantity::LelOfCode: {
-          // A zone whose exhaust is sized to its limit meets it whatever the setting: the
-          // limit is read where the exhaust is given, unless every exhaust is sized.
-          const std::vector<ZonePlantDuty>& all = evaluation.Plant->Zones;
-          const bool anyGiven = std::any_of(all.begin(), all.end(),
-                                            [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
-          double highest = 0;
-          bool first = true;
-          for (std::size_t z = 0; z < all.size(); ++z) {
-            const ZonePlantDuty& f = all[z];
-            if (anyGiven && f.ExhaustSized) continue;
-            if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
-              throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
-            }
-            const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
-            if (first || v > highest) {
-              highest = v;
-              place.Zone = static_cast<int>(z) + 1;
-              first = false;
-            }
-          }
-          return highest;
-        }
-        case Quantity::Energy:
-          return evaluation.Plant->TotalKw;
-      }
-      return 0;
-    };
+    SettingQuantities quantities(problem, values, params, state, run.Record, evaluation.Plant);
     TracePoint place;
-    evaluation.Objective = value(problem.Goal.What, place);
+    evaluation.Objective = quantities.Value(problem.Goal.What, place);
     for (const Limit& limit : problem.Limits) {
-      evaluation.LimitValue.push_back(value(limit.What, place));
+      evaluation.LimitValue.push_back(quantities.Value(limit.What, place));
       evaluation.LimitPlace.push_back(place);
     }
   } catch (const std::exception& error) {

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/CaseRun.h"
+#include "analysis/plant/PlantFigures.h"
 #include "params/FieldTable.h"
 #include "params/FieldTexts.h"
 #include "params/MemoryFieldTexts.h"
@@ -92,13 +94,20 @@ struct PlantDuty {
   double TotalKw = 0;  //!< all zones [kW]
 };
 
-//! Computes the plant figures of a finished run from its field texts (which hold the plant
-//! inputs: width, ambient temperature, exhaust flows), the set and the state that still holds
-//! the run. Called from several threads at once, each with its own run: it must keep no state.
-//! nullopt when the plant inputs are refused (the setting then counts as infeasible).
-using PlantModel = std::function<std::optional<PlantDuty>(
-    const FieldTexts& fields, char decimalSeparator, const ParameterSet& params,
-    const SimulationState& state, const RunRecord& record)>;
+//! The plant figures of the settings. Request: what a setting's case asks for, from its field
+//! texts (which hold the plant inputs: width, ambient temperature, exhaust flows): the solvents
+//! in force and the plant inputs; nullopt when the plant inputs are refused (the setting then
+//! counts as infeasible). Duty: what the finished case (its plant figures; `params` the set
+//! that ran it) means for the limits; nullopt where it cannot show a limit met. Both are
+//! called from several threads at once, each with its own run: they must keep no state.
+struct PlantModel {
+  std::function<std::optional<CaseRequest>(const FieldTexts& fields, char decimalSeparator)>
+      Request;
+  using DutyFunction =
+      std::function<std::optional<PlantDuty>(const CaseResult& run, const ParameterSet& params)>;
+  DutyFunction Duty;
+  explicit operator bool() const { return Request && Duty; }
+};
 
 struct RunEvaluation;
 

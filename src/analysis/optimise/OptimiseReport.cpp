@@ -17,7 +17,10 @@ std::string Metres(double value) {
 
 std::string WithUnit(double value, std::string_view unit) {
   std::string text = ReportNumber(value);
-  if (!unit.empty() && unit != "-") text += " " + std::string(unit);
+  if (!unit.empty() && unit != "-") {
+    text += ' ';
+    text += unit;
+  }
   return text;
 }
 

@@ -1,38 +1,43 @@
 #include "analysis/optimise/PlantDuty.h"
 
-#include <array>
 #include <optional>
 
+#include "analysis/CaseRun.h"
 #include "analysis/plant/PlantFigures.h"
-#include "analysis/plant/PlantReport.h"
 #include "base/Error.h"
 #include "params/PlantInputs.h"
 
 namespace quillmere {
 
+std::optional<PlantDuty> PlantDutyOf(const PlantFigures& figures) {
+  PlantDuty duty;
+  duty.TotalKw = figures.TotalHeat;
+  for (const ZonePlant& zone : figures.Zones) {
+    const bool evaporates = zone.Molar[0] + zone.Molar[1] > 0;
+    if (evaporates && !zone.PercentLel) return std::nullopt;
+    duty.Zones.push_back(
+        {zone.PercentLel.value_or(0.0), zone.LimitPercent, zone.TotalHeat(), zone.ExhaustSized});
+  }
+  return duty;
+}
+
 PlantModel PlantModelOf(std::shared_ptr<const SolventLibrary> library) {
-  return
-      [library](const FieldTexts& fields, char decimalSeparator, const ParameterSet& params,
-                const SimulationState& state, const RunRecord& record) -> std::optional<PlantDuty> {
-        std::optional<PlantInputs> plant;
-        try {
-          plant = AcquirePlantInputs(fields, decimalSeparator);
-        } catch (const Error&) {
-          return std::nullopt;
-        }
-        if (!plant) return std::nullopt;
-        const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(*library, fields);
-        const PlantFigures figures = PlantFiguresOf(params, *plant, solvents, state, record);
-        PlantDuty duty;
-        duty.TotalKw = figures.TotalHeat;
-        for (const ZonePlant& zone : figures.Zones) {
-          const bool evaporates = zone.Molar[0] + zone.Molar[1] > 0;
-          if (evaporates && !zone.PercentLel) return std::nullopt;
-          duty.Zones.push_back({zone.PercentLel.value_or(0.0), zone.LimitPercent, zone.TotalHeat(),
-                                zone.ExhaustSized});
-        }
-        return duty;
-      };
+  PlantModel model;
+  model.Request = [library](const FieldTexts& fields,
+                            char decimalSeparator) -> std::optional<CaseRequest> {
+    std::optional<PlantInputs> plant;
+    try {
+      plant = AcquirePlantInputs(fields, decimalSeparator);
+    } catch (const Error&) {
+      return std::nullopt;
+    }
+    if (!plant) return std::nullopt;
+    return PlantCaseRequest(*library, fields, std::move(plant));
+  };
+  model.Duty = [](const CaseResult& run, const ParameterSet&) -> std::optional<PlantDuty> {
+    return run.Figures ? PlantDutyOf(*run.Figures) : std::nullopt;
+  };
+  return model;
 }
 
 }  // namespace quillmere

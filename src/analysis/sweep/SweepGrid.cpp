@@ -201,12 +201,4 @@ SweepCases ShardCases(std::size_t caseCount, SweepShard shard) {
   return cases;
 }
 
-std::string SweepValueText(double value, char decimalSeparator) {
-  std::string text = CsvNumber(value);
-  for (char& c : text) {
-    if (c == '.') c = decimalSeparator;
-  }
-  return text;
-}
-
 }  // namespace quillmere

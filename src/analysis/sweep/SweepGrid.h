@@ -86,8 +86,4 @@ struct SweepCases {
 //! to the largest 64-bit number, without wrapping around).
 SweepCases ShardCases(std::size_t caseCount, SweepShard shard);
 
-//! A value as the text of its field: the shortest text that reads back to it, with the
-//! decimal separator in force, so that the case runs as if the value had been typed.
-std::string SweepValueText(double value, char decimalSeparator);
-
 }  // namespace quillmere

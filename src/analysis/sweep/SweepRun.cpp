@@ -12,11 +12,10 @@
 #include <optional>
 
 #include "analysis/CaseRun.h"
-#include "base/KeptMessages.h"
+#include "analysis/FieldValueText.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/PlantInputs.h"
-#include "report/CalculationRun.h"
 #include "report/FileIO.h"
 
 namespace quillmere {
@@ -24,15 +23,26 @@ namespace {
 
 using Worker = CaseWorker;
 
-//! The calculation of the OK button, with the case's result file.
-CaseResult RunWithResultFile(const FieldTexts& fields, char separator, ParameterSet& params,
-                             SimulationState& state) {
-  CaseResult result;
-  KeptMessages messages(result.Messages);
-  CalculationResult run = RunCalculation(fields, messages, separator, params, state);
-  result.Record = std::move(run.Record);
-  result.Ending = run.Ending();
-  return result;
+//! What the case asks of the run: the Antoine ranges of the solvents the sweep names and the
+//! plant figures of its plant inputs, its result file in --results. A case whose plant inputs
+//! are refused runs without figures: `plantRefused` tells why.
+CaseRequest RequestOf(const SweepGrid& grid, std::size_t caseIndex, const SweepOptions& options,
+                      Worker& worker, std::optional<std::string>& plantRefused) {
+  CaseRequest request;
+  request.Solvents = options.PlantSolvents;
+  if (options.PlantSolvents) {
+    try {
+      request.Plant = AcquirePlantInputs(worker.Fields, options.DecimalSeparator);
+    } catch (const Error& error) {
+      plantRefused = error.what();
+    }
+  }
+  if (options.ResultDirectory) {
+    worker.Fields.SetText(
+        "Edit250", CaseResultFileName(*options.ResultDirectory, caseIndex + 1, grid.CaseCount()));
+    request.ResultFile.emplace();
+  }
+  return request;
 }
 
 SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOptions& options,
@@ -40,7 +50,7 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   const char separator = options.DecimalSeparator;
   std::vector<double> values = grid.Values(caseIndex);
   for (std::size_t axis = 0; axis < values.size(); ++axis) {
-    worker.Fields.SetText(grid.Axes()[axis].Field->name, SweepValueText(values[axis], separator));
+    worker.Fields.SetText(grid.Axes()[axis].Field->name, FieldValueText(values[axis], separator));
   }
   std::vector<std::string> inputWarnings;
   if (std::optional<std::string> unreached = UnreachedZonesWarning(worker.Fields, separator)) {
@@ -49,44 +59,21 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (std::optional<std::string> ratios = WeightRatioSumWarning(worker.Fields, separator)) {
     inputWarnings.push_back(std::move(*ratios));
   }
+  std::optional<std::string> plantRefused;
+  const CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
   CaseResult result;
   try {
-    if (options.ResultDirectory) {
-      worker.Fields.SetText(
-          "Edit250", CaseResultFileName(*options.ResultDirectory, caseIndex + 1, grid.CaseCount()));
-      result = RunWithResultFile(worker.Fields, separator, *worker.Params, *worker.State);
-    } else {
-      result = RunCase(worker.Fields, separator, *worker.Params, *worker.State);
-    }
-  } catch (const Error& error) {
-    // An error that ends the window's run in its error box (an unconvertible outer temperature
-    // of a further zone; the case's result file could not be written, which the sweep names)
-    // ends only this case.
-    result.Ending = error.Kind();
-    result.Messages.push_back(ErrorBoxText(error.what()));
+    result = RunCase(worker, separator, request);
   } catch (const std::exception& error) {
     result.Ending = ErrorKind::RunFault;
     result.Messages.push_back(ErrorBoxText(error.what()));
   }
   SweepRow row = SweepRowOf(caseIndex + 1, std::move(values), result, *worker.Params, *worker.State,
                             std::move(inputWarnings));
-  if (options.PlantSolvents) {
-    for (std::string& warning : AntoineRangeWarnings(*options.PlantSolvents, *worker.Params,
-                                                     *worker.State, result.Record)) {
-      row.Warnings.push_back(std::move(warning));
-    }
-  }
-  if (options.PlantSolvents && row.Finished) {
-    try {
-      if (const std::optional<PlantInputs> plant = AcquirePlantInputs(worker.Fields, separator)) {
-        row.Plant = PlantFiguresOf(*worker.Params, *plant, *options.PlantSolvents, *worker.State,
-                                   result.Record);
-        for (const std::string& warning : row.Plant->Warnings) row.Warnings.push_back(warning);
-      }
-    } catch (const std::exception& error) {
-      row.Warnings.push_back(error.what());
-    }
-  }
+  for (std::string& warning : result.AntoineWarnings) row.Warnings.push_back(std::move(warning));
+  if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
+  for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));
+  row.Plant = std::move(result.Figures);
   return row;
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/uncertainty/StepError.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
@@ -21,7 +21,7 @@ MemoryFieldTexts WithParameters(const MemoryFieldTexts& fields, const FitUncerta
                                 const std::vector<double>& values, char separator) {
   MemoryFieldTexts at = fields;
   for (std::size_t j = 0; j < values.size(); ++j) {
-    at.SetText(fit.Parameters[j].Field->name, SweepValueText(values[j], separator));
+    at.SetText(fit.Parameters[j].Field->name, FieldValueText(values[j], separator));
   }
   return at;
 }
@@ -121,8 +121,8 @@ ExitIntervals ExitIntervalsOf(const MemoryFieldTexts& fields, FigureModel& model
     centre[j] = *value;
     if (std::fabs(*value - p.Fitted) > 0.5 * p.StandardError) {
       intervals.Notes.push_back(
-          p.Name + " is " + SweepValueText(*value, separator) + " in the inputs, the fit's value " +
-          SweepValueText(p.Fitted, separator) + ": the intervals are centred on the inputs' value");
+          p.Name + " is " + FieldValueText(*value, separator) + " in the inputs, the fit's value " +
+          FieldValueText(p.Fitted, separator) + ": the intervals are centred on the inputs' value");
     }
   }
   // The gradient and the departure from linearity, one parameter at a time.

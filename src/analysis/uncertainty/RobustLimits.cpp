@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "base/Error.h"
 #include "base/NumberText.h"
 
@@ -35,8 +35,8 @@ LimitMargin RobustMargin(const FitUncertainty& fit, const std::vector<double>& c
       const double delta = fit.Parameters[j].StandardError;
       if (delta == 0) continue;
       const std::string field(fit.Parameters[j].Field->name);
-      const auto up = again({{field, SweepValueText(centre[j] + delta, separator)}});
-      const auto down = again({{field, SweepValueText(centre[j] - delta, separator)}});
+      const auto up = again({{field, FieldValueText(centre[j] + delta, separator)}});
+      const auto down = again({{field, FieldValueText(centre[j] - delta, separator)}});
       if (!up || !down) {
         // The parameters' uncertainty reaches where the model does not run: not robust.
         evaluation.Finished = false;
@@ -49,7 +49,7 @@ LimitMargin RobustMargin(const FitUncertainty& fit, const std::vector<double>& c
     }
     std::optional<std::vector<double>> coarse;
     if (options.StepError) {
-      coarse = again({{"Edit20", SweepValueText(2 * step, separator)}});
+      coarse = again({{"Edit20", FieldValueText(2 * step, separator)}});
       if (!coarse) {
         evaluation.Finished = false;
         evaluation.Outcome = "the run at twice the step did not finish";
@@ -71,7 +71,7 @@ LimitMargin RobustMargin(const FitUncertainty& fit, const std::vector<double>& c
 
 std::string RobustCostText(const OptimiseProblem& problem, const OptimiseResult& nominal,
                            const OptimiseResult& robust, const RobustOptions& options) {
-  const auto number = [](double value) { return SweepValueText(RoundedToDigits(value, 4), '.'); };
+  const auto number = [](double value) { return FieldValueText(RoundedToDigits(value, 4), '.'); };
   const auto withUnit = [&](double value, const std::string& unit) {
     return unit.empty() || unit == "-" ? number(value) : number(value) + " " + unit;
   };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "base/FormatFixed.h"
 #include "params/AcquireParameters.h"
 
@@ -79,7 +79,7 @@ std::string StepChoiceText(const StepChoice& choice, char separator) {
                                            FormatFixed(100 * *share, 8, 2, separator) +
                                            " % of their value"
                                      : "exit residuals not in the asymptotic range";
-  std::string text = "Step: " + SweepValueText(choice.Step, separator) + " m chosen (" + estimate +
+  std::string text = "Step: " + FieldValueText(choice.Step, separator) + " m chosen (" + estimate +
                      ", tolerance " + tolerance + ")";
   if (!choice.Met && choice.BoundReached) {
     text += "; the tolerance needs a finer step than the zones' step bound of " +

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/uncertainty/FieldOverrides.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
@@ -72,7 +72,7 @@ double IncrementOf(const FieldTexts& fields, char decimalSeparator) {
 
 MemoryFieldTexts AtStep(const MemoryFieldTexts& fields, double step, char decimalSeparator) {
   MemoryFieldTexts at = fields;
-  at.SetText("Edit20", SweepValueText(step, decimalSeparator));
+  at.SetText("Edit20", FieldValueText(step, decimalSeparator));
   return at;
 }
 
@@ -84,9 +84,9 @@ StepError StepErrorOf(const FieldTexts& fields, FigureModel& model, const ExitFi
     const double coarse = step * (k == 0 ? 2 : 4);
     try {
       coarser[k] =
-          model.Run(FieldOverrides(fields, {{"Edit20", SweepValueText(coarse, separator)}}));
+          model.Run(FieldOverrides(fields, {{"Edit20", FieldValueText(coarse, separator)}}));
     } catch (const Error& e) {
-      throw Error(e.Kind(), "The run at a step of " + SweepValueText(coarse, separator) +
+      throw Error(e.Kind(), "The run at a step of " + FieldValueText(coarse, separator) +
                                 " m, for the step's error, did not finish: " + e.what());
     }
   }
@@ -101,17 +101,17 @@ StepError StepErrorOfRun(const FieldTexts& fields, char decimalSeparator,
 }
 
 std::string SignificantText(double value, int digits, char decimalSeparator) {
-  return SweepValueText(RoundedToDigits(value, digits), decimalSeparator);
+  return FieldValueText(RoundedToDigits(value, digits), decimalSeparator);
 }
 
 std::string StepErrorText(const StepError& error, char separator) {
   const auto column = [](const std::string& text, std::size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
   };
-  const std::string step = SweepValueText(error.Step, separator);
+  const std::string step = FieldValueText(error.Step, separator);
   std::string text = "Step error at " + step + " m (from runs at " +
-                     SweepValueText(2 * error.Step, separator) + " and " +
-                     SweepValueText(4 * error.Step, separator) + " m):\n";
+                     FieldValueText(2 * error.Step, separator) + " and " +
+                     FieldValueText(4 * error.Step, separator) + " m):\n";
   text += column("FIGURE", 34) + column("VALUE", 12) + column("ERROR", 12) + column("ORDER", 8) +
           "EXTRAPOLATED\n";
   for (const FigureStepError& f : error.Figures) {

@@ -1,5 +1,6 @@
 #include "analysis/uncertainty/SweepIntervals.h"
 
+#include "analysis/FieldValueText.h"
 #include "base/Error.h"
 #include "report/CsvText.h"
 
@@ -23,7 +24,7 @@ std::string SweepIntervalsCsv(const SweepGrid& grid, const SweepCases& cases,
     const std::vector<double> values = grid.Values(index);
     text += std::to_string(index + 1);
     for (std::size_t axis = 0; axis < values.size(); ++axis) {
-      fields.SetText(grid.Axes()[axis].Field->name, SweepValueText(values[axis], separator));
+      fields.SetText(grid.Axes()[axis].Field->name, FieldValueText(values[axis], separator));
       text += ',';
       AppendCsvNumber(text, values[axis]);
     }

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "analysis/CaseRun.h"
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/uncertainty/FieldOverrides.h"
 #include "base/Error.h"
 #include "base/NumberText.h"
@@ -39,16 +39,16 @@ TraceBand TraceBandOf(const FieldTexts& fields, char separator, const FitUncerta
     for (int s = 0; s < 2; ++s) {
       const double value = *centre + (s == 0 ? delta : -delta);
       const FieldOverrides at(fields,
-                              {{std::string(p.Field->name), SweepValueText(value, separator)}});
+                              {{std::string(p.Field->name), FieldValueText(value, separator)}});
       const CaseResult run = RunCase(at, separator, *params, *state);
       if (!run.Finished()) {
-        throw Error(*run.Ending, "The run at " + p.Name + " " + SweepValueText(value, separator) +
+        throw Error(*run.Ending, "The run at " + p.Name + " " + FieldValueText(value, separator) +
                                      ", for the band, did not finish: " + run.OutcomeText());
       }
       side[s] = CollectRunSeries(*params, *state, run.Record);
       if (side[s].Points.size() != points) {
         throw Error(ErrorKind::RunFault, "The run at " + p.Name + " " +
-                                             SweepValueText(value, separator) +
+                                             FieldValueText(value, separator) +
                                              ", for the band, took other steps than the run.");
       }
     }

@@ -307,9 +307,10 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     if (plotFile) {
       auto params = std::make_unique<ParameterSet>();
       auto state = std::make_unique<SimulationState>();
-      const CaseResult run = RunCase(optimum, separator, *params, *state);
-      const RunSeries series = CollectRunSeries(*params, *state, run.Record);
-      plot::SaveOptimumCharts(series, problem.Limits, *plotFile);
+      CaseRequest request;
+      request.Series = true;
+      const CaseResult run = RunCase(optimum, separator, *params, *state, request);
+      plot::SaveOptimumCharts(*run.Series, problem.Limits, *plotFile);
     }
 #endif
     if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);

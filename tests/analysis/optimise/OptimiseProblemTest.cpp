@@ -124,14 +124,21 @@ TEST(OptimiseProblem, ZoneLengthsRunInWholeIncrements) {
 
 //! A plant stand-in: zone k's exhaust at 10·k·u % LEL (u the speed in m/s) against a limit of
 //! 25 %, and 100·u kW a zone.
-std::optional<PlantDuty> StandInPlant(const FieldTexts&, char, const ParameterSet& params,
-                                      const SimulationState&, const RunRecord& record) {
+std::optional<PlantDuty> StandInDuty(const CaseResult& run, const ParameterSet& params) {
   PlantDuty figures;
-  for (int zone = 1; zone <= record.ZonesDone(); ++zone) {
+  for (int zone = 1; zone <= run.Record.ZonesDone(); ++zone) {
     figures.Zones.push_back({10.0 * zone * params.Speed, 25.0, 100.0 * params.Speed});
     figures.TotalKw += 100.0 * params.Speed;
   }
   return figures;
+}
+
+//! The stand-in as the plant model of a search: its cases ask for nothing besides the run.
+PlantModel StandInPlant(PlantModel::DutyFunction duty = StandInDuty) {
+  PlantModel model;
+  model.Request = [](const FieldTexts&, char) { return std::optional<CaseRequest>(CaseRequest{}); };
+  model.Duty = std::move(duty);
+  return model;
 }
 
 struct PlantCase {
@@ -155,7 +162,7 @@ TEST(OptimiseProblem, PlantLimitsBindWhereTheStandInSays) {
     problem.Goal = ParseObjective("Speed", true);
     problem.Free = {ParseFreeInput("Speed=0.5:3")};
     problem.Limits = {ParseLimit(c.limit)};
-    problem.Plant = StandInPlant;
+    problem.Plant = StandInPlant();
     OptimiseOptions options;
     options.Starts = 2;
     options.Jobs = 1;
@@ -182,10 +189,9 @@ TEST(OptimiseProblem, AZoneWithoutAnLelLimitIsNoSetting) {
   problem.Goal = ParseObjective("Speed", true);
   problem.Free = {ParseFreeInput("Speed=0.5:3")};
   problem.Limits = {ParseLimit("LEL")};
-  problem.Plant = [](const FieldTexts&, char, const ParameterSet&, const SimulationState&,
-                     const RunRecord&) {
+  problem.Plant = StandInPlant([](const CaseResult&, const ParameterSet&) {
     return std::optional<PlantDuty>(PlantDuty{{{10, 0, 100}, {20, 0, 100}}, 200});
-  };
+  });
   auto params = std::make_unique<ParameterSet>();
   auto state = std::make_unique<SimulationState>();
   const RunEvaluation evaluation = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);

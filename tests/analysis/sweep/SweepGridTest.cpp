@@ -223,13 +223,5 @@ TEST(SweepShard, ReadsIOfNAndRefusesTheRest) {
   }
 }
 
-TEST(SweepValueText, TheShortestTextWithTheSeparatorInForce) {
-  EXPECT_EQ(SweepValueText(0.3, '.'), "0.3");
-  EXPECT_EQ(SweepValueText(0.3, ','), "0,3");
-  EXPECT_EQ(SweepValueText(60, ','), "60");
-  EXPECT_EQ(SweepValueText(1e-5, ','), "1e-05");
-  EXPECT_EQ(SweepValueText(-2.5e20, '.'), "-2.5e+20");
-}
-
 }  // namespace
 }  // namespace quillmere

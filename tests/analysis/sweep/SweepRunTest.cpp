@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "RecordingMessages.h"
 #include "TestSupport.h"
+#include "analysis/plant/PlantReport.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/CalculationRun.h"
 #include "report/DataFile.h"
+#include "report/SolventLibrary.h"
 #include "sim/TraceView.h"
 
 namespace quillmere {
@@ -180,6 +183,33 @@ TEST(SweepRun, AZoneAfterTheEndOfTheListIsAWarningOfItsRow) {
                 "Zone 4 is filled but not run: the list of zones ends before zone 3, whose "
                 "Outer Temperature is empty (the first zone from 2 to 14 whose Outer "
                 "Temperature is empty or 0 ends the list)."});
+}
+
+// The README's plant example (docs/examples/plant-line4.dat) at 2.5 m/s: the drying stops in
+// zone 4, where the web leaves both solvents' Antoine ranges, and zone 2's exhaust is over its
+// limit. The row has the plant figures, and its warnings in that order.
+TEST(SweepRun, APlantRowHoldsItsFiguresAndTheirWarningsInOrder) {
+  MemoryFieldTexts base('.');
+  test::RecordingMessages messages;
+  ASSERT_TRUE(
+      LoadDataFile(QUILLMERE_TEST_DATA "/../../docs/examples/plant-line4.dat", base, messages)
+          .Ok());
+  const SolventLibrary library(ShippedSolvents());
+  ApplySolventNames(library, base, '.');
+  SweepOptions options;
+  options.PlantSolvents = PlantSolventsOf(library, base);
+  const auto rows = Sweep(SweepGrid({ParseSweepAxis("Speed=2.5")}), base, options);
+  ASSERT_TRUE(rows[0] && rows[0]->Plant);
+  EXPECT_EQ(rows[0]->Plant->Zones.size(), 4u);
+  const std::vector<std::string>& warnings = rows[0]->Warnings;
+  ASSERT_EQ(warnings.size(), 4u);
+  EXPECT_EQ(warnings[0].rfind("In zone 4 the drying stops", 0), 0u) << warnings[0];
+  EXPECT_EQ(warnings[1].rfind("Zone 4: the web reaches 99.4 °C, above the range of Ethyl", 0), 0u)
+      << warnings[1];
+  EXPECT_EQ(warnings[2].rfind("Zone 4: the web reaches 99.4 °C, above the range of Ethanol", 0), 0u)
+      << warnings[2];
+  EXPECT_EQ(warnings[3].rfind("Zone 2: the exhaust of 8000 Nm3/h is at 46.2 % of the LEL", 0), 0u)
+      << warnings[3];
 }
 
 TEST(SweepRun, AStopRunsNoFurtherCase) {

@@ -8,9 +8,9 @@
 #include <random>
 
 #include "FitTrials.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/fit/Fit.h"
 #include "analysis/fit/FitReport.h"
-#include "analysis/sweep/SweepGrid.h"
 #include "base/Error.h"
 
 namespace quillmere {
@@ -94,7 +94,7 @@ TEST(ExitIntervals, CoverTheTruthAtANewSetting) {
     const FitUncertainty uncertainty = ReadFitUncertainty(FitReportJson(fit.Solve()), "fit.json");
     std::vector<std::pair<std::string, std::string>> fitted;
     for (const UncertainParameter& p : uncertainty.Parameters) {
-      fitted.emplace_back(p.Name, SweepValueText(p.Fitted, '.'));
+      fitted.emplace_back(p.Name, FieldValueText(p.Fitted, '.'));
     }
     const MemoryFieldTexts setting = NewSetting(fitted);
     FigureModel model('.', std::nullopt);

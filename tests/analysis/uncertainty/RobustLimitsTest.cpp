@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/sweep/SweepGrid.h"
+#include "analysis/FieldValueText.h"
 #include "analysis/uncertainty/ExitIntervals.h"
 
 namespace quillmere {
@@ -23,7 +23,7 @@ constexpr std::string_view kFitReport = R"({"parameters": [
 //! reaches a little further: 0.08013 at the robust optimum).
 double UpperBoundAt(double speed, const FitUncertainty& fit) {
   MemoryFieldTexts fields('.');
-  fields.SetText("Edit6", SweepValueText(speed, '.'));
+  fields.SetText("Edit6", FieldValueText(speed, '.'));
   FigureModel model('.', std::nullopt);
   const ExitFigures nominal = model.Run(fields);
   const ExitIntervals intervals = ExitIntervalsOf(fields, model, fit, nominal, 0.90);
