@@ -93,7 +93,15 @@ CaseResult RunCase(const FieldTexts& fields, UserMessages& messages, char decima
     result.Ending = error.Kind();
     return result;
   }
-  AddWhatTheRunMeans(params, state, request, result);
+  try {
+    AddWhatTheRunMeans(params, state, request, result);
+  } catch (const Error& error) {
+    // Plant figures that are not finite (a web of 1e308 m): a fault of this run, told as the
+    // march's own faults are.
+    messages.ShowError(ErrorBoxText(error.what()));
+    result.Ending = error.Kind();
+    result.Figures.reset();
+  }
   return result;
 }
 

@@ -49,7 +49,8 @@ struct CaseResult {
   //! How the case ended: nothing when every active zone was computed; else the kind of the
   //! error that ended it: InputRefused (acquisition refused the inputs: its message, or an
   //! unconvertible zone), File (its result file could not be written) or RunFault (a
-  //! floating-point fault ended the march, or the step count division).
+  //! floating-point fault ended the march, or the step count division, or the plant figures
+  //! of a finished march are not finite).
   std::optional<ErrorKind> Ending = ErrorKind::InputRefused;
   //! What the window would have shown, in order, when no messages were given: messages,
   //! then their details.

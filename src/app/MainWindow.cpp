@@ -12,6 +12,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "app/CoatingLinePicture.h"
 #include "app/CurvesWindow.h"
 #include "app/FieldRows.h"
@@ -70,6 +71,7 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   // A user's solvent file that does not read leaves the shipped library, and says why.
   try {
     library_ = LoadSolventLibrary();
+    for (const std::string& warning : library_.UnreadWarnings()) qWarning("%s", warning.c_str());
   } catch (const Error& error) {
     library_ = SolventLibrary(ShippedSolvents());
     qWarning("%s %s", error.what(), error.Details().c_str());
@@ -204,6 +206,13 @@ void TForm1::BitBtn1Click() {
   try {
     std::optional<PlantInputs> plant;
     if (!AcquireSolventsAndPlant(plant)) return;
+    // The zones whose air follows from their exhaust: their humidity fields get it first.
+    std::vector<std::string> airWarnings;
+    if (plant) {
+      airWarnings = ZoneAirFromExhaust(fields_, decimalSeparator_, *plant,
+                                       PlantSolventsOf(library_, fields_), parameters_, *state_)
+                        .Warnings;
+    }
     CaseRequest request = PlantCaseRequest(library_, fields_, plant);
     request.ResultFile.emplace().DataFile = loadedDataFile_;
     // The curves of the zones computed, read before the next run overwrites the state.
@@ -221,13 +230,15 @@ void TForm1::BitBtn1Click() {
         curves_->ShowStepError(
             StepErrorOfRun(fields_, decimalSeparator_, parameters_, *state_, result.Record));
       }
+      airWarnings.insert(airWarnings.end(), result.AntoineWarnings.begin(),
+                         result.AntoineWarnings.end());
       // The panel names the solvents where one was chosen from the library or the plant
       // inputs are given.
       curves_->Plant().ShowFigures(result.Figures,
                                    result.SolventsNamed(plant.has_value())
                                        ? QString::fromStdString(SolventLines(library_, fields_))
                                        : QString(),
-                                   result.AntoineWarnings);
+                                   airWarnings);
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));

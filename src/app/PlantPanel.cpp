@@ -96,7 +96,7 @@ void PlantPanel::ShowFigures(const std::optional<PlantFigures>& figures, const Q
     table_->setItem(row, column, item);
   };
   const auto optional = [this](const std::optional<double>& value, int decimals) {
-    return value ? Number(*value, decimals) : QStringLiteral("–");
+    return value ? Number(*value, decimals) : QStringLiteral("unknown");
   };
   for (int r = 0; r < rows; ++r) {
     const ZonePlant& z = figures->Zones[static_cast<std::size_t>(r)];
@@ -107,20 +107,21 @@ void PlantPanel::ShowFigures(const std::optional<PlantFigures>& figures, const Q
         Number(z.Evaporated[0], 2),
         Number(z.Evaporated[1], 2),
         optional(z.LelPercent, 3),
-        Number(z.Exhaust, 0) + (z.ExhaustSized ? QStringLiteral(" (sized)") : QString()),
+        optional(z.Exhaust, 0) + (z.ExhaustSized ? QStringLiteral(" (sized)") : QString()),
         optional(z.PercentLel, 2),
         Number(z.LimitPercent, 0),
         optional(z.MinimumExhaust, 0),
         Number(z.WebHeat, 2),
         Number(z.LatentHeat, 2),
-        Number(z.AirHeat, 2),
-        Number(z.TotalHeat(), 2)};
+        optional(z.AirHeat, 2),
+        optional(z.TotalHeat(), 2)};
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) set(r, c, cells[c], alarm);
   }
   set(rows, 0, QStringLiteral("All"), false);
   set(rows, 2, Number(figures->TotalSolvent, 2) + QStringLiteral(" both"), false);
-  set(rows, 5, Number(figures->TotalExhaust, 0), false);
-  set(rows, 12, Number(figures->TotalHeat, 2), false);
+  const QString partial = figures->Incomplete ? QStringLiteral(" (incomplete)") : QString();
+  set(rows, 5, Number(figures->TotalExhaust, 0) + partial, false);
+  set(rows, 12, Number(figures->TotalHeat, 2) + partial, false);
 
   if (figures->EnergyPerSolvent) {
     note += QStringLiteral("<br>%1 MJ per kg of solvent evaporated. ")

@@ -183,6 +183,10 @@ void BuildSolventPlantPage(QWidget& page, const WindowLook& look, char decimalSe
     PlantRow(*exhaust, look, decimalSeparator, fields, ExhaustFieldName(zone),
              QStringLiteral("  Exhaust Air of Zone %1").arg(zone),
              QRect(12 + column * 346, 22 + row * 25, 336, 22), 110);
+    // Whether the zone's air follows from its exhaust: a data file's plant line sets it; the
+    // page has no room of its own for it yet.
+    PlantEdit(*exhaust, look, decimalSeparator, fields, ZoneAirFieldName(zone), QRect(0, 0, 10, 10))
+        ->hide();
   }
   auto* caveat = new QLabel(
       QStringLiteral("The plant figures need the web width. Casing losses and fan heat are not "

@@ -10,6 +10,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
@@ -169,6 +170,7 @@ class RunCommand : public Command {
     // No output over the data file, nor two outputs into one file, before anything is read.
     OutputClashCheck files("run");
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
+    solvents_.AddInputsTo(files);
     files.Output("result file", resultFile_);
     if (exports_.Csv) files.Output("CSV file", *exports_.Csv);
     if (exports_.Json) files.Output("JSON file", *exports_.Json);
@@ -201,6 +203,9 @@ class RunCommand : public Command {
       std::optional<PlantPart> plant;
       if (const int status = ExitStatusOf([&] { plant = Plant(fields, separator); }, messages)) {
         return status;
+      }
+      for (const std::string& warning : plant->Library.UnreadWarnings()) {
+        messages.ShowWarning(warning);
       }
       if (exports_.ZonesCsv && !plant->Inputs) {
         err << "--zones-csv needs the plant inputs: give the web width (WebWidth) in the data "
@@ -235,6 +240,15 @@ class RunCommand : public Command {
       // Both live as long as a run of the window's program would keep them; the state is large.
       auto params = std::make_unique<ParameterSet>();
       auto state = std::make_unique<SimulationState>();
+      if (plant->Inputs) {
+        // The zones whose air follows from their exhaust get their humidities first.
+        for (const std::string& warning :
+             ZoneAirFromExhaust(fields, separator, *plant->Inputs,
+                                PlantSolventsOf(plant->Library, fields), *params, *state)
+                 .Warnings) {
+          messages.ShowWarning(warning);
+        }
+      }
       CaseRequest request = PlantCaseRequest(plant->Library, fields, plant->Inputs);
       request.Series = true;
       request.ResultFile = std::move(options);

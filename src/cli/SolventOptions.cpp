@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/PrintableText.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 
@@ -23,6 +24,12 @@ void SolventOptions::AddTo(CLI::App& command) {
   command.add_option("--solvent2", Solvent2, "The same for Solvent-2")->type_name("NAME");
 }
 
+void SolventOptions::AddInputsTo(OutputClashCheck& files) const {
+  const std::string userFile = UserSolventFile();
+  if (!userFile.empty() && IdentityOfPath(userFile)) files.Input("solvent library", userFile);
+  if (LibraryFile) files.Input("solvent library", *LibraryFile);
+}
+
 SolventLibrary SolventOptions::Apply(FieldTexts& fields, char decimalSeparator) const {
   SolventLibrary library = LoadSolventLibrary(LibraryFile);
   ApplySolventNames(library, fields, decimalSeparator);
@@ -37,6 +44,7 @@ SolventLibrary SolventOptions::Apply(FieldTexts& fields, char decimalSeparator) 
     // The name is checked by the same rule as a data file's.
     fields.SetText(SolventNameField(number), *name);
     ApplySolventNames(library, fields, decimalSeparator);
+    RequireRunProperties(*library.Find(*name), number);
     ApplySolventChoice(fields, number, library.Find(*name), decimalSeparator, true);
   }
   return library;

@@ -10,6 +10,7 @@
 
 #include "base/UserMessages.h"
 #include "params/FieldTexts.h"
+#include "report/OutputClash.h"
 #include "report/SolventLibrary.h"
 
 namespace quillmere {
@@ -22,9 +23,14 @@ struct SolventOptions {
   //! Adds --solvents, --solvent1 and --solvent2 to `command`.
   void AddTo(CLI::App& command);
 
+  //! Names the libraries read as inputs of `files`: the user's file in the data folder where
+  //! it exists and --solvents, so that no output is written over them.
+  void AddInputsTo(OutputClashCheck& files) const;
+
   //! Reads the library, puts the fixed constants of the solvents the fields name (a data
   //! file's plant lines) into their fields, then makes the solvents chosen on the command
-  //! line Solvent-1 and Solvent-2 with all their properties. Returns the library. Throws
+  //! line Solvent-1 and Solvent-2 with all their properties (refused when the library lacks
+  //! one). Returns the library, whose UnreadWarnings() the command shows. Throws
   //! quillmere::Error.
   SolventLibrary Apply(FieldTexts& fields, char decimalSeparator) const;
 };

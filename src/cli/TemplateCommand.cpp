@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/PrintableText.h"
 #include "base/UserMessages.h"
@@ -29,12 +30,25 @@ class TemplateCommand : public Command {
   }
 
   int Execute(char separator, std::ostream& out, std::ostream& err) override {
+    if (file_) {
+      // No data file written over a solvent library it reads.
+      OutputClashCheck files("template");
+      solvents_.AddInputsTo(files);
+      files.Output("data file", *file_);
+      if (const std::optional<std::string> clash = files.FirstClash()) {
+        err << *clash << '\n';
+        return ExitStatus(ErrorKind::Usage);
+      }
+    }
     try {
       MemoryFieldTexts fields(separator);
       StreamMessages messages(err);
-      if (const int status = ExitStatusOf([&] { solvents_.Apply(fields, separator); }, messages)) {
+      std::vector<std::string> unread;
+      if (const int status = ExitStatusOf(
+              [&] { unread = solvents_.Apply(fields, separator).UnreadWarnings(); }, messages)) {
         return status;
       }
+      for (const std::string& warning : unread) messages.ShowWarning(warning);
       if (file_ && *file_ != "-") {
         WriteDataFile(*file_, fields);
         return kExitFinished;

@@ -17,6 +17,8 @@ namespace {
 struct ExhaustTexts {
   std::array<std::string, kMaxZones> names;
   std::array<std::string, kMaxZones> labels;
+  std::array<std::string, kMaxZones> airNames;
+  std::array<std::string, kMaxZones> airLabels;
 };
 
 const ExhaustTexts& Exhausts() {
@@ -26,6 +28,9 @@ const ExhaustTexts& Exhausts() {
       t.names[static_cast<std::size_t>(zone - 1)] = ExhaustFieldName(zone);
       t.labels[static_cast<std::size_t>(zone - 1)] =
           "Exhaust Air of Zone " + std::to_string(zone) + " (Nm3/h)";
+      t.airNames[static_cast<std::size_t>(zone - 1)] = ZoneAirFieldName(zone);
+      t.airLabels[static_cast<std::size_t>(zone - 1)] =
+          "Air of Zone " + std::to_string(zone) + " from its Exhaust (yes/no)";
     }
     return t;
   }();
@@ -45,6 +50,10 @@ std::vector<PlantFieldSpec> BuildPlantFields() {
     const auto i = static_cast<std::size_t>(zone - 1);
     t.push_back({e.names[i], e.labels[i], "Nm3/h", "", zone, true});
   }
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    const auto i = static_cast<std::size_t>(zone - 1);
+    t.push_back({e.airNames[i], e.airLabels[i], "", "", zone, false, false});
+  }
   return t;
 }
 
@@ -52,6 +61,16 @@ std::vector<PlantFieldSpec> BuildPlantFields() {
   throw Error(ErrorKind::InputRefused, "Input value is not correct!",
               std::string(field.label) + " (" + std::string(field.name) + ") holds " +
                   Quoted(text) + ", " + std::string(why) + ".");
+}
+
+//! A yes/no field: true for "yes", false for "no" or nothing, in any case.
+bool YesOrNo(const FieldTexts& fields, const PlantFieldSpec& field) {
+  const std::string text(TrimBlanks(fields.Text(field.name)));
+  if (SameIgnoringCase(text, "yes")) return true;
+  if (!text.empty() && !SameIgnoringCase(text, "no")) {
+    Refuse(field, text, "which is neither \"yes\" nor \"no\"");
+  }
+  return false;
 }
 
 }  // namespace
@@ -70,6 +89,17 @@ const PlantFieldSpec* FindPlantField(std::string_view name) {
 
 std::string ExhaustFieldName(int zone) {
   return "Zone" + std::to_string(zone) + ".Exhaust";
+}
+
+std::string ZoneAirFieldName(int zone) {
+  return "Zone" + std::to_string(zone) + ".AirFromExhaust";
+}
+
+bool PlantInputs::AnyAirFromExhaust() const {
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    if (AirFromExhaust[zone]) return true;
+  }
+  return false;
 }
 
 std::string PlantDefaultText(const PlantFieldSpec& field, char decimalSeparator) {
@@ -99,16 +129,14 @@ std::optional<PlantInputs> AcquirePlantInputs(const FieldTexts& fields, char dec
   const PlantFieldSpec& ambientField = *FindPlantField("AmbientTemperature");
   const std::string ambientText(TrimBlanks(fields.Text(ambientField.name)));
   if (!ambientText.empty()) plant.AmbientTemperature = number(ambientField, ambientText);
-
-  const PlantFieldSpec& monitoringField = *FindPlantField("LelMonitoring");
-  const std::string monitoring(TrimBlanks(fields.Text(monitoringField.name)));
-  if (SameIgnoringCase(monitoring, "yes")) {
-    plant.LelMonitoring = true;
-  } else if (!monitoring.empty() && !SameIgnoringCase(monitoring, "no")) {
-    Refuse(monitoringField, monitoring, "which is neither \"yes\" nor \"no\"");
+  if (!(plant.AmbientTemperature >= kLowestAmbientTemperature &&
+        plant.AmbientTemperature <= kHighestAmbientTemperature)) {
+    Refuse(ambientField, ambientText, "and make-up air is drawn at -50 to 60 °C");
   }
+  plant.LelMonitoring = YesOrNo(fields, *FindPlantField("LelMonitoring"));
 
   for (int zone = 1; zone <= kMaxZones; ++zone) {
+    plant.AirFromExhaust[zone] = YesOrNo(fields, *FindPlantField(ZoneAirFieldName(zone)));
     const PlantFieldSpec& field = *FindPlantField(ExhaustFieldName(zone));
     const std::string text(TrimBlanks(fields.Text(field.name)));
     if (text.empty()) continue;

@@ -43,9 +43,9 @@ std::unique_ptr<QChart> PlantChart(const PlantFigures& figures) {
     const double percent = z.PercentLel.value_or(0);
     *lel << percent;
     *webHeat << z.WebHeat;
-    *airHeat << z.AirHeat;
+    *airHeat << z.AirHeat.value_or(0);  // the table beside the chart says it is unknown
     highestLel = std::max({highestLel, percent, z.LimitPercent});
-    highestHeat = std::max({highestHeat, z.WebHeat, z.AirHeat});
+    highestHeat = std::max({highestHeat, z.WebHeat, z.AirHeat.value_or(0)});
     limit = z.LimitPercent;
   }
   // Two bar series side by side: %LEL on the left axis, the heats on the right.

@@ -229,6 +229,11 @@ Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields, UserMe
   } catch (const FileError& error) {
     return NotOpened(messages, error.what());
   }
+  if (std::optional<Error> duplicate = DuplicatePlantLine(lines, file.Name())) {
+    messages.ShowMessage(duplicate->what());
+    messages.ShowDetail(duplicate->Details());
+    return *duplicate;
+  }
   if (Outcome<> applied = SetInputData(lines, file.Name(), fields, messages); !applied.Ok()) {
     return applied.Why();
   }

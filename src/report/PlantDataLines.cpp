@@ -1,6 +1,7 @@
 #include "report/PlantDataLines.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "base/PrintableText.h"
 #include "base/Text.h"
@@ -36,6 +37,7 @@ std::string PlantDataLinesText(const FieldTexts& fields) {
   for (const PlantFieldSpec& field : PlantFields()) {
     const std::string fieldText = fields.Text(field.name);
     const std::string_view value = TrimBlanks(fieldText);
+    if (value.empty() && !field.writtenWhenEmpty) continue;
     std::string_view fault;
     if (value.find_first_of("\r\n") != std::string_view::npos) {
       fault = "holds a line break";
@@ -54,6 +56,26 @@ std::string PlantDataLinesText(const FieldTexts& fields) {
     text += line + "\r\n";
   }
   return text;
+}
+
+std::optional<Error> DuplicatePlantLine(const DataFileLines& lines, std::string_view dataFileName) {
+  std::unordered_map<std::string_view, int> firstLine;  // by the field's name
+  for (std::size_t i = 0; i < lines.Further.size(); ++i) {
+    const std::string& line = lines.Further[i];
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const PlantFieldSpec* field = FieldOfLabel(std::string_view(line).substr(0, equals));
+    if (field == nullptr) continue;
+    const int number = kDataFileLines + 1 + static_cast<int>(i);
+    const auto [first, isNew] = firstLine.emplace(field->name, number);
+    if (isNew) continue;
+    return Error(ErrorKind::InputRefused, "Input value is not correct!",
+                 "Lines " + std::to_string(first->second) + " and " + std::to_string(number) +
+                     " of the data file " + Quoted(dataFileName) + " both give " +
+                     std::string(field->name) + " (" + std::string(field->label) +
+                     "); keep one of them.");
+  }
+  return std::nullopt;
 }
 
 std::vector<std::string> ApplyPlantDataLines(const DataFileLines& lines,

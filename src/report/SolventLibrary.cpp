@@ -25,6 +25,26 @@ namespace {
 
 constexpr std::string_view kShippedName = "the shipped solvent library";
 
+//! What a file saved as "UTF-8 with BOM" starts with.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+//! The properties a run takes from a chosen solvent, with their columns.
+constexpr std::array<std::pair<SolventValue Solvent::*, std::string_view>, 4> kRunProperties{{
+    {&Solvent::SpecificHeat, "specific_heat_kJ_kgK"},
+    {&Solvent::HeatOfVaporization, "heat_of_vaporization_kJ_kg"},
+    {&Solvent::Diffusivity, "diffusivity_m2_s"},
+    {&Solvent::Density, "density_g_cm3"},
+}};
+
+//! A name as the index keys it: ASCII letters in lower case, as SameIgnoringCase compares.
+std::string IndexKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
 //! The columns of a library, by name.
 constexpr std::array<std::string_view, 25> kColumns{
     "name",
@@ -59,6 +79,7 @@ class LibraryParser {
   explicit LibraryParser(std::string_view fileName) : fileName_(fileName) {}
 
   std::vector<Solvent> Parse(std::string_view text) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::vector<Solvent> entries;
     std::vector<std::string> fields;
     bool header = false;
@@ -119,10 +140,24 @@ class LibraryParser {
     return value;
   }
 
+  //! A value that, where given, is above 0.
+  SolventValue Positive(const std::vector<std::string>& fields, std::string_view column,
+                        std::string_view sourceColumn, bool required) const {
+    SolventValue value = Value(fields, column, sourceColumn, required);
+    if (value.Value && !(*value.Value > 0)) {
+      Refuse("the column " + Quoted(column) + " holds " + Quoted(value.Text) +
+             ", which is not above 0");
+    }
+    return value;
+  }
+
   Solvent ReadEntry(const std::vector<std::string>& fields) const {
     Solvent s;
     s.Name = Cell(fields, "name");
     if (s.Name.empty()) Refuse("the column \"name\" is empty");
+    if (SameIgnoringCase(s.Name, kAsSpecified)) {
+      Refuse("the name " + Quoted(s.Name) + " is that of the pair of the original inputs");
+    }
     s.Cas = Cell(fields, "cas");
     s.AntoineA = Value(fields, "antoine_a", "antoine_source", true);
     s.AntoineB = Value(fields, "antoine_b", "antoine_source", true);
@@ -131,21 +166,23 @@ class LibraryParser {
     s.AntoineMax = *Value(fields, "antoine_max_C", "", true).Value;
     if (s.AntoineMin > s.AntoineMax) Refuse("the Antoine range ends below its start");
     s.BoilingPoint = Value(fields, "boiling_point_C", "boiling_point_source", false);
-    s.MolecularWeight = Value(fields, "molecular_weight", "molecular_weight_source", true);
-    if (*s.MolecularWeight.Value <= 0) Refuse("the molecular weight is not above 0");
-    s.Density = Value(fields, "density_g_cm3", "density_source", false);
+    s.MolecularWeight = Positive(fields, "molecular_weight", "molecular_weight_source", true);
+    s.Density = Positive(fields, "density_g_cm3", "density_source", false);
     s.DensityTemperature = Value(fields, "density_temperature_C", "", false).Value.value_or(0);
-    s.SpecificHeat = Value(fields, "specific_heat_kJ_kgK", "specific_heat_source", false);
+    s.SpecificHeat = Positive(fields, "specific_heat_kJ_kgK", "specific_heat_source", false);
     s.HeatOfVaporization =
-        Value(fields, "heat_of_vaporization_kJ_kg", "heat_of_vaporization_source", false);
-    s.Diffusivity = Value(fields, "diffusivity_m2_s", "diffusivity_source", false);
+        Positive(fields, "heat_of_vaporization_kJ_kg", "heat_of_vaporization_source", false);
+    s.Diffusivity = Positive(fields, "diffusivity_m2_s", "diffusivity_source", false);
     if (SameIgnoringCase(Cell(fields, "lel_percent"), "none")) {
       s.Flammable = false;
       s.Lel.Text = "none";
       s.Lel.Source = Cell(fields, "lel_source");
     } else {
       s.Lel = Value(fields, "lel_percent", "lel_source", false);
-      if (s.Lel.Value && *s.Lel.Value <= 0) Refuse("the LEL is not above 0");
+      if (s.Lel.Value && !(*s.Lel.Value > 0 && *s.Lel.Value <= 100)) {
+        Refuse("the column \"lel_percent\" holds " + Quoted(s.Lel.Text) +
+               ", but an LEL is above 0 and at most 100 %");
+      }
     }
     s.FlashPoint = Value(fields, "flash_point_C", "flash_point_source", false);
     s.Library = std::string(fileName_);
@@ -157,13 +194,22 @@ class LibraryParser {
   std::map<std::string, std::size_t> index_;
 };
 
+//! The bytes of a library file, up to kSolventLibraryByteLimit: a larger file (a device that
+//! never ends) is refused after reading no more than that.
 std::string ReadWholeFile(const std::string& path) {
-  std::optional<InputFile> file(InputFile::Open(path, "solvent library"));
   std::string bytes;
   std::array<char, 1 << 16> buffer;
   try {
-    while (const std::size_t n = file->Read(buffer.data(), buffer.size()))
+    InputFile file = InputFile::Open(path, "solvent library");
+    while (const std::size_t n = file.Read(buffer.data(), buffer.size())) {
+      if (bytes.size() + n > kSolventLibraryByteLimit) {
+        throw Error(ErrorKind::InputRefused,
+                    "The solvent library " + Quoted(path) + " is not correct!",
+                    "It is larger than " + std::to_string(kSolventLibraryByteLimit >> 20) +
+                        " MiB; a library of solvents is far smaller.");
+      }
       bytes.append(buffer.data(), n);
+    }
   } catch (const FileError& e) {
     throw Error(ErrorKind::File, e.what());
   }
@@ -188,21 +234,27 @@ void SolventLibrary::Add(std::vector<Solvent> entries) {
         std::find(files_.begin(), files_.end(), entry.Library) == files_.end()) {
       files_.push_back(entry.Library);
     }
-    const auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Solvent& s) {
-      return SameIgnoringCase(s.Name, entry.Name);
-    });
-    if (same != entries_.end()) {
-      *same = std::move(entry);
-    } else {
+    const auto [slot, added] = index_.emplace(IndexKey(entry.Name), entries_.size());
+    if (added) {
       entries_.push_back(std::move(entry));
+    } else {
+      entries_[slot->second] = std::move(entry);
     }
   }
 }
 
 const Solvent* SolventLibrary::Find(std::string_view name) const {
-  const auto it = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const Solvent& s) { return SameIgnoringCase(s.Name, name); });
-  return it == entries_.end() ? nullptr : &*it;
+  const auto it = index_.find(IndexKey(name));
+  return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
+std::vector<std::string> SolventLibrary::UnreadWarnings() const {
+  std::vector<std::string> warnings;
+  for (const Error& why : unread_) {
+    warnings.push_back(std::string(why.what()) + " " + why.Details() +
+                       " Its solvents are not read; the shipped ones are.");
+  }
+  return warnings;
 }
 
 std::vector<Solvent> ParseSolventLibrary(std::string_view text, std::string_view fileName) {
@@ -227,7 +279,12 @@ SolventLibrary LoadSolventLibrary(const std::optional<std::string>& extraFile) {
   SolventLibrary library(ShippedSolvents());
   const std::string userFile = UserSolventFile();
   if (!userFile.empty() && IdentityOfPath(userFile)) {
-    library.Add(ParseSolventLibrary(ReadWholeFile(userFile), userFile));
+    // A user's file that does not read stops only a command that chooses a solvent.
+    try {
+      library.Add(ParseSolventLibrary(ReadWholeFile(userFile), userFile));
+    } catch (const Error& why) {
+      library.AddUnread(why);
+    }
   }
   if (extraFile) library.Add(ParseSolventLibrary(ReadWholeFile(*extraFile), *extraFile));
   return library;
@@ -268,6 +325,23 @@ void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
   }
 }
 
+std::string_view MissingRunProperty(const Solvent& solvent) {
+  for (const auto& [value, column] : kRunProperties) {
+    if (!(solvent.*value).Value) return column;
+  }
+  return {};
+}
+
+void RequireRunProperties(const Solvent& solvent, int number) {
+  const std::string_view missing = MissingRunProperty(solvent);
+  if (missing.empty()) return;
+  throw Error(ErrorKind::InputRefused,
+              "Solvent-" + std::to_string(number) + " " + Quoted(solvent.Name) +
+                  " lacks a property a run needs!",
+              "The solvent library " + Quoted(solvent.Library) + " gives no " +
+                  std::string(missing) + " for it; give it there.");
+}
+
 std::vector<std::string> ClosestSolventNames(const SolventLibrary& library, std::string_view name,
                                              std::size_t count) {
   std::vector<std::pair<std::size_t, std::string>> ranked;
@@ -288,6 +362,12 @@ void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char d
     if (name.empty() || SameIgnoringCase(name, kAsSpecified)) {
       ApplySolventChoice(fields, number, nullptr, decimalSeparator, false);
       continue;
+    }
+    if (!library.Unread().empty()) {
+      const Error& why = library.Unread().front();
+      throw Error(ErrorKind::InputRefused, why.what(),
+                  why.Details() + " Solvent-" + std::to_string(number) + " " + Quoted(name) +
+                      " is chosen and may be one of its solvents.");
     }
     const Solvent* solvent = library.Find(name);
     if (solvent == nullptr) {

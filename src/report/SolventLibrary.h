@@ -7,11 +7,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "base/Error.h"
 #include "params/FieldTexts.h"
 
 namespace quillmere {
@@ -48,28 +51,44 @@ struct Solvent {
   std::string Library;              //!< the file the entry comes from
 };
 
+//! The largest library file read [bytes]: a file beyond it is refused unread (a library of
+//! 100,000 solvents takes some 25 MB).
+inline constexpr std::size_t kSolventLibraryByteLimit = 64 << 20;
+
 //! The entries of the library in force: the shipped ones, then the user's, a later entry of
-//! the same name (in any case) replacing an earlier one.
+//! the same name (in any case) replacing an earlier one. Names are found through an index.
 class SolventLibrary {
  public:
   explicit SolventLibrary(std::vector<Solvent> entries = {});
   //! Adds the entries of another file, replacing those of the same name.
   void Add(std::vector<Solvent> entries);
+  //! Notes a user's library that did not read: why, naming its file and line.
+  void AddUnread(const Error& why) { unread_.push_back(why); }
 
   //! The entry of that name in any mix of upper and lower case, or nullptr.
   const Solvent* Find(std::string_view name) const;
   const std::vector<Solvent>& Entries() const { return entries_; }
   //! The files read, the shipped library first.
   const std::vector<std::string>& Files() const { return files_; }
+  //! The user's libraries that did not read: a warning for a command that chooses no solvent,
+  //! a refusal for one that does.
+  const std::vector<Error>& Unread() const { return unread_; }
+  //! One warning a library that did not read: its text, its file and line.
+  std::vector<std::string> UnreadWarnings() const;
 
  private:
   std::vector<Solvent> entries_;
+  std::unordered_map<std::string, std::size_t> index_;  //!< by the name in lower case
   std::vector<std::string> files_;
+  std::vector<Error> unread_;
 };
 
 //! Reads a library in the CSV form of data/solvents.csv (header line naming the columns, "#"
-//! lines and empty lines skipped, numbers with "."). Throws quillmere::Error (InputRefused)
-//! naming the file, the line and the column of a value that does not read.
+//! lines and empty lines skipped, numbers with ".", a UTF-8 byte-order mark passed over).
+//! Throws quillmere::Error (InputRefused) naming the file, the line and the column of a value
+//! that does not read or is out of range (an LEL outside (0, 100] %, a heat of vaporization,
+//! specific heat, density, diffusion coefficient or molecular weight not above 0), and a
+//! solvent named as the pair as specified is.
 std::vector<Solvent> ParseSolventLibrary(std::string_view text, std::string_view fileName);
 
 //! The library shipped with the program (data/solvents.csv as built in).
@@ -80,8 +99,10 @@ std::vector<Solvent> ShippedSolvents();
 std::string UserSolventFile();
 
 //! The shipped library, the user's file where it exists, and `extraFile` (which must exist)
-//! last. Throws quillmere::Error (File) when a file cannot be read, (InputRefused) when one is
-//! not a correct library.
+//! last. Throws quillmere::Error (File) when `extraFile` cannot be read, (InputRefused) when it
+//! is not a correct library or is larger than kSolventLibraryByteLimit. The user's file in the
+//! data folder that does not read is noted in Unread() instead: the library is then the
+//! shipped one and `extraFile`.
 SolventLibrary LoadSolventLibrary(const std::optional<std::string>& extraFile = std::nullopt);
 
 //! The field names of solvent `number` (1 or 2) in the order of the echo: specific heat, heat
@@ -101,13 +122,23 @@ void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
 
 //! Puts the fixed constants of the solvents that the name fields name into their fields, as a
 //! data file that names them needs (its lines give the other properties). Throws
-//! quillmere::Error (InputRefused) for a name the library lacks, with the closest names.
+//! quillmere::Error (InputRefused) for a name the library lacks, with the closest names, and
+//! for a name chosen while a user's library did not read (it may be the one meant).
 void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char decimalSeparator);
 
 //! The entry that tells the plant figures about Solvent-`number`: the chosen one, or for the
 //! pair as specified the library's solvent it matches (MEK for Solvent-1, toluene for
 //! Solvent-2); nullptr when the library lacks it.
 const Solvent* SafetyEntry(const SolventLibrary& library, const FieldTexts& fields, int number);
+
+//! The column of the first property a run takes from the library that `solvent` lacks
+//! (specific heat, heat of vaporization, diffusion coefficient, density), or "" when it has
+//! them all.
+std::string_view MissingRunProperty(const Solvent& solvent);
+
+//! Throws quillmere::Error (InputRefused) naming Solvent-`number`, the solvent and the missing
+//! column when MissingRunProperty finds one: a chosen solvent gives a run all its properties.
+void RequireRunProperties(const Solvent& solvent, int number);
 
 //! The library's solvents closest to a name that is none, closest first.
 std::vector<std::string> ClosestSolventNames(const SolventLibrary& library, std::string_view name,

@@ -88,7 +88,7 @@ TEST_F(PlantCommandLine, SolventsTheLibraryLacksAndLibrariesThatDoNotRead) {
                                "heat_of_vaporization_kJ_kg,heat_of_vaporization_source,"
                                "diffusivity_m2_s,diffusivity_source,lel_percent,lel_source,"
                                "flash_point_C,flash_point_source' 'House blend,,7,1300,220,0,"
-                               "150,lab,,,80,lab,,,,1.9,lab' > " +
+                               "150,lab,,,80,lab,0.87,20,lab,1.9,lab,400,lab,8e-6,lab' > " +
                                ShellQuote(work_.File(".local/share/quillmere/solvents.csv")),
                            capture_)
                 .status,

@@ -39,7 +39,8 @@ TEST(PlantDataLines, RoundTripThroughSaveAndInputDataFile) {
     WriteDataFile(path, saved);
 
     const std::vector<std::string> lines = test::CrLfLines(test::ReadBytes(path));
-    ASSERT_EQ(lines.size(), 119u + PlantFields().size());
+    // Every plant line but those of the zones' air, which are written only when given.
+    ASSERT_EQ(lines.size(), 119u + PlantFields().size() - kMaxZones);
     const std::vector<std::string> first = test::CrLfLines(withoutPlant);
     EXPECT_TRUE(std::equal(first.begin(), first.begin() + 119, lines.begin()));
     EXPECT_EQ(lines[120], "    Solvent-2 [Solvent2Name]                           =  Ethanol");
@@ -88,6 +89,45 @@ TEST(ApplyPlantDataLines, TakesALabelOrANameAndWarnsOfOtherLines) {
                           "ignored."}));
 }
 
+// A plant input given on two lines is refused before anything is applied, naming both lines;
+// a label and the input's name are the same input; the zone's air line is written only when
+// it is given.
+TEST(DuplicatePlantLine, NamesBothLinesOfTheInput) {
+  struct Case {
+    std::string lines;
+    std::string details;  // "" for none
+  };
+  const std::vector<Case> cases{
+      {"WebWidth = 1\r\nZone1.Exhaust = 5\r\n", ""},
+      {"WebWidth = 1\r\n\r\nwebwidth = 2.6\r\n",
+       "Lines 120 and 122 of the data file \"line.dat\" both give WebWidth (Web (Coating) Width "
+       "(m)); keep one of them."},
+      {"Exhaust Air of Zone 2 (Nm3/h) = 5\r\nno equals\r\nZone2.Exhaust = 6\r\n",
+       "Lines 120 and 122 of the data file \"line.dat\" both give Zone2.Exhaust (Exhaust Air of "
+       "Zone 2 (Nm3/h)); keep one of them."},
+      {"Zone4.AirFromExhaust = yes\r\nUnknown = 1\r\n    Zone4.AirFromExhaust = no\r\n",
+       "Lines 120 and 122 of the data file \"line.dat\" both give Zone4.AirFromExhaust (Air of "
+       "Zone 4 from its Exhaust (yes/no)); keep one of them."},
+  };
+  std::string first119;
+  for (int line = 1; line <= kDataFileLines; ++line) first119 += "x = 1\r\n";
+  for (const Case& c : cases) {
+    const std::optional<Error> refusal =
+        DuplicatePlantLine(SplitDataFileLines(first119 + c.lines), "line.dat");
+    ASSERT_EQ(refusal.has_value(), !c.details.empty()) << c.lines;
+    if (refusal) {
+      EXPECT_EQ(refusal->Kind(), ErrorKind::InputRefused);
+      EXPECT_EQ(std::string(refusal->what()), "Input value is not correct!");
+      EXPECT_EQ(refusal->Details(), c.details);
+    }
+  }
+  MemoryFieldTexts fields('.');
+  fields.SetText("Zone4.AirFromExhaust", "yes");
+  const std::string text = PlantDataLinesText(fields);
+  EXPECT_NE(text.find("[Zone4.AirFromExhaust] =  yes\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Zone3.AirFromExhaust"), std::string::npos) << text;
+}
+
 TEST(AcquirePlantInputs, ReadsTheTextsOrRefusesNamingTheField) {
   MemoryFieldTexts fields(',');
   EXPECT_FALSE(AcquirePlantInputs(fields, ','));  // no width: no plant figures
@@ -100,6 +140,14 @@ TEST(AcquirePlantInputs, ReadsTheTextsOrRefusesNamingTheField) {
   EXPECT_FALSE(plant->LelMonitoring);
   EXPECT_EQ(plant->Exhaust[2], 8000.0);
   EXPECT_FALSE(plant->Exhaust[1]);
+  EXPECT_FALSE(plant->AnyAirFromExhaust());
+  // The ends of the make-up air's range, and a zone's air from its exhaust in any case.
+  fields.SetText("AmbientTemperature", "-50");
+  fields.SetText("Zone3.AirFromExhaust", "YES");
+  EXPECT_EQ(AcquirePlantInputs(fields, ',')->AmbientTemperature, -50.0);
+  EXPECT_TRUE(AcquirePlantInputs(fields, ',')->AirFromExhaust[3]);
+  fields.SetText("AmbientTemperature", "60");
+  EXPECT_EQ(AcquirePlantInputs(fields, ',')->AmbientTemperature, 60.0);
 
   struct Case {
     std::string field, text, details;
@@ -117,6 +165,15 @@ TEST(AcquirePlantInputs, ReadsTheTextsOrRefusesNamingTheField) {
       {"Zone3.Exhaust", "-1",
        "Exhaust Air of Zone 3 (Nm3/h) (Zone3.Exhaust) holds \"-1\", and an exhaust air flow is "
        "not below 0."},
+      {"AmbientTemperature", "-300",
+       "Make-up Air Temperature (deg-C) (AmbientTemperature) holds \"-300\", and make-up air is "
+       "drawn at -50 to 60 °C."},
+      {"AmbientTemperature", "60,5",
+       "Make-up Air Temperature (deg-C) (AmbientTemperature) holds \"60,5\", and make-up air is "
+       "drawn at -50 to 60 °C."},
+      {"Zone14.AirFromExhaust", "ja",
+       "Air of Zone 14 from its Exhaust (yes/no) (Zone14.AirFromExhaust) holds \"ja\", which is "
+       "neither \"yes\" nor \"no\"."},
   };
   for (const Case& c : cases) {
     MemoryFieldTexts texts(',');

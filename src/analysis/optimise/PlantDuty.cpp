@@ -10,13 +10,14 @@
 namespace quillmere {
 
 std::optional<PlantDuty> PlantDutyOf(const PlantFigures& figures) {
+  // An unknown %LEL or heat never counts as met: the setting has no duty.
+  if (figures.Incomplete) return std::nullopt;
   PlantDuty duty;
   duty.TotalKw = figures.TotalHeat;
   for (const ZonePlant& zone : figures.Zones) {
-    const bool evaporates = zone.Molar[0] + zone.Molar[1] > 0;
-    if (evaporates && !zone.PercentLel) return std::nullopt;
+    if (!zone.PercentLel || !zone.TotalHeat()) return std::nullopt;
     duty.Zones.push_back(
-        {zone.PercentLel.value_or(0.0), zone.LimitPercent, zone.TotalHeat(), zone.ExhaustSized});
+        {*zone.PercentLel, zone.LimitPercent, *zone.TotalHeat(), zone.ExhaustSized});
   }
   return duty;
 }

@@ -1,9 +1,15 @@
 #include "analysis/plant/PlantFigures.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <utility>
 
+#include "base/Error.h"
+#include "base/FloatingPointGuard.h"
 #include "base/FormatFixed.h"
-#include "sim/MiscCalc.h"
+#include "base/PrintableText.h"
 #include "sim/TraceView.h"
 
 namespace quillmere {
@@ -14,6 +20,13 @@ constexpr double kSecondsPerHour = 3600;
 //! A number in a warning: `digits` decimals, "." whatever the locale.
 std::string Number(double value, int digits) {
   return FormatFixed(value, 18, digits, '.');
+}
+
+//! A number as short as it reads back, "." whatever the locale ("1e+308").
+std::string ShortestNumber(double value) {
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+  return std::string(text.data(), end);
 }
 
 }  // namespace
@@ -53,9 +66,80 @@ double MinimumExhaust(double vapour, double lelPercent, double limit) {
 }
 
 double MakeUpAirHeat(double exhaust, double airTemperature, double ambient) {
-  const double airMass = exhaust * (kAirMolarMass / kNormalMolarVolume) / kSecondsPerHour;
+  const double airMass = exhaust * kAirNormalDensity / kSecondsPerHour;
   return airMass * kAirSpecificHeat * (airTemperature - ambient);
 }
+
+std::optional<double> AirPercentOfLel(std::span<const double> humidity,
+                                      std::span<const double> molarMass,
+                                      std::span<const std::optional<double>> lelPercent,
+                                      std::span<const bool> flammable) {
+  std::vector<double> kmol(humidity.size());  // per kg of dry air
+  double vapour = 0;
+  double fuel = 0;
+  for (std::size_t i = 0; i < humidity.size(); ++i) {
+    kmol[i] = std::max(0.0, humidity[i]) / molarMass[i];
+    vapour += kmol[i];
+    if (flammable[i]) fuel += kmol[i];
+  }
+  if (fuel <= 0) return 0.0;
+  const std::optional<double> lel = MixtureLel(kmol, lelPercent, flammable);
+  if (!lel) return std::nullopt;
+  return 100 * (fuel / (vapour + 1 / kAirMolarMass)) / (*lel / 100);
+}
+
+std::optional<double> ExhaustAirContent(double evaporated, double exhaust) {
+  if (!(exhaust > 0)) return std::nullopt;
+  return evaporated / (exhaust * kAirNormalDensity);
+}
+
+namespace {
+
+//! The exhaust of a zone from its evaporated vapour and the flammable part of it [kmol/h]:
+//! the least exhaust, the exhaust given or sized, the exhaust's %LEL and what it carries.
+void ExhaustFigures(ZonePlant& z, const PlantInputs& plant, double vapour, double fuel) {
+  const double f = z.LimitPercent / 100;
+  if (fuel <= 0) {
+    z.MinimumExhaust = 0;
+  } else if (z.LelPercent) {
+    // x = fuel / (vapour + air) = f·LELmix; with every vapour flammable, the rule
+    // 22.414 · Σṅ (1 − f·LELmix) / (f·LELmix).
+    const double fLel = f * *z.LelPercent / 100;
+    z.MinimumExhaust = std::max(0.0, kNormalMolarVolume * (fuel / fLel - vapour));
+  }
+  if (plant.Exhaust[z.Zone]) {
+    z.Exhaust = *plant.Exhaust[z.Zone];
+  } else {
+    z.ExhaustSized = true;
+    z.Exhaust = z.MinimumExhaust;
+  }
+  if (fuel <= 0) {
+    z.ExhaustPercentLel = 0;
+  } else if (z.LelPercent && z.Exhaust) {
+    const double air = *z.Exhaust / kNormalMolarVolume;
+    z.ExhaustPercentLel = 100 * (fuel / (vapour + air)) / (*z.LelPercent / 100);
+  }
+  if (z.Exhaust) {
+    const std::optional<double> first = ExhaustAirContent(z.Evaporated[0], *z.Exhaust);
+    const std::optional<double> second = ExhaustAirContent(z.Evaporated[1], *z.Exhaust);
+    if (first && second) z.ExhaustAir = std::array<double, 2>{*first, *second};
+  }
+}
+
+//! Qweb by the trapezoid rule over the stored points [kJ/m2].
+double WebHeatPerArea(double airTemperature, double h, std::span<const TracePoint> points) {
+  double heat = 0;
+  for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+    const TracePoint& a = points[j];
+    const TracePoint& b = points[j + 1];
+    const double ga = h * (airTemperature - a.Temperature);
+    const double gb = h * (airTemperature - b.Temperature);
+    heat += 0.5 * (ga + gb) * (b.Time - a.Time);
+  }
+  return heat;
+}
+
+}  // namespace
 
 ZonePlant ZonePlantOf(const ParameterSet& params, const PlantInputs& plant,
                       const std::array<PlantSolvent, 2>& solvents, int zone,
@@ -92,84 +176,186 @@ ZonePlant ZonePlantOf(const ParameterSet& params, const PlantInputs& plant,
     if (flammable[i]) fuel += z.Molar[i];
   }
   z.LelPercent = MixtureLel(z.Molar, lels, flammable);
-
-  const double f = z.LimitPercent / 100;
-  if (fuel <= 0) {
-    z.MinimumExhaust = 0;
-  } else if (z.LelPercent) {
-    // x = fuel / (vapour + air) = f·LELmix; with every vapour flammable, the rule
-    // 22.414 · Σṅ (1 − f·LELmix) / (f·LELmix).
-    const double fLel = f * *z.LelPercent / 100;
-    z.MinimumExhaust = std::max(0.0, kNormalMolarVolume * (fuel / fLel - vapour));
+  ExhaustFigures(z, plant, vapour, fuel);
+  if (!z.ExhaustPercentLel && z.Exhaust) {
+    const double total = vapour + *z.Exhaust / kNormalMolarVolume;  // [kmol/h]
+    double least = 0;
+    for (std::size_t i = 0; i < 2; ++i) {
+      if (flammable[i] && lels[i]) least += 100 * (z.Molar[i] / total) / (*lels[i] / 100);
+    }
+    z.LeastPercentLel = least;
   }
-  if (plant.Exhaust[zone]) {
-    z.Exhaust = *plant.Exhaust[zone];
-  } else {
-    z.ExhaustSized = true;
-    z.Exhaust = z.MinimumExhaust.value_or(0);
+  z.StatedAir = {c.Solvent1Humidity[zone], c.Solvent2Humidity[zone]};
+  z.StatedPercentLel = AirPercentOfLel(z.StatedAir, weights, lels, flammable);
+  if (z.ExhaustPercentLel && z.StatedPercentLel) {
+    z.PercentLel = std::max(*z.ExhaustPercentLel, *z.StatedPercentLel);
   }
-  if (fuel <= 0) {
-    z.PercentLel = 0;
-  } else if (z.LelPercent) {
-    const double air = z.Exhaust / kNormalMolarVolume;
-    z.PercentLel = 100 * (fuel / (vapour + air)) / (*z.LelPercent / 100);
-  }
-
-  // Qweb by the trapezoid rule over the stored points; the sensible heat with each step's
-  // start heat capacity, as the march holds it through the step.
   const double h = c.HeatTransferUpper[zone] + c.HeatTransferLower[zone];
-  double heat = 0;      // [kJ/m2]
-  double sensible = 0;  // [kJ/m2]
-  for (std::size_t j = 0; j + 1 < points.size(); ++j) {
-    const TracePoint& a = points[j];
-    const TracePoint& b = points[j + 1];
-    const double ga = h * (z.AirTemperature - a.Temperature);
-    const double gb = h * (z.AirTemperature - b.Temperature);
-    heat += 0.5 * (ga + gb) * (b.Time - a.Time);
-    sensible += WebHeatCapacity(params, a.Solvent1Weight, a.Solvent2Weight) *
-                (b.Temperature - a.Temperature);
+  z.WebHeat = area * WebHeatPerArea(z.AirTemperature, h, points);
+  z.SensibleHeat = z.WebHeat - z.LatentHeat;
+  if (z.Exhaust) {
+    z.AirHeat = MakeUpAirHeat(*z.Exhaust, z.AirTemperature, plant.AmbientTemperature);
   }
-  z.WebHeat = area * heat;
-  z.SensibleHeat = area * sensible;
-  z.AirHeat = MakeUpAirHeat(z.Exhaust, z.AirTemperature, plant.AmbientTemperature);
   return z;
 }
 
 namespace {
 
-PlantFigures Totals(std::vector<ZonePlant> zones, const std::array<PlantSolvent, 2>& solvents) {
+//! The names of the burning solvents of `present` (> 0 where a solvent is there) whose LEL is
+//! unknown, joined by "and".
+std::string UnknownLelNames(const std::array<PlantSolvent, 2>& solvents,
+                            const std::array<double, 2>& present) {
+  std::string names;
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (present[i] > 0 && solvents[i].Flammable && !solvents[i].LelPercent) {
+      names += (names.empty() ? "" : " and ") + PrintableText(solvents[i].Name);
+    }
+  }
+  return names;
+}
+
+//! Where the air as stated and what the exhaust carries disagree for a solvent, a warning
+//! with both values of both solvents.
+void AirBalanceWarning(const ZonePlant& z, const std::array<PlantSolvent, 2>& solvents,
+                       std::vector<std::string>& warnings) {
+  if (!z.ExhaustAir) return;
+  bool disagree = false;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const double stated = z.StatedAir[i];
+    const double balance = (*z.ExhaustAir)[i];
+    const double gap = std::abs(stated - balance);
+    disagree = disagree ||
+               (gap > kAirContentFloor && gap > kAirBalanceTolerance * std::max(stated, balance));
+  }
+  if (!disagree) return;
+  warnings.push_back("Zone " + std::to_string(z.Zone) + ": its air is stated to hold " +
+                     Number(z.StatedAir[0], 5) + " and " + Number(z.StatedAir[1], 5) +
+                     " kg/kg of " + PrintableText(solvents[0].Name) + " and " +
+                     PrintableText(solvents[1].Name) + ", but its exhaust of " +
+                     Number(*z.Exhaust, 0) + " Nm3/h carries " + Number((*z.ExhaustAir)[0], 5) +
+                     " and " + Number((*z.ExhaustAir)[1], 5) + " kg/kg; " +
+                     ZoneAirFieldName(z.Zone) + " = yes makes the air follow from the exhaust.");
+}
+
+//! The warnings of one zone, in the order: its exhaust, its air as stated, an unknown LEL, the
+//! air as stated against the exhaust's balance.
+void ZoneWarnings(const ZonePlant& z, const std::array<PlantSolvent, 2>& solvents,
+                  std::vector<std::string>& warnings) {
+  const std::string zone = "Zone " + std::to_string(z.Zone);
+  if (z.ExhaustOverLimit() && z.Exhaust && z.MinimumExhaust) {
+    warnings.push_back(zone + ": the exhaust of " + Number(*z.Exhaust, 0) + " Nm3/h is at " +
+                       Number(*z.ExhaustPercentLel, 1) + " % of the LEL, above the limit of " +
+                       Number(z.LimitPercent, 0) + " %; it needs at least " +
+                       Number(*z.MinimumExhaust, 0) + " Nm3/h.");
+  }
+  if (z.StatedOverLimit()) {
+    warnings.push_back(zone + ": its air as stated (" + Number(z.StatedAir[0], 4) + " kg/kg of " +
+                       PrintableText(solvents[0].Name) + ", " + Number(z.StatedAir[1], 4) +
+                       " kg/kg of " + PrintableText(solvents[1].Name) + ") is at " +
+                       Number(*z.StatedPercentLel, 1) + " % of the LEL, above the limit of " +
+                       Number(z.LimitPercent, 0) + " %, whatever its exhaust.");
+  }
+  std::array<double, 2> present = z.Molar;
+  for (std::size_t i = 0; i < 2; ++i) present[i] = std::max(present[i], z.StatedAir[i]);
+  const std::string unknown = UnknownLelNames(solvents, present);
+  if (z.LeastOverLimit()) {
+    warnings.push_back(zone + ": the solvents of known LEL alone put the exhaust of " +
+                       Number(*z.Exhaust, 0) + " Nm3/h at " + Number(*z.LeastPercentLel, 1) +
+                       " % of the LEL, above the limit of " + Number(z.LimitPercent, 0) +
+                       " %; with " + unknown + " it is higher still.");
+  }
+  if (!unknown.empty() && !z.PercentLel) {
+    warnings.push_back(zone + ": the LEL of " + unknown +
+                       " is not known, so the zone's %LEL, its least exhaust and the line's "
+                       "worst %LEL are unknown" +
+                       (z.Exhaust ? std::string() : ", and its exhaust cannot be sized") +
+                       "; give the LEL (lel_percent) in a solvent library of your own" +
+                       (z.ExhaustSized ? " or the zone's exhaust air." : "."));
+  }
+  AirBalanceWarning(z, solvents, warnings);
+}
+
+//! The first figure of `z` that is not a finite number, named with its unit; "" when none.
+std::string NonFiniteFigure(const ZonePlant& z) {
+  const std::array<std::pair<std::optional<double>, std::string_view>, 12> figures{{
+      {z.Evaporated[0], "Solvent-1 evaporated (kg/h)"},
+      {z.Evaporated[1], "Solvent-2 evaporated (kg/h)"},
+      {z.Molar[0] + z.Molar[1], "vapour (kmol/h)"},
+      {z.MinimumExhaust, "least exhaust (Nm3/h)"},
+      {z.Exhaust, "exhaust (Nm3/h)"},
+      {z.PercentLel, "%LEL"},
+      {z.StatedPercentLel, "%LEL of the air as stated"},
+      {z.LeastPercentLel, "%LEL of the solvents of known LEL"},
+      {z.WebHeat, "QWEB (kW)"},
+      {z.LatentHeat, "latent heat (kW)"},
+      {z.AirHeat, "QAIR (kW)"},
+      {z.TotalHeat(), "total heat (kW)"},
+  }};
+  for (const auto& [value, name] : figures) {
+    if (value && !std::isfinite(*value)) return std::string(name);
+  }
+  if (z.ExhaustAir && !(std::isfinite((*z.ExhaustAir)[0]) && std::isfinite((*z.ExhaustAir)[1]))) {
+    return "solvent the exhaust carries (kg/kg)";
+  }
+  return {};
+}
+
+[[noreturn]] void RefuseNonFinite(const std::string& figure, const PlantInputs& plant) {
+  throw Error(ErrorKind::RunFault,
+              "The plant figure " + figure + " is not a finite number (web width " +
+                  ShortestNumber(plant.WebWidth) + " m)!",
+              "The run itself finished; its plant figures cannot be given.");
+}
+
+//! ZonePlantOf with the floating-point flags watched: an overflow, a division by zero or an
+//! invalid operation in a zone's figures is a fault naming the figure it left not finite.
+ZonePlant GuardedZonePlant(const ParameterSet& params, const PlantInputs& plant,
+                           const std::array<PlantSolvent, 2>& solvents, int zone,
+                           std::span<const TracePoint> points) {
+  ClearFloatingPointFaults();
+  ZonePlant z = ZonePlantOf(params, plant, solvents, zone, points);
+  if (FloatingPointFaultRaised({z.WebHeat, z.LatentHeat, z.Evaporated[0], z.Evaporated[1]})) {
+    const std::string figure = NonFiniteFigure(z);
+    RefuseNonFinite("of zone " + std::to_string(zone) + ", " +
+                        (figure.empty() ? std::string("an intermediate figure") : figure) + ",",
+                    plant);
+  }
+  return z;
+}
+
+//! The line's totals and warnings over `zones`. Throws quillmere::Error (RunFault) naming the
+//! first figure that is not finite.
+PlantFigures Totals(std::vector<ZonePlant> zones, const std::array<PlantSolvent, 2>& solvents,
+                    const PlantInputs& plant) {
   PlantFigures figures;
+  bool worstUnknown = zones.empty();
   for (const ZonePlant& z : zones) {
-    figures.TotalHeat += z.TotalHeat();
-    figures.TotalExhaust += z.Exhaust;
+    if (const std::string figure = NonFiniteFigure(z); !figure.empty()) {
+      RefuseNonFinite("of zone " + std::to_string(z.Zone) + ", " + figure + ",", plant);
+    }
+    figures.TotalHeat += z.TotalHeat().value_or(z.WebHeat);
+    figures.Incomplete = figures.Incomplete || !z.Exhaust;
+    figures.TotalExhaust += z.Exhaust.value_or(0);
     figures.TotalSolvent += z.Evaporated[0] + z.Evaporated[1];
-    if (z.PercentLel && (!figures.WorstPercentLel || *z.PercentLel > *figures.WorstPercentLel)) {
+    if (!z.PercentLel) {
+      worstUnknown = true;
+    } else if (!figures.WorstPercentLel || *z.PercentLel > *figures.WorstPercentLel) {
       figures.WorstPercentLel = z.PercentLel;
       figures.WorstZone = z.Zone;
     }
-    const std::string zone = "Zone " + std::to_string(z.Zone);
-    if (z.OverLimit()) {
-      figures.Warnings.push_back(zone + ": the exhaust of " + Number(z.Exhaust, 0) +
-                                 " Nm3/h is at " + Number(*z.PercentLel, 1) +
-                                 " % of the LEL, above the limit of " + Number(z.LimitPercent, 0) +
-                                 " %; it needs at least " + Number(*z.MinimumExhaust, 0) +
-                                 " Nm3/h.");
-    } else if (!z.PercentLel) {
-      std::string unknown;
-      for (std::size_t i = 0; i < 2; ++i) {
-        if (z.Molar[i] > 0 && solvents[i].Flammable && !solvents[i].LelPercent) {
-          unknown += (unknown.empty() ? "" : " and ") + solvents[i].Name;
-        }
-      }
-      figures.Warnings.push_back(zone + ": the LEL of " + unknown +
-                                 " is not known, so the zone's %LEL and its least exhaust are "
-                                 "not given" +
-                                 (z.ExhaustSized ? "; give the zone's exhaust air." : "."));
-    }
+    ZoneWarnings(z, solvents, figures.Warnings);
+  }
+  if (worstUnknown) {
+    figures.WorstPercentLel.reset();
+    figures.WorstZone = 0;
   }
   // Heat per kg of solvent: kW / (kg/h) · 3600 s/h / 1000 kJ/MJ.
-  if (figures.TotalSolvent > 0) {
+  if (figures.TotalSolvent > 0 && !figures.Incomplete) {
     figures.EnergyPerSolvent = figures.TotalHeat * kSecondsPerHour / 1000 / figures.TotalSolvent;
+  }
+  for (const double total : {figures.TotalHeat, figures.TotalExhaust, figures.TotalSolvent,
+                             figures.EnergyPerSolvent.value_or(0)}) {
+    if (!std::isfinite(total)) RefuseNonFinite("of the line's totals", plant);
   }
   figures.Zones = std::move(zones);
   return figures;
@@ -188,9 +374,9 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
       points.push_back(series.Points[start++].State);
     }
     if (points.size() < 2) continue;
-    zones.push_back(ZonePlantOf(params, plant, solvents, summary.Zone, points));
+    zones.push_back(GuardedZonePlant(params, plant, solvents, summary.Zone, points));
   }
-  return Totals(std::move(zones), solvents);
+  return Totals(std::move(zones), solvents, plant);
 }
 
 PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant,
@@ -203,9 +389,9 @@ PlantFigures PlantFiguresOf(const ParameterSet& params, const PlantInputs& plant
     points.clear();
     for (int s = 0; s <= view.Steps(); ++s) points.push_back(view.At(s));
     if (points.size() < 2) continue;
-    zones.push_back(ZonePlantOf(params, plant, solvents, zone, points));
+    zones.push_back(GuardedZonePlant(params, plant, solvents, zone, points));
   }
-  return Totals(std::move(zones), solvents);
+  return Totals(std::move(zones), solvents, plant);
 }
 
 namespace {
@@ -220,8 +406,8 @@ void ZoneRangeWarnings(const std::array<PlantSolvent, 2>& solvents, int zone, do
     const bool below = low < from;
     warnings.push_back("Zone " + std::to_string(zone) + ": the web reaches " +
                        Number(below ? low : high, 1) + " °C, " + (below ? "below" : "above") +
-                       " the range of " + solvents[i].Name + "'s vapour pressure constants (" +
-                       Number(from, 0) + " to " + Number(to, 0) +
+                       " the range of " + PrintableText(solvents[i].Name) +
+                       "'s vapour pressure constants (" + Number(from, 0) + " to " + Number(to, 0) +
                        " °C); its vapour pressure there is extrapolated.");
   }
 }

@@ -25,8 +25,9 @@ std::string SolventLines(const SolventLibrary& library, const FieldTexts& fields
 
 //! The zone table and the line's totals, for the run's summary, with `separator`: each zone's
 //! air temperature, solvent evaporated, LEL of the mixture, exhaust (sized ones marked "*"),
-//! %LEL against its limit, least exhaust, Qweb (its latent part), Qair and the total; then the
-//! totals, and that casing losses and fan heat are not included.
+//! %LEL against its limit, least exhaust, Qweb (its latent part), Qair and the total, a figure
+//! that cannot be formed reading "unknown"; then the totals (marked "+" where incomplete), and
+//! that casing losses and fan heat are not included.
 std::string PlantSummaryText(const PlantFigures& figures, const PlantInputs& plant, char separator);
 
 //! The zones as CSV, "." decimals, one line a zone, a header naming each column with its unit;
@@ -35,7 +36,8 @@ std::string PlantZonesCsv(const PlantFigures& figures);
 
 //! The JSON members the run's JSON adds, as the text of one object: "solvents" (name, CAS
 //! number, LEL, flash point, Antoine range, the library) and, when the plant inputs are
-//! given, "plant" (the inputs, each zone's figures, the totals, the warnings).
+//! given, "plant" (the inputs, each zone's figures, the totals, the warnings). An unknown
+//! figure is null, never 0; incomplete totals are null with the known part beside them.
 std::string PlantJsonMembers(const SolventLibrary& library, const FieldTexts& fields,
                              const std::optional<PlantInputs>& plant,
                              const std::optional<PlantFigures>& figures);

@@ -13,6 +13,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/FieldValueText.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/UserMessages.h"
 #include "params/AcquireParameters.h"
 #include "params/PlantInputs.h"
@@ -45,6 +46,36 @@ CaseRequest RequestOf(const SweepGrid& grid, std::size_t caseIndex, const SweepO
   return request;
 }
 
+//! Settles the air of the zones that follow their exhaust for this case alone (the warnings
+//! into `warnings`); returns their humidity fields with the texts to put back after the case,
+//! so that the next case starts from the base's, whatever the order of the cases.
+std::vector<std::pair<std::string, std::string>> SettleZoneAir(const SweepOptions& options,
+                                                               Worker& worker,
+                                                               std::vector<std::string>& warnings) {
+  std::vector<std::pair<std::string, std::string>> stated;
+  if (!options.PlantSolvents) return stated;
+  std::optional<PlantInputs> plant;
+  try {
+    plant = AcquirePlantInputs(worker.Fields, options.DecimalSeparator);
+  } catch (const Error&) {
+    return stated;  // refused where the plant figures are formed
+  }
+  if (!plant || !plant->AnyAirFromExhaust()) return stated;
+  for (int zone = 1; zone <= kMaxZones; ++zone) {
+    if (!plant->AirFromExhaust[zone]) continue;
+    for (const std::string& field : ZoneHumidityFields(zone)) {
+      stated.emplace_back(field, worker.Fields.Text(field));
+    }
+  }
+  for (std::string& warning :
+       ZoneAirFromExhaust(worker.Fields, options.DecimalSeparator, *plant, *options.PlantSolvents,
+                          *worker.Params, *worker.State)
+           .Warnings) {
+    warnings.push_back(std::move(warning));
+  }
+  return stated;
+}
+
 SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOptions& options,
                     Worker& worker) {
   const char separator = options.DecimalSeparator;
@@ -59,6 +90,8 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (std::optional<std::string> ratios = WeightRatioSumWarning(worker.Fields, separator)) {
     inputWarnings.push_back(std::move(*ratios));
   }
+  const std::vector<std::pair<std::string, std::string>> statedAir =
+      SettleZoneAir(options, worker, inputWarnings);
   std::optional<std::string> plantRefused;
   const CaseRequest request = RequestOf(grid, caseIndex, options, worker, plantRefused);
   CaseResult result;
@@ -74,6 +107,7 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
   if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
   for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));
   row.Plant = std::move(result.Figures);
+  for (const auto& [field, text] : statedAir) worker.Fields.SetText(field, text);
   return row;
 }
 

@@ -100,12 +100,21 @@ void AppendSweepTableLine(std::string& line, const SweepRow& row, bool plantColu
   if (row.FirstBoiling) AppendCsvNumber(line, *row.FirstBoiling);
   line += ',' + CsvField(Joined(row.Warnings, "; "));
   if (plantColumns) {
-    line += ',';
-    if (row.Plant && row.Plant->WorstPercentLel) AppendCsvNumber(line, *row.Plant->WorstPercentLel);
-    line += ',';
-    if (row.Plant) AppendCsvNumber(line, row.Plant->TotalHeat);
-    line += ',';
-    if (row.Plant) AppendCsvNumber(line, row.Plant->TotalExhaust);
+    // A figure the case's plant figures cannot form reads "unknown", never 0; a case without
+    // plant figures leaves the fields empty.
+    const auto figure = [&line, &row](std::optional<double> value) {
+      line += ',';
+      if (!row.Plant) return;
+      if (value) {
+        AppendCsvNumber(line, *value);
+      } else {
+        line += "unknown";
+      }
+    };
+    const bool complete = row.Plant && !row.Plant->Incomplete;
+    figure(row.Plant ? row.Plant->WorstPercentLel : std::nullopt);
+    figure(complete ? std::optional<double>(row.Plant->TotalHeat) : std::nullopt);
+    figure(complete ? std::optional<double>(row.Plant->TotalExhaust) : std::nullopt);
   }
   line += '\n';
 }

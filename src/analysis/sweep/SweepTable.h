@@ -50,7 +50,8 @@ SweepRow SweepRowOf(std::size_t caseNumber, std::vector<double> values, const Ca
 std::string SweepTableHeader(const std::vector<SweepAxis>& axes, bool plantColumns = false);
 
 //! One row as a CSV line ending with LF; with `plantColumns` its plant figures (empty fields
-//! where the case has none).
+//! where the case has none; "unknown" where its figures cannot form one: a worst %LEL with a
+//! solvent of unknown LEL, totals that leave out a zone's unknown exhaust).
 std::string SweepTableLine(const SweepRow& row, bool plantColumns = false);
 //! The same, appended to `text`.
 void AppendSweepTableLine(std::string& text, const SweepRow& row, bool plantColumns = false);

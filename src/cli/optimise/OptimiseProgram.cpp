@@ -236,6 +236,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     // No output over the data file, nor two outputs into one file.
     OutputClashCheck files("optimisation");
     files.Input("data file", DataFileArgumentName(dataFile));
+    solvents.AddInputsTo(files);
     if (outputFile) files.Output("data file of the optimum", *outputFile);
     if (reportFile) files.Output("report", *reportFile);
     if (plotFile) files.Output("chart file", *plotFile);

@@ -250,6 +250,7 @@ class Sweep {
     // No output over the data file or another output, before anything is read or written.
     OutputClashCheck files("sweep");
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
+    a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
     if (a_.Intervals) files.Output("intervals table", *a_.Intervals);
@@ -280,6 +281,9 @@ class Sweep {
     if (const int status = ExitStatusOf(
             [&] {
               const SolventLibrary library = a_.Solvents.Apply(fields, separator);
+              for (const std::string& warning : library.UnreadWarnings()) {
+                messages.ShowWarning(warning);
+              }
               const std::array<PlantSolvent, 2> solvents = PlantSolventsOf(library, fields);
               plantColumns = AcquirePlantInputs(fields, separator).has_value();
               if (plantColumns || solvents[0].AntoineRange || solvents[1].AntoineRange) {
