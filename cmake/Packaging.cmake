@@ -3,8 +3,10 @@
 #   quillmere-cli  quillmere-cli, and in libexec/quillmere the programs of its sweep, fit and
 #                  optimise
 # Their dependencies come from the shared libraries the programs link (dpkg-shlibdeps). Each
-# command has a manual page made from its --help by help2man; each package carries the copyright
-# file and the changelog that Debian's policy asks for.
+# command has a manual page made from its --help by help2man, with the sections a --help leaves
+# out (EXIT STATUS, ENVIRONMENT, FILES, EXAMPLES) from cmake/debian/*.h2m; quillmere-files(5)
+# describes the files the programs read. Each package carries the copyright file and the
+# changelog that Debian's policy asks for, and the README with the examples.
 
 set(quillmere_package_dir ${CMAKE_CURRENT_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${quillmere_package_dir})
@@ -17,8 +19,17 @@ find_program(QUILLMERE_GZIP gzip REQUIRED)
 set(quillmere_man_pages)
 if(QUILLMERE_HELP2MAN)
   # Makes page `name`.1.gz from the --help of `command...` (help2man runs a program: a command of
-  # quillmere-cli is run by a small script named after the page).
+  # quillmere-cli is run by a small script named after the page), with the sections of the
+  # window's or the command line's include file, the page's examples and the list of pages.
   function(quillmere_man_page name summary)
+    set(debian ${PROJECT_SOURCE_DIR}/cmake/debian)
+    if(name STREQUAL "quillmere")
+      set(includes ${debian}/window.h2m)
+    else()
+      set(includes ${debian}/cli.h2m)
+    endif()
+    list(APPEND includes ${debian}/examples-${name}.h2m ${debian}/see-also.h2m)
+    list(TRANSFORM includes PREPEND --include= OUTPUT_VARIABLE include_options)
     set(program ${ARGN})
     list(LENGTH program words)
     if(words GREATER 1)
@@ -35,10 +46,10 @@ if(QUILLMERE_HELP2MAN)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${quillmere_package_dir}/man
       ${make_runnable}
       COMMAND ${QUILLMERE_HELP2MAN} --no-info --no-discard-stderr --section=1
-        --version-string=${PROJECT_VERSION} --name=${summary}
-        --include=${PROJECT_SOURCE_DIR}/cmake/debian/see-also.h2m --output=${page} ${program}
+        --version-string=${PROJECT_VERSION} --name=${summary} ${include_options}
+        --output=${page} ${program}
       COMMAND ${QUILLMERE_GZIP} -9nf ${page}
-      DEPENDS ${PROJECT_SOURCE_DIR}/cmake/debian/see-also.h2m ${QUILLMERE_MAN_DEPENDS}
+      DEPENDS ${includes} ${QUILLMERE_MAN_DEPENDS}
       COMMENT "Manual page ${name}(1)" VERBATIM)
     set(quillmere_man_pages ${quillmere_man_pages} ${page}.gz PARENT_SCOPE)
   endfunction()
@@ -74,6 +85,20 @@ else()
   message(WARNING "help2man not found: the packages get no manual pages (run scripts/bootstrap)")
 endif()
 
+# ---- quillmere-files(5): data files, plant lines, solvent library, measurement files -----
+# In the command line's package, which holds the solvent library it describes; the window's
+# pages name it too.
+string(TIMESTAMP QUILLMERE_MAN_DATE "%B %Y" UTC)  # SOURCE_DATE_EPOCH where it is set
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/quillmere-files.5
+  ${quillmere_package_dir}/man/quillmere-files.5 @ONLY)
+add_custom_command(OUTPUT ${quillmere_package_dir}/man/quillmere-files.5.gz
+  COMMAND ${QUILLMERE_GZIP} -9nkf ${quillmere_package_dir}/man/quillmere-files.5
+  DEPENDS ${quillmere_package_dir}/man/quillmere-files.5 VERBATIM)
+add_custom_target(quillmere_files_page ALL
+  DEPENDS ${quillmere_package_dir}/man/quillmere-files.5.gz)
+install(FILES ${quillmere_package_dir}/man/quillmere-files.5.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man5 COMPONENT cli)
+
 # ---- AppStream metadata of the window -------------------------------------------------
 configure_file(${PROJECT_SOURCE_DIR}/src/app/quillmere.metainfo.xml
   ${quillmere_package_dir}/quillmere.metainfo.xml @ONLY)
@@ -92,6 +117,11 @@ set(quillmere_packages quillmere quillmere-cli)
 foreach(component package IN ZIP_LISTS quillmere_components quillmere_packages)
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright ${quillmere_package_dir}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+  # The README, and the examples it runs: data files to load, trials with their measurements.
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/examples/
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package}/examples COMPONENT ${component})
 endforeach()
 
 # ---- the packages ---------------------------------------------------------------------

@@ -1,7 +1,9 @@
 // "Drying curves": the window that shows a finished run. Four charts along the dryer (web
 // and air temperature, residual solvent, drying rates, surface vapour pressure against the
 // air pressure), a table of the zones with their warnings, the values under the pointer,
-// zoom, pictures and CSV of the run, and runs kept to compare the next ones with.
+// zoom, pictures and CSV of the run, and runs kept to compare the next ones with; the plant
+// figures on a page of their own; and, while the user types, a preview of the run the
+// fields hold drawn against the run OK'd last.
 #pragma once
 
 #include <QMainWindow>
@@ -16,6 +18,7 @@
 #include "analysis/uncertainty/FitUncertainty.h"
 #include "analysis/uncertainty/StepError.h"
 #include "analysis/uncertainty/TraceBand.h"
+#include "app/PlantPanel.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
 #include "plot/RunCharts.h"
@@ -25,14 +28,15 @@ class QAction;
 class QChart;
 class QLabel;
 class QMenu;
-class QTableWidget;
+class QToolBar;
+class QTabWidget;
 
 namespace quillmere {
 
-class CurveView;
-class PlantPanel;
+class ChartStack;
 class RunKeyPanel;
 class UserMessages;
+class ZoneTable;
 
 //! Lets the user choose a measurement file to open: its full path, or nothing when cancelled.
 using MeasurementFileChooser = std::function<std::optional<QString>()>;
@@ -51,12 +55,13 @@ class CurvesWindow : public QMainWindow {
   ~CurvesWindow() override;
 
   //! Shows a run that computed zones (all of them, or those before a fault) in place of the
-  //! current one; the runs kept stay drawn. The window opens without taking the focus from
-  //! the main window.
-  void ShowRun(RunSeries series, RunInputs inputs);
-  //! The step's error of the run shown: the zone table's exit temperature and residual ratios
-  //! then read "0.0054 (+0.00017)", the error estimated from runs at twice and four times the
-  //! step ("(?)" where not in the asymptotic range). Cleared by the next ShowRun.
+  //! current one, with its plant page; the runs kept stay drawn, a preview ends. The window
+  //! opens the first time; the caller gives it the focus (OK does).
+  void ShowRun(RunSeries series, RunInputs inputs, PlantShown plant = {});
+  //! The step's error of the current run: the zone table's exit temperature and residual
+  //! ratios then read "0.0054 (+0.00017)", the error estimated from runs at twice and four
+  //! times the step ("(?)" where not in the asymptotic range). Cleared by the next ShowRun;
+  //! not shown over a preview.
   void ShowStepError(StepError error);
   //! Whether "Step error" is ticked: the main window then estimates it for each run.
   bool StepErrorWanted() const;
@@ -68,8 +73,26 @@ class CurvesWindow : public QMainWindow {
   bool LoadFitReport(const QString& path);
   //! The fit's uncertainty loaded, if any: the main window draws its band for each run.
   const std::optional<FitUncertainty>& Uncertainty() const { return uncertainty_; }
-  //! The band of the run shown (TraceBandOf); cleared by the next ShowRun.
+  //! The band of the current run (TraceBandOf); cleared by the next ShowRun; not drawn over a
+  //! preview.
   void ShowBand(TraceBand band);
+
+  // Live what-if.
+  //! Draws a run of the fields as they stand over the current run (the one OK'd last), with
+  //! its zones, warnings and plant page, until the next run or EndPreview. Nothing without
+  //! a current run, or with the preview switched off; the window is not raised.
+  void ShowPreview(RunSeries series, RunInputs inputs, PlantShown plant);
+  //! Back to the current run alone.
+  void EndPreview();
+  bool Previewing() const { return preview_ != nullptr; }
+  //! The toggle "Live preview" of the tool bar.
+  bool PreviewOn() const;
+  //! Whether a run was shown (OK'd): the preview draws against it.
+  bool HasRun() const { return current_ != nullptr; }
+
+  //! The pages of the window: the charts with the zones, or the plant figures.
+  void ShowCurvesPage();
+  void ShowPlantPage();
 
   // The window's actions, as its tool bar runs them.
   //! "Keep": the current run stays drawn with the next ones, in a colour of its own.
@@ -102,15 +125,15 @@ class CurvesWindow : public QMainWindow {
 
   // What the window shows.
   QChart* Chart(plot::RunChart chart) const;
-  //! The plant figures of the run shown (a dock at the bottom, hidden without them).
+  //! The plant figures of the run shown (the page "Plant").
   PlantPanel& Plant() const { return *plant_; }
   int PinCount() const { return static_cast<int>(pins_.size()); }
   //! The names of the runs in the legends: the current run first, then the runs kept, oldest
   //! first. For a lone run, empty.
   QStringList RunNames() const;
-  //! The values under the pointer (the status line), empty when it is over no chart.
+  //! The values under the pointer on one line, empty when it is over no chart.
   QString HoverText() const;
-  //! The same, one line a run, as the tooltip at the pointer shows them.
+  //! The same, one line a run, as the box beside the pointer shows them.
   QString HoverLines() const { return hoverLines_; }
   //! The line above the zone table that counts the run's warnings (rich text), empty when it
   //! has none.
@@ -121,19 +144,32 @@ class CurvesWindow : public QMainWindow {
   //! pointer there does.
   void ShowValuesAt(plot::RunChart chart, double along);
 
+ Q_SIGNALS:
+  //! "Live preview" switched on or off.
+  void PreviewSwitched(bool on);
+  //! "Inputs": the user asks for the main window's fields.
+  void InputsAsked();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   struct ShownRun {
     std::shared_ptr<const RunSeries> Series;
     RunInputs Inputs;
     plot::SeriesLook Look;
+    PlantShown Plant;
   };
 
+  QWidget* BuildPages();
   void BuildToolBar();
+  void AddViewChoices(QToolBar& bar);
+  void AddRunActions(QToolBar& bar);
   //! Builds the four charts, the zone table, the title and the pin menu afresh.
   void Redraw();
-  void FillZoneTable();
-  //! Appends the step's error of each exit figure of `zone` to its text in the zone's row.
-  void AppendStepErrors(int zone, QString* texts) const;
+  //! The run the charts draw solid and the tables show: the preview, else the current run.
+  const ShownRun* Shown() const;
+  void ShowPlant();
   void UpdateTitle();
   void UpdatePinMenu();
   //! The runs drawn, current first, with their legend names.
@@ -141,6 +177,7 @@ class CurvesWindow : public QMainWindow {
   //! FormatFixed(P, D) with the user's decimal separator, as the result file.
   QString Number(double value, int precision, int digits) const;
   void PlaceOnScreen();
+  void Hover(plot::RunChart chart, std::optional<double> along, QPoint at);
 
   UserMessages& messages_;
   char decimalSeparator_;
@@ -152,23 +189,26 @@ class CurvesWindow : public QMainWindow {
   bool logScale_ = false;  //!< the solvent chart's vertical axis
 
   std::unique_ptr<ShownRun> current_;
+  std::unique_ptr<ShownRun> preview_;
   std::vector<ShownRun> pins_;
   int pinsEver_ = 0;  //!< gives each run kept the next line style
   bool placed_ = false;
   QString hoverLines_;
+  QString hoverText_;
   QStringList names_;
 
-  std::array<CurveView*, plot::kRunCharts.size()> views_{};
-  QTableWidget* zoneTable_ = nullptr;
+  QTabWidget* pages_ = nullptr;
+  ChartStack* charts_ = nullptr;
+  ZoneTable* zones_ = nullptr;
   PlantPanel* plant_ = nullptr;
-  QLabel* runNote_ = nullptr;
-  QLabel* warningsSummary_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
+  QAction* livePreview_ = nullptr;
+  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or below it in a narrow window
   QAction* keep_ = nullptr;
   QAction* stepErrorAction_ = nullptr;
-  std::optional<StepError> stepError_;
+  std::optional<StepError> stepError_;  //!< of the current run
   std::optional<FitUncertainty> uncertainty_;
-  std::optional<TraceBand> band_;
+  std::optional<TraceBand> band_;  //!< of the current run
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;
   QMenu* pinMenu_ = nullptr;

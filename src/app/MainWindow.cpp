@@ -1,9 +1,11 @@
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -19,6 +21,7 @@
 #include "app/FileBrowser.h"
 #include "app/FocusFrame.h"
 #include "app/InputPages.h"
+#include "app/LivePreview.h"
 #include "app/OptimiseDialog.h"
 #include "app/PlantPanel.h"
 #include "app/SolventPlantPage.h"
@@ -26,6 +29,7 @@
 #include "base/UserMessages.h"
 #include "params/FieldTable.h"
 #include "report/DataFile.h"
+#include "report/PlantDataLines.h"
 #include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
 
@@ -115,9 +119,48 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   for (QLineEdit* edit : first->findChildren<QLineEdit*>()) {
     connect(edit, &QLineEdit::returnPressed, this, &TForm1::BitBtn1Click);
   }
+  ConnectKeys();
+  if (curves_ != nullptr) {
+    preview_ = new LivePreview(fields_, decimalSeparator_, library_, *curves_, this);
+  }
   // Typing starts in the first field.
   fields_.Edit("Edit1")->setFocus();
   CentreOnScreen(*this);
+}
+
+void TForm1::ConnectKeys() {
+  // OK from every page: Ctrl+Enter (Enter alone runs it on the first page).
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    auto* ok = new QShortcut(keys, this);
+    ok->setObjectName(QStringLiteral("OkFromEveryPage"));
+    connect(ok, &QShortcut::activated, this, &TForm1::BitBtn1Click);
+  }
+  BitBtn1->setToolTip(
+      QStringLiteral("Run the calculation (Enter on this page, Ctrl+Enter on "
+                     "every page)"));
+  if (curves_ == nullptr) return;
+  // The curves' "Inputs" (Ctrl+I) comes back here; Ctrl+D goes to the curves shown.
+  connect(curves_, &CurvesWindow::InputsAsked, this, [this] {
+    raise();
+    activateWindow();
+  });
+  // The preview's toggle from the fields too, where one types.
+  auto* preview = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+  connect(preview, &QShortcut::activated, this, [this] {
+    if (auto* toggle = curves_->findChild<QAction*>(QStringLiteral("LivePreview"))) {
+      toggle->toggle();
+    }
+  });
+  auto* toCurves = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+  toCurves->setObjectName(QStringLiteral("ToCurves"));
+  connect(toCurves, &QShortcut::activated, this, [this] {
+    if (!curves_->HasRun()) return;
+    curves_->show();
+    curves_->raise();
+    curves_->activateWindow();
+    preview_->RunNow();  // the fields may have changed while the window was closed
+  });
 }
 
 TForm1::~TForm1() {
@@ -220,29 +263,27 @@ void TForm1::BitBtn1Click() {
     CaseResult result =
         RunCase(fields_, messages_, decimalSeparator_, parameters_, *state_, request);
     if (curves_ != nullptr && result.Marched()) {
+      PlantShown shown =
+          PlantShownOf(library_, fields_, plant.has_value(), result, std::move(airWarnings));
       std::optional<TraceBand> band;
       if (curves_->Uncertainty() && result.Finished()) {
         band = TraceBandOf(fields_, decimalSeparator_, *curves_->Uncertainty(), *result.Series);
       }
-      curves_->ShowRun(std::move(*result.Series), InputsOf(fields_));
+      curves_->ShowRun(std::move(*result.Series), InputsOf(fields_), std::move(shown));
       if (band) curves_->ShowBand(std::move(*band));
       if (curves_->StepErrorWanted() && result.Finished()) {
         curves_->ShowStepError(
             StepErrorOfRun(fields_, decimalSeparator_, parameters_, *state_, result.Record));
       }
-      airWarnings.insert(airWarnings.end(), result.AntoineWarnings.begin(),
-                         result.AntoineWarnings.end());
-      // The panel names the solvents where one was chosen from the library or the plant
-      // inputs are given.
-      curves_->Plant().ShowFigures(result.Figures,
-                                   result.SolventsNamed(plant.has_value())
-                                       ? QString::fromStdString(SolventLines(library_, fields_))
-                                       : QString(),
-                                   airWarnings);
+      // The run just OK'd is the one to look at: its window takes the keyboard.
+      curves_->raise();
+      curves_->activateWindow();
     }
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+  // The fields the run put its constants into are the run's own: nothing to preview.
+  if (preview_ != nullptr) preview_->Cancel();
   FileListBox1->Refresh();  // the result file, new or partly written, shows in the list
 }
 
@@ -257,6 +298,15 @@ void TForm1::InputDataClick() {
     if (Outcome<LoadedDataFile> loaded = LoadDataFile(DataFileName, fields_, messages_);
         loaded.Ok()) {
       loadedDataFile_ = std::move(loaded.Value());
+      ResetUngivenPlantInputs(*loadedDataFile_);
+      // A plant line the file holds but no input takes is said, as the command line says it.
+      if (!loadedDataFile_->PlantLineWarnings.empty()) {
+        std::string warnings;
+        for (const std::string& warning : loadedDataFile_->PlantLineWarnings) {
+          warnings += (warnings.empty() ? "" : "\n") + warning;
+        }
+        messages_.ShowMessage(warnings);
+      }
       // The solvents the file names: their fixed constants, which no line of it can give.
       std::optional<PlantInputs> plant;
       AcquireSolventsAndPlant(plant);
@@ -264,6 +314,17 @@ void TForm1::InputDataClick() {
   } catch (const std::exception& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
+}
+
+void TForm1::ResetUngivenPlantInputs(const LoadedDataFile& file) {
+  // A data file governs the plant inputs as the command line reads it, over the defaults: an
+  // input its plant lines do not give (all of them, for a file of 119 lines) is the default,
+  // not what the file loaded before left. The lines are applied again over the defaults;
+  // their warnings were given with the load.
+  for (const PlantFieldSpec& field : PlantFields()) {
+    fields_.SetText(field.name, PlantDefaultText(field, decimalSeparator_));
+  }
+  ApplyPlantDataLines(file.Lines, file.Name, fields_);
 }
 
 void TForm1::OptimiseClick() {

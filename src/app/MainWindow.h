@@ -21,6 +21,7 @@ class QTabWidget;
 namespace quillmere {
 
 class CurvesWindow;
+class LivePreview;
 class UserMessages;
 struct SimulationState;
 class DriveComboBox;
@@ -52,6 +53,8 @@ class TForm1 : public QWidget {
 
   //! The input fields by name.
   FieldTexts& Fields() { return fields_; }
+  //! The live what-if preview of the fields in the curves window; nullptr without one.
+  LivePreview* Preview() const { return preview_; }
   //! The directory shown by the directory list (the working directory).
   QString ShownDirectory() const;
 
@@ -60,9 +63,12 @@ class TForm1 : public QWidget {
 
  private:
   void BuildFirstPage(QWidget& page, const WindowLook& look);
+  void ConnectKeys();
   //! Puts the constants of the named solvents into their fields and reads the plant inputs;
   //! false, with the message shown, when they are refused.
   bool AcquireSolventsAndPlant(std::optional<PlantInputs>& plant);
+  //! The plant inputs that the plant lines of `file` do not give go back to their defaults.
+  void ResetUngivenPlantInputs(const LoadedDataFile& file);
 
   UserMessages& messages_;
   char decimalSeparator_;
@@ -70,6 +76,7 @@ class TForm1 : public QWidget {
   std::optional<LoadedDataFile> loadedDataFile_;
   DataFileChooser chooseDataFile_;
   CurvesWindow* curves_;
+  LivePreview* preview_ = nullptr;
   LineEditFieldTexts fields_;
   //! The shipped solvents and the user's; the page "Solvents and Plant" chooses from them.
   SolventLibrary library_;

@@ -9,9 +9,26 @@
 namespace quillmere {
 namespace {
 
+// A run of characters without a blank longer than a line (a long path) would make the box
+// wider than the screen: it may break (a zero-width space) after every kLongestRun of them.
+QString Breakable(const QString& text) {
+  constexpr int kLongestRun = 60;
+  QString breakable;
+  int run = 0;
+  for (const QChar c : text) {
+    breakable += c;
+    run = c.isSpace() ? 0 : run + 1;
+    if (run >= kLongestRun && !c.isHighSurrogate()) {
+      breakable += QChar(0x200B);
+      run = 0;
+    }
+  }
+  return breakable;
+}
+
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, std::string_view text) {
   QMessageBox box(icon, QString::fromLatin1(kApplicationTitle),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                  Breakable(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
                   QMessageBox::Ok, owner);
   box.setObjectName(icon == QMessageBox::Critical ? QStringLiteral("ErrorBox")
                                                   : QStringLiteral("MessageBox"));

@@ -83,11 +83,12 @@ bool SavePlantScreenshots(TForm1& form, CurvesWindow& curves, const QDir& target
   request.Series = true;
   CaseResult result = RunCase(fields, separator, *params, *state, request);
   curves.resize(kPlantCurvesPicture);
-  curves.ShowRun(std::move(*result.Series), InputsOf(fields));
-  curves.Plant().ShowFigures(result.Figures, QString::fromStdString(SolventLines(library, fields)),
-                             result.AntoineWarnings);
+  curves.ShowRun(std::move(*result.Series), InputsOf(fields),
+                 PlantShownOf(library, fields, request.Plant.has_value(), result));
+  curves.ShowPlantPage();  // the plant figures have a page of their own
   QApplication::processEvents();
   saved = SaveWindow(curves, target, "curves-plant.png") && saved;
+  curves.ShowCurvesPage();
   return saved;
 }
 

@@ -195,7 +195,8 @@ class RunCommand : public Command {
         Outcome<LoadedDataFile> read = LoadDataFileArgument(*dataFile_, fields, messages);
         if (!read.Ok()) return ExitStatus(read.Why().Kind());
         options.DataFile = std::move(read.Value());
-        messages.SetDataFile(options.DataFile->Name);
+        messages.SetDataFile(options.DataFile->Name,
+                             DataFileReadingHint(options.DataFile->Lines, separator));
         for (const std::string& warning : options.DataFile->PlantLineWarnings) {
           messages.ShowWarning(warning);
         }

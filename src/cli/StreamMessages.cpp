@@ -16,7 +16,8 @@ void StreamMessages::ShowError(std::string_view text) {
 }
 
 void StreamMessages::ShowDetail(std::string_view text) {
-  Line(fieldPlace_ + std::string(text));
+  const bool fromDataFile = !fieldPlace_.empty() && !dataFileHint_.empty();
+  Line(fieldPlace_ + std::string(text) + (fromDataFile ? " " + dataFileHint_ : ""));
   fieldPlace_.clear();
 }
 

@@ -24,8 +24,12 @@ class StreamMessages : public UserMessages {
   void PointAtField(std::string_view field) override;
 
   //! The field texts came from this data file ("-" for standard input): a refused
-  //! field is then named by its line.
-  void SetDataFile(std::string name) { dataFile_ = std::move(name); }
+  //! field is then named by its line, and its detail ends with `hint` (what may explain the
+  //! refusal, DataFileReadingHint) where there is one.
+  void SetDataFile(std::string name, std::string hint = {}) {
+    dataFile_ = std::move(name);
+    dataFileHint_ = std::move(hint);
+  }
   //! Something the window does not say, that the user should know: "Warning: " and the text.
   void ShowWarning(std::string_view text);
 
@@ -33,6 +37,7 @@ class StreamMessages : public UserMessages {
   void Line(std::string_view text);
   std::ostream& err_;
   std::optional<std::string> dataFile_;
+  std::string dataFileHint_;
   std::string fieldPlace_;  //!< "Line 34 of the data file "x": ", for the next detail
 };
 

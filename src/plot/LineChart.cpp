@@ -49,7 +49,7 @@ AxisTicks RoundStep(double span, double count) {
 }
 
 constexpr double kPixelsPerLabelAcross = 80;  // [px] a label and the gap to the next
-constexpr double kPixelsPerLabelUp = 40;      // [px]
+constexpr double kPixelsPerLabelUp = 30;      // [px]
 constexpr double kRoundingSteps = 20;         // an axis's ends are rounded to span / this
 
 // The axis's title, or its short form where the long one is longer than the axis [px].

@@ -70,7 +70,7 @@ QColor QuantityColour(Quantity quantity);
 void SetDecimalSeparator(QChart& chart, char decimalSeparator);
 
 //! Decimals the labels of an axis from `low` to `high` take when it is `pixels` long, laid
-//! out as the chart lays it out (about one label per 80 px across, per 40 px up).
+//! out as the chart lays it out (about one label per 80 px across, per 30 px up).
 struct AxisTicks {
   double Step = 1;   //!< between ticks, 1, 2, 2.5 or 5 times a power of ten
   int Decimals = 0;  //!< that the labels of that step need

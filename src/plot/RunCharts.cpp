@@ -243,6 +243,15 @@ std::vector<WarningSpan> WarningSpans(const RunSeries& run, AlongDryer along) {
 
 namespace {
 
+// A see-through colour as it shows over white.
+QColor OverWhite(const QColor& colour) {
+  const double alpha = colour.alphaF();
+  const auto blend = [alpha](int channel) {
+    return static_cast<int>(std::lround(channel * alpha + 255 * (1 - alpha)));
+  };
+  return QColor(blend(colour.red()), blend(colour.green()), blend(colour.blue()));
+}
+
 // The spans shaded across the whole height of the chart's vertical axis, named once a kind.
 void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along, QAbstractAxis& yAxis,
                      double yLow, double yHigh) {
@@ -275,7 +284,14 @@ void AddWarningSpans(QChart& chart, const RunSeries& run, AlongDryer along, QAbs
     chart.addSeries(area);
     area->attachAxis(XAxis(chart));
     area->attachAxis(&yAxis);
-    for (QLegendMarker* marker : chart.legend()->markers(area)) marker->setVisible(!once);
+    for (QLegendMarker* marker : chart.legend()->markers(area)) {
+      marker->setVisible(!once);
+      // The key's swatch shows the shade as it lies over the white plot, framed in its
+      // edge: drawn from the series, a see-through fill comes out blank.
+      marker->setShape(QLegend::MarkerShapeRectangle);
+      marker->setBrush(OverWhite(shade));
+      marker->setPen(QPen(edge, 1.5));
+    }
     once = true;
   }
 }
@@ -368,13 +384,17 @@ std::unique_ptr<QChart> BuildRunChart(RunChart chart, std::span<const ChartedRun
     if (highest > 0) {
       auto* log = new QLogValueAxis;
       log->setBase(10);
-      log->setLabelFormat(QStringLiteral("%g"));
+      // With an explicit precision: labels written in the chart's locale (SetDecimalSeparator)
+      // take only that form, and "%g" would leave every one of them blank.
+      log->setLabelFormat(QStringLiteral("%.6g"));
       log->setMinorTickCount(-1);
       log->setTitleText(yAxis.titleText());
       log->setTitleFont(yAxis.titleFont());
       log->setLabelsFont(yAxis.labelsFont());
-      spanLow = std::pow(10.0, std::floor(std::log10(lowest)));
+      spanLow = std::pow(10.0, std::floor(std::log10(lowest))) / 1.2;
       spanHigh = highest * 1.2;
+      // A twelfth of a decade below the lowest decade, as the top has room above the
+      // largest value: the lowest decade's label stands within the axis, where it is drawn.
       log->setRange(spanLow, spanHigh);
       built->addAxis(log, Qt::AlignLeft);
       for (QAbstractSeries* any : built->series()) {

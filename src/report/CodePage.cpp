@@ -18,6 +18,11 @@ constexpr std::string_view kMissingInCodePage = "?";
 //! Written for bytes that are not code page 932 (U+FFFD REPLACEMENT CHARACTER).
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 //! A conversion descriptor, closed when it goes out of scope.
 class IconvHandle {
  public:
@@ -68,10 +73,7 @@ constexpr std::size_t kMaxCharacterBytes = 4;
 std::string Convert(const char* to, const char* from, std::string_view input,
                     std::string_view replacement, std::size_t (*skip)(const char*, std::size_t)) {
   // Both encodings hold ASCII unchanged; most text (every table row) needs no converter.
-  if (std::all_of(input.begin(), input.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return std::string(input);
-  }
+  if (IsAscii(input)) return std::string(input);
   const IconvHandle converter(to, from);
   std::string out;
   out.reserve(input.size() + 16);
@@ -106,6 +108,8 @@ std::string Convert(const char* to, const char* from, std::string_view input,
   return out;
 }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 std::string EncodeCodePage932(std::string_view utf8) {
@@ -114,6 +118,37 @@ std::string EncodeCodePage932(std::string_view utf8) {
 
 std::string DecodeCodePage932(std::string_view bytes) {
   return Convert(kUtf8, kCodePage932, bytes, kReplacementCharacter, &OneByte);
+}
+
+bool IsUtf8(std::string_view bytes) {
+  if (IsAscii(bytes)) return true;
+  // glibc's converter from UTF-8 refuses what is not well-formed (overlong forms, surrogates,
+  // a sequence cut off) with EILSEQ or EINVAL; the text converted is thrown away.
+  const IconvHandle converter(kUtf8, kUtf8);
+  char* in = const_cast<char*>(bytes.data());  // iconv does not write through it
+  std::size_t inLeft = bytes.size();
+  char window[kConversionWindow * kMaxCharacterBytes];
+  while (inLeft > 0) {
+    char* outPtr = window;
+    std::size_t outLeft = sizeof window;
+    if (iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
+      return true;
+    }
+    if (errno != E2BIG) return false;
+  }
+  return true;
+}
+
+std::string DecodeUtf8OrCodePage932(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  if (IsUtf8(bytes)) return std::string(bytes);
+  return DecodeCodePage932(bytes);
+}
+
+std::string_view Utf16Encoding(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return "UTF-16 (little-endian)";
+  if (bytes.starts_with("\xFE\xFF")) return "UTF-16 (big-endian)";
+  return {};
 }
 
 }  // namespace quillmere

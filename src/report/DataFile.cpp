@@ -109,6 +109,8 @@ std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
                                                    const FieldTexts& fields,
                                                    char decimalSeparator) {
   std::vector<std::string> warnings;
+  // A UTF-16 file's values are not values: the refusal of the first says why.
+  if (!file.Lines.Utf16Encoding.empty()) return warnings;
   for (int line = 1; line <= kDataFileLines; ++line) {
     const std::string& field = LineFields()[static_cast<std::size_t>(line - 1)];
     if (fields.IsEnabled(field)) continue;
@@ -131,6 +133,7 @@ DataFileLines SplitDataFileLines(std::string_view bytes) {
   // The lines are cut before they are decoded: neither LF nor CR is ever the second byte of a
   // double-byte character, so a broken character cannot swallow a line end.
   DataFileLines lines;
+  lines.Utf16Encoding = Utf16Encoding(bytes);
   std::size_t start = 0;
   while (start < bytes.size() && lines.Count < kDataFileLines + kPlantLineLimit) {
     std::size_t end = bytes.find('\n', start);
@@ -185,6 +188,26 @@ Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName
   return {};
 }
 
+std::string DataFileReadingHint(const DataFileLines& lines, char decimalSeparator) {
+  if (!lines.Utf16Encoding.empty()) {
+    return "The file is " + std::string(lines.Utf16Encoding) +
+           " text; save it as ANSI (Shift-JIS) or UTF-8.";
+  }
+  // The file's numbers read only with the other separator, and none holds the one in force.
+  const char other = decimalSeparator == '.' ? ',' : '.';
+  int readWithOther = 0;
+  for (const std::string& line : lines.Text) {
+    if (line.find('=') == std::string::npos) continue;
+    const std::string_view value = LineValue(line);
+    const bool ownReads = ParseNumber(value, decimalSeparator).has_value();
+    if (ownReads && value.find(decimalSeparator) != std::string_view::npos) return {};
+    if (!ownReads && ParseNumber(value, other)) ++readWithOther;
+  }
+  if (readWithOther == 0) return {};
+  return "The file seems to write its numbers with \"" + std::string(1, other) +
+         "\" as the decimal separator.";
+}
+
 DataFileLines ReadDataFileLines(InputFile& file) {
   // Read up to the end of line 119, also from a pipe; what follows is never looked at. A line
   // that grows beyond the limit ends the reading too: the file is refused for it, so a device
@@ -237,7 +260,8 @@ Outcome<LoadedDataFile> LoadDataFile(InputFile& file, FieldTexts& fields, UserMe
   if (Outcome<> applied = SetInputData(lines, file.Name(), fields, messages); !applied.Ok()) {
     return applied.Why();
   }
-  std::vector<std::string> warnings = ApplyPlantDataLines(lines, file.Name(), fields);
+  std::vector<std::string> warnings;
+  if (lines.Utf16Encoding.empty()) warnings = ApplyPlantDataLines(lines, file.Name(), fields);
   return LoadedDataFile{file.Name(), file.Identity(), std::move(lines), std::move(warnings)};
 }
 

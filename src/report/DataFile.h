@@ -37,6 +37,10 @@ struct DataFileLines {
   //! The plant lines after line 119 (line 120 first), decoded, at most kPlantLineLimit of
   //! them; an overlong one is left empty. A loader of 119 lines never looks at them.
   std::vector<std::string> Further;
+  //! "UTF-16 (little-endian)" or "UTF-16 (big-endian)" when the file is UTF-16 text, which a
+  //! data file cannot be: its lines are read all the same (their values then do not convert),
+  //! and this names the encoding to the user. Empty for a data file's own encodings.
+  std::string_view Utf16Encoding;
 
   std::string& operator[](std::size_t i) { return Text[i]; }
   const std::string& operator[](std::size_t i) const { return Text[i]; }
@@ -65,6 +69,12 @@ DataFileLines SplitDataFileLines(std::string_view bytes);
 Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName,
                        FieldTexts& fields, UserMessages& messages);
 
+//! What may explain that a value of the file was refused, as a sentence for the user: the
+//! file is UTF-16 text ("The file is UTF-16 (little-endian) text; save it as ANSI (Shift-JIS)
+//! or UTF-8."), or its numbers are written with the other decimal separator than
+//! `decimalSeparator`, the one in force. Empty when neither is the case.
+std::string DataFileReadingHint(const DataFileLines& lines, char decimalSeparator);
+
 //! Reads a data file up to the end of its line 119 (or up to a line that is too long), and
 //! the plant lines after it.
 //! Throws FileError when reading fails.
@@ -86,7 +96,8 @@ std::vector<std::string> IgnoredFixedConstantLines(const LoadedDataFile& file,
                                                    const FieldTexts& fields, char decimalSeparator);
 
 //! Reads the data file at `path` and applies it with SetInputData, then its plant lines with
-//! ApplyPlantDataLines (`path` is the name the
+//! ApplyPlantDataLines (none of a UTF-16 file, whose lines hold no plant input that could be
+//! read; `path` is the name the
 //! refusal message shows). Shows "Data file can not open!" (the name and the system's reason
 //! as its detail) when the file cannot be opened or read, and returns that error (kind File);
 //! a refusal of SetInputData is returned as it is. Returns the file when it was applied.

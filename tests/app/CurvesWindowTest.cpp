@@ -4,6 +4,7 @@
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChartView>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLegend>
@@ -11,6 +12,7 @@
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QValueAxis>
@@ -22,6 +24,9 @@
 
 #include "RunSeriesOf.h"
 #include "TestSupport.h"
+#include "app/CurveView.h"
+#include "app/PlantPanel.h"
+#include "app/ScreenRoom.h"
 #include "plot/ChartFile.h"
 #include "plot/LineChart.h"
 #include "report/RunExport.h"
@@ -54,6 +59,95 @@ void MovePointerTo(QChartView& view, QPointF value) {
   QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
                    Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(view.viewport(), &move);
+}
+
+// The tick labels of each side of a chart's plot: the numbers drawn left of it (the
+// vertical axis) and below it (the horizontal one), each whole within the chart.
+void CheckChartsRead(const CurvesWindow& curves) {
+  for (const RunChart kind : kRunCharts) {
+    QChartView& view = *View(curves, kind);
+    QChart& chart = *view.chart();
+    const QString name = RunChartTitle(kind);
+    const QRectF plot = chart.plotArea();
+    QVERIFY2(plot.height() >= 150, qPrintable(name + QStringLiteral(": %1 px").arg(plot.height())));
+    int left = 0;
+    int below = 0;
+    const QRectF whole = chart.rect();
+    for (const DrawnText& text : DrawnTextPlaces(chart)) {
+      if (text.Text.isEmpty()) continue;
+      QVERIFY2(!Elided(text.Text), qPrintable(name + QStringLiteral(": ") + text.Text));
+      QVERIFY2(whole.contains(text.Place),
+               qPrintable(name + QStringLiteral(": ") + text.Text + QStringLiteral(" cut")));
+      bool number = false;
+      text.Text.toDouble(&number);
+      if (!number) continue;
+      left += text.Place.right() <= plot.left() && text.Place.center().y() >= plot.top() - 1 &&
+              text.Place.center().y() <= plot.bottom() + 1;
+      below += text.Place.top() >= plot.bottom();
+    }
+    QVERIFY2(left >= 3, qPrintable(name + QStringLiteral(": %1 vertical labels").arg(left)));
+    // The charts of a column share the horizontal axis: its labels are under the bottom one.
+    const bool bottom = kind == RunChart::DryingRate || kind == RunChart::VapourPressure;
+    if (bottom) {
+      QVERIFY2(below >= 3, qPrintable(name + QStringLiteral(": %1 horizontal labels").arg(below)));
+    }
+    for (const QString& entry : LegendTexts(chart)) {
+      QVERIFY2(DrawnTexts(chart).contains(entry), qPrintable(name + QStringLiteral(": ") + entry));
+    }
+  }
+  // One position axis for each column: the plots stand above one another, edge on edge.
+  for (const auto& [top, bottom] : {std::pair{RunChart::WebTemperature, RunChart::DryingRate},
+                                    std::pair{RunChart::Solvent, RunChart::VapourPressure}}) {
+    const QRectF a = View(curves, top)->chart()->plotArea();
+    const QRectF b = View(curves, bottom)->chart()->plotArea();
+    QVERIFY2(qAbs(a.left() - b.left()) <= 1 && qAbs(a.right() - b.right()) <= 1,
+             qPrintable(QStringLiteral("%1-%2 against %3-%4")
+                            .arg(a.left())
+                            .arg(a.right())
+                            .arg(b.left())
+                            .arg(b.right())));
+  }
+}
+
+// Every column title whole in its column and every column within the table's width; with
+// `warningsWhole`, the first row that has warnings shows whole.
+void CheckTableReads(QTableWidget& table, bool warningsWhole) {
+  QHeaderView& header = *table.horizontalHeader();
+  const QFontMetrics metrics(header.font());
+  for (int column = 0; column < table.columnCount(); ++column) {
+    const QString title = table.horizontalHeaderItem(column)->text();
+    int widest = 0;
+    for (const QString& line : title.split(QLatin1Char('\n'))) {
+      widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    QVERIFY2(header.sectionSize(column) >= widest, qPrintable(title));
+    QVERIFY2(header.sectionViewportPosition(column) + header.sectionSize(column) <=
+                 table.viewport()->width(),
+             qPrintable(title + QStringLiteral(" beyond the table's width")));
+  }
+  if (!warningsWhole) return;
+  for (int row = 0; row < table.rowCount(); ++row) {
+    if (table.item(row, table.columnCount() - 1)->text().isEmpty()) continue;
+    const int top = table.rowViewportPosition(row);
+    QVERIFY2(top >= 0 && top + table.rowHeight(row) <= table.viewport()->height(),
+             qPrintable(QStringLiteral("row %1 at %2, %3 px high, in %4 px")
+                            .arg(row)
+                            .arg(top)
+                            .arg(table.rowHeight(row))
+                            .arg(table.viewport()->height())));
+    return;
+  }
+}
+
+// No button of the tool bars is put away behind a "»".
+void CheckToolBarWhole(const CurvesWindow& curves) {
+  for (const QToolBar* bar : curves.findChildren<QToolBar*>()) {
+    for (QAction* action : bar->actions()) {
+      if (action->isSeparator()) continue;
+      QWidget* button = bar->widgetForAction(action);
+      QVERIFY2(button != nullptr && button->isVisible(), qPrintable(action->text()));
+    }
+  }
 }
 
 void Trigger(const CurvesWindow& curves, const char* action) {
@@ -250,12 +344,16 @@ class CurvesWindowTest : public QObject {
     const std::pair<const char*, const char*> shortcuts[]{
         {"KeepRun", "Ctrl+K"},          {"ExportChart", "Ctrl+E"}, {"ExportCsv", "Ctrl+Shift+E"},
         {"ShowMeasurements", "Ctrl+M"}, {"ResetZoom", "Ctrl+0"},   {"LogScale", "Ctrl+L"}};
-    auto* bar = w.curves.findChild<QToolBar*>("CurvesToolBar");
     for (const auto& [name, keys] : shortcuts) {
       QAction* action = w.curves.findChild<QAction*>(QString::fromLatin1(name));
       QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(keys)));
       QVERIFY(action->toolTip().endsWith(QStringLiteral("(%1)").arg(QString::fromLatin1(keys))));
-      QCOMPARE(bar->widgetForAction(action)->focusPolicy(), Qt::TabFocus);
+      QWidget* button = nullptr;
+      for (const QToolBar* bar : w.curves.findChildren<QToolBar*>()) {
+        if (button == nullptr) button = bar->widgetForAction(action);
+      }
+      QVERIFY2(button != nullptr, name);
+      QCOMPARE(button->focusPolicy(), Qt::TabFocus);
     }
     // The zone table lets Tab go on to the next control.
     QVERIFY(!w.Zones().tabKeyNavigation());
@@ -300,6 +398,11 @@ class CurvesWindowTest : public QObject {
     QVERIFY2(w.curves.HoverText().startsWith(QStringLiteral("Position 12.")) &&
                  w.curves.HoverText().endsWith(QStringLiteral("Air 60.00 °C")),
              qPrintable(w.curves.HoverText()));
+    // Beside the pointer, in a box of the chart that stays while the pointer rests there.
+    auto& curve = static_cast<CurveView&>(view);
+    QCOMPARE(curve.TipText(), w.curves.HoverLines());
+    QApplication::processEvents();
+    QCOMPARE(curve.TipText(), w.curves.HoverLines());
     // Values as the result file writes them (tests/data/blessed/defaults.txt, 12.300 m).
     w.curves.ShowValuesAt(RunChart::WebTemperature, 12.3);
     QCOMPARE(w.curves.HoverText(),
@@ -311,6 +414,7 @@ class CurvesWindowTest : public QObject {
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &away);
     QCOMPARE(w.curves.HoverText(), QString());
+    QCOMPARE(curve.TipText(), QString());
 
     // With a run kept: each run's values at its own nearest point, its zone where another.
     // (quillmere-cli run with Speed 2 writes 0.0300 and 0.1885 at 45 m, 22.500 s; the defaults
@@ -341,51 +445,112 @@ class CurvesWindowTest : public QObject {
     QVERIFY(w.curves.Chart(RunChart::Solvent)->localizeNumbers());
   }
 
-  // On a laptop's screen (1366 × 768 less the panel), with 14 zones and a run kept, every axis
-  // title, tick label, zone number and legend entry is drawn whole, and the key names each run
-  // in full.
-  void NothingIsCutOnALaptopScreen() {
-    RunWindow w("fourteen-zones.dat");
-    w.Trigger("KeepRun");
-    w.Type("Edit6", QStringLiteral("1.2"));
-    w.Type("Edit21", QStringLiteral("75"));
+  // On a laptop's work area (1366 × 768 less its panel) and a small screen's, less the
+  // window's frame, with the plant figures, a run kept and warnings: every chart has the
+  // height to read, every axis at least three whole tick labels (the logarithmic one too),
+  // no title, legend entry, key or column title is cut, and the warnings' rows show whole.
+  void EverythingReadsOnLaptopScreens_data() {
+    QTest::addColumn<QSize>("workArea");
+    QTest::newRow("1366 x 700") << QSize(1366, 700);
+    QTest::newRow("1024 x 640") << QSize(1024, 640);
+  }
+  void EverythingReadsOnLaptopScreens() {
+    QFETCH(QSize, workArea);
+    Window w;
+    w.chosenFile = QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/plant-line4.dat");
+    w.Click("InputData");
     w.Click("BitBtn1");
-    w.curves.resize(1366, 700);
+    w.curves.KeepRun();
+    w.Type("Edit6", QStringLiteral("1.2"));
+    w.Click("BitBtn1");
+    QVERIFY(w.curves.Plant().HasContent() && w.curves.Plant().WarningCount() > 0);
+    QVERIFY(!w.curves.WarningsSummary().isEmpty());
+    w.curves.resize(workArea - FrameAllowance(w.curves));
     QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
     QCoreApplication::processEvents();
-    QCOMPARE(w.curves.size(), QSize(1366, 700));
-    for (const RunChart kind : kRunCharts) {
-      QChart& chart = w.Chart(kind);
-      // Zone 4 of fourteen-zones.dat is 0.04 m, less than a step: it has no width to be
-      // numbered in.
-      const QStringList numbered = ZoneAxis(chart)->categoriesLabels();
-      QCOMPARE(numbered,
-               (QStringList{"1", "2", "3", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
-      QStringList drawn = DrawnTexts(chart);
-      for (const QString& text : drawn) {
-        QVERIFY2(!text.contains(QChar(0x2026)) && !text.contains(QStringLiteral("...")),
-                 qPrintable(RunChartTitle(kind) + QStringLiteral(": ") + text));
-      }
-      const auto shows = [&drawn](const QString& text) { return drawn.contains(text); };
-      QVERIFY2(shows(XAxis(chart)->titleText()), qPrintable(drawn.join(QLatin1Char('|'))));
-      QVERIFY2(shows(YAxis(chart)->titleText()), qPrintable(drawn.join(QLatin1Char('|'))));
-      for (const QString& entry : LegendTexts(chart)) QVERIFY2(shows(entry), qPrintable(entry));
-      // Each zone 30 px wide or more shows its number (a narrower one may not have the room).
-      QCategoryAxis& zones = *ZoneAxis(chart);
-      const double pixelsPerUnit = chart.plotArea().width() / (zones.max() - zones.min());
-      double start = zones.startValue();
-      for (const QString& zone : numbered) {
-        const double end = zones.endValue(zone);
-        if ((end - start) * pixelsPerUnit >= 30) QVERIFY2(shows(zone), qPrintable(zone));
-        start = end;
-      }
-      // The ticks are round: at least three along each axis, none cut.
-      QVERIFY(chart.plotArea().width() >= 300 && chart.plotArea().height() >= 120);
+    CheckChartsRead(w.curves);
+    Trigger(w.curves, "LogScale");
+    QCoreApplication::processEvents();
+    CheckChartsRead(w.curves);
+    CheckTableReads(*w.curves.findChild<QTableWidget*>("ZoneTable"), true);
+    CheckToolBarWhole(w.curves);
+    w.curves.ShowPlantPage();
+    QCoreApplication::processEvents();
+    CheckTableReads(*w.curves.Plant().Table(), false);
+    auto* plantChart = w.curves.Plant().findChild<QChartView*>(QStringLiteral("PlantChart"));
+    for (const DrawnText& text : DrawnTextPlaces(*plantChart->chart())) {
+      QVERIFY2(!Elided(text.Text), qPrintable(text.Text));
     }
-    QCOMPARE(w.curves.KeyTexts(), (QStringList{"Speed 1.2 m/s, zone 2 air 75 °C (current)",
-                                               "Speed 1.0 m/s, zone 2 air 60.0 °C"}));
-    QWidget* key = w.curves.findChild<QWidget*>("RunKey");
-    QVERIFY(key->isVisible() && key->height() > 0);
+    QVERIFY(plantChart->chart()->plotArea().height() >= 100);
+
+    // At the window's least size the buttons are all there, and the first warning's row
+    // shows whole.
+    w.curves.ShowCurvesPage();
+    w.curves.resize(w.curves.minimumSize());
+    QCoreApplication::processEvents();
+    CheckToolBarWhole(w.curves);
+    CheckTableReads(*w.curves.findChild<QTableWidget*>("ZoneTable"), true);
+  }
+
+  // The curves window opens within the screen's available area, frame included, however
+  // small the screen (the offscreen screen is smaller than the window's first size), and
+  // can shrink to it; so does the main window.
+  void WindowsOpenWithinTheScreen() {
+    RunWindow w;
+    for (QWidget* window : {static_cast<QWidget*>(&w.curves), static_cast<QWidget*>(&w.form)}) {
+      const QRect room = AvailableRoom(*window);
+      const QSize frame = FrameAllowance(*window);
+      const QRect outer(window->pos(), window->size() + frame);
+      QVERIFY2(room.contains(outer), qPrintable(window->objectName()));
+      QVERIFY(window->minimumWidth() + frame.width() <= room.width());
+      QVERIFY(window->minimumHeight() + frame.height() <= room.height());
+    }
+  }
+
+  // After OK the curves have the keyboard; Ctrl+I goes back to the inputs, Ctrl+D to the
+  // curves, and Ctrl+Enter runs OK from every page.
+  void KeysGoBetweenTheInputsAndTheCurves() {
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    auto* notebook = w.Named<QTabWidget>("TabbedNotebook1");
+    notebook->setCurrentIndex(3);
+    QTest::keyClick(w.Edit("Edit201"), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(w.messages.finishCount, 1);
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QTest::keyClick(&w.curves, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    notebook->setCurrentIndex(4);
+    QTest::keyClick(notebook->currentWidget(), Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QCOMPARE(w.messages.finishCount, 1);
+  }
+
+  // A chart or a table with the keyboard focus shows it, in a frame of the highlight colour.
+  void ChartsAndTablesShowTheFocus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("chart") << "Chart1";
+    QTest::newRow("zone table") << "ZoneTable";
+  }
+  void ChartsAndTablesShowTheFocus() {
+    QFETCH(QString, name);
+    RunWindow w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.curves));
+    QWidget* widget = w.curves.findChild<QWidget*>(name);
+    QVERIFY(widget->focusPolicy() & Qt::TabFocus);
+    QWidget* parent = widget->parentWidget();
+    const auto picture = [&] {
+      QApplication::processEvents();
+      return parent->grab(widget->geometry().adjusted(-3, -3, 3, 3)).toImage();
+    };
+    const QImage unfocused = picture();
+    widget->setFocus(Qt::TabFocusReason);
+    const QImage focused = picture();
+    QVERIFY(focused != unfocused);
+    const QColor highlight = w.curves.palette().color(QPalette::Active, QPalette::Highlight);
+    // Its left edge, beside the chart or the table.
+    bool framed = false;
+    for (int x = 0; x <= 3; ++x) framed |= focused.pixelColor(x, focused.height() / 2) == highlight;
+    QVERIFY(framed);
   }
 
   void DraggingZoomsAndResetGoesBack() {
@@ -410,6 +575,12 @@ class CurvesWindowTest : public QObject {
     QVERIFY2(qAbs(x.min() - 10) < 0.5 && qAbs(x.max() - 20) < 0.5,
              qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
     QCOMPARE(ZoneAxis(chart)->max(), x.max());
+    // The charts share the position axis: the zoom applies to every one of them.
+    for (const RunChart other : kRunCharts) {
+      QCOMPARE(XAxis(*w.curves.Chart(other))->min(), x.min());
+      QCOMPARE(XAxis(*w.curves.Chart(other))->max(), x.max());
+      QCOMPARE(ZoneAxis(*w.curves.Chart(other))->max(), x.max());
+    }
     // ... and zoomed in, from every point in the range.
     qsizetype inRange = 0;
     for (const QPointF& p : ExactPoints(chart, line))
@@ -419,9 +590,15 @@ class CurvesWindowTest : public QObject {
     for (int i = 0; i < 4; ++i) w.curves.ZoomOut(RunChart::Solvent);
     QVERIFY2(qAbs(x.min()) < 1e-6 && qAbs(x.max() - 60) < 1e-6,
              qPrintable(QStringLiteral("%1 to %2").arg(x.min()).arg(x.max())));
+    MovePointerTo(view, QPointF(30, 0.5));
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(10, 0.9));
+    QTest::mouseMove(view.viewport(), at(20, 0.1));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(20, 0.1));
     Trigger(w.curves, "ResetZoom");
-    QCOMPARE(x.min(), 0.0);
-    QCOMPARE(x.max(), 60.0);
+    for (const RunChart other : kRunCharts) {
+      QCOMPARE(XAxis(*w.curves.Chart(other))->min(), 0.0);
+      QCOMPARE(XAxis(*w.curves.Chart(other))->max(), 60.0);
+    }
   }
 
   void ChartsAreWrittenAsPngOrSvg_data() {
@@ -533,9 +710,6 @@ class CurvesWindowTest : public QObject {
              qPrintable(zone1));
   }
 
-  // Measured points over the current run: temperatures in the web temperature chart, residual
-  // ratios in the solvent chart, at their places along the chart's axis; a place beyond the
-  // run is left out; a file that cannot be read is said with its line, the points shown stay.
   // A fit's report loaded through "Fit's uncertainty...": the next run's curves get the band of
   // their 95 % interval, the web temperature's and each solvent's, around the run.
   void TheFitsUncertaintyIsABandAroundTheCurves() {
@@ -570,6 +744,9 @@ class CurvesWindowTest : public QObject {
     QVERIFY(bands(RunChart::DryingRate).isEmpty());
   }
 
+  // Measured points over the current run: temperatures in the web temperature chart, residual
+  // ratios in the solvent chart, at their places along the chart's axis; a place beyond the
+  // run is left out; a file that cannot be read is said with its line, the points shown stay.
   void MeasurementsAreDrawnOverTheRun() {
     RunWindow w("three-zones.dat");  // 80 m at 1 m/s
     const QString path = workingDirectory_->FilePath(QStringLiteral("line.csv"));

@@ -16,6 +16,8 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/OpenFileDialog.h"
+#include "app/SaveFileDialog.h"
+#include "app/ScreenRoom.h"
 #include "params/MemoryFieldTexts.h"
 #include "report/DataFile.h"
 
@@ -155,6 +157,43 @@ class DialogsTest : public QObject {
     QCOMPARE(ChooseDataFile(nullptr, start), start + QStringLiteral("/missing.dat"));
     Answer<QFileDialog>([](QFileDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     QCOMPARE(ChooseDataFile(nullptr, start), std::nullopt);
+  }
+
+  // Every dialog opens within the screen's available area, frame included (the offscreen
+  // screen is 800 × 600).
+  void EveryDialogFitsTheScreen() {
+    WorkingDirectory here;
+    QStringList seen;
+    const auto fits = [&seen](QWidget& dialog) {
+      const QRect room = AvailableRoom(dialog);
+      const QRect outer(dialog.pos(), dialog.size() + FrameAllowance(dialog));
+      QVERIFY2(room.contains(outer), qPrintable(dialog.metaObject()->className()));
+      seen << QString::fromLatin1(dialog.metaObject()->className());
+    };
+    Answer<QFileDialog>([&fits](QFileDialog& dialog) {
+      fits(dialog);
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    ChooseDataFile(nullptr, here.Path());
+    Answer<QFileDialog>([&fits](QFileDialog& dialog) {
+      fits(dialog);
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    ChooseSaveFile(nullptr, QStringLiteral("Export CSV"), here.FilePath(QStringLiteral("a.csv")),
+                   {QStringLiteral("CSV file (*.csv)")});
+    TFinishForm finish(TestLook());
+    MessageBoxes messages(finish);
+    Answer<QMessageBox>([&fits](QMessageBox& box) {
+      fits(box);
+      QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    messages.ShowMessage(std::string(400, 'x'));
+    Answer<TFinishForm>([&fits](TFinishForm& form) {
+      fits(form);
+      QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    messages.ShowFinish();
+    QCOMPARE(seen.size(), 4);
   }
 
   // The data file that `quillmere-cli template -o defaults.dat` writes is listed at once, with

@@ -1,4 +1,6 @@
 // The main window driven as a user drives it: fields found by name, typing, clicks, Enter.
+#include <QFileInfo>
+#include <QProcess>
 #include <QTabWidget>
 #include <QtTest>
 #include <array>
@@ -36,6 +38,26 @@ QByteArray HeadlessResult(char separator) {
   auto state = std::make_unique<SimulationState>();
   RunCalculation(fields, messages, separator, params, *state);
   return ReadAll(elsewhere.FilePath(QStringLiteral("result.txt")));
+}
+
+// The data files the loading orders are made of: tests' own and the examples of the
+// documentation, with plant lines and without.
+const QStringList kDataFiles{QStringLiteral(QUILLMERE_TEST_DATA "/three-zones.dat"),
+                             QStringLiteral(QUILLMERE_TEST_DATA "/fourteen-zones.dat"),
+                             QStringLiteral(QUILLMERE_TEST_DATA "/fault-zone2.dat"),
+                             QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/plant-line4.dat"),
+                             QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/pilot-slow.dat"),
+                             QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/pilot-fast.dat")};
+
+// The result file `quillmere-cli run <dataFile> -o <result>` writes (a run that ends on a
+// fault writes part of it).
+QByteArray CommandLineResult(const QString& dataFile, const QString& result) {
+  QFile::remove(result);
+  QProcess cli;
+  cli.start(QStringLiteral(QUILLMERE_CLI),
+            {QStringLiteral("run"), dataFile, QStringLiteral("-o"), result});
+  if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit) return {};
+  return ReadAll(result);
 }
 
 }  // namespace
@@ -195,6 +217,54 @@ class MainWindowTest : public QObject {
     QVERIFY(w.messages.messages.front().find("is the data file") != std::string::npos);
     QCOMPARE(w.messages.finishCount, 0);
     QCOMPARE(ReadAll(path), data);
+  }
+
+  // Whatever was loaded before, OK on a data file writes what the command line writes from
+  // that file alone: the file governs every input, the plant inputs included.
+  void EveryLoadingOrderRunsAsTheCommandLine_data() {
+    QTest::addColumn<QString>("before");  // empty: a fresh window
+    QTest::addColumn<QString>("last");
+    for (const QString& last : kDataFiles) {
+      QTest::newRow(qPrintable(QFileInfo(last).fileName())) << QString() << last;
+      for (const QString& before : kDataFiles) {
+        if (before == last) continue;
+        const QString row = QFileInfo(before).fileName() + " then " + QFileInfo(last).fileName();
+        QTest::newRow(qPrintable(row)) << before << last;
+      }
+    }
+  }
+  void EveryLoadingOrderRunsAsTheCommandLine() {
+    QFETCH(QString, before);
+    QFETCH(QString, last);
+    const QString result = workingDirectory_->FilePath(QStringLiteral("result.txt"));
+    const QByteArray expected = CommandLineResult(last, result);
+    QVERIFY(!expected.isEmpty());
+    QFile::remove(result);
+    Window w;
+    if (!before.isEmpty()) {
+      w.chosenFile = before;
+      w.Click("InputData");
+    }
+    w.chosenFile = last;
+    w.Click("InputData");
+    QVERIFY(w.messages.messages.empty());
+    w.form.Fields().SetText("Edit250", result.toStdString());
+    w.Click("BitBtn1");
+    QCOMPARE(ReadAll(result), expected);
+  }
+
+  // A plant line that names no input is said, not passed over without a word.
+  void AnIgnoredPlantLineIsSaid() {
+    const QString path = workingDirectory_->FilePath(QStringLiteral("plant.dat"));
+    const std::string text =
+        DataFileText(MemoryFieldTexts('.')) + "    Web Speed (m/s) [WebSpeed]  =  2\r\n";
+    QVERIFY(WriteAll(path, QByteArray::fromStdString(text)));
+    Window w;
+    w.chosenFile = path;
+    w.Click("InputData");
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY2(w.messages.messages.front().find("names no plant input") != std::string::npos,
+             w.messages.messages.front().c_str());
   }
 
   void TypingStartsInTheFirstField() {

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -55,6 +56,21 @@ class SolventPlantPageTest : public QObject {
     w.Click("BitBtn1");
     QCOMPARE(w.messages.finishCount, 1);
     PlantPanel& panel = w.curves.Plant();
+    QVERIFY(panel.HasContent());
+    // On its own page, which the run does not bring forward; the page's tab counts the
+    // warnings, and so does the window's title (zone 2 over its limit and the run's own).
+    QVERIFY(!panel.isVisible());
+    auto* pages = w.curves.findChild<QTabWidget*>(QStringLiteral("CurvesPages"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("&Plant (%1)").arg(panel.WarningCount()));
+    QVERIFY(panel.WarningCount() >= 1);
+    const QString summary = w.curves.WarningsSummary();
+    QVERIFY2(summary.contains(QStringLiteral("<a href=\"plant:\">the plant</a>")),
+             qPrintable(summary));
+    const QString count =
+        summary.section(QStringLiteral("<b>"), 1).section(QStringLiteral("</b>"), 0, 0);
+    QVERIFY2(w.curves.windowTitle().endsWith(QStringLiteral("— ") + count),
+             qPrintable(w.curves.windowTitle() + " / " + count));
+    w.curves.ShowPlantPage();
     QVERIFY(panel.isVisible());
     QTableWidget* table = panel.Table();
     QCOMPARE(table->rowCount(), 5);  // four zones and the totals
@@ -71,10 +87,12 @@ class SolventPlantPageTest : public QObject {
                                      "Nm3/h.")));
     QVERIFY(note.contains(QStringLiteral("Casing losses and fan heat are not modelled.")));
 
-    // Without a web width the run has no plant figures, and the panel goes.
+    // Without a web width the run has no plant figures, and the table goes; the page stays
+    // where the user left it.
     w.Type("WebWidth", QString());
     w.Click("BitBtn1");
     QVERIFY(panel.isVisible());  // the Antoine ranges the web leaves still show
+    QVERIFY(panel.HasContent());
     QVERIFY(!panel.Table()->isVisible());
   }
 

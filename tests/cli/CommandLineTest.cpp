@@ -154,7 +154,8 @@ TEST_F(CommandLine, FailureExitsWithItsStatusAndMessage) {
       {TemplateWith(34, "1"), "--decimal-separator , run input.dat", 1,
        "Input value is not correct!\nLine 29 of the data file \"" + work +
            "/input.dat\": Initial Coating Weight (kg/m2) (Edit1) holds \"0.0695\", which is "
-           "not a number; the decimal separator in force is \",\".\n"},
+           "not a number; the decimal separator in force is \",\". The file seems to write its "
+           "numbers with \".\" as the decimal separator.\n"},
       {TemplateWith(43, "thirty"), "run input.dat", 1,
        "Input value of Zone 2 is not correct!\nLine 43 of the data file \"" + work +
            "/input.dat\": Zone Length (m) of zone 2 (Edit22) holds \"thirty\", which is not a "

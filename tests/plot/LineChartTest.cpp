@@ -179,7 +179,7 @@ class LineChartTest : public QObject {
     QTest::newRow("wide") << 100.0 << 800.0 << int(Qt::Horizontal) << 10.0 << 0;
     QTest::newRow("narrow") << 100.0 << 160.0 << int(Qt::Horizontal) << 50.0 << 0;
     QTest::newRow("short") << 100.0 << 200.0 << int(Qt::Vertical) << 20.0 << 0;
-    QTest::newRow("2.5") << 1.0 << 160.0 << int(Qt::Vertical) << 0.25 << 2;
+    QTest::newRow("2.5") << 1.0 << 120.0 << int(Qt::Vertical) << 0.25 << 2;
     QTest::newRow("tall, small values") << 0.004 << 400.0 << int(Qt::Vertical) << 0.0005 << 4;
   }
   void TicksFollowThePixels() {

@@ -177,10 +177,21 @@ class RunChartsTest : public QObject {
     QCOMPARE(stopped.front().To, 80.0);  // to the dryer's exit
     const ChartedRun runs[]{{&boiling, {}, {}}};
     QVERIFY(LegendTexts(*VapourPressureChart(runs)).contains(QStringLiteral("Boiling")));
+    // Its swatch shows the shade, not the white of a see-through fill.
+    const auto chart = VapourPressureChart(runs);
+    bool swatch = false;
+    for (QLegendMarker* marker : chart->legend()->markers()) {
+      if (marker->label() != QStringLiteral("Boiling")) continue;
+      swatch = true;
+      QCOMPARE(marker->brush().color().alpha(), 255);
+      QVERIFY(marker->brush().color() != QColor(Qt::white));
+      QVERIFY(marker->brush().color().saturation() > 20);
+    }
+    QVERIFY(swatch);
   }
 
-  // Residual ratios of 0.0054 and 0.0761 (three-zones.dat's exit) apart on a log axis: from the
-  // decade of the smallest to a fifth above the largest (1).
+  // Residual ratios of 0.0054 and 0.0761 (three-zones.dat's exit) apart on a log axis: from a
+  // little below the decade of the smallest to a fifth above the largest (1).
   void ResidualRatiosOnALogarithmicAxis() {
     const ChartedRun runs[]{{&ThreeZones(), {}, {}}};
     RunChartOptions options;
@@ -191,10 +202,31 @@ class RunChartsTest : public QObject {
     auto* log = qobject_cast<QLogValueAxis*>(vertical.front());
     QVERIFY(log);
     QCOMPARE(log->titleText(), QStringLiteral("Residual ratio (-)"));
-    QCOMPARE(log->min(), 0.001);
+    QCOMPARE(log->min(), 0.001 / 1.2);
     QCOMPARE(log->max(), 1.2);
     for (QAbstractSeries* series : chart->series()) {
       QVERIFY(series->attachedAxes().contains(log));
+    }
+    // Every decade labelled, with the decimal separator in force.
+    for (const char separator : {'.', ','}) {
+      SetDecimalSeparator(*chart, separator);
+      QGraphicsScene scene;
+      scene.addItem(chart.get());
+      chart->setGeometry(0, 0, 600, 400);
+      QCoreApplication::processEvents();
+      QStringList labels;
+      for (const DrawnText& text : DrawnTextPlaces(*chart)) {
+        if (text.Place.right() < chart->plotArea().left() && !text.Text.isEmpty()) {
+          labels << text.Text;
+        }
+      }
+      scene.removeItem(chart.get());
+      QStringList decades{"0.001", "0.01", "0.1", "1", "Residual ratio (-)"};
+      if (separator == ',') decades.replaceInStrings(QStringLiteral("."), QStringLiteral(","));
+      decades.last() = QStringLiteral("Residual ratio (-)");
+      labels.sort();
+      decades.sort();
+      QCOMPARE(labels, decades);
     }
     // The other charts stay linear.
     QVERIFY(YAxis(*WebTemperatureChart(runs, options)) != nullptr);

@@ -85,5 +85,34 @@ TEST(CodePage932, DecodesManyInvalidBytesInLinearTime) {
   EXPECT_EQ(decoded.substr(decoded.size() - 3), "\uFFFD");
 }
 
+// A file from the plant's PCs: UTF-8 (with or without its mark) is taken as it is, anything
+// else as code page 932; UTF-16 is named by its mark.
+TEST(CodePage932, TellsUtf8FromCodePage932AndNamesUtf16) {
+  const struct {
+    std::string bytes;
+    bool utf8;
+    std::string decoded;
+  } texts[] = {
+      {"", true, ""},
+      {"Temperature (℃)", true, "Temperature (℃)"},
+      {"\xEF\xBB\xBFPosition (m)", true, "Position (m)"},
+      {"Temperature (\x81\x8E)", false, "Temperature (℃)"},
+      {"Temperature (\x81\x8B"
+       "C)",
+       false, "Temperature (°C)"},
+      {"\xC0\xAF", false, "ﾀｯ"},    // "/" written overlong is not UTF-8
+      {"a\xE2\x84", false, "a邃"},  // a UTF-8 character cut off is two-byte code page 932
+  };
+  for (const auto& text : texts) {
+    SCOPED_TRACE(text.bytes);
+    EXPECT_EQ(IsUtf8(text.bytes), text.utf8 || text.bytes.starts_with("\xEF\xBB\xBF"));
+    EXPECT_EQ(DecodeUtf8OrCodePage932(text.bytes), text.decoded);
+  }
+  EXPECT_EQ(Utf16Encoding("\xFF\xFE=\0"), "UTF-16 (little-endian)");
+  EXPECT_EQ(Utf16Encoding("\xFE\xFF\0="), "UTF-16 (big-endian)");
+  EXPECT_EQ(Utf16Encoding("\xEF\xBB\xBF="), "");
+  EXPECT_EQ(Utf16Encoding("\xFF"), "");
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -283,5 +283,66 @@ TEST(WriteDataFile, ReplacesAnOlderFileButNotWithATextThatWouldReadBackChanged) 
   }
 }
 
+// ---- what may explain a refused value -------------------------------------------------------
+
+std::string Utf16(std::string_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : text) {
+    bytes += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+  }
+  return bytes;
+}
+
+// A UTF-16 file (Notepad's "Unicode") is read as a data file's bytes are, so that its values do
+// not convert; the hint names its encoding. A file whose numbers read only with the other
+// decimal separator gets that separator named. Whole numbers read with either.
+TEST(DataFileReadingHint, NamesUtf16AndTheOtherDecimalSeparator) {
+  const std::string points = DataFileText(MemoryFieldTexts('.'));
+  const std::string commas = DataFileText(MemoryFieldTexts(','));
+  const std::string seemsComma =
+      "The file seems to write its numbers with \",\" as the decimal separator.";
+  const std::string seemsPoint =
+      "The file seems to write its numbers with \".\" as the decimal separator.";
+  const struct {
+    std::string name;
+    std::string bytes;
+    char separator;
+    std::string hint;
+  } files[] = {
+      {"points under \".\"", points, '.', ""},
+      {"commas under \",\"", commas, ',', ""},
+      {"commas under \".\"", commas, '.', seemsComma},
+      {"points under \",\"", points, ',', seemsPoint},
+      {"whole numbers", NumberedFile(), '.', ""},
+      {"UTF-16 LE", Utf16(points, true), '.',
+       "The file is UTF-16 (little-endian) text; save it as ANSI (Shift-JIS) or UTF-8."},
+      {"UTF-16 BE", Utf16(points, false), ',',
+       "The file is UTF-16 (big-endian) text; save it as ANSI (Shift-JIS) or UTF-8."},
+  };
+  for (const auto& file : files) {
+    EXPECT_EQ(DataFileReadingHint(SplitDataFileLines(file.bytes), file.separator), file.hint)
+        << file.name;
+  }
+}
+
+// Its 119 lines fill the fields (with texts that are no numbers), but its plant lines and the
+// fixed constants' lines give no warnings full of NULs: the refusal of its first value says
+// why the file cannot be read.
+TEST(LoadDataFile, AUtf16FileWarnsOfNothing) {
+  MemoryFieldTexts written('.');
+  written.SetText("WebWidth", "1.3");  // a plant line
+  test::ScratchDirectory scratch;
+  const std::string path = scratch.File("unicode.dat");
+  Write(path, Utf16(DecodeCodePage932(DataFileText(written)), true));
+  MemoryFieldTexts fields('.');
+  RecordingMessages messages;
+  const Outcome<LoadedDataFile> loaded = LoadDataFile(path, fields, messages);
+  ASSERT_TRUE(loaded.Ok());
+  EXPECT_EQ(loaded.Value().Lines.Utf16Encoding, "UTF-16 (little-endian)");
+  EXPECT_TRUE(loaded.Value().PlantLineWarnings.empty());
+  EXPECT_TRUE(IgnoredFixedConstantLines(loaded.Value(), fields, '.').empty());
+  EXPECT_NE(fields.Text("Edit1"), written.Text("Edit1"));
+}
+
 }  // namespace
 }  // namespace quillmere

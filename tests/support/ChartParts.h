@@ -44,6 +44,36 @@ inline QStringList LegendTexts(QChart& chart) {
   return texts;
 }
 
+//! A text the chart draws, with where it stands in the chart's own coordinates.
+struct DrawnText {
+  QString Text;
+  QRectF Place;
+};
+
+//! Every text the chart draws (titles, tick labels, legend entries), as drawn, with its place.
+inline QList<DrawnText> DrawnTextPlaces(const QChart& chart) {
+  QList<DrawnText> texts;
+  QList<const QGraphicsItem*> pending;
+  for (const QGraphicsItem* item : chart.childItems()) pending << item;
+  while (!pending.isEmpty()) {
+    const QGraphicsItem* next = pending.takeLast();
+    for (const QGraphicsItem* child : next->childItems()) pending << child;
+    if (!next->isVisible()) continue;
+    const QRectF place = chart.mapRectFromItem(next, next->boundingRect());
+    if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(next)) {
+      texts.append({text->toPlainText(), place});
+    } else if (const auto* simple = qgraphicsitem_cast<const QGraphicsSimpleTextItem*>(next)) {
+      texts.append({simple->text(), place});
+    }
+  }
+  return texts;
+}
+
+//! Whether a text drawn was cut short to fit ("Exhaust (% of t...").
+inline bool Elided(const QString& text) {
+  return text.contains(QStringLiteral("...")) || text.contains(QChar(0x2026));
+}
+
 //! The texts the chart draws (titles, tick labels, legend entries) as they are drawn, elided
 //! or not, from the items of the scene that shows it.
 inline QStringList DrawnTexts(const QChart& chart) {

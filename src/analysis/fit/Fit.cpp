@@ -28,6 +28,7 @@
 #include "base/FloatingPointGuard.h"
 #include "base/PrintableText.h"
 #include "report/CsvText.h"
+#include "report/FileIO.h"
 
 namespace quillmere {
 namespace {
@@ -123,8 +124,13 @@ double SumOfSquares(const std::vector<double>& residuals) {
   return sum;
 }
 
-//! Whether two file names name the same file as written ("./a.csv" and "a.csv").
+//! Whether two file names name the same file: the same device and inode where both exist (a
+//! symbolic link, a hard link, an absolute path), otherwise the same name as written
+//! ("./a.csv" and "a.csv"), as the output clash check compares them.
 bool SameFile(const std::string& a, const std::string& b) {
+  const std::optional<FileIdentity> ia = IdentityOfPath(a);
+  const std::optional<FileIdentity> ib = IdentityOfPath(b);
+  if (ia && ib && a != "-" && b != "-") return *ia == *ib;
   return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
 
@@ -284,9 +290,10 @@ Fit::~Fit() = default;
 
 MemoryFieldTexts Fit::FittedFields(const FitResult& result) const {
   MemoryFieldTexts fields = trials_.front().Fields;
-  for (std::size_t i = 0; i < map_->Size(); ++i) {
-    const FittedParameter& p = result.Parameters[i];
-    std::string text = FittedValueText(p.Fitted, p.StandardError);
+  const std::vector<std::optional<std::string>> texts = FileValueTexts(result);
+  for (std::size_t i = 0; i < map_->Size() && i < texts.size(); ++i) {
+    if (!texts[i]) continue;  // not determined: its start value stays
+    std::string text = *texts[i];
     std::replace(text.begin(), text.end(), '.', options_.DecimalSeparator);
     fields.SetText(map_->Parameters()[i].Field->name, text);
   }
@@ -341,6 +348,7 @@ class FitSolve {
   std::optional<Eigen::MatrixXd> KeptCovariance(const std::vector<std::size_t>& kept);
   void Profiles();
   void Judge(const LocalOptimum& best);
+  void JudgeSingleStart();
   void CountRuns();
   int Threads() const;
 
@@ -777,6 +785,30 @@ void FitSolve::Judge(const LocalOptimum& best) {
     result_.Doubts.push_back("the profile of " + lowerProfile_ + " met a sum of squares of " +
                              Significant(lowerSum_) +
                              ", below the best optimum's: the fit did not end at the optimum");
+  }
+  for (const NotIdentifiable& group : result_.Unidentifiable) {
+    std::string names;
+    for (const std::string& name : group.Parameters) names += (names.empty() ? "" : ", ") + name;
+    result_.Doubts.push_back("the measurements cannot determine " + names +
+                             ": -o keeps the start value; remove " +
+                             (group.Parameters.size() > 1 ? "them" : "it") +
+                             " from --free, or measure what determines " +
+                             (group.Parameters.size() > 1 ? "them" : "it"));
+  }
+  JudgeSingleStart();
+}
+
+//! One start alone confirms nothing where it ended on a bound or with a parameter the
+//! measurements seem not to determine: another start may well find the optimum elsewhere.
+void FitSolve::JudgeSingleStart() {
+  if (result_.Starts != 1) return;
+  for (const FittedParameter& p : result_.Parameters) {
+    if (p.Identifiable && p.BoundReached.empty()) continue;
+    result_.Doubts.push_back(
+        "the only start ended with " + p.Name +
+        (p.Identifiable ? " at its " + p.BoundReached + " bound" : " not determined") +
+        ", which no other start confirms: give more --starts");
+    return;
   }
 }
 

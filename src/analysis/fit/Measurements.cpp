@@ -11,6 +11,7 @@
 #include "base/NumberText.h"
 #include "base/PrintableText.h"
 #include "base/Text.h"
+#include "report/CodePage.h"
 #include "report/CsvText.h"
 #include "report/FileIO.h"
 
@@ -137,9 +138,11 @@ std::vector<UnitConversion> UnitsOf(Column::Kind kind, MeasuredQuantity quantity
   switch (quantity) {
     case MeasuredQuantity::Temperature:
       return {{"°c"},
+              {"\u2103"},  // ℃, one character, as Japanese text writes it
               {"degc"},
               {"c"},
               {"°f", -32, kFahrenheit},
+              {"\u2109", -32, kFahrenheit},  // ℉
               {"degf", -32, kFahrenheit},
               {"f", -32, kFahrenheit},
               {"k", -273.15, 1}};
@@ -467,7 +470,11 @@ std::string_view AxisName(MeasurementAxis axis) {
 }
 
 MeasurementTable ParseMeasurements(std::string_view text, std::string_view name) {
-  return MeasurementParser(name).Parse(text);
+  if (const std::string_view utf16 = Utf16Encoding(text); !utf16.empty()) {
+    throw MeasurementError(Quoted(name) + ": the file is " + std::string(utf16) +
+                           " text; save it as CSV in UTF-8 or ANSI (Shift-JIS)");
+  }
+  return MeasurementParser(name).Parse(DecodeUtf8OrCodePage932(text));
 }
 
 namespace {

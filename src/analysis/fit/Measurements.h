@@ -90,6 +90,8 @@ inline constexpr std::size_t kMaxMeasurements = 250'000;
 //! do not count ("Residual 1"). A unit in brackets behind a name is converted to the quantity's
 //! own ("Position (ft)", "Temperature [°F]", "Residual 1 (%)", "weight1 (g/m2)"); a unit that
 //! is not converted is refused, never dropped. Throws MeasurementError at the first fault.
+//! Bytes that are not UTF-8 are read as code page 932, as a spreadsheet on a Japanese Windows
+//! saves CSV; UTF-16 text is refused, naming it.
 MeasurementTable ParseMeasurements(std::string_view text, std::string_view name);
 
 //! Reads the measurement file at `path` ("-" is standard input). Throws FileError when it

@@ -37,6 +37,9 @@ constexpr double kFirstRadius = 0.1;
 //! kTightening.
 constexpr double kNearlyMet = 1e-2;
 constexpr double kTightening = 1e-6;
+//! The restarts' smallest trust radius, as a share of the option's: they polish the best end
+//! to a hundredth of the stage 2 searches' resolution.
+constexpr double kFineRadius = 1e-2;
 //! Bisection steps of the final polish.
 constexpr int kPolishSteps = 8;
 
@@ -51,6 +54,7 @@ struct Point {
   //! The sum of the squared violations, smooth where two limits cross (kFailedRun: failed).
   double Excess = kFailedRun;
   bool Finished = false;
+  std::vector<double> Constraints;  //!< each limit's Constraint (kFailedRun: the run failed)
   bool Feasible() const { return Finished && Violation <= 0; }
 };
 
@@ -68,7 +72,28 @@ struct Context {
   const OptimiseOptions& Options;
   OptimiseControl& Control;
   double ObjectiveScale = 1;
+  int Zones = 1;  //!< active zones of the line: the parts of a limit held zone by zone
 };
+
+//! The constraints COBYLA sees, one a limit's part (RunEvaluation::LimitParts): a zone's part
+//! that does not count is well inside (-1), a failed run far outside every one.
+std::vector<double> ConstraintParts(const Context& context, const RunEvaluation& run) {
+  std::vector<double> parts;
+  const std::vector<Limit>& limits = context.Problem.Limits;
+  for (std::size_t i = 0; i < limits.size(); ++i) {
+    const std::size_t count = ByZone(limits[i].What) ? static_cast<std::size_t>(context.Zones) : 1;
+    for (std::size_t k = 0; k < count; ++k) {
+      if (!run.Finished) {
+        parts.push_back(kFailedRun);
+      } else if (k < run.LimitParts[i].size() && run.LimitParts[i][k]) {
+        parts.push_back(Constraint(limits[i], *run.LimitParts[i][k]));
+      } else {
+        parts.push_back(-1.0);
+      }
+    }
+  }
+  return parts;
+}
 
 std::vector<double> Unscaled(const OptimiseProblem& problem, const std::vector<double>& x) {
   std::vector<double> values(x.size());
@@ -84,7 +109,9 @@ std::vector<double> Unscaled(const OptimiseProblem& problem, const std::vector<d
 //! seen kept, since COBYLA's own end may lie a hair outside a limit.
 class LocalSearch {
  public:
-  LocalSearch(const Context& context, Worker& worker) : context_(context), worker_(worker) {}
+  //! `fine`: end at a trust radius a hundredth of the option's (the restarts' polish).
+  LocalSearch(const Context& context, Worker& worker, bool fine = false)
+      : context_(context), worker_(worker), fine_(fine) {}
 
   Point Evaluate(const std::vector<double>& x) {
     if (last_ && last_->X == x) return *last_;
@@ -106,16 +133,17 @@ class LocalSearch {
         p.Violation = std::max(p.Violation, Constraint(problem.Limits[i], run.LimitValue[i]));
       }
       if (problem.Limits.empty()) p.Violation = 0;
-      constraints_.assign(problem.Limits.size(), 0.0);
       p.Excess = 0;
       for (std::size_t i = 0; i < problem.Limits.size(); ++i) {
-        constraints_[i] = Constraint(problem.Limits[i], run.LimitValue[i]);
-        const double excess = std::max(constraints_[i], 0.0);
-        p.Excess += excess * excess;
+        p.Constraints.push_back(Constraint(problem.Limits[i], run.LimitValue[i]));
       }
     } else {
       p.F = 0;
-      constraints_.assign(problem.Limits.size(), kFailedRun);
+      p.Constraints.assign(problem.Limits.size(), kFailedRun);
+    }
+    constraints_ = ConstraintParts(context_, run);
+    if (run.Finished) {
+      for (const double c : constraints_) p.Excess += std::max(c, 0.0) * std::max(c, 0.0);
     }
     if (!best_ || Better(p, *best_)) best_ = p;
     last_ = p;
@@ -167,7 +195,7 @@ class LocalSearch {
     opt.set_lower_bounds(std::vector<double>(n, 0.0));
     opt.set_upper_bounds(std::vector<double>(n, 1.0));
     opt.set_min_objective(&LocalSearch::ObjectiveOf, this);
-    const std::size_t m = context_.Problem.Limits.size();
+    const std::size_t m = ConstraintParts(context_, RunEvaluation{}).size();
     if (m > 0 && !feasibilityPhase_) {
       opt.add_inequality_mconstraint(&LocalSearch::ConstraintsOf, this,
                                      std::vector<double>(m, 0.0));
@@ -192,7 +220,7 @@ class LocalSearch {
         ParseNumber(worker_.Fields.Text("Edit20"), context_.Options.DecimalSeparator).value_or(0.0);
     std::vector<double> radii;
     for (const FreeInput& f : problem.Free) {
-      double radius = context_.Options.MinRadius;
+      double radius = context_.Options.MinRadius * (fine_ ? kFineRadius : 1.0);
       if (f.WholeSteps && incrementZ > 0) {
         radius = std::max(radius, 2 * incrementZ / (f.High - f.Low));
       }
@@ -240,6 +268,7 @@ class LocalSearch {
 
   const Context& context_;
   Worker& worker_;
+  bool fine_ = false;
   std::optional<Point> last_;
   std::vector<double> constraints_;  //!< of last_
   double margin_ = 0;                //!< added to every constraint COBYLA sees
@@ -311,95 +340,211 @@ MemoryFieldTexts SettingFields(const OptimiseProblem& problem, const MemoryField
   return fields;
 }
 
-OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& base,
-                        const OptimiseOptions& options, OptimiseControl& control) {
-  CheckProblem(problem);
-  const auto began = std::chrono::steady_clock::now();
-  const std::size_t runsBefore = control.Runs.load();
-  OptimiseResult result;
-  const std::vector<std::vector<double>> starts = StartPoints(
-      problem, base, options.DecimalSeparator, std::max(options.Starts, 1), options.Seed);
+MemoryFieldTexts OptimumFields(const OptimiseProblem& problem, const MemoryFieldTexts& base,
+                               const OptimiseResult& result, char decimalSeparator) {
+  MemoryFieldTexts fields = SettingFields(problem, base, result.Values, decimalSeparator);
+  for (const auto& [name, text] : result.SizedExhausts) fields.SetText(name, text);
+  return fields;
+}
 
-  // The objective's scale: a free input's range, or a result's value at the data file's
-  // setting, so that COBYLA's tolerances mean the same share whatever the unit.
-  Context context{problem, options, control, 1.0};
-  auto first = std::make_unique<Worker>(base);
-  if (problem.Goal.What == Quantity::Input) {
-    for (const FreeInput& f : problem.Free) {
-      if (f.Field == problem.Goal.Input) context.ObjectiveScale = f.High - f.Low;
-    }
-  } else {
-    const RunEvaluation run =
-        EvaluateSetting(problem, Unscaled(problem, starts[0]), options.DecimalSeparator,
-                        first->Fields, *first->Params, *first->State);
-    control.Runs.fetch_add(1);
-    if (run.Finished && std::fabs(run.Objective) > 0) {
-      context.ObjectiveScale = std::fabs(run.Objective);
-    }
-  }
+namespace {
 
-  tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers(
-      [&base] { return std::make_unique<Worker>(base); });
-  const int jobs = options.Jobs > 0 ? options.Jobs : tbb::info::default_concurrency();
-  tbb::task_arena arena(jobs);
-  std::vector<std::optional<Point>> ends(starts.size());
-  result.Starts.resize(starts.size());
-  arena.execute([&] {
+using WorkerPool = tbb::enumerable_thread_specific<std::unique_ptr<Worker>>;
+
+//! What the stages share: the problem, the workers and the arena of threads.
+struct Search {
+  const Context& Ctx;
+  WorkerPool& Workers;
+  tbb::task_arena& Arena;
+};
+
+//! Runs every setting of `xs` once, in parallel; the points in the order of `xs`.
+std::vector<Point> RunDesign(const Search& search, const std::vector<std::vector<double>>& xs) {
+  std::vector<Point> points(xs.size());
+  search.Arena.execute([&] {
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, xs.size(), 8),
+                      [&](const tbb::blocked_range<std::size_t>& range) {
+                        for (std::size_t i = range.begin(); i != range.end(); ++i) {
+                          if (search.Ctx.Control.Stop.load()) return;
+                          LocalSearch one(search.Ctx, *search.Workers.local());
+                          try {
+                            points[i] = one.Evaluate(xs[i]);
+                          } catch (const nlopt::forced_stop&) {
+                          }
+                        }
+                      });
+  });
+  return points;
+}
+
+//! A local search from each of `from` with the first radius `radius`, in parallel; each end in
+//! the order of `from` (nullopt where the search was stopped), with its outcome.
+struct LocalEnd {
+  std::optional<Point> End;
+  std::size_t Runs = 0;
+  bool Converged = false;
+};
+
+std::vector<LocalEnd> RunLocalSearches(const Search& search,
+                                       const std::vector<std::vector<double>>& from,
+                                       const std::vector<double>& radius, int maxRuns,
+                                       bool countStarts, bool fine = false) {
+  std::vector<LocalEnd> ends(from.size());
+  search.Arena.execute([&] {
     tbb::parallel_for(
-        tbb::blocked_range<std::size_t>(0, starts.size(), 1),
+        tbb::blocked_range<std::size_t>(0, from.size(), 1),
         [&](const tbb::blocked_range<std::size_t>& range) {
           for (std::size_t i = range.begin(); i != range.end(); ++i) {
-            if (control.Stop.load()) return;
-            LocalSearch search(context, *workers.local());
+            if (search.Ctx.Control.Stop.load()) return;
+            LocalSearch one(search.Ctx, *search.Workers.local(), fine);
             try {
-              ends[i] = search.Run(starts[i], kFirstRadius, options.MaxRunsPerStart);
-              result.Starts[i].Converged = search.Converged();
+              ends[i].End = one.Run(from[i], radius[i], maxRuns);
+              ends[i].Converged = one.Converged();
             } catch (const nlopt::forced_stop&) {
             }
-            result.Starts[i].Runs = search.Runs();
-            control.StartsDone.fetch_add(1);
+            ends[i].Runs = one.Runs();
+            if (countStarts) search.Ctx.Control.StartsDone.fetch_add(1);
           }
         },
         tbb::simple_partitioner());
   });
-  result.Stopped = control.Stop.load();
+  return ends;
+}
 
-  std::optional<std::size_t> bestStart;
+//! The starts of stage 2: the data file's setting, then the best points of the design (by
+//! Better) at least kDistinctStart apart from every start chosen before.
+constexpr double kDistinctStart = 0.15;
+
+std::vector<std::vector<double>> ChooseStarts(const std::vector<double>& given,
+                                              const std::vector<Point>& design, int count) {
+  std::vector<std::size_t> order(design.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return Better(design[a], design[b]); });
+  std::vector<std::vector<double>> starts{given};
+  for (const double apart : {kDistinctStart, kDistinctStart / 3, 0.0}) {
+    for (const std::size_t i : order) {
+      if (static_cast<int>(starts.size()) >= count) return starts;
+      if (design[i].X.empty()) continue;
+      const bool distinct = std::all_of(starts.begin(), starts.end(), [&](const auto& s) {
+        return Distance(s, design[i].X) > apart;
+      });
+      if (distinct) starts.push_back(design[i].X);
+    }
+  }
+  return starts;
+}
+
+//! A better end improves the best by more than this (scaled objective) to count as a gain.
+constexpr double kRoundGain = 1e-7;
+//! Local searches of a round of restarts, and how far (scaled) the perturbed ones start.
+constexpr int kRestartsPerRound = 4;
+constexpr double kRestartSpread = 0.05;
+
+//! Stage 3: from the best end, and from points around it, again and again until a round gains
+//! nothing. Returns whether the last round gained nothing (the best is a polished optimum);
+//! `converged` tells whether a search of the last round that met every limit ended by its
+//! tolerance.
+bool Restart(const Search& search, Point& best, std::uint64_t seed, int maxRounds, int maxRuns,
+             int& rounds, bool& converged) {
+  converged = false;
+  std::mt19937_64 random(seed ^ 0x9e3779b97f4a7c15ULL);
+  const std::size_t n = best.X.size();
+  for (rounds = 0; rounds < maxRounds;) {
+    if (search.Ctx.Control.Stop.load()) return false;
+    std::vector<std::vector<double>> from{best.X};
+    for (int k = 1; k < kRestartsPerRound; ++k) {
+      std::vector<double> x = best.X;
+      for (std::size_t i = 0; i < n; ++i) {
+        x[i] = std::clamp(x[i] + kRestartSpread * (2 * Uniform(random) - 1), 0.0, 1.0);
+      }
+      from.push_back(std::move(x));
+    }
+    const double radius = rounds % 2 == 0 ? kFirstRadius / 4 : kFirstRadius / 20;
+    ++rounds;
+    const std::vector<LocalEnd> ends = RunLocalSearches(
+        search, from, std::vector<double>(from.size(), radius), maxRuns, false, true);
+    bool gained = false;
+    converged = std::any_of(ends.begin(), ends.end(), [](const LocalEnd& e) {
+      return e.End && e.End->Feasible() && e.Converged;
+    });
+    for (const LocalEnd& e : ends) {
+      if (!e.End || !Better(*e.End, best)) continue;
+      const bool gain = !best.Feasible() || e.End->F < best.F - kRoundGain;
+      best = *e.End;
+      gained = gained || gain;
+    }
+    if (!gained) return true;
+  }
+  return false;
+}
+
+//! Refuses a data file whose inputs no setting of the free inputs can make readable: its own
+//! setting and the middle of the box are both refused by acquisition.
+void CheckDataFile(const OptimiseProblem& problem, const std::vector<double>& given,
+                   char decimalSeparator, Worker& worker) {
+  const RunEvaluation atGiven = EvaluateSetting(problem, Unscaled(problem, given), decimalSeparator,
+                                                worker.Fields, *worker.Params, *worker.State);
+  if (atGiven.Ending != ErrorKind::InputRefused) return;
+  const RunEvaluation atMiddle =
+      EvaluateSetting(problem, Unscaled(problem, std::vector<double>(given.size(), 0.5)),
+                      decimalSeparator, worker.Fields, *worker.Params, *worker.State);
+  if (atMiddle.Ending != ErrorKind::InputRefused) return;
+  throw Error(ErrorKind::InputRefused,
+              "The data file's inputs are refused at every setting tried: " + atGiven.Outcome);
+}
+
+//! The objective's scale: a free input's range, or a result's value at the data file's
+//! setting, so that COBYLA's tolerances mean the same share whatever the unit.
+double ObjectiveScale(const OptimiseProblem& problem, const std::vector<double>& given,
+                      char decimalSeparator, Worker& worker) {
+  if (problem.Goal.What == Quantity::Input) {
+    for (const FreeInput& f : problem.Free) {
+      if (f.Field == problem.Goal.Input) return f.High - f.Low;
+    }
+  }
+  const RunEvaluation run = EvaluateSetting(problem, Unscaled(problem, given), decimalSeparator,
+                                            worker.Fields, *worker.Params, *worker.State);
+  return run.Finished && std::fabs(run.Objective) > 0 ? std::fabs(run.Objective) : 1.0;
+}
+
+//! Each local search of stage 2 as the report lists it.
+void CollectStarts(const OptimiseProblem& problem, const std::vector<std::vector<double>>& starts,
+                   const std::vector<LocalEnd>& ends, OptimiseResult& result) {
+  result.Starts.resize(starts.size());
   for (std::size_t i = 0; i < starts.size(); ++i) {
     StartOutcome& s = result.Starts[i];
     s.From = Unscaled(problem, starts[i]);
-    if (!ends[i]) continue;
-    const Point& end = *ends[i];
+    s.Runs = ends[i].Runs;
+    s.Converged = ends[i].Converged;
+    if (!ends[i].End) continue;
+    const Point& end = *ends[i].End;
     s.To = Unscaled(problem, end.X);
     s.Feasible = end.Feasible();
     s.Finished = end.Finished;
     s.Objective = end.Objective;
     s.Violation = end.Violation;
-    if (!bestStart || Better(end, *ends[*bestStart])) bestStart = i;
+    for (const double c : end.Constraints) s.Missed.push_back(!end.Finished || c > 0);
   }
-  if (!bestStart) {
-    result.Runs = control.Runs.load() - runsBefore;
-    result.Seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    return result;
-  }
-  const Point& best = *ends[*bestStart];
-  result.Feasible = best.Feasible();
-  result.AnyFinished = best.Finished;
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    if (!ends[i] || !ends[i]->Feasible() || !result.Feasible) continue;
-    const Point& end = *ends[i];
+}
+
+//! The starts that reached the best, and the other distinct optima.
+void CollectOptima(const OptimiseProblem& problem, const std::vector<LocalEnd>& ends,
+                   const Point& best, OptimiseResult& result) {
+  if (!result.Feasible) return;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    if (!ends[i].End || !ends[i].End->Feasible()) continue;
+    const Point& end = *ends[i].End;
     // An end within reach of the best, or as good, is the optimum found again (a start that
     // stopped short of it by its run budget counts too); only a distant one is another optimum.
     if (end.F - best.F <= kSameObjective || Distance(end.X, best.X) <= kSamePlace) {
       result.ReachedBy.push_back(i);
       continue;
     }
-    if (!result.Starts[i].Converged) continue;  // stopped on its way: no optimum
+    if (!ends[i].Converged) continue;  // stopped on its way: no optimum
     bool merged = false;
     for (OtherOptimum& other : result.OtherOptima) {
-      const std::vector<double> x = Scaled(problem, other.Values);
-      if (Distance(x, end.X) <= kSamePlace) {
+      if (Distance(Scaled(problem, other.Values), end.X) <= kSamePlace) {
         other.Starts.push_back(i);
         merged = true;
         break;
@@ -411,75 +556,209 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
             [&](const OtherOptimum& a, const OtherOptimum& b) {
               return problem.Goal.Maximise ? a.Objective > b.Objective : a.Objective < b.Objective;
             });
+}
 
-  // The setting reported, run once more for its limits and where each is highest.
+//! The setting reported, run once more for its limits and where each is highest.
+void ReportSetting(const OptimiseProblem& problem, const MemoryFieldTexts& base,
+                   const OptimiseOptions& options, const Point& best, Worker& worker,
+                   OptimiseResult& result) {
   result.Values = Unscaled(problem, best.X);
   double incrementZ = ParseNumber(base.Text("Edit20"), options.DecimalSeparator).value_or(0.0);
-  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-    const FieldSpec* field = problem.Free[i].Field;
-    if (field != nullptr && field->member == &ParameterSet::IncrementZ) {
-      incrementZ = result.Values[i];
-    }
-  }
   for (std::size_t i = 0; i < problem.Free.size(); ++i) {
     result.Values[i] = ModelValue(problem.Free[i], result.Values[i], incrementZ);
   }
   const RunEvaluation run =
-      EvaluateSetting(problem, Unscaled(problem, best.X), options.DecimalSeparator, first->Fields,
-                      *first->Params, *first->State);
-  control.Runs.fetch_add(1);
+      EvaluateSetting(problem, Unscaled(problem, best.X), options.DecimalSeparator, worker.Fields,
+                      *worker.Params, *worker.State);
   result.Outcome = run.Outcome;
   result.Objective = run.Objective;
   result.Plant = run.Plant;
-  if (run.Finished) {
-    for (std::size_t i = 0; i < problem.Limits.size(); ++i) {
-      LimitAtOptimum limit;
-      limit.What = problem.Limits[i];
-      limit.Value = run.LimitValue[i];
-      limit.Margin = limit.What.Bound - limit.Value;
-      limit.Binding = Constraint(limit.What, limit.Value) >= -kBindingShare;
-      limit.Place = run.LimitPlace[i];
-      result.Limits.push_back(limit);
+  result.SizedExhausts = run.SizedExhausts;
+  if (!run.Finished) return;
+  for (std::size_t i = 0; i < problem.Limits.size(); ++i) {
+    LimitAtOptimum limit;
+    limit.What = problem.Limits[i];
+    limit.Value = run.LimitValue[i];
+    limit.Margin = limit.What.Bound - limit.Value;
+    limit.Binding = Constraint(limit.What, limit.Value) >= -kBindingShare;
+    limit.Place = run.LimitPlace[i];
+    result.Limits.push_back(limit);
+  }
+}
+
+//! The checks an answer passes to be called an optimum (Doubts names each that fails).
+void CheckOptimum(const OptimiseProblem& problem, bool polished, bool restartsConverged,
+                  const std::vector<LocalEnd>& ends, OptimiseResult& result) {
+  bool anyBinding = std::any_of(result.Limits.begin(), result.Limits.end(),
+                                [](const LimitAtOptimum& l) { return l.Binding; });
+  // An objective that is a free input at its best bound cannot do better at all.
+  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+    const FreeInput& f = problem.Free[i];
+    if (problem.Goal.What != Quantity::Input || f.Field != problem.Goal.Input) continue;
+    const double best = problem.Goal.Maximise ? f.High : f.Low;
+    anyBinding = anyBinding || std::fabs(result.Values[i] - best) <= 1e-6 * (f.High - f.Low);
+  }
+  if (!anyBinding) {
+    for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+      const FreeInput& f = problem.Free[i];
+      const double share = (result.Values[i] - f.Low) / (f.High - f.Low);
+      if (share > 1e-3 && share < 1 - 1e-3) {
+        result.Doubts.push_back("no limit binds, yet " + f.Name +
+                                " is inside its range: a better setting may lie beyond");
+        break;
+      }
     }
   }
+  if (!polished) {
+    result.Doubts.push_back(result.Stopped
+                                ? "the search was stopped before its restarts ended"
+                                : "the restarts from the best setting did not confirm it: a "
+                                  "round still improved it when the rounds ran out");
+  }
+  const bool anyConverged =
+      restartsConverged || std::any_of(ends.begin(), ends.end(), [](const LocalEnd& e) {
+        return e.End && e.End->Feasible() && e.Converged;
+      });
+  if (!anyConverged) {
+    result.Doubts.push_back(
+        "no local search that met every limit ended by its tolerance: each used up its runs "
+        "(--max-runs)");
+  }
+}
 
-  // Shadow prices: each binding limit relaxed by 1 %, searched again from the optimum.
+//! Infeasible: the limits missed at the end of every local search.
+void MarkMissedEverywhere(const OptimiseProblem& problem, OptimiseResult& result) {
+  result.MissedEverywhere.assign(problem.Limits.size(), true);
+  bool anyEnd = false;
+  for (const StartOutcome& s : result.Starts) {
+    if (s.Missed.size() != problem.Limits.size()) continue;
+    anyEnd = true;
+    for (std::size_t i = 0; i < s.Missed.size(); ++i) {
+      if (!s.Missed[i]) result.MissedEverywhere[i] = false;
+    }
+  }
+  if (!anyEnd) result.MissedEverywhere.assign(problem.Limits.size(), false);
+}
+
+//! Rounds of restarts of a search with a limit relaxed, at most.
+constexpr int kShadowRounds = 2;
+
+//! What the objective gains (signed, better positive) from the best search with `limit`
+//! relaxed by the share `share`, warm-started at the optimum: searches from it with two first
+//! radii, then restarts until a round gains nothing. nullopt where none ends feasible.
+std::optional<double> RelaxedGain(const Search& search, const Point& best, std::size_t limit,
+                                  double share) {
+  OptimiseProblem relaxed = search.Ctx.Problem;
+  Limit& l = relaxed.Limits[limit];
+  l.Bound += l.Bound == 0 ? share : share * std::fabs(l.Bound);
+  const Context context{relaxed, search.Ctx.Options, search.Ctx.Control, search.Ctx.ObjectiveScale,
+                        search.Ctx.Zones};
+  const Search inner{context, search.Workers, search.Arena};
+  const int maxRuns = search.Ctx.Options.MaxRunsPerStart;
+  std::optional<Point> top;
+  for (const LocalEnd& e : RunLocalSearches(
+           inner, {best.X, best.X}, {kFirstRadius / 5, kFirstRadius / 50}, maxRuns, false)) {
+    if (e.End && e.End->Feasible() && (!top || e.End->F < top->F)) top = e.End;
+  }
+  if (!top) return std::nullopt;
+  int rounds = 0;
+  bool converged = false;
+  Restart(inner, *top, search.Ctx.Options.Seed + limit + 1, kShadowRounds, maxRuns, rounds,
+          converged);
+  if (!top->Feasible()) return std::nullopt;
+  const bool maximise = relaxed.Goal.Maximise;
+  return maximise ? top->Objective - best.Objective : best.Objective - top->Objective;
+}
+
+//! What relaxing each binding limit by 1 % gains, kept only where relaxing it by 0.5 % gains
+//! about half as much (the gain is then the slope it claims to be, not a search's noise).
+void ShadowPrices(const Search& search, const Point& best, OptimiseResult& result) {
+  for (std::size_t i = 0; i < result.Limits.size(); ++i) {
+    LimitAtOptimum& limit = result.Limits[i];
+    if (!limit.Binding) continue;
+    const std::optional<double> whole = RelaxedGain(search, best, i, 0.01);
+    const std::optional<double> half = RelaxedGain(search, best, i, 0.005);
+    if (search.Ctx.Control.Stop.load()) return;
+    const double scale = search.Ctx.ObjectiveScale;
+    const bool agree = whole && half && *whole >= 0 && *half >= 0 &&
+                       std::fabs(*whole - 2 * *half) <= 0.25 * *whole + 1e-6 * scale;
+    if (agree) {
+      limit.ShadowGain = *whole;
+    } else {
+      limit.ShadowNotEstimated = true;
+    }
+  }
+}
+
+}  // namespace
+
+OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& base,
+                        const OptimiseOptions& options, OptimiseControl& control) {
+  CheckProblem(problem);
+  CheckFreeInputs(problem, base, options.DecimalSeparator);
+  const auto began = std::chrono::steady_clock::now();
+  const std::size_t runsBefore = control.Runs.load();
+  OptimiseResult result;
+  const std::size_t n = problem.Free.size();
+  const int designCount = options.DesignPoints > 0
+                              ? options.DesignPoints
+                              : std::clamp(96 * static_cast<int>(n), 256, 1024);
+  std::vector<std::vector<double>> design =
+      StartPoints(problem, base, options.DecimalSeparator, designCount + 1, options.Seed);
+  const std::vector<double> given = design.front();
+
+  Context context{problem, options, control, 1.0, ZonesTheLineRuns(base, options.DecimalSeparator)};
+  auto first = std::make_unique<Worker>(base);
+  CheckDataFile(problem, given, options.DecimalSeparator, *first);
+  context.ObjectiveScale = ObjectiveScale(problem, given, options.DecimalSeparator, *first);
+  control.Runs.fetch_add(1);
+
+  WorkerPool workers([&base] { return std::make_unique<Worker>(base); });
+  const int jobs = options.Jobs > 0 ? options.Jobs : tbb::info::default_concurrency();
+  tbb::task_arena arena(jobs);
+  const Search search{context, workers, arena};
+
+  // Stage 1: the design.
+  const std::vector<Point> designed = RunDesign(search, design);
+  result.DesignRuns = design.size();
+  // Stage 2: local searches from the data file's setting and the best of the design.
+  const std::vector<std::vector<double>> starts =
+      ChooseStarts(given, designed, std::max(options.Starts, 1));
+  const std::vector<LocalEnd> ends =
+      RunLocalSearches(search, starts, std::vector<double>(starts.size(), kFirstRadius),
+                       options.MaxRunsPerStart, true);
+  result.Stopped = control.Stop.load();
+  std::optional<Point> best;
+  for (const Point& p : designed) {
+    if (!p.X.empty() && (!best || Better(p, *best))) best = p;
+  }
+  CollectStarts(problem, starts, ends, result);
+  for (const LocalEnd& e : ends) {
+    if (e.End && (!best || Better(*e.End, *best))) best = *e.End;
+  }
+  if (!best) {
+    result.Runs = control.Runs.load() - runsBefore;
+    result.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    return result;
+  }
+  // Stage 3: restarts from the best until a round gains nothing.
+  bool restartsConverged = false;
+  const bool polished = Restart(search, *best, options.Seed, options.MaxRounds,
+                                options.MaxRunsPerStart, result.Rounds, restartsConverged);
+  result.Stopped = control.Stop.load();
+  result.Feasible = best->Feasible();
+  result.AnyFinished = best->Finished;
+  CollectOptima(problem, ends, *best, result);
+  ReportSetting(problem, base, options, *best, *first, result);
+  control.Runs.fetch_add(1);
+  if (result.Feasible) {
+    CheckOptimum(problem, polished, restartsConverged, ends, result);
+  } else {
+    MarkMissedEverywhere(problem, result);
+  }
   if (options.ShadowPrices && result.Feasible && !result.Stopped) {
-    std::vector<std::size_t> binding;
-    for (std::size_t i = 0; i < result.Limits.size(); ++i) {
-      if (result.Limits[i].Binding) binding.push_back(i);
-    }
-    std::vector<std::optional<double>> gains(binding.size());
-    arena.execute([&] {
-      tbb::parallel_for(
-          tbb::blocked_range<std::size_t>(0, binding.size(), 1),
-          [&](const tbb::blocked_range<std::size_t>& range) {
-            for (std::size_t k = range.begin(); k != range.end(); ++k) {
-              OptimiseProblem relaxed = problem;
-              Limit& limit = relaxed.Limits[binding[k]];
-              limit.Bound += limit.Bound == 0 ? 0.01 : 0.01 * std::fabs(limit.Bound);
-              const Context relaxedContext{relaxed, options, control, context.ObjectiveScale};
-              // Two searches from the optimum, a wide and a narrow first radius: a limit that
-              // bends back can turn one of them away.
-              for (const double radius : {kFirstRadius / 5, kFirstRadius / 50}) {
-                LocalSearch search(relaxedContext, *workers.local());
-                try {
-                  const Point end = search.Run(best.X, radius, options.MaxRunsPerStart / 2);
-                  if (end.Feasible()) {
-                    const double gain = problem.Goal.Maximise ? end.Objective - best.Objective
-                                                              : best.Objective - end.Objective;
-                    gains[k] = std::max(gains[k].value_or(gain), gain);
-                  }
-                } catch (const nlopt::forced_stop&) {
-                }
-              }
-            }
-          },
-          tbb::simple_partitioner());
-    });
-    for (std::size_t k = 0; k < binding.size(); ++k) {
-      result.Limits[binding[k]].ShadowGain = gains[k];
-    }
+    ShadowPrices(search, *best, result);
   }
   result.Runs = control.Runs.load() - runsBefore;
   result.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();

@@ -1,7 +1,15 @@
-// The search for the best setting of the line within the limits: from several starts spread
-// over the free inputs' box, each a local search by COBYLA (NLopt), run on every core with
-// oneTBB; the best feasible end is kept, the other distinct ends are reported as other local
-// optima, and for each limit that binds, what relaxing it by 1 % would gain.
+// The search for the best setting of the line within the limits, in three stages, each run on
+// every core with oneTBB:
+//  1. a design: a Latin hypercube of a few hundred settings over the free inputs' box (with the
+//     data file's setting), which maps where the limits are met and where the best ones lie;
+//  2. local searches by COBYLA (NLopt) from the data file's setting and the best distinct points
+//     of the design;
+//  3. restarts from the best end, from it and from points around it with a smaller first
+//     radius, round after round until a round improves nothing.
+// The best feasible end is kept, the other distinct ends are reported as other local optima,
+// and for each limit that binds, what relaxing it by 1 % gains (a warm-started search again,
+// checked against relaxing it by 0.5 %). The answer is called an optimum only where it passes
+// the checks of Doubts; otherwise the report says which failed.
 //
 // Why COBYLA: the model is a black box of a few milliseconds without derivatives, the free
 // inputs are few (up to a dozen) and so are the limits, which are nonlinear. COBYLA builds
@@ -35,10 +43,16 @@ namespace quillmere {
 
 struct OptimiseOptions {
   char DecimalSeparator = '.';  //!< of the field texts
-  int Starts = 8;               //!< local searches: the data file's setting, then a Latin hypercube
-  int Jobs = 0;                 //!< threads; 0 for one per core
-  std::uint64_t Seed = 1;       //!< of the Latin hypercube of starts
-  int MaxRunsPerStart = 400;    //!< model runs one local search may take
+  //! Local searches of stage 2: the data file's setting, then the best distinct points of the
+  //! design.
+  int Starts = 8;
+  //! Settings of the design (stage 1); 0 for 96 a free input, at least 256 and at most 1024.
+  int DesignPoints = 0;
+  //! Rounds of restarts (stage 3) at most; the search stops earlier when a round gains nothing.
+  int MaxRounds = 12;
+  int Jobs = 0;               //!< threads; 0 for one per core
+  std::uint64_t Seed = 1;     //!< of the design
+  int MaxRunsPerStart = 400;  //!< model runs one local search may take
   //! The smallest trust radius, as a share of each free input's range.
   double MinRadius = 1e-3;
   bool ShadowPrices = true;  //!< search again with each binding limit relaxed by 1 %
@@ -60,7 +74,8 @@ struct StartOutcome {
   double Objective = 0;      //!< at `To`, in the objective's unit
   double Violation = 0;      //!< the largest Constraint at `To` (0 or less where feasible)
   std::size_t Runs = 0;
-  bool Converged = false;  //!< ended by COBYLA's tolerance, not by the run budget
+  bool Converged = false;    //!< ended by COBYLA's tolerance, not by the run budget
+  std::vector<bool> Missed;  //!< each limit missed at `To` (every one where the run failed)
 };
 
 //! A limit at the setting reported.
@@ -73,6 +88,9 @@ struct LimitAtOptimum {
   //! What the objective gains (in its unit, positive for better) when the bound is relaxed by
   //! 1 %: for binding limits of a feasible optimum, when shadow prices were asked for.
   std::optional<double> ShadowGain;
+  //! Binding, but what relaxing it gains could not be estimated: the searches with it relaxed
+  //! by 1 % and by 0.5 % disagree, or found nothing.
+  bool ShadowNotEstimated = false;
 };
 
 //! A limit binds where less than this share of its bound is left.
@@ -100,8 +118,19 @@ struct OptimiseResult {
   std::vector<StartOutcome> Starts;
   std::vector<std::size_t> ReachedBy;  //!< starts (0-based) whose end is the optimum
   std::vector<OtherOptimum> OtherOptima;
-  std::size_t Runs = 0;  //!< model runs, the shadow prices' included
-  double Seconds = 0;    //!< wall-clock time of the whole search
+  //! Why the best setting found is not shown to be the optimum, one reason a line; empty where
+  //! it passed every check: a limit binds or every free input is at a bound; the last round of
+  //! restarts improved nothing; the local searches ended by their tolerance.
+  std::vector<std::string> Doubts;
+  //! Infeasible: each limit missed at the end of every local search (the limits that cannot be
+  //! met, as far as the search can tell).
+  std::vector<bool> MissedEverywhere;
+  //! The exhausts an LEL<=P limit sized to P at Values, as field name and text.
+  std::vector<std::pair<std::string, std::string>> SizedExhausts;
+  std::size_t DesignRuns = 0;  //!< runs of the design
+  int Rounds = 0;              //!< rounds of restarts
+  std::size_t Runs = 0;        //!< model runs, the shadow prices' included
+  double Seconds = 0;          //!< wall-clock time of the whole search
 };
 
 //! The start points of the search, scaled to [0, 1] per free input: the data file's setting
@@ -118,8 +147,13 @@ std::vector<std::vector<double>> StartPoints(const OptimiseProblem& problem,
 OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& base,
                         const OptimiseOptions& options, OptimiseControl& control);
 
-//! `base` with the setting `values` applied, as the optimum's data file holds it.
+//! `base` with the setting `values` applied.
 MemoryFieldTexts SettingFields(const OptimiseProblem& problem, const MemoryFieldTexts& base,
                                const std::vector<double>& values, char decimalSeparator);
+
+//! `base` with the result's setting applied and the exhausts it sized written in, as the
+//! optimum's data file holds it: run as it stands, it meets every limit the search met.
+MemoryFieldTexts OptimumFields(const OptimiseProblem& problem, const MemoryFieldTexts& base,
+                               const OptimiseResult& result, char decimalSeparator);
 
 }  // namespace quillmere

@@ -115,6 +115,70 @@ std::pair<double, TracePoint> HighestVapourPressure(const ParameterSet& params,
   return {highest, ZoneView(params, state, bestZone).At(bestPoint)};
 }
 
+//! The highest %LEL of the zones (Quantity::Lel) or the highest share of a zone's own limit
+//! (Quantity::LelOfCode), and its zone. A zone whose exhaust is sized to its own limit meets
+//! that limit whatever the setting: it is read only where every exhaust is sized.
+double HighestLel(Quantity q, const std::vector<ZonePlantDuty>& all, TracePoint& place) {
+  const bool anyGiven =
+      std::any_of(all.begin(), all.end(), [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
+  double highest = 0;
+  bool first = true;
+  for (std::size_t z = 0; z < all.size(); ++z) {
+    const ZonePlantDuty& f = all[z];
+    if (anyGiven && f.ExhaustSized) continue;
+    if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
+      throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
+    }
+    const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
+    if (first || v > highest) {
+      highest = v;
+      place.Zone = static_cast<int>(z) + 1;
+      first = false;
+    }
+  }
+  return highest;
+}
+
+//! The zones' own highest web temperature (`pressure` false) or surface vapour pressure as a
+//! share of 760 mmHg (true), index 0 for zone 1; a zone where no point's pressures evaluate
+//! has none.
+std::vector<std::optional<double>> ZoneHighs(const ParameterSet& params,
+                                             const SimulationState& state, int zones,
+                                             bool pressure) {
+  const ZoneTrace& t = state.Trace;
+  std::vector<std::optional<double>> highs(static_cast<std::size_t>(zones));
+  for (int zone = 1; zone <= zones; ++zone) {
+    std::optional<double>& high = highs[static_cast<std::size_t>(zone - 1)];
+    if (!pressure && zone == 1) high = state.EntryTemperature();
+    for (int point = 0; point <= params.ZoneSteps[zone]; ++point) {
+      const std::size_t i = static_cast<std::size_t>(point);
+      double value = t.Temperature[zone][i];
+      if (pressure) {
+        ClearFloatingPointFaults();
+        const SurfacePressures p = WebSurfacePressures(
+            params, t.Temperature[zone][i], t.Solvent1Weight[zone][i], t.Solvent2Weight[zone][i]);
+        value = (p.Solvent1 + p.Solvent2) / kTotalPressure;
+        if (FloatingPointFaultRaised({p.Solvent1, p.Solvent2, value})) continue;
+      }
+      if (!high || value > *high) high = value;
+    }
+  }
+  return highs;
+}
+
+//! The LEL limit's quantity by zone, as HighestLel reads it.
+std::vector<std::optional<double>> ZoneLels(Quantity q, const std::vector<ZonePlantDuty>& all) {
+  const bool anyGiven =
+      std::any_of(all.begin(), all.end(), [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
+  std::vector<std::optional<double>> parts(all.size());
+  for (std::size_t z = 0; z < all.size(); ++z) {
+    const ZonePlantDuty& f = all[z];
+    if (anyGiven && f.ExhaustSized) continue;
+    parts[z] = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
+  }
+  return parts;
+}
+
 }  // namespace
 
 std::string_view QuantityName(Quantity quantity) {
@@ -181,6 +245,36 @@ FreeInput FreePlantInput(const PlantFieldSpec& plant, std::string_view range,
   return input;
 }
 
+//! A bound no setting can meet by what the quantity is: a residual ratio is above 0, an
+//! exhaust's %LEL too, the heat is not negative and no web is colder than absolute zero.
+void RefuseImpossibleBound(const Limit& limit) {
+  const double bound = limit.Bound;
+  switch (limit.What) {
+    case Quantity::ExitResidual1:
+    case Quantity::ExitResidual2:
+      if (!(bound > 0)) {
+        Refuse(limit.Text + " cannot be met: a residual ratio is above 0 at every setting");
+      }
+      return;
+    case Quantity::Lel:
+      if (!(bound > 0)) {
+        Refuse(limit.Text +
+               " cannot be met: an exhaust that carries solvent is above 0 % of its LEL");
+      }
+      return;
+    case Quantity::Energy:
+      if (!(bound >= 0)) Refuse(limit.Text + " cannot be met: the line's heat is not negative");
+      return;
+    case Quantity::WebTemperature:
+      if (!(bound > -273.15)) {
+        Refuse(limit.Text + " cannot be met: no web is colder than absolute zero");
+      }
+      return;
+    default:
+      return;
+  }
+}
+
 }  // namespace
 
 FreeInput ParseFreeInput(std::string_view text) {
@@ -207,6 +301,16 @@ FreeInput ParseFreeInput(std::string_view text) {
            " is one of the eight fixed constants (the Antoine constants and the molecular "
            "weights of both solvents), which cannot be free");
   }
+  if (field->group == FieldGroup::Accuracy) {
+    Refuse(named +
+           " sets how finely the model computes, not the line: a coarser step would only "
+           "seem to dry faster, so it cannot be free");
+  }
+  if (field->group == FieldGroup::Fitting) {
+    Refuse(named +
+           " is a property of the coating that a fit to measurements determines, not a "
+           "setting of the line, so it cannot be free");
+  }
   const std::size_t colon = range.find(':');
   if (colon == std::string_view::npos || range.find(':', colon + 1) != std::string_view::npos) {
     Refuse(inputName + ": " + Quoted(range) + " is not a range LO:HI, e.g. " + inputName +
@@ -222,6 +326,10 @@ FreeInput ParseFreeInput(std::string_view text) {
   if (!(input.Low < input.High)) {
     Refuse(inputName + ": the lower bound " + Quoted(range.substr(0, colon)) +
            " must be below the upper bound " + Quoted(range.substr(colon + 1)));
+  }
+  if (field->member == &ParameterSet::Speed && !(input.Low > 0)) {
+    Refuse(inputName + ": the web must run forward through the dryer, so the lower bound " +
+           Quoted(range.substr(0, colon)) + " must be above 0 m/s");
   }
   input.WholeSteps =
       field->slot == FieldSlot::ZoneQuantity && field->zoneQuantity == &ZoneConditions::ZoneLength;
@@ -259,6 +367,7 @@ Limit ParseLimit(std::string_view text) {
       limit.What = q.What;
       limit.Bound = Number(text.substr(at + 2), text);
       limit.Text = std::string(q.Name) + "<=" + std::string(text.substr(at + 2));
+      RefuseImpossibleBound(limit);
       return limit;
     }
   }
@@ -289,6 +398,60 @@ void CheckProblem(const OptimiseProblem& problem) {
     if (NeedsPlant(limit.What)) {
       Refuse("The limit " + limit.Text +
              " needs the plant figures, which this search was not given");
+    }
+  }
+}
+
+namespace {
+
+bool ProblemNeedsPlant(const OptimiseProblem& problem) {
+  return NeedsPlant(problem.Goal.What) ||
+         std::any_of(problem.Limits.begin(), problem.Limits.end(),
+                     [](const Limit& l) { return NeedsPlant(l.What); });
+}
+
+}  // namespace
+
+int ZonesTheLineRuns(const FieldTexts& fields, char decimalSeparator) {
+  for (int zone = 2; zone <= kMaxZones; ++zone) {
+    const std::string text = fields.Text(ZoneFieldName(zone, 0));
+    if (text.empty() || ParseNumber(text, decimalSeparator) == 0.0) return zone - 1;
+  }
+  return kMaxZones;
+}
+
+bool ByZone(Quantity quantity) {
+  return quantity == Quantity::WebTemperature || quantity == Quantity::VapourPressure ||
+         quantity == Quantity::Lel || quantity == Quantity::LelOfCode;
+}
+
+void CheckFreeInputs(const OptimiseProblem& problem, const FieldTexts& fields,
+                     char decimalSeparator) {
+  const int zones = ZonesTheLineRuns(fields, decimalSeparator);
+  const std::string line = "the line runs " + std::to_string(zones) +
+                           (zones == 1 ? " zone" : " zones") +
+                           " (its zones end at the first zone whose outer temperature is empty "
+                           "or 0)";
+  const bool hasWidth = !fields.Text("WebWidth").empty();
+  for (const FreeInput& input : problem.Free) {
+    const PlantFieldSpec* plant =
+        input.Field == nullptr ? FindPlantField(input.FieldName) : nullptr;
+    const int zone = input.Field != nullptr ? input.Field->zone
+                     : plant != nullptr     ? plant->zone
+                                            : 0;
+    if (zone > zones) {
+      Refuse(input.Name + " cannot change the answer: " + line);
+    }
+    if (input.Field != nullptr) continue;
+    if (!hasWidth) {
+      Refuse(input.Name +
+             " cannot change the answer: the data file has no plant inputs (no web width, "
+             "WebWidth), so no plant figure is computed");
+    }
+    if (!ProblemNeedsPlant(problem)) {
+      Refuse(input.Name +
+             " changes only the plant figures, which neither the objective nor any limit "
+             "reads: limit the LEL or the Energy, or minimise the Energy");
     }
   }
 }
@@ -348,6 +511,16 @@ void ApplyValues(const OptimiseProblem& problem, const std::vector<double>& valu
   }
 }
 
+double ExhaustSizedTo(const ZonePlantDuty& zone, double percent) {
+  const double limit = zone.LimitPercentLel / 100;
+  const double exhaust =
+      kNormalMolarVolume *
+      ((zone.Exhaust / kNormalMolarVolume + zone.Vapour) * limit / (percent / 100) - zone.Vapour);
+  if (!(exhaust > 0)) return exhaust;
+  const double unit = std::pow(10.0, std::floor(std::log10(exhaust)) - 5);
+  return RoundedToDigits(std::ceil(exhaust / unit) * unit, 6);
+}
+
 namespace {
 
 //! The quantities of a finished run at one setting, each computed once when first asked for.
@@ -389,38 +562,28 @@ class SettingQuantities {
         return pressure_->first;
       case Quantity::Lel:
       case Quantity::LelOfCode:
-        return HighestLel(q, place);
+        return HighestLel(q, plant_->Zones, place);
       case Quantity::Energy:
         return plant_->TotalKw;
     }
     return 0;
   }
 
- private:
-  // A zone whose exhaust is sized to its limit meets it whatever the setting: the limit is
-  // read where the exhaust is given, unless every exhaust is sized.
-  double HighestLel(Quantity q, TracePoint& place) const {
-    const std::vector<ZonePlantDuty>& all = plant_->Zones;
-    const bool anyGiven =
-        std::any_of(all.begin(), all.end(), [](const ZonePlantDuty& f) { return !f.ExhaustSized; });
-    double highest = 0;
-    bool first = true;
-    for (std::size_t z = 0; z < all.size(); ++z) {
-      const ZonePlantDuty& f = all[z];
-      if (anyGiven && f.ExhaustSized) continue;
-      if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
-        throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
-      }
-      const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
-      if (first || v > highest) {
-        highest = v;
-        place.Zone = static_cast<int>(z) + 1;
-        first = false;
-      }
+  //! The quantity of `limit` zone by zone where it is held so (ByZone), else its one value.
+  std::vector<std::optional<double>> Parts(const Limit& limit, double value) const {
+    switch (limit.What) {
+      case Quantity::WebTemperature:
+      case Quantity::VapourPressure:
+        return ZoneHighs(params_, state_, zones_, limit.What == Quantity::VapourPressure);
+      case Quantity::Lel:
+      case Quantity::LelOfCode:
+        return ZoneLels(limit.What, plant_->Zones);
+      default:
+        return {value};
     }
-    return highest;
   }
 
+ private:
   const OptimiseProblem& problem_;
   const std::vector<double>& values_;
   const ParameterSet& params_;
@@ -433,9 +596,58 @@ class SettingQuantities {
 };
 
 bool NeedsPlantFigures(const OptimiseProblem& problem) {
-  return problem.Plant && (NeedsPlant(problem.Goal.What) ||
-                           std::any_of(problem.Limits.begin(), problem.Limits.end(),
-                                       [](const Limit& l) { return NeedsPlant(l.What); }));
+  return problem.Plant && ProblemNeedsPlant(problem);
+}
+
+//! The plant duty of a finished run; with an LEL<=P limit below a zone's own limit, each
+//! exhaust left empty sized to P (the figures computed again with it, and its text kept in
+//! `evaluation`), since that zone of the setting's data file runs so.
+std::optional<PlantDuty> SizedPlantDuty(const OptimiseProblem& problem, CaseResult& run,
+                                        const CaseRequest& request, char decimalSeparator,
+                                        const ParameterSet& params, const SimulationState& state,
+                                        RunEvaluation& evaluation) {
+  std::optional<PlantDuty> duty = problem.Plant.Duty(run, params);
+  std::optional<double> percent;
+  for (const Limit& limit : problem.Limits) {
+    if (limit.What == Quantity::Lel) percent = std::min(percent.value_or(limit.Bound), limit.Bound);
+  }
+  if (!duty || !percent || !request.Plant || !request.Solvents) return duty;
+  PlantInputs sized = *request.Plant;
+  for (std::size_t z = 0; z < duty->Zones.size(); ++z) {
+    const ZonePlantDuty& zone = duty->Zones[z];
+    if (!zone.ExhaustSized || !(zone.LimitPercentLel > *percent) || !(zone.Vapour > 0)) continue;
+    const double exhaust = ExhaustSizedTo(zone, *percent);
+    if (!std::isfinite(exhaust) || !(exhaust > 0)) continue;
+    const int number = static_cast<int>(z) + 1;
+    sized.Exhaust[number] = exhaust;
+    evaluation.SizedExhausts.emplace_back(ExhaustFieldName(number),
+                                          FieldValueText(exhaust, decimalSeparator));
+  }
+  if (evaluation.SizedExhausts.empty()) return duty;
+  run.Figures = PlantFiguresOf(params, sized, *request.Solvents, state, run.Record);
+  return problem.Plant.Duty(run, params);
+}
+
+//! Whether every figure of the evaluation is a finite number.
+bool AllFinite(const RunEvaluation& evaluation) {
+  if (!std::isfinite(evaluation.Objective)) return false;
+  for (const double v : evaluation.LimitValue) {
+    if (!std::isfinite(v)) return false;
+  }
+  for (const auto& parts : evaluation.LimitParts) {
+    for (const std::optional<double>& v : parts) {
+      if (v && !std::isfinite(*v)) return false;
+    }
+  }
+  if (evaluation.Plant) {
+    if (!std::isfinite(evaluation.Plant->TotalKw)) return false;
+    for (const ZonePlantDuty& z : evaluation.Plant->Zones) {
+      if (!std::isfinite(z.PercentLel) || !std::isfinite(z.HeatKw) || !std::isfinite(z.Exhaust)) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -451,18 +663,28 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
     ApplyValues(problem, values, decimalSeparator, fields);
     if (needsPlant) request = problem.Plant.Request(fields, decimalSeparator);
     run = RunCase(fields, decimalSeparator, params, state, request.value_or(CaseRequest{}));
-  } catch (const std::exception& error) {
+  } catch (const Error& error) {
     // What ends the window's run in its error box ends only this setting.
     evaluation.Outcome = error.what();
+    evaluation.Ending = error.Kind();
+    return evaluation;
+  } catch (const std::exception& error) {
+    evaluation.Outcome = error.what();
+    evaluation.Ending = ErrorKind::RunFault;
     return evaluation;
   }
   if (!run.Finished()) {
     evaluation.Outcome = run.OutcomeText();
+    evaluation.Ending = run.Ending;
     return evaluation;
   }
+  evaluation.Ending = ErrorKind::RunFault;
   try {
     if (needsPlant) {
-      if (request) evaluation.Plant = problem.Plant.Duty(run, params);
+      if (request) {
+        evaluation.Plant =
+            SizedPlantDuty(problem, run, *request, decimalSeparator, params, state, evaluation);
+      }
       if (!evaluation.Plant) {
         evaluation.Outcome = "the plant inputs were refused";
         return evaluation;
@@ -472,15 +694,27 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
     TracePoint place;
     evaluation.Objective = quantities.Value(problem.Goal.What, place);
     for (const Limit& limit : problem.Limits) {
-      evaluation.LimitValue.push_back(quantities.Value(limit.What, place));
+      const double v = quantities.Value(limit.What, place);
+      evaluation.LimitValue.push_back(v);
       evaluation.LimitPlace.push_back(place);
+      evaluation.LimitParts.push_back(quantities.Parts(limit, v));
     }
   } catch (const std::exception& error) {
     evaluation.LimitValue.clear();
     evaluation.LimitPlace.clear();
+    evaluation.LimitParts.clear();
     evaluation.Outcome = error.what();
     return evaluation;
   }
+  if (!AllFinite(evaluation)) {
+    // A figure that is not a number meets no limit: the setting is a fault, never a success.
+    evaluation.LimitValue.clear();
+    evaluation.LimitPlace.clear();
+    evaluation.LimitParts.clear();
+    evaluation.Outcome = "a figure of the run is not a finite number";
+    return evaluation;
+  }
+  evaluation.Ending.reset();
   evaluation.Finished = true;
   evaluation.Outcome = "finished";
   if (problem.Margin) {

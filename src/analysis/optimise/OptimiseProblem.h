@@ -17,6 +17,7 @@
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantFigures.h"
+#include "base/Error.h"
 #include "params/FieldTable.h"
 #include "params/FieldTexts.h"
 #include "params/MemoryFieldTexts.h"
@@ -86,6 +87,8 @@ struct ZonePlantDuty {
   //! The exhaust was left empty and sized to the limit: the zone meets it by construction, and
   //! the limit binds elsewhere (its cost shows in the heat of the air).
   bool ExhaustSized = false;
+  double Exhaust = 0;  //!< given, or where sized the least that keeps the limit [Nm3/h]
+  double Vapour = 0;   //!< solvent evaporated, uptake counted as 0 [kmol/h]
 };
 
 //! What the plant makes of a finished run: each active zone, zone 1 first.
@@ -141,13 +144,30 @@ Objective ParseObjective(std::string_view name, bool maximise);
 void CheckPlantInputs(const OptimiseProblem& problem, const FieldTexts& fields,
                       char decimalSeparator);
 
+//! The zones the fields make active: up to the first zone after zone 1 whose outer temperature
+//! is empty or 0, as acquisition decides it (a text that does not read counts as a zone: the
+//! run then says what is wrong with it).
+int ZonesTheLineRuns(const FieldTexts& fields, char decimalSeparator);
+
+//! Whether a limit on the quantity is held zone by zone (RunEvaluation::LimitParts).
+bool ByZone(Quantity quantity);
+
+//! Refuses (Error(ErrorKind::Usage)) a free input that cannot change the answer on the line
+//! `fields` hold: a zone's input or exhaust past the last zone run, a plant input where the
+//! fields have no plant inputs, or where neither the objective nor a limit reads the plant
+//! figures.
+void CheckFreeInputs(const OptimiseProblem& problem, const FieldTexts& fields,
+                     char decimalSeparator);
+
 //! "NAME=LO:HI", numbers written with ".". Throws Error(ErrorKind::Usage): a misspelt name
-//! (with the closest names), the save file name, a fixed constant, LO >= HI.
+//! (with the closest names), the save file name, an input that is not a setting of the line (a
+//! fixed constant, a fitting parameter, the increment of z), LO >= HI, a speed not above 0.
 FreeInput ParseFreeInput(std::string_view text);
 
 //! "ExitResidual1<=X", "ExitResidual2<=X", "WebTemperature<=T", "NoBoiling", "NoBoiling:F"
 //! (0 < F <= 1), "LEL<=P" (% LEL), "LEL" (each zone's own limit), "Energy<=KW". Throws
-//! Error(ErrorKind::Usage).
+//! Error(ErrorKind::Usage), also for a bound no setting can meet by definition (a residual or
+//! %LEL not above 0, a negative heat).
 Limit ParseLimit(std::string_view text);
 
 //! Refuses (Error(ErrorKind::Usage)) a problem that cannot be searched: no free input, an input
@@ -160,10 +180,27 @@ struct RunEvaluation {
   std::string Outcome;             //!< "finished", or what ended the run
   double Objective = 0;            //!< the objective quantity's value (when finished)
   std::vector<double> LimitValue;  //!< each limit's quantity (when finished)
+  //! Each limit's quantity by zone (index 0 for zone 1; nullopt where a zone does not count),
+  //! for the quantities that are the highest of the zones' (the web temperature, the vapour
+  //! pressure, the LEL); one part for the others. The search holds each part to the limit on
+  //! its own: the highest of several is not smooth where two zones trade places.
+  std::vector<std::vector<std::optional<double>>> LimitParts;
   //! Where each limit's quantity is highest: the web's point; Zone 0 where it is the line's.
   std::vector<TracePoint> LimitPlace;
   std::optional<PlantDuty> Plant;  //!< when the problem needs it and it was computed
+  //! How the run ended where it did not finish: InputRefused where acquisition refused the
+  //! inputs, RunFault for a fault or a figure that is not finite.
+  std::optional<ErrorKind> Ending;
+  //! The exhausts left empty that an LEL<=P limit sized to P (below the zone's own limit), as
+  //! field name and text: the setting's data file holds them so that it meets P as it runs.
+  std::vector<std::pair<std::string, std::string>> SizedExhausts;
 };
+
+//! The exhaust of a zone left empty, sized to `percent` of the LEL instead of its own limit, from
+//! the zone's figures: 22.414 · (fuel / (f · LELmix) − Σṅ) with fuel / LELmix read off the
+//! exhaust sized to the zone's limit. Rounded up to six significant digits, so that the text
+//! written keeps the zone at most at `percent`.
+double ExhaustSizedTo(const ZonePlantDuty& zone, double percent);
 
 //! A limit's value as a constraint of the search, at most 0 where the limit is met: for the
 //! residual ratios log(value / bound), for the others (value - bound) / scale, the scale being

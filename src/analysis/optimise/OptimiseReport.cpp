@@ -88,14 +88,20 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
   if (result.Stopped) text += "The search was stopped before it ended.\n";
   if (result.Values.empty()) {
     text += "No run finished: no setting could be judged.\n";
-  } else if (result.Feasible) {
+  } else if (result.Feasible && result.Doubts.empty()) {
     text += "Optimum: " + goal.Name + " " + verb + " to " + WithUnit(result.Objective, goal.Unit) +
             ", every limit met.\n";
+  } else if (result.Feasible) {
+    text += "Best setting found, not shown to be the optimum: " + goal.Name + " " + verb + " to " +
+            WithUnit(result.Objective, goal.Unit) + ", every limit met, but\n";
+    for (const std::string& doubt : result.Doubts) text += "  - " + doubt + "\n";
   } else if (!result.AnyFinished) {
-    text += "No feasible setting found: no run finished at any setting tried. The last ended: " +
-            result.Outcome + "\n";
+    text +=
+        "No setting found that meets every limit: no run finished at any setting tried. "
+        "The last ended: " +
+        result.Outcome + "\n";
   } else {
-    text += "No feasible setting found: no setting tried meets every limit. The nearest gives " +
+    text += "No setting found that meets every limit. The nearest, listed below, gives " +
             goal.Name + " " + WithUnit(result.Objective, goal.Unit) + ".\n";
   }
   if (!result.Values.empty()) {
@@ -128,18 +134,42 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
     if (limit.ShadowGain) {
       text += "    relaxed by 1 %: " + goal.Name + " " + (*limit.ShadowGain >= 0 ? "+" : "") +
               WithUnit(goal.Maximise ? *limit.ShadowGain : -*limit.ShadowGain, goal.Unit) + "\n";
+    } else if (limit.ShadowNotEstimated) {
+      text +=
+          "    relaxed by 1 %: not estimated (the searches with it relaxed by 1 % and by "
+          "0.5 % do not agree)\n";
     }
+  }
+  for (const auto& [name, exhaust] : result.SizedExhausts) {
+    text += "Exhaust sized to the LEL limit: " + name + " = " + exhaust + " Nm3/h" +
+            " (left empty in the data file; -o writes it)\n";
   }
   if (!result.Feasible && result.AnyFinished) {
-    std::string missed;
-    for (const LimitAtOptimum& limit : result.Limits) {
-      if (limit.Margin < 0) missed += (missed.empty() ? "" : ", ") + limit.What.Text;
+    std::string everywhere;
+    std::string somewhere;
+    for (std::size_t i = 0; i < result.Limits.size(); ++i) {
+      const LimitAtOptimum& limit = result.Limits[i];
+      if (limit.Margin >= 0) continue;
+      const bool always = i < result.MissedEverywhere.size() && result.MissedEverywhere[i];
+      std::string& list = always ? everywhere : somewhere;
+      list += (list.empty() ? "" : ", ") + limit.What.Text;
     }
-    if (!missed.empty()) text += "Cannot be met within the free inputs' ranges: " + missed + ".\n";
+    if (!everywhere.empty()) {
+      text +=
+          "Cannot be met within the free inputs' ranges (missed at the end of every local "
+          "search): " +
+          everywhere + ".\n";
+    }
+    if (!somewhere.empty()) {
+      text += "Missed by the nearest setting, though met at the end of some local search: " +
+              somewhere + ".\n";
+    }
   }
   text += "Starts: " + std::to_string(result.Starts.size());
-  if (result.Feasible) {
-    text += "; the optimum reached from " + StartList(result.ReachedBy);
+  if (result.Feasible && !result.ReachedBy.empty()) {
+    text += "; the best reached from " + StartList(result.ReachedBy);
+  } else if (result.Feasible) {
+    text += "; the best reached only by the restarts from the best end";
   }
   std::vector<std::size_t> outside;
   for (std::size_t i = 0; i < result.Starts.size(); ++i) {
@@ -165,6 +195,9 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
             " at " + SettingText(problem, other.Values) + " (from start" +
             (other.Starts.size() > 1 ? "s " : " ") + StartList(other.Starts) + ").\n";
   }
+  text += "Design: " + std::to_string(result.DesignRuns) +
+          " settings; restarts from the best: " + std::to_string(result.Rounds) +
+          (result.Rounds == 1 ? " round" : " rounds") + ".\n";
   text += "Model runs: " + std::to_string(result.Runs) + " in " +
           FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
   return text;
@@ -178,6 +211,8 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
                        {"direction", goal.Maximise ? "maximise" : "minimise"},
                        {"unit", goal.Unit}};
   json["feasible"] = result.Feasible;
+  json["optimum"] = result.Feasible && result.Doubts.empty() && !result.Stopped;
+  json["doubts"] = result.Doubts;
   json["stopped"] = result.Stopped;
   if (!result.Values.empty()) json["value"] = result.Objective;
   json["outcome"] = result.Outcome;
@@ -193,7 +228,8 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
   }
   json["inputs"] = inputs;
   ordered_json limits = ordered_json::array();
-  for (const LimitAtOptimum& limit : result.Limits) {
+  for (std::size_t i = 0; i < result.Limits.size(); ++i) {
+    const LimitAtOptimum& limit = result.Limits[i];
     ordered_json l{
         {"limit", limit.What.Text},  {"quantity", std::string(QuantityName(limit.What.What))},
         {"bound", limit.What.Bound}, {"value", limit.Value},
@@ -207,6 +243,13 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
       }
     }
     if (limit.ShadowGain) l["gain_if_relaxed_1_percent"] = *limit.ShadowGain;
+    if (limit.ShadowNotEstimated) {
+      l["gain_if_relaxed_1_percent"] = nullptr;  // the searches relaxed by 1 % and 0.5 % disagree
+      l["gain_not_estimated"] = true;
+    }
+    if (!result.Feasible && i < result.MissedEverywhere.size()) {
+      l["missed_at_every_start"] = static_cast<bool>(result.MissedEverywhere[i]);
+    }
     limits.push_back(l);
   }
   json["limits"] = limits;
@@ -246,6 +289,11 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
     }
     json["plant"] = {{"zones", zones}, {"total_kw", result.Plant->TotalKw}};
   }
+  ordered_json sized = ordered_json::object();
+  for (const auto& [name, exhaust] : result.SizedExhausts) sized[name] = exhaust;
+  json["sized_exhausts"] = sized;
+  json["design_runs"] = result.DesignRuns;
+  json["restart_rounds"] = result.Rounds;
   json["model_runs"] = result.Runs;
   json["seconds"] = result.Seconds;
   return json.dump(2) + "\n";

@@ -1,5 +1,6 @@
 #include "analysis/optimise/PlantDuty.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "analysis/CaseRun.h"
@@ -16,8 +17,9 @@ std::optional<PlantDuty> PlantDutyOf(const PlantFigures& figures) {
   duty.TotalKw = figures.TotalHeat;
   for (const ZonePlant& zone : figures.Zones) {
     if (!zone.PercentLel || !zone.TotalHeat()) return std::nullopt;
-    duty.Zones.push_back(
-        {*zone.PercentLel, zone.LimitPercent, *zone.TotalHeat(), zone.ExhaustSized});
+    duty.Zones.push_back({*zone.PercentLel, zone.LimitPercent, *zone.TotalHeat(), zone.ExhaustSized,
+                          zone.Exhaust.value_or(0.0),
+                          std::max(zone.Molar[0], 0.0) + std::max(zone.Molar[1], 0.0)});
   }
   return duty;
 }

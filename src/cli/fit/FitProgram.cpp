@@ -111,8 +111,8 @@ int RunFit(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       ->type_name("FIT.json");
 #ifdef QUILLMERE_FIT_PLOT
   app.add_option("--plot", outputs.plot,
-                 "Draw the measured points against the fitted curves (solid) and the starting "
-                 "curves (dashed) of each trial, a chart a quantity, into an SVG or PNG file")
+                 "Draw the measured points against the fitted curves and, faint, the starting "
+                 "curves, one line style a trial, a chart a quantity, into an SVG or PNG file")
       ->type_name("FIT.svg|FIT.png")
       ->check(CLI::Validator(
           [](const std::string& path) {

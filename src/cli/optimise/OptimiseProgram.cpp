@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -83,6 +84,21 @@ std::string OptimumIntervalsText(const MemoryFieldTexts& optimum, const FitUncer
   }
 }
 
+//! Refuses, before the first run, an output that could not be written after the search: its
+//! folder missing or not writable, or the file there and not writable.
+void CheckWritable(const std::optional<std::string>& path, std::string_view kind) {
+  if (!path || *path == kStandardStream) return;
+  const std::filesystem::path file(*path);
+  const std::filesystem::path folder =
+      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+  const bool exists = ::access(file.c_str(), F_OK) == 0;
+  const int failed = exists ? ::access(file.c_str(), W_OK) : ::access(folder.c_str(), W_OK | X_OK);
+  if (failed != 0) {
+    throw FileError("Could not create the " + std::string(kind) + " " + Quoted(*path) + ": " +
+                    SystemReason(errno));
+  }
+}
+
 //! Runs the search on a thread of its own while this one watches for an interrupt and draws
 //! the progress bar (local searches done of all).
 OptimiseResult RunSearch(const OptimiseProblem& problem, const MemoryFieldTexts& base,
@@ -129,8 +145,9 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
                 bool progressBar) {
   CLI::App app{
       "Finds the setting of the free inputs that maximises or minimises the objective while "
-      "every limit is met: local searches (COBYLA) from several starts spread over the free "
-      "inputs' ranges, on every core. Reports the optimum, each limit's value, margin and where "
+      "every limit is met: a design of settings spread over the free inputs' ranges, local "
+      "searches (COBYLA) from the best of them, and restarts from the best end until they no "
+      "longer improve it, on every core. Reports the optimum, each limit's value, margin and where "
       "in the dryer it binds, what relaxing a binding limit by 1 % would gain, and the other "
       "local optima found.",
       "quillmere-cli optimise"};
@@ -144,10 +161,14 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
       "LEL (every zone within its own limit), Energy<=KW. LEL and Energy need the plant inputs.\n\n"
       "Free inputs take the names of sweep: Speed, Zone2.OuterTemperature, Zone3.ZoneLength, "
       "... A free zone length is taken in whole increments of z, as the model marches it.\n\n"
-      "Exit status: 0 a setting that meets every limit was found; 5 no setting found meets "
-      "every limit (the report says which limits the nearest misses, and by how much); 1 the "
-      "data file was refused; 2 a file could not be opened, read or written; 3 another error; "
-      "64 a wrong command line; 130 interrupted.");
+      "Exit status: 0 an optimum: a setting that meets every limit, where a limit binds or "
+      "every free input is at a bound, and that restarts from it no longer improve; 4 a "
+      "setting that meets every limit but is not shown to be the optimum (the report says "
+      "which check failed; -o still writes it); 5 no setting found meets every limit (the "
+      "report says which limits the nearest misses, and by how much); 1 the data file was "
+      "refused; 2 a file could not be opened, read or written; 3 another error; 64 a wrong "
+      "command line (also a free input that cannot change the answer or is not a setting of "
+      "the line, a limit no setting can meet); 130 interrupted.");
   std::string dataFile;
   std::string maximise;
   std::string minimise;
@@ -194,13 +215,14 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
           ""));
 #endif
   app.add_option("--starts", options.Starts,
-                 "Local searches: the data file's setting, then points spread over the ranges")
+                 "Local searches: from the data file's setting, then from the best distinct "
+                 "settings of the design")
       ->capture_default_str()
       ->check(CLI::Range(1, 1000));
   app.add_option("--jobs", options.Jobs, "Threads (0: one per core)")
       ->capture_default_str()
       ->check(CLI::Range(0, 1024));
-  app.add_option("--seed", options.Seed, "Seed of the spread of starts")->capture_default_str();
+  app.add_option("--seed", options.Seed, "Seed of the design")->capture_default_str();
   app.add_option("--max-runs", options.MaxRunsPerStart, "Most model runs of one local search")
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
@@ -241,6 +263,9 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     if (reportFile) files.Output("report", *reportFile);
     if (plotFile) files.Output("chart file", *plotFile);
     files.Check();
+    CheckWritable(outputFile, "data file of the optimum");
+    CheckWritable(reportFile, "report");
+    CheckWritable(plotFile, "chart file");
   } catch (const Error& e) {
     err << PrintableText(e.what()) << '\n';
     return ExitStatus(e.Kind());
@@ -291,7 +316,7 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     report << OptimiseReportText(problem, result) << std::flush;
     if (nominal) report << RobustCostText(problem, *nominal, result, *robust) << std::flush;
     if (result.Values.empty()) return ExitStatus(ErrorKind::Infeasible);
-    const MemoryFieldTexts optimum = SettingFields(problem, base, result.Values, separator);
+    const MemoryFieldTexts optimum = OptimumFields(problem, base, result, separator);
     if (fit && result.Feasible) report << OptimumIntervalsText(optimum, *fit, separator);
     // No optimum, no optimum's data file: the report and the curves show the nearest setting.
     if (outputFile && result.Feasible && *outputFile != kStandardStream) {
@@ -315,7 +340,8 @@ int RunOptimise(int argc, const char* const* argv, std::ostream& out, std::ostre
     }
 #endif
     if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
-    return result.Feasible ? kExitFinished : ExitStatus(ErrorKind::Infeasible);
+    if (!result.Feasible) return ExitStatus(ErrorKind::Infeasible);
+    return result.Doubts.empty() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
   } catch (const Error& e) {
     err << PrintableText(ErrorBoxText(e.what())) << '\n';
     return ExitStatus(e.Kind());

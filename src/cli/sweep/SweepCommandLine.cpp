@@ -514,7 +514,8 @@ int RunSweepCommandLine(int argc, const char* const* argv, std::ostream& out, st
       ->type_name("DIR");
   app.add_option("--plot", arguments.Plot,
                  "Draw the exit residual ratios and web temperature against the first varied "
-                 "input, one colour for each value of the second, into an SVG or PNG picture")
+                 "input, each quantity in its colour and one line style for each value of the "
+                 "second, into an SVG or PNG picture")
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, arguments.Separator, "the field texts and the data file");
   arguments.Solvents.AddTo(app);

@@ -127,6 +127,46 @@ TEST(Measurements, ConvertsTheUnitsInBrackets) {
   EXPECT_EQ(minutes.Rows[1].Value, 0.1);
 }
 
+// A spreadsheet on a Japanese Windows saves CSV in code page 932: "°C" as 81 8B, "℃" as 81 8E.
+// Such a file reads as its UTF-8 twin does; a UTF-16 file (Notepad's "Unicode") is refused,
+// naming its encoding.
+TEST(Measurements, ReadsCodePage932AndRefusesUtf16NamingIt) {
+  const struct {
+    std::string name;
+    std::string text;
+    double value;  // of the first measurement, in °C
+  } files[] = {
+      {"°C, code page 932",
+       "Position (m),Temperature (\x81\x8B"
+       "C)\r\n1.0,31.5\r\n",
+       31.5},
+      {"℃, code page 932", "Position (m),Temperature (\x81\x8E)\r\n1.0,31.5\r\n", 31.5},
+      {"℃, UTF-8", "Position (m),Temperature (℃)\n1.0,31.5\n", 31.5},
+      {"℉, UTF-8 with its mark", "\xEF\xBB\xBFPosition (m),Temperature (℉)\n1.0,104\n", 40},
+      {"a note in Japanese, code page 932",
+       "Position (m),Temperature (\x81\x8E),note\n1.0,31.5,\x83\x65\x83\x58\x83\x67\n", 31.5},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    const MeasurementTable table = Parse(file.text);
+    ASSERT_EQ(table.Rows.size(), 1u);
+    EXPECT_EQ(table.Rows[0].Quantity, MeasuredQuantity::Temperature);
+    EXPECT_DOUBLE_EQ(table.Rows[0].Value, file.value);
+  }
+  const std::string utf16le("\xFF\xFEP\0o\0s\0", 8);
+  const std::string utf16be("\xFE\xFF\0P\0o\0s", 8);
+  for (const auto& [text, encoding] :
+       {std::pair{utf16le, "little-endian"}, std::pair{utf16be, "big-endian"}}) {
+    try {
+      Parse(text);
+      ADD_FAILURE() << "a UTF-16 file was read";
+    } catch (const MeasurementError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("\"m.csv\": the file is UTF-16 (") + encoding +
+                                           ") text; save it as CSV in UTF-8 or ANSI (Shift-JIS)");
+    }
+  }
+}
+
 struct BadFile {
   std::string text;
   std::string message;

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 
 #include "analysis/optimise/Optimise.h"
+#include "analysis/plant/PlantFigures.h"
 #include "base/Error.h"
 #include "params/MemoryFieldTexts.h"
 
@@ -197,6 +199,114 @@ TEST(OptimiseProblem, AZoneWithoutAnLelLimitIsNoSetting) {
   const RunEvaluation evaluation = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
   EXPECT_FALSE(evaluation.Finished);
   EXPECT_EQ(evaluation.Outcome, "zone 1 has no LEL limit");
+}
+
+// What no setting can meet, and inputs that are not choices or cannot change the answer, are
+// refused before the first run (the command line's exit status 64).
+TEST(OptimiseProblem, RefusesWhatIsNoChoiceAndLimitsNoSettingMeets) {
+  const RefusedCase parsed[] = {
+      {"IncrementZ=0.05:0.2", "IncrementZ (Edit20) sets how finely the model computes"},
+      {"Keff=0.1:1", "Keff (Edit205) is a property of the coating that a fit"},
+      {"Solvent1AntoineA=6:7", "Solvent1AntoineA (Edit224) is one of the eight fixed constants"},
+      {"Speed=-1:2", "Speed: the web must run forward through the dryer"},
+      {"Speed=0:2", "Speed: the web must run forward through the dryer"},
+  };
+  for (const RefusedCase& c : parsed) {
+    try {
+      ParseFreeInput(c.text);
+      ADD_FAILURE() << c.text;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Kind(), ErrorKind::Usage);
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+  for (const char* limit :
+       {"ExitResidual1<=-1", "ExitResidual2<=0", "LEL<=0", "Energy<=-5", "WebTemperature<=-300"}) {
+    try {
+      ParseLimit(limit);
+      ADD_FAILURE() << limit;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Kind(), ErrorKind::Usage);
+      EXPECT_NE(std::string(e.what()).find("cannot be met"), std::string::npos) << e.what();
+    }
+  }
+  // Two zones, no plant inputs: zone 3 is not run and no exhaust counts.
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit9", "10");
+  fields.SetText("Edit22", "10");
+  const RefusedCase noEffect[] = {
+      {"Zone3.OuterTemperature=40:200",
+       "Zone3.OuterTemperature cannot change the answer: the line runs 2 zones"},
+      {"Zone1.Exhaust=1000:9000",
+       "Zone1.Exhaust cannot change the answer: the data file has no plant inputs"},
+  };
+  for (const RefusedCase& c : noEffect) {
+    OptimiseProblem problem;
+    problem.Goal = ParseObjective("Speed", true);
+    problem.Free = {ParseFreeInput("Speed=0.5:3"), ParseFreeInput(c.text)};
+    try {
+      CheckFreeInputs(problem, fields, '.');
+      ADD_FAILURE() << c.text;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Kind(), ErrorKind::Usage);
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+  // With plant inputs, an exhaust still changes nothing that no limit reads.
+  fields.SetText("WebWidth", "1.3");
+  OptimiseProblem problem;
+  problem.Goal = ParseObjective("Speed", true);
+  problem.Free = {ParseFreeInput("Speed=0.5:3"), ParseFreeInput("Zone2.Exhaust=1000:9000")};
+  problem.Limits = {ParseLimit("ExitResidual1<=0.05")};
+  EXPECT_THROW(CheckFreeInputs(problem, fields, '.'), Error);
+  problem.Limits.push_back(ParseLimit("LEL<=20"));
+  EXPECT_NO_THROW(CheckFreeInputs(problem, fields, '.'));
+}
+
+// A figure that is not a number (a web width of 1e308 makes the heat overflow) is a fault of
+// that setting: its limits are never met.
+TEST(OptimiseProblem, AFigureThatIsNotANumberIsNeverMet) {
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit9", "10");
+  fields.SetText("Edit22", "10");
+  for (const double figure :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    OptimiseProblem problem;
+    problem.Goal = ParseObjective("Speed", true);
+    problem.Free = {ParseFreeInput("Speed=0.5:3")};
+    problem.Limits = {ParseLimit("LEL<=20"), ParseLimit("Energy<=500")};
+    problem.Plant = StandInPlant([figure](const CaseResult&, const ParameterSet&) {
+      return std::optional<PlantDuty>(PlantDuty{{{figure, 25, 100}, {10, 25, figure}}, figure});
+    });
+    auto params = std::make_unique<ParameterSet>();
+    auto state = std::make_unique<SimulationState>();
+    const RunEvaluation evaluation = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+    EXPECT_FALSE(evaluation.Finished);
+    EXPECT_EQ(evaluation.Outcome, "a figure of the run is not a finite number");
+    OptimiseOptions options;
+    options.Starts = 2;
+    options.DesignPoints = 8;
+    options.Jobs = 1;
+    OptimiseControl control;
+    EXPECT_FALSE(Optimise(problem, fields, options, control).Feasible);
+  }
+}
+
+// An exhaust left empty, sized to an LEL<=P limit below the zone's own 25 %: the exhaust
+// written keeps the zone at most at P, by the plant figures' own formula.
+TEST(OptimiseProblem, ASizedExhaustIsSizedToTheLimit) {
+  for (const double percent : {5.0, 12.5, 20.0, 24.9}) {
+    const double vapour = 2.0;  // kmol/h
+    const double lel = 2.3;     // vol %
+    ZonePlantDuty zone;
+    zone.LimitPercentLel = 25;
+    zone.ExhaustSized = true;
+    zone.Vapour = vapour;
+    zone.Exhaust = MinimumExhaust(vapour, lel, 0.25);
+    const double exhaust = ExhaustSizedTo(zone, percent);
+    EXPECT_LE(PercentOfLel(vapour, exhaust, lel), percent) << percent;
+    EXPECT_GE(PercentOfLel(vapour, exhaust, lel), percent * (1 - 1e-5)) << percent;
+  }
 }
 
 }  // namespace

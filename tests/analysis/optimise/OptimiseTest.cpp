@@ -143,10 +143,93 @@ TEST(Optimise, SaysWhichLimitAnInfeasibleProblemMisses) {
   EXPECT_LT(result.Limits[0].Margin, 0.0);
   EXPECT_GE(result.Limits[1].Margin, 0.0);
   const std::string report = OptimiseReportText(problem, result);
-  EXPECT_EQ(report.rfind("No feasible setting found", 0), 0u) << report;
-  EXPECT_NE(report.find("Cannot be met within the free inputs' ranges: ExitResidual2<=0.002.\n"),
+  EXPECT_EQ(report.rfind("No setting found that meets every limit", 0), 0u) << report;
+  EXPECT_NE(report.find("Cannot be met within the free inputs' ranges (missed at the end of every "
+                        "local search): ExitResidual2<=0.002.\n"),
             std::string::npos)
       << report;
+  // A limit named as one that cannot be met is missed at the end of every local search.
+  ASSERT_EQ(result.MissedEverywhere.size(), 2u);
+  EXPECT_TRUE(result.MissedEverywhere[0]);
+  EXPECT_FALSE(result.MissedEverywhere[1]);
+  for (const StartOutcome& start : result.Starts) {
+    ASSERT_EQ(start.Missed.size(), 2u);
+    EXPECT_TRUE(start.Missed[0]);
+  }
+}
+
+// A free input whose range holds the value the line runs already adds settings to choose
+// from, and a looser limit allows more: the answer is never worse than without them.
+TEST(Optimise, AFreeInputWhoseRangeHoldsItsValueNeverWorsensTheAnswer) {
+  MemoryFieldTexts base = ShortLine();
+  base.SetText("Edit8", "90");
+  base.SetText("Edit21", "70");
+  const std::pair<const char*, const char*> added[] = {
+      {"Zone2.OuterTemperature=40:200", "70 °C"},
+      {"Zone2.ZoneLength=5:15", "10 m"},
+      {"Zone1.HeatTransferUpper=0.01:0.1", "the default"},
+  };
+  OptimiseOptions options;
+  options.Jobs = 2;
+  options.ShadowPrices = false;
+  const OptimiseProblem fewer =
+      Problem("Speed", {"Speed=0.2:6", "Zone1.OuterTemperature=40:200"},
+              {"ExitResidual1<=0.008", "NoBoiling:0.7", "WebTemperature<=80"});
+  OptimiseControl control;
+  const OptimiseResult without = Optimise(fewer, base, options, control);
+  ASSERT_TRUE(without.Feasible);
+  for (const auto& [free, holds] : added) {
+    OptimiseProblem more = fewer;
+    more.Free.push_back(ParseFreeInput(free));
+    OptimiseControl moreControl;
+    const OptimiseResult with = Optimise(more, base, options, moreControl);
+    ASSERT_TRUE(with.Feasible) << free;
+    EXPECT_GE(with.Objective, without.Objective * (1 - 1e-6)) << free << " holding " << holds;
+  }
+  // Nor does loosening a limit worsen it.
+  OptimiseProblem looser = fewer;
+  looser.Limits[0] = ParseLimit("ExitResidual1<=0.009");
+  OptimiseControl looserControl;
+  const OptimiseResult loosened = Optimise(looser, base, options, looserControl);
+  ASSERT_TRUE(loosened.Feasible);
+  EXPECT_GE(loosened.Objective, without.Objective * (1 - 1e-6));
+}
+
+// A search cut short (a handful of runs, no restarts) may end inside the box with no limit
+// binding: such an answer is never called an optimum, and the report says why.
+TEST(Optimise, AnInteriorAnswerWithoutABindingLimitIsNoOptimum) {
+  const OptimiseProblem problem = Problem("Speed", {"Speed=0.2:6", "Zone1.OuterTemperature=40:200"},
+                                          {"ExitResidual1<=0.008", "NoBoiling:0.7"});
+  for (const int maxRuns : {10, 15, 400}) {
+    OptimiseOptions options;
+    options.Jobs = 2;
+    options.Starts = 1;
+    options.DesignPoints = 4;
+    options.MaxRounds = maxRuns == 400 ? 12 : 0;
+    options.MaxRunsPerStart = maxRuns;
+    options.ShadowPrices = false;
+    OptimiseControl control;
+    const OptimiseResult result = Optimise(problem, ShortLine(), options, control);
+    if (!result.Feasible) continue;
+    const bool binding = std::any_of(result.Limits.begin(), result.Limits.end(),
+                                     [](const LimitAtOptimum& l) { return l.Binding; });
+    bool interior = false;
+    for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+      const FreeInput& f = problem.Free[i];
+      interior = interior || (result.Values[i] > f.Low + 1e-3 * (f.High - f.Low) &&
+                              result.Values[i] < f.High - 1e-3 * (f.High - f.Low));
+    }
+    if (!binding && interior) {
+      EXPECT_FALSE(result.Doubts.empty()) << maxRuns;
+    }
+    if (maxRuns < 400) {
+      EXPECT_FALSE(result.Doubts.empty()) << maxRuns;  // its restarts never ran
+      const std::string report = OptimiseReportText(problem, result);
+      EXPECT_EQ(report.rfind("Best setting found, not shown to be the optimum: ", 0), 0u) << report;
+    } else {
+      EXPECT_TRUE(result.Doubts.empty()) << result.Doubts.front();
+    }
+  }
 }
 
 // Settings whose run the inputs refuse (a negative zone length) are infeasible points the

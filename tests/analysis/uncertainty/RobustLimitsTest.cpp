@@ -58,8 +58,10 @@ TEST(RobustLimits, TheLimitHoldsAtItsConfidenceBound) {
   EXPECT_LE(bound, 0.08 * (1 + 1e-4));
   EXPECT_GE(bound, 0.08 * (1 - 1e-3));  // binding: no speed left on the table
   EXPECT_GT(UpperBoundAt(nominal.Objective, fit), 0.08 * 1.01);
-  EXPECT_EQ(RobustCostText(problem, nominal, robust, {}).substr(0, 63),
-            "Robust optimum (every limit at its 95 % bound): Speed 1.888 m/s");
+  // To 0.01 m/s: the last digit is where the search stops polishing (1.888 before its restarts,
+  // 1.885 after); that the limit binds at its bound is checked above.
+  EXPECT_EQ(RobustCostText(problem, nominal, robust, {}).substr(0, 58),
+            "Robust optimum (every limit at its 95 % bound): Speed 1.88");
 }
 
 }  // namespace

@@ -3,14 +3,20 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "analysis/CaseRun.h"
+#include "analysis/plant/PlantFigures.h"
+#include "analysis/plant/PlantReport.h"
 #include "base/KeptMessages.h"
 #include "params/MemoryFieldTexts.h"
+#include "params/PlantInputs.h"
 #include "report/DataFile.h"
+#include "report/SolventLibrary.h"
 
 namespace quillmere {
 namespace {
@@ -25,6 +31,8 @@ class OptimiseProgram : public ::testing::Test {
     fields.SetText("Edit9", "10");
     fields.SetText("Edit22", "10");
     std::ofstream(work_.File("short.dat"), std::ios::binary) << DataFileText(fields);
+    fields.SetText("Edit212", "1.4g");
+    std::ofstream(work_.File("unreadable.dat"), std::ios::binary) << DataFileText(fields);
   }
 
   test::ProgramOutcome Optimise(const std::string& arguments) const {
@@ -74,7 +82,7 @@ TEST_F(OptimiseProgram, ExitStatuses) {
   const StatusCase cases[] = {
       {"short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.OuterTemperature=40:200 "
        "--limit 'ExitResidual2<=0.002' -o none.dat",
-       5, "No feasible setting found"},
+       5, "No setting found that meets every limit"},
       {"short.dat --maximise Speed --free Sped=0.2:4", 64,
        "There is no input \"Sped\"; did you mean Speed"},
       {"short.dat --maximise Speed --free Speed=0.2:4 --limit 'LEL<=25'", 1,
@@ -87,6 +95,23 @@ TEST_F(OptimiseProgram, ExitStatuses) {
       {QUILLMERE_EXAMPLES "/plant-line4.dat --maximise Speed --free Speed=0.1:5 --limit LEL", 0,
        "Optimum: Speed maximised to 1.00"},
       {"missing.dat --maximise Speed --free Speed=0.2:4", 2, "Data file can not open!"},
+      // Inputs that cannot change the answer or are no setting, limits no setting meets.
+      {"short.dat --maximise Speed --free Speed=0.2:4 --free Zone3.OuterTemperature=40:200", 64,
+       "Zone3.OuterTemperature cannot change the answer: the line runs 2 zones"},
+      {"short.dat --maximise Speed --free Speed=0.2:4 --free Zone1.Exhaust=1000:9000", 64,
+       "Zone1.Exhaust cannot change the answer: the data file has no plant inputs"},
+      {"short.dat --maximise Speed --free Speed=0.2:4 --free IncrementZ=0.05:0.2", 64,
+       "IncrementZ (Edit20) sets how finely the model computes"},
+      {"short.dat --maximise Speed --free Speed=-1:4", 64,
+       "Speed: the web must run forward through the dryer"},
+      {"short.dat --maximise Speed --free Speed=0.2:4 --limit 'ExitResidual1<=-1'", 64,
+       "ExitResidual1<=-1 cannot be met: a residual ratio is above 0"},
+      // A field that does not read at any setting: the data file is refused.
+      {"unreadable.dat --maximise Speed --free Speed=0.2:4", 1,
+       "The data file's inputs are refused at every setting tried"},
+      // Every output is checked before the first run.
+      {"short.dat --maximise Speed --free Speed=0.2:4 -o no-such-folder/best.dat", 2,
+       "Could not create the data file of the optimum \"no-such-folder/best.dat\""},
   };
   for (const StatusCase& c : cases) {
     const auto outcome = Optimise(c.arguments);
@@ -106,7 +131,40 @@ TEST_F(OptimiseProgram, ExitStatuses) {
                                 "Zone2.Exhaust=4000:30000 --limit LEL --limit 'Energy<=900'");
   EXPECT_EQ(exhaust.status, 0) << exhaust.err;
   EXPECT_NE(exhaust.out.find("  Zone2.Exhaust = "), std::string::npos) << exhaust.out;
-  EXPECT_NE(exhaust.out.find("Energy<=900: 899.99"), std::string::npos) << exhaust.out;
+  const std::size_t energy = exhaust.out.find("Energy<=900: ");
+  ASSERT_NE(energy, std::string::npos) << exhaust.out;
+  EXPECT_NEAR(std::stod(exhaust.out.substr(energy + 13)), 900, 0.01) << exhaust.out;
+  EXPECT_NE(exhaust.out.find("binding: the whole line"), std::string::npos) << exhaust.out;
+}
+
+// LEL<=20 on the plant example, whose zone 3 exhaust is left empty (zones 1 and 2 free, the
+// heat held): the search sizes zone 3's exhaust to 20 % and -o writes it, so that every zone
+// of the written file, run as it stands, is within 20 % of its LEL by the plant figures.
+TEST_F(OptimiseProgram, AnLelLimitHoldsInEveryZoneOfTheWrittenFile) {
+  const auto outcome = Optimise(QUILLMERE_EXAMPLES
+                                "/plant-line4.dat --maximise Speed --free Speed=0.1:5 --free "
+                                "Zone1.Exhaust=2000:40000 --free Zone2.Exhaust=2000:40000 "
+                                "--limit 'LEL<=20' --limit 'Energy<=1200' -o lel.dat");
+  ASSERT_EQ(outcome.status, 0) << outcome.err << outcome.out;
+  EXPECT_NE(outcome.out.find("Exhaust sized to the LEL limit: Zone3.Exhaust = "), std::string::npos)
+      << outcome.out;
+  MemoryFieldTexts fields('.');
+  std::vector<std::string> kept;
+  KeptMessages messages(kept);
+  ASSERT_TRUE(LoadDataFile(work_.File("lel.dat"), fields, messages).Ok());
+  EXPECT_FALSE(fields.Text("Zone3.Exhaust").empty());
+  const SolventLibrary library = LoadSolventLibrary();
+  ApplySolventNames(library, fields, '.');
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const CaseResult run = RunCase(fields, '.', *params, *state);
+  ASSERT_TRUE(run.Finished());
+  const PlantFigures figures = PlantFiguresOf(*params, *AcquirePlantInputs(fields, '.'),
+                                              PlantSolventsOf(library, fields), *state, run.Record);
+  for (const ZonePlant& zone : figures.Zones) {
+    ASSERT_TRUE(zone.PercentLel);
+    EXPECT_LE(*zone.PercentLel, 20.0) << "zone " << zone.Zone;
+  }
 }
 
 }  // namespace
