@@ -26,6 +26,7 @@
 #include "plot/ChartKey.h"
 #include "plot/LineChart.h"
 #include "plot/MeasuredPoints.h"
+#include "plot/UncertaintyBand.h"
 
 namespace quillmere {
 
@@ -229,6 +230,12 @@ void CurvesWindow::AddViewChoices(QToolBar& bar) {
   reset->setToolTip(QStringLiteral("Drag over a chart to zoom in; a right click zooms out"));
   reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   bar.addSeparator();
+  stepErrorAction_ = bar.addAction(QStringLiteral("Step error"));
+  stepErrorAction_->setObjectName(QStringLiteral("StepError"));
+  stepErrorAction_->setCheckable(true);
+  stepErrorAction_->setToolTip(
+      QStringLiteral("From the next run on, the zone table gives each exit figure's error from "
+                     "the step, estimated from runs at twice and four times the Increment of z"));
 }
 
 void CurvesWindow::AddRunActions(QToolBar& bar) {
@@ -284,9 +291,16 @@ void CurvesWindow::AddRunActions(QToolBar& bar) {
       action("HideMeasurements", QStringLiteral("Hide them"), &CurvesWindow::HideMeasurements);
   hideMeasurements_->setToolTip(QStringLiteral("Hide the measurements"));
   hideMeasurements_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+  QAction* fitReport = action("LoadFitReport", QStringLiteral("Fit's uncertainty..."),
+                              &CurvesWindow::ChooseFitReport);
+  fitReport->setToolTip(QStringLiteral(
+      "A fit's report (JSON, fit --report): from the next run on, each curve gets the band of "
+      "its 95 % interval"));
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs, PlantShown plant) {
+  stepError_.reset();
+  band_.reset();
   current_ =
       std::make_unique<ShownRun>(ShownRun{std::make_shared<const RunSeries>(std::move(series)),
                                           std::move(inputs), plot::RunLook(0), std::move(plant)});
@@ -297,6 +311,20 @@ void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs, PlantShown plant)
     if (!placed_) PlaceOnScreen();
     show();
   }
+}
+
+void CurvesWindow::ShowStepError(StepError error) {
+  stepError_ = std::move(error);
+  Redraw();
+}
+
+bool CurvesWindow::StepErrorWanted() const {
+  return stepErrorAction_->isChecked();
+}
+
+void CurvesWindow::ShowBand(TraceBand band) {
+  band_ = std::move(band);
+  Redraw();
 }
 
 void CurvesWindow::ShowPreview(RunSeries series, RunInputs inputs, PlantShown plant) {
@@ -487,6 +515,10 @@ void CurvesWindow::Redraw() {
     if (measurements_ && shown != nullptr) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *shown->Series, options);
     }
+    // The band and the step's error belong to the run OK'd, not to a preview of other fields.
+    if (band_ && shown != nullptr && shown == current_.get()) {
+      plot::AddUncertaintyBand(*chart, view->Kind(), *band_, options);
+    }
     plot::SetDecimalSeparator(*chart, decimalSeparator_);
     // The vertical axis's title names the chart: its title would take a line of the plot's
     // height. Exported files carry it (ExportChart).
@@ -495,7 +527,8 @@ void CurvesWindow::Redraw() {
   }
   charts_->AlignPlots();
   zones_->Show(shown != nullptr ? shown->Series.get() : nullptr,
-               shown != nullptr ? shown->Plant.WarningCount() : 0);
+               shown != nullptr ? shown->Plant.WarningCount() : 0,
+               stepError_ && shown != nullptr && shown == current_.get() ? &*stepError_ : nullptr);
   UpdateTitle();
   UpdatePinMenu();
   keep_->setEnabled(shown != nullptr && (pins_.empty() || pins_.back().Series != shown->Series));

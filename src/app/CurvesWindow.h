@@ -15,6 +15,9 @@
 
 #include "analysis/RunComparison.h"
 #include "analysis/fit/Measurements.h"
+#include "analysis/uncertainty/FitUncertainty.h"
+#include "analysis/uncertainty/StepError.h"
+#include "analysis/uncertainty/TraceBand.h"
 #include "app/PlantPanel.h"
 #include "app/SaveFileDialog.h"
 #include "app/WindowLook.h"
@@ -55,6 +58,24 @@ class CurvesWindow : public QMainWindow {
   //! current one, with its plant page; the runs kept stay drawn, a preview ends. The window
   //! opens the first time; the caller gives it the focus (OK does).
   void ShowRun(RunSeries series, RunInputs inputs, PlantShown plant = {});
+  //! The step's error of the current run: the zone table's exit temperature and residual
+  //! ratios then read "0.0054 (+0.00017)", the error estimated from runs at twice and four
+  //! times the step ("(?)" where not in the asymptotic range). Cleared by the next ShowRun;
+  //! not shown over a preview.
+  void ShowStepError(StepError error);
+  //! Whether "Step error" is ticked: the main window then estimates it for each run.
+  bool StepErrorWanted() const;
+  //! "Fit's uncertainty...": a fit's report (fit --report) chosen in the open dialog; from the
+  //! next run on, the curves show each point's 95 % interval as a band around the run.
+  void ChooseFitReport();
+  //! Reads the fit report at `path`; false, with the error shown, when it cannot be read (the
+  //! uncertainty loaded before stays).
+  bool LoadFitReport(const QString& path);
+  //! The fit's uncertainty loaded, if any: the main window draws its band for each run.
+  const std::optional<FitUncertainty>& Uncertainty() const { return uncertainty_; }
+  //! The band of the current run (TraceBandOf); cleared by the next ShowRun; not drawn over a
+  //! preview.
+  void ShowBand(TraceBand band);
 
   // Live what-if.
   //! Draws a run of the fields as they stand over the current run (the one OK'd last), with
@@ -184,6 +205,10 @@ class CurvesWindow : public QMainWindow {
   QAction* livePreview_ = nullptr;
   QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or below it in a narrow window
   QAction* keep_ = nullptr;
+  QAction* stepErrorAction_ = nullptr;
+  std::optional<StepError> stepError_;  //!< of the current run
+  std::optional<FitUncertainty> uncertainty_;
+  std::optional<TraceBand> band_;  //!< of the current run
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;
   QMenu* pinMenu_ = nullptr;

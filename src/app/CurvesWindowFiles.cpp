@@ -115,6 +115,29 @@ bool CurvesWindow::LoadMeasurements(const QString& path) {
   return true;
 }
 
+void CurvesWindow::ChooseFitReport() {
+  std::optional<QString> path;
+  if (chooseMeasurements_) {
+    path = chooseMeasurements_();
+  } else {
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Fit's uncertainty"), QDir::currentPath(),
+                                     QStringLiteral("Fit reports (*.json);;All files (*)"));
+    if (!chosen.isEmpty()) path = chosen;
+  }
+  if (path) LoadFitReport(*path);
+}
+
+bool CurvesWindow::LoadFitReport(const QString& path) {
+  try {
+    uncertainty_ = ReadFitUncertaintyFile(path.toStdString());
+  } catch (const Error& failure) {
+    messages_.ShowError(ErrorBoxText(failure.what()));
+    return false;
+  }
+  return true;
+}
+
 void CurvesWindow::HideMeasurements() {
   measurements_.reset();
   Redraw();

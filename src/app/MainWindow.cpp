@@ -265,7 +265,16 @@ void TForm1::BitBtn1Click() {
     if (curves_ != nullptr && result.Marched()) {
       PlantShown shown =
           PlantShownOf(library_, fields_, plant.has_value(), result, std::move(airWarnings));
+      std::optional<TraceBand> band;
+      if (curves_->Uncertainty() && result.Finished()) {
+        band = TraceBandOf(fields_, decimalSeparator_, *curves_->Uncertainty(), *result.Series);
+      }
       curves_->ShowRun(std::move(*result.Series), InputsOf(fields_), std::move(shown));
+      if (band) curves_->ShowBand(std::move(*band));
+      if (curves_->StepErrorWanted() && result.Finished()) {
+        curves_->ShowStepError(
+            StepErrorOfRun(fields_, decimalSeparator_, parameters_, *state_, result.Record));
+      }
       // The run just OK'd is the one to look at: its window takes the keyboard.
       curves_->raise();
       curves_->activateWindow();

@@ -91,19 +91,19 @@ QString ZoneTable::Number(double value, int precision, int digits) const {
   return QString::fromStdString(FormatFixed(value, precision, digits, decimalSeparator_));
 }
 
-void ZoneTable::Show(const RunSeries* run, int plantWarnings) {
+void ZoneTable::Show(const RunSeries* run, int plantWarnings, const StepError* stepError) {
   table_->setRowCount(0);
   note_->hide();
   summary_->hide();
   if (run != nullptr) {
-    FillRows(*run);
+    FillRows(*run, stepError);
     ShowNote(*run);
     ShowSummary(*run, plantWarnings);
   }
   table_->setMinimumHeight(LeastHeight());
 }
 
-void ZoneTable::FillRows(const RunSeries& run) {
+void ZoneTable::FillRows(const RunSeries& run, const StepError* stepError) {
   table_->setRowCount(static_cast<int>(run.Zones.size()));
   for (int row = 0; row < static_cast<int>(run.Zones.size()); ++row) {
     const ZoneSummary& zone = run.Zones[static_cast<std::size_t>(row)];
@@ -114,15 +114,16 @@ void ZoneTable::FillRows(const RunSeries& run) {
     const auto number = [this](double value, Fixed format) {
       return Number(value, format.Precision, format.Digits);
     };
-    const QString texts[kZoneColumns]{QString::number(zone.Zone),
-                                      number(zone.OuterTemperature, kTemperatureFixed),
-                                      number(zone.Length, kLengthFixed),
-                                      number(zone.Exit.Time, kTimeFixed),
-                                      number(zone.Exit.Temperature, kTemperatureFixed),
-                                      number(zone.Exit.Solvent1Residual, kResidualFixed),
-                                      number(zone.Exit.Solvent2Residual, kResidualFixed),
-                                      number(zone.SolventEvaporated, kWeightFixed),
-                                      warnings.join(QLatin1Char('\n'))};
+    QString texts[kZoneColumns]{QString::number(zone.Zone),
+                                number(zone.OuterTemperature, kTemperatureFixed),
+                                number(zone.Length, kLengthFixed),
+                                number(zone.Exit.Time, kTimeFixed),
+                                number(zone.Exit.Temperature, kTemperatureFixed),
+                                number(zone.Exit.Solvent1Residual, kResidualFixed),
+                                number(zone.Exit.Solvent2Residual, kResidualFixed),
+                                number(zone.SolventEvaporated, kWeightFixed),
+                                warnings.join(QLatin1Char('\n'))};
+    if (stepError != nullptr) AppendStepErrors(*stepError, zone.Zone, texts);
     for (int column = 0; column < kZoneColumns; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
       // At the top of the row, with the first line of its warnings, however tall it is.
@@ -135,6 +136,23 @@ void ZoneTable::FillRows(const RunSeries& run) {
     }
   }
   table_->resizeRowsToContents();
+}
+
+void ZoneTable::AppendStepErrors(const StepError& stepError, int zone, QString* texts) const {
+  for (const FigureStepError& f : stepError.Figures) {
+    if (f.Figure.Zone != zone) continue;
+    const int column = f.Figure.Kind == FigureKind::Temperature ? kExitTemperature
+                       : f.Figure.Kind == FigureKind::Residual1 ? kExitResidual1
+                       : f.Figure.Kind == FigureKind::Residual2 ? kExitResidual2
+                                                                : -1;
+    if (column < 0) continue;
+    const std::string error =
+        f.Status == StepErrorStatus::Estimated
+            ? (f.Error >= 0 ? "+" : "") + SignificantText(f.Error, 2, decimalSeparator_)
+        : f.Status == StepErrorStatus::Converged ? std::string("0")
+                                                 : std::string("?");
+    texts[column] += QStringLiteral(" (%1)").arg(QString::fromStdString(error));
+  }
 }
 
 void ZoneTable::ShowNote(const RunSeries& run) {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "analysis/uncertainty/StepError.h"
 #include "sim/RunSeries.h"
 
 class QLabel;
@@ -18,8 +19,11 @@ class ZoneTable : public QWidget {
  public:
   explicit ZoneTable(char decimalSeparator, QWidget* parent = nullptr);
 
-  //! Shows the zones of `run` (nullptr: none) and counts `plantWarnings` beside its own.
-  void Show(const RunSeries* run, int plantWarnings);
+  //! Shows the zones of `run` (nullptr: none) and counts `plantWarnings` beside its own. With
+  //! the run's `stepError`, the exit temperature and residual ratios read "0.0054 (+0.00017)":
+  //! the error estimated from runs at twice and four times the step ("(?)" where not in the
+  //! asymptotic range, "(0)" where the coarser runs agree).
+  void Show(const RunSeries* run, int plantWarnings, const StepError* stepError = nullptr);
   //! Selects the zone's row and scrolls it into sight.
   void ShowZone(int zone);
   //! The line that counts the warnings (rich text), empty when there are none.
@@ -36,7 +40,9 @@ class ZoneTable : public QWidget {
   void PlantAsked();
 
  private:
-  void FillRows(const RunSeries& run);
+  void FillRows(const RunSeries& run, const StepError* stepError);
+  //! Appends the step's error of each exit figure of `zone` to its text in the zone's row.
+  void AppendStepErrors(const StepError& stepError, int zone, QString* texts) const;
   void ShowNote(const RunSeries& run);
   void ShowSummary(const RunSeries& run, int plantWarnings);
   QString Number(double value, int precision, int digits) const;

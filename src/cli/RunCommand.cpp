@@ -18,6 +18,7 @@
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgramShell.h"
 #include "cli/SolventOptions.h"
 #include "cli/StreamMessages.h"
@@ -52,6 +53,14 @@ struct ExportFiles {
 struct PlantPart {
   SolventLibrary Library;
   std::optional<PlantInputs> Inputs;
+};
+
+//! The error bars' own runs: the fit's uncertainty read, the model that runs the case's exit
+//! figures (with its plant figures) and, with --step auto, the step chosen before the run.
+struct ErrorBarsPart {
+  std::optional<FitUncertainty> Fit;
+  FigureModel Model;
+  std::optional<StepChoice> Choice;
 };
 
 //! One line per zone with the web's state where it leaves the zone, then the files written.
@@ -127,6 +136,7 @@ class RunCommand : public Command {
                     "as CSV to FILE (\"-\": standard output); needs the web width")
         ->type_name("FILE");
     solvents_.AddTo(*run);
+    errorBars_.AddTo(*run, ErrorBarsCommand::Run);
     subcommand_->footer(ExitStatusHelp());
   }
 
@@ -155,6 +165,7 @@ class RunCommand : public Command {
     }
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
     solvents_.AddInputsTo(files);
+    if (errorBars_.UncertaintyFile) files.Input("fit report", *errorBars_.UncertaintyFile);
     for (const auto& [name, kind] : Outputs()) files.Output(kind, name);
   }
 
@@ -165,6 +176,11 @@ class RunCommand : public Command {
     ResultFileOptions options;
     std::optional<PlantPart> plant;
     if (const int status = ReadInputs(fields, options, plant, messages, separator)) return status;
+    std::optional<ErrorBarsPart> bars;
+    if (const int status = ExitStatusOf(
+            [&] { bars.emplace(PrepareErrorBars(fields, *plant, separator)); }, messages)) {
+      return status;
+    }
     StagedOutputs outputs;
     StageResultFile(outputs, options);
     // Both live as long as a run of the window's program would keep them; the state is large.
@@ -184,9 +200,10 @@ class RunCommand : public Command {
     request.ResultFile = std::move(options);
     const CaseResult result = RunCase(fields, messages, separator, *params, *state, request);
     if (result.Finished()) {
-      WriteExports(outputs, fields, separator, *params, *state, result, *plant);
+      const RunErrorBars runBars = RunBars(fields, *bars, *params, *state, result.Record, messages);
+      WriteExports(outputs, fields, separator, *params, *state, result, *plant, &runBars);
       outputs.CommitAll();
-      return Summarise(streams, fields, result, *plant, separator, messages);
+      return Summarise(streams, fields, result, *plant, separator, messages, runBars);
     }
     if (result.Marched()) {
       messages.ShowDetail(FaultPlace(*result.Record.Fault, separator));
@@ -209,6 +226,7 @@ class RunCommand : public Command {
     if (exports_.Csv) outputs.emplace_back(*exports_.Csv, "CSV file");
     if (exports_.Json) outputs.emplace_back(*exports_.Json, "JSON file");
     if (exports_.ZonesCsv) outputs.emplace_back(*exports_.ZonesCsv, "zones CSV file");
+    if (errorBars_.FiguresCsv) outputs.emplace_back(*errorBars_.FiguresCsv, "figures CSV file");
     return outputs;
   }
 
@@ -250,6 +268,40 @@ class RunCommand : public Command {
     return 0;
   }
 
+  //! Reads the fit report and, with --step auto, sets the step of `fields`. Throws
+  //! quillmere::Error when an option or the report is refused, or the step cannot be chosen.
+  ErrorBarsPart PrepareErrorBars(MemoryFieldTexts& fields, const PlantPart& plant,
+                                 char separator) const {
+    const CaseRequest plantCase = PlantCaseRequest(plant.Library, fields, plant.Inputs);
+    ErrorBarsPart part{
+        errorBars_.Validate(),
+        FigureModel(separator, plantCase.Plant ? std::optional<PlantContext>(PlantContext{
+                                                     *plantCase.Plant, *plantCase.Solvents})
+                                               : std::nullopt),
+        std::nullopt};
+    part.Choice = ChooseStepFor(errorBars_, fields, part.Model);
+    return part;
+  }
+
+  //! The error bars asked for of the finished run; a coarser or perturbed run that does not
+  //! finish leaves them out with a warning.
+  RunErrorBars RunBars(const MemoryFieldTexts& fields, ErrorBarsPart& part,
+                       const ParameterSet& params, const SimulationState& state,
+                       const RunRecord& record, StreamMessages& messages) const {
+    RunErrorBars bars;
+    if (errorBars_.StepError || part.Fit) {
+      const PlantContext* context = part.Model.Plant() ? &*part.Model.Plant() : nullptr;
+      try {
+        bars = ErrorBarsOf(errorBars_, part.Fit, fields, part.Model,
+                           ExitFiguresOf(params, state, record, context));
+      } catch (const Error& e) {
+        messages.ShowWarning(e.what());
+      }
+    }
+    bars.Choice = part.Choice;
+    return bars;
+  }
+
   //! The result file's steps write a temporary file, renamed into place with the other
   //! outputs once the run has ended. Where even that cannot be created, the steps open the
   //! name itself and tell why it cannot be opened, as the window does.
@@ -264,13 +316,15 @@ class RunCommand : public Command {
 
   //! The solvents, the summary and the plant figures of a finished run, then its warnings.
   int Summarise(const ProgramStreams& streams, const FieldTexts& fields, const CaseResult& result,
-                const PlantPart& plant, char separator, StreamMessages& messages) const {
+                const PlantPart& plant, char separator, StreamMessages& messages,
+                const RunErrorBars& bars) const {
     std::ostream& summary = summaryToErr_ ? streams.Err : streams.Out;
     if (result.SolventsNamed(plant.Inputs.has_value())) {
       summary << SolventLines(plant.Library, fields);
     }
     PrintSummary(summary, result.Record, resultFile_, exports_, separator);
     if (result.Figures) summary << PlantSummaryText(*result.Figures, *plant.Inputs, separator);
+    summary << bars.SummaryText(separator);
     summary.flush();
     if (!summary) {
       throw Error(ErrorKind::File, "Could not write the summary: the output is full or closed.");
@@ -290,25 +344,34 @@ class RunCommand : public Command {
     return plant;
   }
 
-  //! The CSV, the zones CSV and the JSON of the zones the run computed, as asked for.
+  //! The CSV, the zones CSV and the JSON of the zones the run computed, as asked for; with the
+  //! error bars of a finished run, their JSON members and the figures CSV.
   void WriteExports(StagedOutputs& outputs, const FieldTexts& fields, char separator,
                     const ParameterSet& params, const SimulationState& state,
-                    const CaseResult& result, const PlantPart& plant) const {
+                    const CaseResult& result, const PlantPart& plant,
+                    const RunErrorBars* bars = nullptr) const {
     const RunSeries& series = *result.Series;
     if (exports_.Csv) WriteWhole(outputs, *exports_.Csv, "CSV file", RunCsv(series));
     if (exports_.ZonesCsv && result.Figures) {
       WriteWhole(outputs, *exports_.ZonesCsv, "zones CSV file", PlantZonesCsv(*result.Figures));
     }
     if (exports_.Json) {
+      const std::string plantJson =
+          PlantJsonMembers(plant.Library, fields, plant.Inputs, result.Figures);
       WriteWhole(outputs, *exports_.Json, "JSON file",
                  RunJson(fields, separator, params, state.EntryTemperature(), series,
-                         PlantJsonMembers(plant.Library, fields, plant.Inputs, result.Figures)));
+                         bars ? MergedJsonMembers(plantJson, ErrorBarsJsonMembers(bars->Parts()))
+                              : plantJson));
+    }
+    if (errorBars_.FiguresCsv && bars) {
+      WriteWhole(outputs, *errorBars_.FiguresCsv, "figures CSV file", ErrorBarsCsv(bars->Parts()));
     }
   }
 
   const std::string& separatorText_;
   std::optional<std::string> dataFile_;
   SolventOptions solvents_;
+  ErrorBarsOptions errorBars_;
   std::string resultFile_{kDefaultResultFile};
   ExportFiles exports_;
   bool summaryToErr_ = false;

@@ -1,6 +1,7 @@
 // The "Drying curves" window: shown after each run from the main window, its charts, its zone
 // table, runs kept for comparison, the values under the pointer, zoom and export.
 #include <QAction>
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QChartView>
 #include <QHeaderView>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QTabWidget>
@@ -234,6 +236,23 @@ class CurvesWindowTest : public QObject {
              (QStringList{"", "", QString::fromStdString(expected.Warnings[0].Text)}));
     QVERIFY(w.curves.WarningsSummary().startsWith(QStringLiteral("<b>1 warning</b> in ")));
     QVERIFY(!w.curves.findChild<QLabel*>("RunNote")->isVisible());
+  }
+
+  // "Step error" ticked: the next run's exit figures carry their error from the step (the
+  // default inputs: +0.00021 for zone 1's residual ratio 1, as `quillmere-cli run --step-error`
+  // gives it); a run after it is unticked shows the plain figures again.
+  void StepErrorInTheZoneTable() {
+    RunWindow w;
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060"));
+    QVERIFY(!w.curves.StepErrorWanted());
+    w.Trigger("StepError");
+    w.Click("BitBtn1");
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060 (+0.00021)"));
+    QCOMPARE(w.Zones().item(0, 6)->text(), QStringLiteral("0.0804 (-0.00029)"));
+    QCOMPARE(w.Zones().item(1, 4)->text(), QStringLiteral("60.00 (?)"));
+    w.Trigger("StepError");
+    w.Click("BitBtn1");
+    QCOMPARE(w.Zones().item(0, 5)->text(), QStringLiteral("0.0060"));
   }
 
   void TheNextRunReplacesTheCurves() {
@@ -689,6 +708,40 @@ class CurvesWindowTest : public QObject {
     const QString zone1 = zones.item(0, 8)->text();
     QVERIFY2(zone1.contains(QStringLiteral("In zone 1 the coating boils from 0.00 m")),
              qPrintable(zone1));
+  }
+
+  // A fit's report loaded through "Fit's uncertainty...": the next run's curves get the band of
+  // their 95 % interval, the web temperature's and each solvent's, around the run.
+  void TheFitsUncertaintyIsABandAroundTheCurves() {
+    const QString path = workingDirectory_->FilePath(QStringLiteral("fit.json"));
+    QVERIFY(WriteAll(path, R"({"parameters": [
+      {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
+      {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
+      "correlation": {"parameters": ["Keff", "We"], "matrix": [[1, 0.2], [0.2, 1]]}})"));
+    Window w;
+    QVERIFY(w.curves.LoadFitReport(path));
+    QVERIFY(!w.curves.LoadFitReport(workingDirectory_->FilePath(QStringLiteral("none.json"))));
+    QVERIFY(w.curves.Uncertainty().has_value());  // the one loaded before stays
+    w.Click("BitBtn1");
+    const auto bands = [&](RunChart kind) {
+      QList<QAreaSeries*> found;
+      for (QAbstractSeries* series : w.curves.Chart(kind)->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) found << area;
+      }
+      return found;
+    };
+    QCOMPARE(bands(RunChart::WebTemperature).size(), 1);
+    const QList<QAreaSeries*> solvent = bands(RunChart::Solvent);
+    QCOMPARE(solvent.size(), 2);
+    QCOMPARE(solvent[0]->name(), QStringLiteral("95 % interval"));
+    // At the dryer's exit the band of residual ratio 1 holds the run's 0.005436 and is as wide
+    // as run --uncertainty's interval there (0.005072 to 0.005800, linearised).
+    const QPointF low = solvent[0]->lowerSeries()->points().back();
+    const QPointF high = solvent[0]->upperSeries()->points().back();
+    QVERIFY(low.y() < 0.005436 && 0.005436 < high.y());
+    QCOMPARE(qRound(low.y() * 1e6), 5072);
+    QCOMPARE(qRound(high.y() * 1e6), 5800);
+    QVERIFY(bands(RunChart::DryingRate).isEmpty());
   }
 
   // Measured points over the current run: temperatures in the web temperature chart, residual

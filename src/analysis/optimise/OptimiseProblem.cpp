@@ -717,6 +717,17 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
   evaluation.Ending.reset();
   evaluation.Finished = true;
   evaluation.Outcome = "finished";
+  if (problem.Margin) {
+    OptimiseProblem plain = problem;
+    plain.Margin = nullptr;
+    problem.Margin(evaluation, [&](const FieldChanges& changes) {
+      MemoryFieldTexts changed = fields;
+      for (const auto& [field, text] : changes) changed.SetText(field, text);
+      const RunEvaluation again =
+          EvaluateSetting(plain, values, decimalSeparator, changed, params, state);
+      return again.Finished ? std::optional(again.LimitValue) : std::nullopt;
+    });
+  }
   return evaluation;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/CaseRun.h"
@@ -111,11 +112,25 @@ struct PlantModel {
   explicit operator bool() const { return Request && Duty; }
 };
 
+struct RunEvaluation;
+
+//! Field texts to change (field name, text) for one more run of the same setting.
+using FieldChanges = std::vector<std::pair<std::string, std::string>>;
+//! The limits' values of the setting run again with `changes` applied; nullopt where that run
+//! did not finish.
+using EvaluateAgain =
+    std::function<std::optional<std::vector<double>>(const FieldChanges& changes)>;
+//! Adds to each limit's value of a finished evaluation the margin its uncertainty asks for (a
+//! robust optimum holds the limits at their upper confidence bounds), from runs of the same
+//! setting with inputs changed. Called from several threads at once: it must keep no state.
+using LimitMargin = std::function<void(RunEvaluation& evaluation, const EvaluateAgain& again)>;
+
 struct OptimiseProblem {
   Objective Goal;
   std::vector<FreeInput> Free;
   std::vector<Limit> Limits;
-  PlantModel Plant;  //!< empty while no plant model is wired: LEL and Energy are refused
+  PlantModel Plant;    //!< empty while no plant model is wired: LEL and Energy are refused
+  LimitMargin Margin;  //!< empty: the limits hold for the point estimates
 };
 
 //! "Speed" or "ExitResidual1", "WebTemperature", "Energy", "LEL", in any case: the objective,

@@ -17,6 +17,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgramShell.h"
 #include "cli/SolventOptions.h"
 #include "cli/StopSignals.h"
@@ -130,6 +131,18 @@ class FitProgram : public Program {
             ExitStatusOf([&] { solvents.Apply(trial.Fields, separator_); }, messages)) {
       return status;
     }
+    // --step auto: each trial's step chosen at its data file's values.
+    if (const int status = ExitStatusOf(
+            [&] {
+              errorBars_.Validate();
+              FigureModel model(separator_, std::nullopt);
+              if (const auto choice = ChooseStepFor(errorBars_, trial.Fields, model)) {
+                err << PrintableText(dataFile) << ": " << StepChoiceText(*choice, separator_);
+              }
+            },
+            messages)) {
+      return status;
+    }
     try {
       trial.Measurements = ReadMeasurements(measurementFile);
     } catch (const Error& e) {
@@ -179,6 +192,7 @@ class FitProgram : public Program {
   int maxIterations_ = 200;
   int starts_ = 0;
   std::string separatorText_;
+  ErrorBarsOptions errorBars_;  //!< --step auto
   char separator_ = '.';
   std::vector<FreeParameter> free_;
   std::vector<std::pair<std::string, std::string>> files_;
@@ -243,6 +257,7 @@ void FitProgram::Declare(CLI::App& app) {
                  "Local fits of the global search, the first from the data file's values "
                  "(default: 4 a free parameter, and 4)")
       ->check(CLI::Range(1, 10000));
+  errorBars_.AddTo(app, ErrorBarsCommand::Fit);
   AddDecimalSeparatorOption(app, separatorText_, "data files");
 }
 

@@ -20,10 +20,12 @@
 #include "analysis/optimise/OptimiseProblem.h"
 #include "analysis/optimise/OptimiseReport.h"
 #include "analysis/optimise/PlantDuty.h"
+#include "analysis/uncertainty/RobustLimits.h"
 #include "base/Error.h"
 #include "base/PrintableText.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgramShell.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
@@ -40,6 +42,22 @@
 
 namespace quillmere {
 namespace {
+
+//! The exit figures of the optimum with their 95 % intervals (sampled where they bend, so that
+//! a limit the linearised margins held can be seen at its full bound); a warning instead when a
+//! run does not finish.
+std::string OptimumIntervalsText(const MemoryFieldTexts& optimum, const FitUncertainty& fit,
+                                 char separator) {
+  try {
+    FigureModel model(separator, std::nullopt);
+    const ExitFigures figures = model.Run(optimum);
+    return "At the optimum:\n" +
+           ExitIntervalsText(ExitIntervalsOf(optimum, model, fit, figures), separator);
+  } catch (const Error& e) {
+    return "Warning: the optimum's intervals could not be computed: " + std::string(e.what()) +
+           "\n";
+  }
+}
 
 class OptimiseProgram : public Program {
  public:
@@ -69,6 +87,7 @@ class OptimiseProgram : public Program {
     if (outputFile_) files.Output("data file of the optimum", *outputFile_);
     if (reportFile_) files.Output("report", *reportFile_);
     if (plotFile_) files.Output("chart file", *plotFile_);
+    if (errorBars_.UncertaintyFile) files.Input("fit report", *errorBars_.UncertaintyFile);
   }
 
   int Work(const ProgramStreams& streams) override {
@@ -78,22 +97,35 @@ class OptimiseProgram : public Program {
         !loaded.Ok()) {
       return ExitStatus(loaded.Why().Kind());
     }
+    const bool toStandardOutput = outputFile_ == kStandardStream || reportFile_ == kStandardStream;
+    std::ostream& report = toStandardOutput ? streams.Err : streams.Out;
     if (const int status = ExitStatusOf(
             [&] {
               *library_ = solvents_.Apply(base, separator_);
               CheckPlantInputs(problem_, base, separator_);
+              PrepareErrorBars(base, report);
             },
             messages)) {
       return status;
     }
-    const OptimiseResult result = RunSearch(base, streams);
-    const bool toStandardOutput = outputFile_ == kStandardStream || reportFile_ == kStandardStream;
-    (toStandardOutput ? streams.Err : streams.Out)
-        << OptimiseReportText(problem_, result) << std::flush;
+    // A robust optimum is searched after the nominal one, to say what the uncertainty costs.
+    std::optional<OptimiseResult> nominal;
+    if (robust_) {
+      OptimiseProblem plain = problem_;
+      plain.Margin = nullptr;
+      nominal = RunSearch(plain, base, streams);
+    }
+    const OptimiseResult result = RunSearch(problem_, base, streams);
+    report << OptimiseReportText(problem_, result) << std::flush;
+    if (nominal) report << RobustCostText(problem_, *nominal, result, *robust_) << std::flush;
     if (result.Values.empty()) {
       return ExitStatus(result.Stopped ? ErrorKind::Interrupted : ErrorKind::Infeasible);
     }
-    WriteOutputs(base, result);
+    if (fit_ && result.Feasible) {
+      report << OptimumIntervalsText(OptimumFields(problem_, base, result, separator_), *fit_,
+                                     separator_);
+    }
+    WriteOutputs(base, result, nominal);
     if (result.Stopped) return ExitStatus(ErrorKind::Interrupted);
     if (!result.Feasible) return ExitStatus(ErrorKind::Infeasible);
     return result.Doubts.empty() ? kExitFinished : ExitStatus(ErrorKind::Untrustworthy);
@@ -102,9 +134,24 @@ class OptimiseProgram : public Program {
  private:
   void Declare(CLI::App& app);
 
+  //! --step auto chooses the step at the data file's setting; --uncertainty makes the limits
+  //! hold at their bound of the confidence asked for (a robust optimum).
+  void PrepareErrorBars(MemoryFieldTexts& base, std::ostream& report) {
+    fit_ = errorBars_.Validate();
+    FigureModel model(separator_, std::nullopt);
+    if (const auto choice = ChooseStepFor(errorBars_, base, model)) {
+      report << StepChoiceText(*choice, separator_);
+    }
+    if (!fit_) return;
+    robust_ = RobustOptions{errorBars_.ConfidencePercent / 100, errorBars_.AutoStep()};
+    problem_.Margin = RobustMargin(*fit_, FittingCentre(*fit_, base, separator_),
+                                   IncrementOf(base, separator_), *robust_, separator_);
+  }
+
   //! Runs the search on a thread of its own while this one passes on a stop signal and draws
   //! the progress bar (local searches done of all).
-  OptimiseResult RunSearch(const MemoryFieldTexts& base, const ProgramStreams& streams) {
+  OptimiseResult RunSearch(const OptimiseProblem& problem, const MemoryFieldTexts& base,
+                           const ProgramStreams& streams) {
     OptimiseControl control;
     OptimiseResult result;
     const auto start = std::chrono::steady_clock::now();
@@ -120,7 +167,7 @@ class OptimiseProgram : public Program {
                   << std::flush;
     };
     watch();  // a signal that came before the search stops it before its first run
-    RunWatched([&] { result = Optimise(problem_, base, options_, control); }, watch,
+    RunWatched([&] { result = Optimise(problem, base, options_, control); }, watch,
                std::chrono::milliseconds(200));
     if (streams.ProgressBar) {
       streams.Err << '\r' << std::string(TerminalWidth(2) - 1, ' ') << '\r' << std::flush;
@@ -130,14 +177,17 @@ class OptimiseProgram : public Program {
 
   //! The optimum's data file (none where no setting met every limit: the report and the
   //! curves show the nearest one), the report and the curves, written together.
-  void WriteOutputs(const MemoryFieldTexts& base, const OptimiseResult& result) const {
+  void WriteOutputs(const MemoryFieldTexts& base, const OptimiseResult& result,
+                    const std::optional<OptimiseResult>& nominal) const {
     const MemoryFieldTexts optimum = OptimumFields(problem_, base, result, separator_);
     StagedOutputs files;
     if (outputFile_ && result.Feasible) {
       WriteWhole(files, *outputFile_, "data file of the optimum", DataFileText(optimum));
     }
     if (reportFile_) {
-      WriteWhole(files, *reportFile_, "report", OptimiseReportJson(problem_, result));
+      std::string json = OptimiseReportJson(problem_, result);
+      if (nominal) json = WithJsonMembers(json, RobustJsonMembers(problem_, *nominal, *robust_));
+      WriteWhole(files, *reportFile_, "report", json);
     }
 #ifdef QUILLMERE_OPTIMISE_PLOT
     if (plotFile_) {
@@ -165,6 +215,9 @@ class OptimiseProgram : public Program {
   std::optional<std::string> plotFile_;
   OptimiseOptions options_;
   SolventOptions solvents_;
+  ErrorBarsOptions errorBars_;
+  std::optional<FitUncertainty> fit_;    //!< --uncertainty: the fit report read
+  std::optional<RobustOptions> robust_;  //!< with it, the robust optimum's confidence
   std::string separatorText_;
   char separator_ = '.';
   OptimiseProblem problem_;
@@ -223,6 +276,7 @@ void OptimiseProgram::Declare(CLI::App& app) {
       ->capture_default_str()
       ->check(CLI::Range(10, 100000));
   solvents_.AddTo(app);
+  errorBars_.AddTo(app, ErrorBarsCommand::Study);
   AddDecimalSeparatorOption(app, separatorText_, "data files");
 }
 

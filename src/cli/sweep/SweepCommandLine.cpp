@@ -18,12 +18,14 @@
 #include "analysis/sweep/SweepGrid.h"
 #include "analysis/sweep/SweepRun.h"
 #include "analysis/sweep/SweepTable.h"
+#include "analysis/uncertainty/SweepIntervals.h"
 #include "base/Error.h"
 #include "base/FormatFixed.h"
 #include "base/PrintableText.h"
 #include "cli/CommandLine.h"
 #include "cli/DataFileArgument.h"
 #include "cli/DecimalSeparator.h"
+#include "cli/ErrorBarsOptions.h"
 #include "cli/ProgramShell.h"
 #include "cli/ProgressBar.h"
 #include "cli/SolventOptions.h"
@@ -62,6 +64,8 @@ struct SweepArguments {
   std::optional<std::string> Plot;
   std::string Separator;
   SolventOptions Solvents;
+  ErrorBarsOptions ErrorBars;
+  std::optional<std::string> Intervals;  //!< --intervals FILE.csv (with --uncertainty)
 };
 
 //! Where the table goes: standard output, written through, or a file written whole (the rows
@@ -248,6 +252,8 @@ class SweepProgram : public Program {
     a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
     if (a_.Plot) files.Output("picture", *a_.Plot);
+    if (a_.Intervals) files.Output("intervals table", *a_.Intervals);
+    if (a_.ErrorBars.UncertaintyFile) files.Input("fit report", *a_.ErrorBars.UncertaintyFile);
     if (a_.Results) {
       files.Output("folder of the result files", *a_.Results);
       const std::size_t caseCount = grid_->CaseCount();
@@ -269,6 +275,7 @@ class SweepProgram : public Program {
     if (const int status = ReadInputs(fields, separator, options, plantColumns, messages)) {
       return status;
     }
+    if (const int status = PrepareErrorBars(fields, separator, messages)) return status;
     options.DecimalSeparator = separator;
     options.Jobs = a_.Jobs;
     const std::string header =
@@ -295,6 +302,12 @@ class SweepProgram : public Program {
       plot::SaveSweepChart(grid_->Axes(), writer.PlotRows(), file.WrittenTo());
     }
     table.Close();
+    if (fit_ && !interrupted) {
+      TableOutput intervals(*a_.Intervals);
+      intervals.Write(SweepIntervalsCsv(*grid_, cases_, fields, *fit_,
+                                        a_.ErrorBars.ConfidencePercent / 100, separator));
+      intervals.Close();
+    }
     picture.CommitAll();
     return Report(writer, cases_.size(), seconds);
   }
@@ -334,6 +347,23 @@ class SweepProgram : public Program {
       }
     }
     return 0;
+  }
+
+  //! --step auto at the data file's setting (a varied IncrementZ overrides it); the fit's
+  //! report read before the first case runs. 0, or the exit status of what was refused.
+  int PrepareErrorBars(MemoryFieldTexts& fields, char separator, StreamMessages& messages) {
+    return ExitStatusOf(
+        [&] {
+          fit_ = a_.ErrorBars.Validate();
+          if (a_.Intervals.has_value() != fit_.has_value()) {
+            throw Error(ErrorKind::Usage, "--intervals and --uncertainty go together.");
+          }
+          FigureModel model(separator, std::nullopt);
+          if (const auto choice = ChooseStepFor(a_.ErrorBars, fields, model)) {
+            *err_ << StepChoiceText(*choice, separator);
+          }
+        },
+        messages);
   }
 
   std::string ResultDirectory() const {
@@ -418,6 +448,7 @@ class SweepProgram : public Program {
 
   SweepArguments a_;
   std::optional<SweepGrid> grid_;
+  std::optional<FitUncertainty> fit_;  //!< --uncertainty: the fit report read
   SweepShard shard_;
   SweepCases cases_;
   std::ostream* err_ = nullptr;
@@ -472,6 +503,11 @@ void SweepProgram::Declare(CLI::App& app) {
       ->type_name("FILE.svg|.png");
   AddDecimalSeparatorOption(app, a_.Separator, "the field texts and the data file");
   a_.Solvents.AddTo(app);
+  a_.ErrorBars.AddTo(app, ErrorBarsCommand::Study);
+  app.add_option("--intervals", a_.Intervals,
+                 "With --uncertainty: write each case's exit figures with their intervals as "
+                 "CSV to FILE (\"-\": standard output)")
+      ->type_name("FILE.csv");
 }
 
 }  // namespace
