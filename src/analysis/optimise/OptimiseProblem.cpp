@@ -720,6 +720,7 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
   if (problem.Margin) {
     OptimiseProblem plain = problem;
     plain.Margin = nullptr;
+    const std::vector<double> pointEstimates = evaluation.LimitValue;
     problem.Margin(evaluation, [&](const FieldChanges& changes) {
       MemoryFieldTexts changed = fields;
       for (const auto& [field, text] : changes) changed.SetText(field, text);
@@ -727,6 +728,14 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
           EvaluateSetting(plain, values, decimalSeparator, changed, params, state);
       return again.Finished ? std::optional(again.LimitValue) : std::nullopt;
     });
+    // The search holds each part of a limit (a zone's) on its own: each part takes the margin
+    // its limit took, or the search would stop at the point estimate's bound.
+    for (std::size_t i = 0; i < evaluation.LimitParts.size(); ++i) {
+      const double margin = evaluation.LimitValue[i] - pointEstimates[i];
+      for (std::optional<double>& part : evaluation.LimitParts[i]) {
+        if (part) *part += margin;
+      }
+    }
   }
   return evaluation;
 }
