@@ -8,6 +8,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/fit/Fit.h"
@@ -199,29 +200,33 @@ class FitProgram : public Program {
   bool reportToErr_ = false;
 };
 
+//! What the fit reads and when its answer is to be trusted, above the exit statuses of --help.
+constexpr std::string_view kFitHelpFooter =
+    "MEASURED.csv: a header row naming the columns, then one measurement a line:\n"
+    "  position_m,quantity,value,sigma\n"
+    "  12.5,temperature,41.2,0.5\n"
+    "  60,residual1,0.0061,0.0004\n"
+    "or one line a position with one column a quantity (an empty cell: not measured):\n"
+    "  position_m,temperature,residual1,residual1_sigma\n"
+    "position_m is the distance from the dryer's entry (m); time_s, the time since the web "
+    "entered it (s), may stand instead. Quantities: temperature (deg C), residual1 and "
+    "residual2 (ratios to the entry), weight1 and weight2 (kg/m2). sigma, the standard "
+    "deviation, is optional: without it all measurements weigh alike. Numbers use \".\".\n\n"
+    "Every trial starts from the first trial's values of the free parameters; the others keep "
+    "each trial's own. Default bounds keep the parameters meaningful: 0 <= We <= Wx <= Wi <= "
+    "1, 0 <= Wy <= 1, Keff >= 1e-6.\n\n"
+    "The search is global: local fits start from the data file's values and from points "
+    "spread over the bounds (--starts), and the best optimum is kept; the report says how "
+    "many starts reached it and which other optima they met. Intervals: the profile "
+    "likelihood's (the others fitted again along each parameter) and the covariance's.\n\n"
+    "The fit is not to be trusted (exit status 4) when the solver stopped without "
+    "converging, a parameter stalled at a bound of We <= Wx <= Wi, a free parameter cannot be "
+    "determined by the measurements (-o keeps its start value), or the fit is poor (with "
+    "sigmas: the sum of squares above the 99.9 % quantile of chi-square for its degrees of "
+    "freedom); 3 is the solver's failure.";
+
 void FitProgram::Declare(CLI::App& app) {
-  app.footer(FooterWithExitStatuses(
-      "MEASURED.csv: a header row naming the columns, then one measurement a line:\n"
-      "  position_m,quantity,value,sigma\n"
-      "  12.5,temperature,41.2,0.5\n"
-      "  60,residual1,0.0061,0.0004\n"
-      "or one line a position with one column a quantity (an empty cell: not measured):\n"
-      "  position_m,temperature,residual1,residual1_sigma\n"
-      "position_m is the distance from the dryer's entry (m); time_s, the time since the web "
-      "entered it (s), may stand instead. Quantities: temperature (deg C), residual1 and "
-      "residual2 (ratios to the entry), weight1 and weight2 (kg/m2). sigma, the standard "
-      "deviation, is optional: without it all measurements weigh alike. Numbers use \".\".\n\n"
-      "Every trial starts from the first trial's values of the free parameters; the others keep "
-      "each trial's own. Default bounds keep the parameters meaningful: 0 <= We <= Wx <= Wi <= "
-      "1, 0 <= Wy <= 1, Keff >= 1e-6.\n\n"
-      "The search is global: local fits start from the data file's values and from points "
-      "spread over the bounds (--starts), and the best optimum is kept; the report says how "
-      "many starts reached it and which other optima they met. Intervals: the profile "
-      "likelihood's (the others fitted again along each parameter) and the covariance's.\n\n"
-      "The fit is not to be trusted (exit status 4) when the solver stopped without "
-      "converging, a parameter stalled at a bound of We <= Wx <= Wi, or the fit is poor (with "
-      "sigmas: the sum of squares above the 99.9 % quantile of chi-square for its degrees of "
-      "freedom); 3 is the solver's failure."));
+  app.footer(FooterWithExitStatuses(std::string(kFitHelpFooter)));
   app.add_option("--trial", trialTexts_,
                  "A trial: its data file (the line's settings) and its measurements, joined by "
                  "\":\"; repeat for several trials (\"-\" reads one from standard input)")
