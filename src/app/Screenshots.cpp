@@ -19,6 +19,7 @@
 #include "analysis/plant/PlantReport.h"
 #include "app/CurvesWindow.h"
 #include "app/FinishForm.h"
+#include "app/LivePreview.h"
 #include "app/MainWindow.h"
 #include "app/OptimiseDialog.h"
 #include "app/PlantPanel.h"
@@ -40,9 +41,17 @@ std::string Typed(std::string text) {
   return text;
 }
 
+//! Forgets the live preview that typing into the fields has scheduled: a picture shows the run
+//! as OK shows it, never a preview that a slower or faster machine would have drawn already.
+void HoldPreview(TForm1& form) {
+  if (LivePreview* preview = form.Preview()) preview->Cancel();
+}
+
 //! Shows the run of the texts now in the fields as OK shows it, the plant panel included,
-//! without writing a result file.
-void ShowRunOfFields(const FieldTexts& fields, CurvesWindow& curves) {
+//! without writing a result file; as after OK, no preview of them is pending.
+void ShowRunOfFields(TForm1& form, CurvesWindow& curves) {
+  HoldPreview(form);
+  const FieldTexts& fields = form.Fields();
   const char separator = LocaleDecimalSeparator();
   const SolventLibrary library(ShippedSolvents());
   auto params = std::make_unique<ParameterSet>();
@@ -133,9 +142,10 @@ bool SaveOptimiseDialog(TForm1& form, const QDir& target) {
 
 //! The curves of the inputs shown with the values under a pointer in zone 1; three speeds
 //! compared; a run whose zone 2 air boils the coating against a kept one at the least size.
-bool SaveCurves(FieldTexts& fields, CurvesWindow& curves, const QDir& target) {
+bool SaveCurves(TForm1& form, CurvesWindow& curves, const QDir& target) {
+  FieldTexts& fields = form.Fields();
   curves.resize(kCurvesPicture);
-  ShowRunOfFields(fields, curves);
+  ShowRunOfFields(form, curves);
   QApplication::processEvents();
   curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
   bool saved = SaveWindow(curves, target, "curves.png");
@@ -143,23 +153,25 @@ bool SaveCurves(FieldTexts& fields, CurvesWindow& curves, const QDir& target) {
   const std::string speed = fields.Text("Edit6");
   for (const char* text : {"0.8", "1.0", "1.2"}) {
     fields.SetText("Edit6", Typed(text));
-    ShowRunOfFields(fields, curves);
+    ShowRunOfFields(form, curves);
     if (std::string_view(text) != "1.2") curves.KeepRun();
   }
   fields.SetText("Edit6", speed);
+  HoldPreview(form);
   QApplication::processEvents();
   curves.ShowValuesAt(plot::RunChart::Solvent, 20.0);
   saved = SaveWindow(curves, target, "curves-compare.png") && saved;
   curves.RemoveAllPins();
 
   const std::string air = fields.Text("Edit21");
-  ShowRunOfFields(fields, curves);
+  ShowRunOfFields(form, curves);
   curves.KeepRun();
   fields.SetText("Edit6", Typed("1.5"));
   fields.SetText("Edit21", "140");
-  ShowRunOfFields(fields, curves);
+  ShowRunOfFields(form, curves);
   fields.SetText("Edit6", speed);
   fields.SetText("Edit21", air);
+  HoldPreview(form);
   curves.resize(kSmallest);
   QApplication::processEvents();
   curves.ShowValuesAt(plot::RunChart::WebTemperature, 40.0);
@@ -175,17 +187,17 @@ bool SaveLaptopScreens(TForm1& form, CurvesWindow& curves, const QDir& target,
                        const QString& screen) {
   FieldTexts& fields = form.Fields();
   TypePlantExample(fields);
-  ShowRunOfFields(fields, curves);
+  ShowRunOfFields(form, curves);
   curves.KeepRun();
   fields.SetText("Edit6", Typed("3.0"));
   fields.SetText("Edit21", Typed("110.0"));
-  ShowRunOfFields(fields, curves);
+  ShowRunOfFields(form, curves);
   const bool laptop = screen == QLatin1String("laptop");
   bool saved = SaveScreen(curves, target, laptop ? "curves-laptop.png" : "curves-small-laptop.png");
   if (laptop) {
     curves.RemoveAllPins();
     TypePlantExample(fields);
-    ShowRunOfFields(fields, curves);
+    ShowRunOfFields(form, curves);
     curves.ShowPlantPage();  // the plant figures have a page of their own
     saved = SaveScreen(curves, target, "curves-plant.png") && saved;
     curves.ShowCurvesPage();
@@ -217,7 +229,7 @@ bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves
   saved = SaveWindow(finishForm, target, "finish.png") && saved;
   finishForm.hide();
 
-  saved = SaveCurves(form.Fields(), curves, target) && saved;
+  saved = SaveCurves(form, curves, target) && saved;
   curves.hide();
   saved = SaveOptimiseDialog(form, target) && saved;
 
