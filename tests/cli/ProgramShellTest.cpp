@@ -145,7 +145,8 @@ TEST_F(ProgramShell, NoCommandWritesOverASolventLibrary) {
 
 // Two SIGTERMs (what `timeout` sends) as soon as the handlers are in place: every command ends
 // with 130; the sweep's table says that it is incomplete, and the outputs of fit and optimise
-// are each complete or as they were. A second signal never kills the program.
+// are each complete or as they were. A second signal never kills the program, and a fit asked
+// for ten thousand starts stops where it stands.
 TEST_F(ProgramShell, TwoTerminationsStopEveryCommandTheSameWay) {
   struct Command {
     std::vector<std::string> Arguments;
@@ -153,7 +154,8 @@ TEST_F(ProgramShell, TwoTerminationsStopEveryCommandTheSameWay) {
   };
   const std::vector<Command> commands{
       {{"sweep", "d.dat", "--vary", "Speed=0.5:2:4", "-o", "t.csv"}, {}},
-      {{"fit", "--trial", "d.dat:m.csv", "--free", "Keff", "-o", "f.dat", "--report", "f.json"},
+      {{"fit", "--trial", "d.dat:m.csv", "--free", "Keff", "--starts", "10000", "-o", "f.dat",
+        "--report", "f.json"},
        {"f.dat", "f.json"}},
       {{"optimise", "d.dat", "--maximise", "Speed", "--free", "Speed=0.5:2", "--starts", "2", "-o",
         "o.dat", "--report", "o.json"},

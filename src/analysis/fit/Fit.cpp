@@ -322,7 +322,8 @@ class FitSolve {
     const auto began = std::chrono::steady_clock::now();
     RecordStart();
     const std::vector<std::vector<double>> starts = StartPoints();
-    const std::vector<LocalOptimum> ends = LocalFits(starts);
+    std::vector<LocalOptimum> ends = LocalFits(starts);
+    if (ends.empty()) ends.emplace_back();  // stopped before a start ended: none ran
     const LocalOptimum best = Polish(BestOptimum(ends));
     RecordFitted(best);
     Diagnose();
@@ -351,6 +352,7 @@ class FitSolve {
   void JudgeSingleStart();
   void CountRuns();
   int Threads() const;
+  bool Stopping() const { return options_.Stop && options_.Stop->load(); }
 
   const std::vector<FitTrial>& trials_;
   const FitOptions& options_;
@@ -415,13 +417,22 @@ std::vector<std::vector<double>> FitSolve::StartPoints() const {
   return starts;
 }
 
-//! Step 3: a bounded local fit from every start, out of the flat strips of the order.
+//! Step 3: a bounded local fit from every start, out of the flat strips of the order; after a
+//! stop, the starts that ended.
 std::vector<LocalOptimum> FitSolve::LocalFits(const std::vector<std::vector<double>>& starts) {
   std::vector<LocalOptimum> ends(starts.size());
   ForEachStart(arena_, workers_, starts.size(), [&](TrialModels& models, std::size_t k) {
-    ends[k] =
-        FitLocallyOutOfStrips(models, map_, starts[k], options_.MaxIterations, Closeness::Search);
+    if (Stopping()) {
+      ends[k].Stopped = true;
+      return;
+    }
+    ends[k] = FitLocallyOutOfStrips(models, map_, starts[k], options_.MaxIterations,
+                                    Closeness::Search, options_.Stop);
+    if (!ends[k].Stopped && options_.StartEnded) options_.StartEnded();
   });
+  result_.StartsAsked = static_cast<int>(starts.size());
+  result_.Stopped = std::erase_if(ends, [](const LocalOptimum& end) { return end.Stopped; }) > 0;
+  result_.Starts = static_cast<int>(ends.size());
   return ends;
 }
 
@@ -439,7 +450,6 @@ const LocalOptimum& FitSolve::BestOptimum(const std::vector<LocalOptimum>& ends)
       best = k;
     }
   }
-  result_.Starts = static_cast<int>(ends.size());
   if (!ends[best].Ran) {
     result_.Failed = true;
     return ends[best];
@@ -478,8 +488,9 @@ const LocalOptimum& FitSolve::BestOptimum(const std::vector<LocalOptimum>& ends)
 //! Step 5: the best end closed in on to the last digits, from where the search left it.
 LocalOptimum FitSolve::Polish(const LocalOptimum& best) {
   if (result_.Failed) return best;
-  LocalOptimum polished = FitLocallyOutOfStrips(models_, map_, best.Variables,
-                                                options_.MaxIterations, Closeness::Polish);
+  LocalOptimum polished = FitLocallyOutOfStrips(
+      models_, map_, best.Variables, options_.MaxIterations, Closeness::Polish, options_.Stop);
+  result_.Stopped = result_.Stopped || polished.Stopped;
   if (!polished.Ran || polished.SumOfSquares > best.SumOfSquares) return best;
   polished.Restarted = polished.Restarted || best.Restarted;
   return polished;
@@ -722,26 +733,31 @@ std::optional<Eigen::MatrixXd> FitSolve::KeptCovariance(const std::vector<std::s
 }
 
 //! Step 9: the profile-likelihood interval of each identifiable parameter, both sides of each
-//! traced at once on every core.
+//! traced at once on every core; none after a stop.
 void FitSolve::Profiles() {
   const std::size_t n = map_.Size();
   if (result_.Failed || (!result_.SigmaGiven && result_.DegreesOfFreedom <= 0)) return;
   const double factor = IntervalFactor(result_.SigmaGiven, result_.DegreesOfFreedom);
-  result_.ProfileRise =
+  const double rise =
       result_.SigmaGiven ? kChiSquare95One : result_.ResidualVariance * factor * factor;
-  if (!(result_.ProfileRise > 0)) return;  // measured without scatter: nothing to rise by
+  if (!(rise > 0)) return;  // measured without scatter: nothing to rise by
   std::vector<ProfileEnd> ends(2 * n);
   ForEachStart(arena_, workers_, 2 * n, [&](TrialModels& models, std::size_t k) {
     const std::size_t i = k / 2;
-    if (!identifiable_[i]) return;
+    if (!identifiable_[i] || Stopping()) return;
     const FittedParameter& p = result_.Parameters[i];
     const double step = p.StandardError && *p.StandardError > 0
                             ? factor * *p.StandardError
                             : 0.1 * std::max(std::abs(p.Fitted), 1e-2);
     ends[k] =
         TraceProfile(models, map_, fitting_, i, k % 2 == 0 ? -1 : 1, fitted_,
-                     result_.FittedSumOfSquares, result_.ProfileRise, step, options_.MaxIterations);
+                     result_.FittedSumOfSquares, rise, step, options_.MaxIterations, options_.Stop);
   });
+  if (Stopping()) {  // some profiles were cut short: none is an interval
+    result_.Stopped = true;
+    return;
+  }
+  result_.ProfileRise = rise;
   for (std::size_t i = 0; i < n; ++i) {
     FittedParameter& p = result_.Parameters[i];
     p.ProfileLow = ends[2 * i].Value;
@@ -760,6 +776,12 @@ void FitSolve::Profiles() {
 //! stalled in a flat strip, the sum of squares is not far above its expectation, and no
 //! profile met a lower one.
 void FitSolve::Judge(const LocalOptimum& best) {
+  if (result_.Stopped) {
+    result_.Doubts.push_back("the fit was interrupted after " + std::to_string(result_.Starts) +
+                             " of " + std::to_string(result_.StartsAsked) +
+                             " starts of the search: the best optimum may lie elsewhere, and "
+                             "no profile interval is traced");
+  }
   if (result_.Failed) return;
   if (!best.Converged) {
     result_.Doubts.push_back("the solver stopped without converging (" + best.Termination +

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -53,6 +55,12 @@ struct FitOptions {
   int Starts = 0;
   //! Whether to trace the profile likelihood of each free parameter for its interval.
   bool Profiles = true;
+  //! When set, and once it is true, the fit stops: the local fits in flight end at their next
+  //! iteration, the starts not yet begun are left out, no profile is traced, and the result
+  //! is that of the starts that ended (FitResult::Stopped).
+  const std::atomic<bool>* Stop = nullptr;
+  //! Told after each start of the search ends, on the thread that ran it (a count of progress).
+  std::function<void()> StartEnded;
 };
 
 //! The starts of a global search over `freeParameters` parameters, when none is asked for.
@@ -159,7 +167,11 @@ struct FitResult {
   bool Failed = false;
   double Seconds = 0;  //!< wall time of the whole fit
 
-  int Starts = 0;        //!< local fits of the global search
+  int Starts = 0;       //!< local fits of the global search (that ended, when Stopped)
+  int StartsAsked = 0;  //!< local fits the search was to make
+  //! A stop came before the fit ended (FitOptions::Stop): the starts not ended are left out,
+  //! and the steps after the search only ran as far as the stop let them.
+  bool Stopped = false;
   int StartsAtBest = 0;  //!< of those, ended at the best optimum
   int Restarts = 0;      //!< local fits restarted from inside the bounds after a stall
   std::vector<OtherOptimum> OtherOptima;  //!< lowest sum of squares first, at most a few

@@ -18,7 +18,8 @@ constexpr double kProfileTolerance = 0.01;
 //! the order members beside it pushed out of its way; nullopt when the bounds leave no room.
 std::optional<LocalOptimum> FitHeld(TrialModels& models, const ParameterMap& map,
                                     const std::vector<FittingValues>& trials, std::size_t i,
-                                    double value, std::vector<double> values, int maxIterations) {
+                                    double value, std::vector<double> values, int maxIterations,
+                                    const std::atomic<bool>* stop) {
   const int rank = OrderRank(*map.Parameters()[i].Field);
   values[i] = value;
   std::vector<FreeParameter> others;
@@ -37,7 +38,7 @@ std::optional<LocalOptimum> FitHeld(TrialModels& models, const ParameterMap& map
     const ParameterMap heldMap(others, held);
     std::vector<double> variables(start.size());
     heldMap.ToVariables(start.data(), variables.data());
-    const FitSpace space{&heldMap, map.Size(), static_cast<int>(i), value};
+    const FitSpace space{&heldMap, map.Size(), static_cast<int>(i), value, stop};
     return FitLocally(models, space, variables, maxIterations);
   } catch (const FitParameterError&) {
     return std::nullopt;
@@ -49,7 +50,7 @@ std::optional<LocalOptimum> FitHeld(TrialModels& models, const ParameterMap& map
 ProfileEnd TraceProfile(TrialModels& models, const ParameterMap& map,
                         const std::vector<FittingValues>& trials, std::size_t i, int side,
                         const std::vector<double>& best, double bestSum, double rise,
-                        double firstStep, int maxIterations) {
+                        double firstStep, int maxIterations, const std::atomic<bool>* stop) {
   const FreeParameter& p = map.Parameters()[i];
   const std::optional<Bound> bound = side < 0 ? p.Lower : p.Upper;
   const double target = std::sqrt(rise);
@@ -66,12 +67,12 @@ ProfileEnd TraceProfile(TrialModels& models, const ParameterMap& map,
   std::vector<double> from = best;
   ProfileEnd end;
   double next = fitted + side * firstStep;
-  for (int fit = 0; fit < kProfileFits; ++fit) {
+  for (int fit = 0; fit < kProfileFits && !(stop && stop->load()); ++fit) {
     if (bound && side * (next - bound->Value) >= 0) next = bound->Value;
     const bool onBound = bound && next == bound->Value;
     ++end.LocalFits;
     const std::optional<LocalOptimum> held =
-        FitHeld(models, map, trials, i, next, from, maxIterations);
+        FitHeld(models, map, trials, i, next, from, maxIterations, stop);
     if (!held || !held->Ran) {
       if (onBound && !held) {  // the bound leaves the others no room: it ends the interval
         end.Value = next;

@@ -24,10 +24,12 @@ struct ProfileEnd {
 //! The end of the interval of free parameter `i` on `side` (-1 below, +1 above `best[i]`):
 //! where the sum of squares, the others fitted again, reaches `bestSum` + `rise`. `firstStep`
 //! is the first distance tried (the covariance's half width, when known); `trials` are the
-//! trials' fitting parameters, which bound the others by the order We <= Wx <= Wi.
+//! trials' fitting parameters, which bound the others by the order We <= Wx <= Wi. Once
+//! `stop` is true the profile ends where it stands (what it gives is then no interval).
 ProfileEnd TraceProfile(TrialModels& models, const ParameterMap& map,
                         const std::vector<FittingValues>& trials, std::size_t i, int side,
                         const std::vector<double>& best, double bestSum, double rise,
-                        double firstStep, int maxIterations);
+                        double firstStep, int maxIterations,
+                        const std::atomic<bool>* stop = nullptr);
 
 }  // namespace quillmere

@@ -333,7 +333,7 @@ std::string FitReportJson(const FitResult& result) {
         {{"sum_of_squares", o.SumOfSquares}, {"values", values}, {"starts", o.Starts}});
   }
 
-  const json report{
+  json report{
       {"parameters", parameters},
       {"correlation", {{"parameters", result.CorrelationNames}, {"matrix", result.Correlation}}},
       {"standard_errors_from", result.SigmaGiven ? "measurement sigmas" : "residual variance"},
@@ -363,6 +363,10 @@ std::string FitReportJson(const FitResult& result) {
         {"model_runs", result.ModelRuns},
         {"faulted_runs", result.FaultedRuns},
         {"seconds", result.Seconds}}}};
+  if (result.Stopped) {  // only then: the report of a whole fit keeps its members
+    report["interrupted"] = true;
+    report["search"]["starts_asked"] = result.StartsAsked;
+  }
   return report.dump(2) + "\n";
 }
 

@@ -116,6 +116,51 @@ std::vector<std::pair<std::size_t, std::string>> InFlatStrips(TrialModels& model
   return members;
 }
 
+//! Ends the solve at its next iteration once a stop is asked for.
+class StopCallback : public ceres::IterationCallback {
+ public:
+  explicit StopCallback(const std::atomic<bool>& stop) : stop_(stop) {}
+  ceres::CallbackReturnType operator()(const ceres::IterationSummary&) override {
+    return stop_.load() ? ceres::SOLVER_ABORT : ceres::SOLVER_CONTINUE;
+  }
+
+ private:
+  const std::atomic<bool>& stop_;
+};
+
+//! The solver's options for a search's start or a polish.
+ceres::Solver::Options SolverOptions(int maxIterations, Closeness closeness) {
+  const bool polish = closeness == Closeness::Polish;
+  ceres::Solver::Options options;
+  options.linear_solver_type = ceres::DENSE_QR;
+  options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
+  options.max_num_iterations = polish ? maxIterations : std::min(maxIterations, kSearchIterations);
+  options.function_tolerance = polish ? 1e-12 : 1e-8;
+  options.parameter_tolerance = polish ? 1e-12 : 1e-8;
+  options.gradient_tolerance = polish ? 1e-14 : 1e-10;
+  options.num_threads = 1;  // the starts run in parallel, each fit in one thread
+  options.logging_type = ceres::SILENT;
+  return options;
+}
+
+//! Where the solver ended, as a LocalOptimum (the sum of squares there run again).
+LocalOptimum EndOf(TrialModels& models, const FitSpace& space, const std::vector<double>& variables,
+                   const ceres::Solver::Summary& summary) {
+  LocalOptimum end;
+  end.Variables = variables;
+  end.Values = space.Values(variables.data());
+  end.Iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
+  end.Termination = ceres::TerminationTypeToString(summary.termination_type);
+  end.Message = summary.message;
+  end.Converged = summary.termination_type == ceres::CONVERGENCE;
+  end.Stopped = summary.termination_type == ceres::USER_FAILURE && space.Stop && space.Stop->load();
+  end.Failed =
+      summary.termination_type == ceres::FAILURE || summary.termination_type == ceres::USER_FAILURE;
+  if (end.Stopped) return end;  // not an optimum: nothing to run there
+  end.Ran = SumOfSquaresAt(models, end.Values, end.SumOfSquares);
+  return end;
+}
+
 }  // namespace
 
 std::vector<double> FitSpace::Values(const double* variables) const {
@@ -169,33 +214,18 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
     if (const auto upper = map.VariableUpper(i))
       problem.SetParameterUpperBound(blocks[i], 0, *upper);
   }
-  ceres::Solver::Options options;
-  options.linear_solver_type = ceres::DENSE_QR;
-  options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-  options.max_num_iterations = polish ? maxIterations : std::min(maxIterations, kSearchIterations);
-  options.function_tolerance = polish ? 1e-12 : 1e-8;
-  options.parameter_tolerance = polish ? 1e-12 : 1e-8;
-  options.gradient_tolerance = polish ? 1e-14 : 1e-10;
-  options.num_threads = 1;  // the starts run in parallel, each fit in one thread
-  options.logging_type = ceres::SILENT;
+  ceres::Solver::Options options = SolverOptions(maxIterations, closeness);
+  std::optional<StopCallback> stopCallback;
+  if (space.Stop) options.callbacks.push_back(&stopCallback.emplace(*space.Stop));
   ceres::Solver::Summary summary;
   ceres::Solve(options, &problem, &summary);
-  end.Variables = variables;
-  end.Values = space.Values(variables.data());
-  end.Iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
-  end.Termination = ceres::TerminationTypeToString(summary.termination_type);
-  end.Message = summary.message;
-  end.Converged = summary.termination_type == ceres::CONVERGENCE;
-  end.Failed =
-      summary.termination_type == ceres::FAILURE || summary.termination_type == ceres::USER_FAILURE;
-  end.Ran = SumOfSquaresAt(models, end.Values, end.SumOfSquares);
-  return end;
+  return EndOf(models, space, variables, summary);
 }
 
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
                                    const std::vector<double>& variables, int maxIterations,
-                                   Closeness closeness) {
-  const FitSpace space{&map, map.Size(), -1, 0};
+                                   Closeness closeness, const std::atomic<bool>* stop) {
+  const FitSpace space{&map, map.Size(), -1, 0, stop};
   LocalOptimum first = FitLocally(models, space, variables, maxIterations, closeness);
   if (!first.Ran) return first;
   const auto strips = InFlatStrips(models, map, first.Values);
@@ -210,6 +240,10 @@ LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
   std::vector<double> inside(map.Size());
   map.ToVariables(values.data(), inside.data());
   LocalOptimum second = FitLocally(models, space, inside, maxIterations, closeness);
+  if (second.Stopped) {  // the start did not run its course
+    first.Stopped = true;
+    return first;
+  }
   LocalOptimum better =
       second.Ran && second.SumOfSquares <= first.SumOfSquares ? std::move(second) : first;
   better.Restarted = true;

@@ -5,6 +5,7 @@
 // parameter at all, are left by a restart from inside the bounds.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ struct FitSpace {
   std::size_t Free = 0;  //!< free parameters in all
   int Held = -1;
   double HeldValue = 0;
+  //! When set, and once it is true, the fit ends at its next iteration (LocalOptimum::Stopped).
+  const std::atomic<bool>* Stop = nullptr;
 
   //! All free parameters' values from the variables of Map.
   std::vector<double> Values(const double* variables) const;
@@ -36,6 +39,7 @@ struct LocalOptimum {
   double SumOfSquares = 0;
   bool Converged = false;
   bool Failed = false;      //!< the solver gave up
+  bool Stopped = false;     //!< a stop came before the fit ended: not an optimum
   std::string Termination;  //!< "CONVERGENCE", "NO_CONVERGENCE" or "FAILURE"
   std::string Message;      //!< the solver's own words
   int Iterations = 0;
@@ -60,9 +64,9 @@ LocalOptimum FitLocally(TrialModels& models, const FitSpace& space, std::vector<
 //! A local fit of every free parameter that, when it ends with a member of the order in a flat
 //! strip (a stretch of its room reaching one of its bounds, where the model does not respond
 //! to it), starts again with that member moved out of the strip, keeps the better end, and
-//! names the members still in one.
+//! names the members still in one. `stop` as FitSpace::Stop.
 LocalOptimum FitLocallyOutOfStrips(TrialModels& models, const ParameterMap& map,
                                    const std::vector<double>& variables, int maxIterations,
-                                   Closeness closeness);
+                                   Closeness closeness, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace quillmere

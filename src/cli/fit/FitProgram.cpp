@@ -97,9 +97,15 @@ class FitProgram : public Program {
     options.DecimalSeparator = separator_;
     options.MaxIterations = maxIterations_;
     options.Starts = starts_;
+    options.Stop = &StopRequested();
     try {
       Fit fit(std::move(trials), std::move(free_), options);
       const FitResult result = fit.Solve();
+      if (result.Stopped && result.Starts == 0) {
+        streams.Err << "Interrupted: the fit was stopped before a start of its search ended; "
+                       "nothing is written.\n";
+        return ExitStatus(ErrorKind::Interrupted);
+      }
       (reportToErr_ ? streams.Err : streams.Out) << FitReportText(result, separator_) << std::flush;
       WriteOutputs(fit, result, streams.Out);
       return Verdict(result, streams.Err);
@@ -173,6 +179,11 @@ class FitProgram : public Program {
   }
 
   static int Verdict(const FitResult& result, std::ostream& err) {
+    if (result.Stopped) {
+      err << "Interrupted: the fit ended after " << result.Starts << " of " << result.StartsAsked
+          << " starts of its search, and its files are written.\n";
+      return ExitStatus(ErrorKind::Interrupted);
+    }
     if (result.Failed) {
       err << "The solver failed: " << PrintableMessage(result.StopReason) << '\n';
       return ExitStatus(ErrorKind::RunFault);

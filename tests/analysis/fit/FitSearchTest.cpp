@@ -3,12 +3,14 @@
 // says that it cannot be trusted; and no sigma crashes it.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <random>
 
 #include "FitTrials.h"
 #include "analysis/fit/Fit.h"
+#include "analysis/fit/FitReport.h"
 #include "report/CsvText.h"
 
 namespace quillmere {
@@ -194,6 +196,46 @@ TEST(FitSearch, AFarSumOfSquaresIsAPoorFit) {
   EXPECT_GT(poor.FittedSumOfSquares, poor.PoorFitLimit);
   ASSERT_EQ(poor.Doubts.size(), 1u);
   EXPECT_EQ(poor.Doubts[0].rfind("the fit is poor: the sum of squares ", 0), 0u);
+}
+
+// A stop asked for while the search goes on (in one thread, so the starts end one after the
+// other): the starts not begun are left out, a local fit in flight ends at its next iteration
+// (the polish, cut by a stop after the last start), no profile is traced, and the report says
+// how far the fit came. Before the first start ends, no start counts.
+TEST(FitSearch, AStopEndsTheFitWhereItStands) {
+  struct Case {
+    int StopAfter;  // starts ended when the stop comes
+    int Starts;     // of 12
+  };
+  for (const Case c : {Case{0, 0}, Case{1, 1}, Case{5, 5}, Case{12, 12}}) {
+    SCOPED_TRACE(c.StopAfter);
+    std::atomic<bool> stop{c.StopAfter == 0};
+    int ended = 0;
+    FitOptions options;
+    options.Starts = 12;
+    options.Threads = 1;
+    options.Stop = &stop;
+    options.StartEnded = [&] { stop.store(++ended == c.StopAfter); };
+    Fitting truth = test::kTrueFitting;
+    truth.push_back(kCoarse);
+    Fit fit(test::TrialsMadeWith(truth, nullptr, true, test::LineProbes(), {kCoarse}),
+            ParseFreeParameters({"Keff,Wi"}), options);
+    const FitResult result = fit.Solve();
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_EQ(result.Starts, c.Starts);
+    EXPECT_EQ(result.StartsAsked, 12);
+    EXPECT_EQ(result.Failed, c.Starts == 0);
+    EXPECT_FALSE(result.Trustworthy());
+    EXPECT_EQ(result.ProfileRise, 0);
+    EXPECT_FALSE(result.Parameters[0].ProfileLow);
+    EXPECT_NE(
+        FitReportText(result, '.')
+            .find("the fit was interrupted after " + std::to_string(c.Starts) + " of 12 starts"),
+        std::string::npos);
+    const std::string json = FitReportJson(result);
+    EXPECT_NE(json.find("\"interrupted\": true"), std::string::npos);
+    EXPECT_NE(json.find("\"starts_asked\": 12"), std::string::npos);
+  }
 }
 
 }  // namespace
