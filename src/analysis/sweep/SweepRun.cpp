@@ -7,6 +7,7 @@
 #include <oneapi/tbb/task_arena.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -165,6 +166,9 @@ std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepC
   tbb::task_arena arena(jobs);
   std::size_t next = 0;
   std::size_t delivered = 0;
+  // What the sink threw: the sweep stops, and the rows in flight pass through unused rather
+  // than the pipeline being cancelled, which would leave them undestroyed in its buffers.
+  std::exception_ptr sinkFailure;
   arena.execute([&] {
     // One case a token: cases take milliseconds, a stop is seen before the next case starts,
     // and the rows finished out of order wait in at most kRowsInFlightPerJob × jobs tokens.
@@ -185,11 +189,19 @@ std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepC
                                                                         *workers.local());
                                                     }) &
             tbb::make_filter<SweepRow, void>(tbb::filter_mode::serial_in_order, [&](SweepRow row) {
-              sink(std::move(row));
+              if (sinkFailure) return;
+              try {
+                sink(std::move(row));
+              } catch (...) {
+                sinkFailure = std::current_exception();
+                control.Stop.store(true);
+                return;
+              }
               ++delivered;
               control.Done.fetch_add(1, std::memory_order_relaxed);
             }));
   });
+  if (sinkFailure) std::rethrow_exception(sinkFailure);
   return delivered;
 }
 

@@ -57,7 +57,8 @@ std::string CaseResultFileName(const std::string& directory, std::size_t caseNum
 //! before it are done; once `control.Stop` is set no further case starts, and the rows of the
 //! cases started are still handed on, so that the rows handed on are always the first ones.
 //! A case that the inputs refuse or a fault ends is a row with its outcome, never the end of
-//! the sweep; an exception of `sink` ends the sweep and is rethrown. Returns the rows handed on.
+//! the sweep; an exception of `sink` stops the sweep (the rows in flight are dropped) and is
+//! rethrown. Returns the rows handed on.
 std::size_t RunSweep(const SweepGrid& grid, const MemoryFieldTexts& base, SweepCases cases,
                      const SweepOptions& options, SweepControl& control, const SweepRowSink& sink);
 
