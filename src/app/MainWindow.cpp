@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <exception>
+#include <new>
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
@@ -279,8 +280,10 @@ void TForm1::BitBtn1Click() {
       curves_->raise();
       curves_->activateWindow();
     }
-  } catch (const std::exception& error) {
+  } catch (const Error& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
+  } catch (const std::bad_alloc&) {
+    messages_.ShowError(ErrorBoxText("Not enough memory for the run."));
   }
   // The fields the run put its constants into are the run's own: nothing to preview.
   if (preview_ != nullptr) preview_->Cancel();
@@ -311,7 +314,7 @@ void TForm1::InputDataClick() {
       std::optional<PlantInputs> plant;
       AcquireSolventsAndPlant(plant);
     }
-  } catch (const std::exception& error) {
+  } catch (const Error& error) {
     messages_.ShowError(ErrorBoxText(error.what()));
   }
 }

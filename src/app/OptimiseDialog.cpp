@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "analysis/FieldValueText.h"
 #include "analysis/optimise/OptimiseReport.h"
@@ -335,7 +336,7 @@ void OptimiseDialog::Start() {
   auto search = std::make_unique<Search>();
   try {
     search->Problem = ProblemShown(search->Words);
-  } catch (const std::exception& error) {
+  } catch (const Error& error) {
     report_->setPlainText(QString::fromStdString(error.what()));
     return;
   }
@@ -363,8 +364,10 @@ void OptimiseDialog::Start() {
         s->Applied = ShortestSetting(s->Problem, s->Result->Values, s->Result->Objective, s->Base,
                                      s->Options.DecimalSeparator);
       }
-    } catch (const std::exception& error) {
+    } catch (const Error& error) {
       s->Failure = error.what();
+    } catch (const std::bad_alloc&) {
+      s->Failure = "Not enough memory for the search.";
     }
     s->Done.store(true);
   });

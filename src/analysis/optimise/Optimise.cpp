@@ -206,8 +206,9 @@ class LocalSearch {
     double f = 0;
     try {
       converged_ = opt.optimize(x, f) != nlopt::MAXEVAL_REACHED;
-    } catch (const std::exception&) {
-      // A stop, or COBYLA's own end on round-off: the best points seen stand.
+    } catch (const nlopt::forced_stop&) {  // a stop, or a feasible point found: they stand
+      converged_ = !context_.Control.Stop.load();
+    } catch (const nlopt::roundoff_limited&) {  // COBYLA's own end: the best points seen stand
       converged_ = !context_.Control.Stop.load();
     }
   }

@@ -127,7 +127,7 @@ double HighestLel(Quantity q, const std::vector<ZonePlantDuty>& all, TracePoint&
     const ZonePlantDuty& f = all[z];
     if (anyGiven && f.ExhaustSized) continue;
     if (q == Quantity::LelOfCode && !(f.LimitPercentLel > 0)) {
-      throw std::runtime_error("zone " + std::to_string(z + 1) + " has no LEL limit");
+      throw Error(ErrorKind::InputRefused, "zone " + std::to_string(z + 1) + " has no LEL limit");
     }
     const double v = q == Quantity::Lel ? f.PercentLel : f.PercentLel / f.LimitPercentLel;
     if (first || v > highest) {
@@ -668,10 +668,6 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
     evaluation.Outcome = error.what();
     evaluation.Ending = error.Kind();
     return evaluation;
-  } catch (const std::exception& error) {
-    evaluation.Outcome = error.what();
-    evaluation.Ending = ErrorKind::RunFault;
-    return evaluation;
   }
   if (!run.Finished()) {
     evaluation.Outcome = run.OutcomeText();
@@ -699,7 +695,7 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
       evaluation.LimitPlace.push_back(place);
       evaluation.LimitParts.push_back(quantities.Parts(limit, v));
     }
-  } catch (const std::exception& error) {
+  } catch (const Error& error) {  // a figure the setting cannot give: the setting fails
     evaluation.LimitValue.clear();
     evaluation.LimitPlace.clear();
     evaluation.LimitParts.clear();
