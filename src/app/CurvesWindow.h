@@ -34,12 +34,17 @@ class QTabWidget;
 namespace quillmere {
 
 class ChartStack;
+class OutputClashCheck;
 class RunKeyPanel;
 class UserMessages;
 class ZoneTable;
 
 //! Lets the user choose a measurement file to open: its full path, or nothing when cancelled.
 using MeasurementFileChooser = std::function<std::optional<QString>()>;
+
+//! Names the files the program has read besides the window's own into a clash check: the
+//! data file loaded, the user's solvent library.
+using FilesReadNamer = std::function<void(OutputClashCheck&)>;
 
 //! The window knows runs only as data: the series of a run and the texts of its inputs. It
 //! keeps its own copies, so the next calculation may overwrite the simulation state.
@@ -123,6 +128,10 @@ class CurvesWindow : public QMainWindow {
   bool LoadMeasurements(const QString& path);
   void HideMeasurements();
 
+  //! The files the program has read: no export is written over one of them, nor over the
+  //! measurement file or the fit report the window has read.
+  void SetFilesRead(FilesReadNamer namer) { filesRead_ = std::move(namer); }
+
   // What the window shows.
   QChart* Chart(plot::RunChart chart) const;
   //! The plant figures of the run shown (the page "Plant").
@@ -178,6 +187,10 @@ class CurvesWindow : public QMainWindow {
   QString Number(double value, int precision, int digits) const;
   void PlaceOnScreen();
   void Hover(plot::RunChart chart, std::optional<double> along, QPoint at);
+  //! Writes `bytes` whole into the `kind` file `name`, chosen in the save dialog (a temporary
+  //! file beside it, renamed into place), unless it is a file the program has read: that is
+  //! refused, and a failure told, in the error box.
+  void Export(const std::string& kind, const std::string& name, const QByteArray& bytes);
 
   UserMessages& messages_;
   char decimalSeparator_;
@@ -208,6 +221,8 @@ class CurvesWindow : public QMainWindow {
   QAction* stepErrorAction_ = nullptr;
   std::optional<StepError> stepError_;  //!< of the current run
   std::optional<FitUncertainty> uncertainty_;
+  std::string fitReportName_;  //!< the file uncertainty_ was read from
+  FilesReadNamer filesRead_;
   std::optional<TraceBand> band_;  //!< of the current run
   QAction* exportCsv_ = nullptr;
   QAction* hideMeasurements_ = nullptr;

@@ -10,6 +10,7 @@
 #include "plot/ChartFile.h"
 #include "plot/ChartKey.h"
 #include "report/FileIO.h"
+#include "report/OutputClash.h"
 #include "report/RunExport.h"
 
 namespace quillmere {
@@ -62,12 +63,10 @@ void CurvesWindow::ExportChart(RunChart chart) {
   const std::vector<plot::KeyEntry> key = plot::RunKey(ChartedRuns());
   QChart& shown = *Chart(chart);
   shown.setTitle(plot::RunChartTitle(chart, solvent_));
-  try {
-    plot::SaveChart(shown, *path, plot::kChartFileSize, key);
-  } catch (const FileError& error) {
-    messages_.ShowError(ErrorBoxText(error.what()));
-  }
+  const QByteArray bytes =
+      plot::RenderChart(shown, *plot::ChartFormatOf(*path), plot::kChartFileSize, key);
   shown.setTitle(QString());
+  Export("picture", path->toStdString(), bytes);
 }
 
 void CurvesWindow::ExportCsv() {
@@ -77,12 +76,24 @@ void CurvesWindow::ExportCsv() {
       chooseSaveFile_(QStringLiteral("Export CSV"), CsvFileFor(shown->Inputs),
                       {QStringLiteral("CSV file (*.csv)")});
   if (!path) return;
-  const std::string name = path->toStdString();
+  Export("CSV file", path->toStdString(), QByteArray::fromStdString(RunCsv(*shown->Series)));
+}
+
+void CurvesWindow::Export(const std::string& kind, const std::string& name,
+                          const QByteArray& bytes) {
+  OutputClashCheck files("run");
+  if (filesRead_) filesRead_(files);
+  if (measurements_) files.Input("measurement file", measurements_->Name);
+  if (uncertainty_ && !fitReportName_.empty()) files.Input("fit report", fitReportName_);
+  files.Output(kind, name);
+  if (const std::optional<std::string> clash = files.FirstClash()) {
+    messages_.ShowError(*clash);
+    return;
+  }
   try {
-    OutputFile file = OutputFile::Open(name, OutputFile::Mode::Create, "CSV file");
-    file.Truncate();
-    file.Write(RunCsv(*shown->Series));
-    file.Close();
+    StagedOutput file = StagedOutput::Begin(name, kind, kind == "picture" ? "write" : "create");
+    file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    file.Commit();
   } catch (const FileError& failure) {
     messages_.ShowError(ErrorBoxText(failure.what()));
   }
@@ -131,6 +142,7 @@ void CurvesWindow::ChooseFitReport() {
 bool CurvesWindow::LoadFitReport(const QString& path) {
   try {
     uncertainty_ = ReadFitUncertaintyFile(path.toStdString());
+    fitReportName_ = path.toStdString();
   } catch (const Error& failure) {
     messages_.ShowError(ErrorBoxText(failure.what()));
     return false;

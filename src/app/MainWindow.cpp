@@ -30,6 +30,8 @@
 #include "base/UserMessages.h"
 #include "params/FieldTable.h"
 #include "report/DataFile.h"
+#include "report/FileIO.h"
+#include "report/OutputClash.h"
 #include "report/PlantDataLines.h"
 #include "sim/RunSeries.h"
 #include "sim/SimulationState.h"
@@ -123,10 +125,19 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   ConnectKeys();
   if (curves_ != nullptr) {
     preview_ = new LivePreview(fields_, decimalSeparator_, library_, *curves_, this);
+    curves_->SetFilesRead([this](OutputClashCheck& files) { NameFilesRead(files); });
   }
   // Typing starts in the first field.
   fields_.Edit("Edit1")->setFocus();
   CentreOnScreen(*this);
+}
+
+void TForm1::NameFilesRead(OutputClashCheck& files) const {
+  if (loadedDataFile_) files.Input("data file", DataFileName);
+  const std::string userLibrary = UserSolventFile();
+  if (!userLibrary.empty() && IdentityOfPath(userLibrary)) {
+    files.Input("solvent library", userLibrary);
+  }
 }
 
 void TForm1::ConnectKeys() {

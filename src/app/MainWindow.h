@@ -21,6 +21,7 @@ class QTabWidget;
 namespace quillmere {
 
 class CurvesWindow;
+class OutputClashCheck;
 class LivePreview;
 class UserMessages;
 struct SimulationState;
@@ -64,6 +65,9 @@ class TForm1 : public QWidget {
  private:
   void BuildFirstPage(QWidget& page, const WindowLook& look);
   void ConnectKeys();
+  //! The files read that no export of the curves window may overwrite: the data file loaded
+  //! and the user's solvent library.
+  void NameFilesRead(OutputClashCheck& files) const;
   //! Puts the constants of the named solvents into their fields and reads the plant inputs;
   //! false, with the message shown, when they are refused.
   bool AcquireSolventsAndPlant(std::optional<PlantInputs>& plant);

@@ -20,6 +20,8 @@
 #include <QtTest>
 
 #include <memory>
+#include <tuple>
+#include <vector>
 #include "ChartParts.h"
 
 #include "RunSeriesOf.h"
@@ -664,6 +666,70 @@ class CurvesWindowTest : public QObject {
     QCOMPARE(w.messages.errors, std::vector<std::string>{"Could not create the CSV file \"" +
                                                          w.savePath->toStdString() +
                                                          "\": No such file or directory."});
+  }
+
+  // No export is written over a file the program has read: the data file loaded (a link to it
+  // too), the measurement file and the fit report shown, the user's solvent library. Each is
+  // refused in the error box and left as it was; an export elsewhere is written whole.
+  void AnExportOverAFileReadIsRefused() {
+    const QString dataFile = workingDirectory_->FilePath(QStringLiteral("line3.dat"));
+    QVERIFY(QFile::copy(DataFile("three-zones.dat"), dataFile));
+    QVERIFY(QFile::link(dataFile, workingDirectory_->FilePath(QStringLiteral("link.png"))));
+    const QString measured = workingDirectory_->FilePath(QStringLiteral("line.csv"));
+    QVERIFY(WriteAll(measured, "position_m,quantity,value\n10,temperature,45\n"));
+    const QString report = workingDirectory_->FilePath(QStringLiteral("fit.json"));
+    QVERIFY(WriteAll(report, R"({"parameters": [
+      {"name": "Keff", "fitted": 0.3, "standard_error": 0.006}],
+      "correlation": {"parameters": ["Keff"], "matrix": [[1]]}})"));
+    const QString library = workingDirectory_->FilePath(QStringLiteral("quillmere/solvents.csv"));
+    QVERIFY(QDir().mkpath(QFileInfo(library).path()));
+    QVERIFY(WriteAll(library, "a library\n"));
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", workingDirectory_->Path().toUtf8());
+    Window w;
+    w.chosenFile = dataFile;
+    w.Click("InputData");
+    w.Click("BitBtn1");
+    QVERIFY(w.curves.LoadMeasurements(measured));
+    QVERIFY(w.curves.LoadFitReport(report));
+    const QByteArray before = ReadAll(dataFile);
+    const auto refusal = [](const QString& kind, const QString& name, const QString& read,
+                            const QString& readName) {
+      return QStringLiteral(
+                 "The %1 \"%2\" is the %3 \"%4\" of this run, which is left as it "
+                 "is. Choose another %1.")
+          .arg(kind, name, read, readName)
+          .toStdString();
+    };
+    const std::vector<std::tuple<const char*, QString, std::string>> refused{
+        {"ExportCsv", dataFile, refusal("CSV file", dataFile, "data file", dataFile)},
+        {"ExportChart0", workingDirectory_->FilePath(QStringLiteral("link.png")),
+         refusal("picture", workingDirectory_->FilePath(QStringLiteral("link.png")), "data file",
+                 dataFile)},
+        {"ExportCsv", measured, refusal("CSV file", measured, "measurement file", measured)},
+        {"ExportCsv", report, refusal("CSV file", report, "fit report", report)},
+        {"ExportCsv", library, refusal("CSV file", library, "solvent library", library)},
+    };
+    for (const auto& [action, target, message] : refused) {
+      w.messages.errors.clear();
+      w.savePath = target;
+      Trigger(w.curves, action);
+      QCOMPARE(w.messages.errors, std::vector<std::string>{message});
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
+    QCOMPARE(ReadAll(dataFile), before);
+    QCOMPARE(ReadAll(library), QByteArray("a library\n"));
+    QVERIFY(ReadAll(measured).startsWith("position_m"));
+    QVERIFY(ReadAll(report).startsWith("{\"parameters\""));
+    w.messages.errors.clear();
+    w.savePath = workingDirectory_->FilePath(QStringLiteral("line3.csv"));
+    Trigger(w.curves, "ExportCsv");
+    QVERIFY(w.messages.errors.empty());
+    QVERIFY(ReadAll(*w.savePath).size() > 1000);
+    // No temporary file is left beside an export.
+    QCOMPARE(QDir(workingDirectory_->Path())
+                 .entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
+             QStringList{});
   }
 
   void WarningsShowInTheTitleAndTheirZonesRow() {
