@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/RunComparison.h"
@@ -189,8 +191,9 @@ class CurvesWindow : public QMainWindow {
   void Hover(plot::RunChart chart, std::optional<double> along, QPoint at);
   //! Writes `bytes` whole into the `kind` file `name`, chosen in the save dialog (a temporary
   //! file beside it, renamed into place), unless it is a file the program has read: that is
-  //! refused, and a failure told, in the error box.
-  void Export(const std::string& kind, const std::string& name, const QByteArray& bytes);
+  //! refused, and a failure told ("Could not `verb` the picture ..."), in the error box.
+  void Export(const std::string& kind, std::string_view verb, const std::string& name,
+              const QByteArray& bytes);
 
   UserMessages& messages_;
   char decimalSeparator_;

@@ -66,7 +66,7 @@ void CurvesWindow::ExportChart(RunChart chart) {
   const QByteArray bytes =
       plot::RenderChart(shown, *plot::ChartFormatOf(*path), plot::kChartFileSize, key);
   shown.setTitle(QString());
-  Export("picture", path->toStdString(), bytes);
+  Export("picture", "write", path->toStdString(), bytes);
 }
 
 void CurvesWindow::ExportCsv() {
@@ -76,10 +76,11 @@ void CurvesWindow::ExportCsv() {
       chooseSaveFile_(QStringLiteral("Export CSV"), CsvFileFor(shown->Inputs),
                       {QStringLiteral("CSV file (*.csv)")});
   if (!path) return;
-  Export("CSV file", path->toStdString(), QByteArray::fromStdString(RunCsv(*shown->Series)));
+  Export("CSV file", "create", path->toStdString(),
+         QByteArray::fromStdString(RunCsv(*shown->Series)));
 }
 
-void CurvesWindow::Export(const std::string& kind, const std::string& name,
+void CurvesWindow::Export(const std::string& kind, std::string_view verb, const std::string& name,
                           const QByteArray& bytes) {
   OutputClashCheck files("run");
   if (filesRead_) filesRead_(files);
@@ -91,7 +92,7 @@ void CurvesWindow::Export(const std::string& kind, const std::string& name,
     return;
   }
   try {
-    StagedOutput file = StagedOutput::Begin(name, kind, kind == "picture" ? "write" : "create");
+    StagedOutput file = StagedOutput::Begin(name, kind, verb);
     file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     file.Commit();
   } catch (const FileError& failure) {

@@ -650,6 +650,40 @@ bool AllFinite(const RunEvaluation& evaluation) {
   return true;
 }
 
+//! A setting whose figures could not all be computed: none of them, and why.
+RunEvaluation WithoutFigures(RunEvaluation evaluation, std::string why) {
+  evaluation.LimitValue.clear();
+  evaluation.LimitPlace.clear();
+  evaluation.LimitParts.clear();
+  evaluation.Outcome = std::move(why);
+  return evaluation;
+}
+
+//! The margin of a robust optimum added to the limits of a finished setting: each limit at its
+//! bound of the confidence asked for, from runs of the setting with the fitting changed.
+void ApplyMargin(const OptimiseProblem& problem, const std::vector<double>& values,
+                 char decimalSeparator, const MemoryFieldTexts& fields, ParameterSet& params,
+                 SimulationState& state, RunEvaluation& evaluation) {
+  OptimiseProblem plain = problem;
+  plain.Margin = nullptr;
+  const std::vector<double> pointEstimates = evaluation.LimitValue;
+  problem.Margin(evaluation, [&](const FieldChanges& changes) {
+    MemoryFieldTexts changed = fields;
+    for (const auto& [field, text] : changes) changed.SetText(field, text);
+    const RunEvaluation again =
+        EvaluateSetting(plain, values, decimalSeparator, changed, params, state);
+    return again.Finished ? std::optional(again.LimitValue) : std::nullopt;
+  });
+  // The search holds each part of a limit (a zone's) on its own: each part takes the margin
+  // its limit took, or the search would stop at the point estimate's bound.
+  for (std::size_t i = 0; i < evaluation.LimitParts.size(); ++i) {
+    const double margin = evaluation.LimitValue[i] - pointEstimates[i];
+    for (std::optional<double>& part : evaluation.LimitParts[i]) {
+      if (part) *part += margin;
+    }
+  }
+}
+
 }  // namespace
 
 RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<double>& values,
@@ -696,43 +730,17 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
       evaluation.LimitParts.push_back(quantities.Parts(limit, v));
     }
   } catch (const Error& error) {  // a figure the setting cannot give: the setting fails
-    evaluation.LimitValue.clear();
-    evaluation.LimitPlace.clear();
-    evaluation.LimitParts.clear();
-    evaluation.Outcome = error.what();
-    return evaluation;
+    return WithoutFigures(std::move(evaluation), error.what());
   }
   if (!AllFinite(evaluation)) {
     // A figure that is not a number meets no limit: the setting is a fault, never a success.
-    evaluation.LimitValue.clear();
-    evaluation.LimitPlace.clear();
-    evaluation.LimitParts.clear();
-    evaluation.Outcome = "a figure of the run is not a finite number";
-    return evaluation;
+    return WithoutFigures(std::move(evaluation), "a figure of the run is not a finite number");
   }
   evaluation.Ending.reset();
   evaluation.Finished = true;
   evaluation.Outcome = "finished";
-  if (problem.Margin) {
-    OptimiseProblem plain = problem;
-    plain.Margin = nullptr;
-    const std::vector<double> pointEstimates = evaluation.LimitValue;
-    problem.Margin(evaluation, [&](const FieldChanges& changes) {
-      MemoryFieldTexts changed = fields;
-      for (const auto& [field, text] : changes) changed.SetText(field, text);
-      const RunEvaluation again =
-          EvaluateSetting(plain, values, decimalSeparator, changed, params, state);
-      return again.Finished ? std::optional(again.LimitValue) : std::nullopt;
-    });
-    // The search holds each part of a limit (a zone's) on its own: each part takes the margin
-    // its limit took, or the search would stop at the point estimate's bound.
-    for (std::size_t i = 0; i < evaluation.LimitParts.size(); ++i) {
-      const double margin = evaluation.LimitValue[i] - pointEstimates[i];
-      for (std::optional<double>& part : evaluation.LimitParts[i]) {
-        if (part) *part += margin;
-      }
-    }
-  }
+  if (problem.Margin)
+    ApplyMargin(problem, values, decimalSeparator, fields, params, state, evaluation);
   return evaluation;
 }
 
