@@ -208,6 +208,17 @@ std::string DataFileReadingHint(const DataFileLines& lines, char decimalSeparato
          "\" as the decimal separator.";
 }
 
+std::string DataFileReadingWarning(std::string_view name, const DataFileLines& lines,
+                                   char decimalSeparator) {
+  const std::string hint = DataFileReadingHint(lines, decimalSeparator);
+  if (hint.empty()) return {};
+  std::string warning = "The values of the data file \"";
+  warning += name;
+  warning += "\" may not read: ";
+  warning += hint;
+  return warning;
+}
+
 DataFileLines ReadDataFileLines(InputFile& file) {
   // Read up to the end of line 119, also from a pipe; what follows is never looked at. A line
   // that grows beyond the limit ends the reading too: the file is refused for it, so a device

@@ -325,6 +325,7 @@ class SweepProgram : public Program {
       if (!read.Ok()) return ExitStatus(read.Why().Kind());
       loaded = std::move(read.Value());
       for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
+      ShowReadingWarning(*loaded, separator, messages);
     }
     if (const int status = ExitStatusOf(
             [&] {
