@@ -137,6 +137,9 @@ TEST_F(ErrorBarsCommandLine, WrongOptionsAreRefused) {
       {"--step auto --step-tolerance 0", 64, "--step-tolerance must lie between 0 and 100 (%).\n"},
       {"--figures-csv f.csv", 64, "--figures-csv needs --step-error or --uncertainty.\n"},
       {"--uncertainty no-such.json", 2, nullptr},
+      // The options are checked before any input is read: a missing data file comes second.
+      {"no-such.dat --step-tolerance 100 --step auto", 64,
+       "--step-tolerance must lie between 0 and 100 (%).\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -248,6 +248,7 @@ class SweepProgram : public Program {
       throw Error(ErrorKind::Usage, error.what());
     }
     cases_ = ShardCases(grid_->CaseCount(), shard_);
+    a_.ErrorBars.CheckOptions();
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
     a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
