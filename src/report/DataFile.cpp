@@ -173,8 +173,9 @@ Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName
     }
   }
   if (!fault.empty()) {
-    const std::string message =
-        "\"" + PrintableText(dataFileName) + "\" is not a correct data file!";
+    std::string message = "\"";  // appended piece by piece: GCC 12 misreads "x" + string
+    message += PrintableText(dataFileName);
+    message += "\" is not a correct data file!";
     messages.ShowMessage(message);
     messages.ShowDetail(fault);
     return Error(ErrorKind::InputRefused, message, fault);
