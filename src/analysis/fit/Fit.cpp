@@ -530,7 +530,7 @@ void FitSolve::RecordFitted(const LocalOptimum& best) {
     fp.Fitted = fitted_[i];
     fp.Lower = p.Lower;
     fp.Upper = p.Upper;
-    fp.BoundReached = std::string(BoundReached(p, fitted_[i]));
+    fp.BoundReached = BoundReached(p, fitted_[i]);
     result_.Parameters.push_back(fp);
   }
   for (const auto& [i, bound] : best.Stalled) result_.Parameters[i].Stalled = bound;
@@ -825,10 +825,11 @@ void FitSolve::Judge(const LocalOptimum& best) {
 void FitSolve::JudgeSingleStart() {
   if (result_.Starts != 1) return;
   for (const FittedParameter& p : result_.Parameters) {
-    if (p.Identifiable && p.BoundReached.empty()) continue;
+    if (p.Identifiable && p.BoundReached == BoundSide::None) continue;
     result_.Doubts.push_back(
         "the only start ended with " + p.Name +
-        (p.Identifiable ? " at its " + p.BoundReached + " bound" : " not determined") +
+        (p.Identifiable ? " at its " + std::string(BoundSideName(p.BoundReached)) + " bound"
+                        : " not determined") +
         ", which no other start confirms: give more --starts");
     return;
   }

@@ -73,7 +73,7 @@ struct FittedParameter {
   double Fitted = 0;
   std::optional<Bound> Lower;  //!< in force (tightened by the order We < Wx < Wi)
   std::optional<Bound> Upper;
-  std::string BoundReached;  //!< "lower", "upper" or ""
+  BoundSide BoundReached = BoundSide::None;
   bool Identifiable = true;
   std::optional<double> StandardError;  //!< none when not identifiable or not computable
   //! The covariance (Wald) interval, fitted value ± its factor times the standard error,

@@ -331,10 +331,22 @@ FittingValues ParameterMap::WithValues(const FittingValues& trial,
   return with;
 }
 
-std::string_view BoundReached(const FreeParameter& parameter, double value) {
-  if (parameter.Lower && value <= parameter.Lower->Value) return "lower";
-  if (parameter.Upper && value >= parameter.Upper->Value) return "upper";
+std::string_view BoundSideName(BoundSide side) {
+  switch (side) {
+    case BoundSide::Lower:
+      return "lower";
+    case BoundSide::Upper:
+      return "upper";
+    case BoundSide::None:
+      break;
+  }
   return "";
+}
+
+BoundSide BoundReached(const FreeParameter& parameter, double value) {
+  if (parameter.Lower && value <= parameter.Lower->Value) return BoundSide::Lower;
+  if (parameter.Upper && value >= parameter.Upper->Value) return BoundSide::Upper;
+  return BoundSide::None;
 }
 
 std::vector<ConstraintCheck> CheckConstraints(const ParameterMap& map,
@@ -372,9 +384,9 @@ std::vector<ConstraintCheck> CheckConstraints(const ParameterMap& map,
   std::vector<ConstraintCheck> checks{order, knee, keff};
   for (std::size_t i = 0; i < map.Size(); ++i) {
     const FreeParameter& p = map.Parameters()[i];
-    const std::string_view side = BoundReached(p, values[i]);
-    if (side.empty()) continue;
-    const Bound& bound = side == "lower" ? *p.Lower : *p.Upper;
+    const BoundSide side = BoundReached(p, values[i]);
+    if (side == BoundSide::None) continue;
+    const Bound& bound = side == BoundSide::Lower ? *p.Lower : *p.Upper;
     const int fitting = FittingIndex(*p.Field);
     std::size_t c = 0;
     if (OrderPosition(fitting) >= 0) {
@@ -388,7 +400,7 @@ std::vector<ConstraintCheck> CheckConstraints(const ParameterMap& map,
       c = checks.size() - 1;
     }
     checks[c].Active = true;
-    checks[c].OnBounds.push_back({p.Name, std::string(side), bound.Value, bound.Source});
+    checks[c].OnBounds.push_back({p.Name, side, bound.Value, bound.Source});
   }
   return checks;
 }

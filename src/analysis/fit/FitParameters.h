@@ -122,6 +122,12 @@ class ParameterMap {
   std::vector<double> start_;
 };
 
+//! Which of its bounds a free parameter's value lies on.
+enum class BoundSide { None, Lower, Upper };
+
+//! "lower", "upper", or "" for none: as the reports name the side.
+std::string_view BoundSideName(BoundSide side);
+
 //! What a constraint on the fitting parameters is and whether the fitted values meet it.
 struct ConstraintCheck {
   //! The values of the parameters it concerns in one trial.
@@ -132,7 +138,7 @@ struct ConstraintCheck {
   //! A free parameter that lies on one of its bounds.
   struct BoundContact {
     std::string Name;
-    std::string Side;  //!< "lower" or "upper"
+    BoundSide Side = BoundSide::None;
     double Value = 0;
     BoundSource Source = BoundSource::None;
   };
@@ -149,7 +155,7 @@ std::vector<ConstraintCheck> CheckConstraints(const ParameterMap& map,
                                               const std::vector<FittingValues>& trials,
                                               const std::vector<double>& values);
 
-//! "lower" or "upper" when the value lies on that bound of free parameter `i`, else "".
-std::string_view BoundReached(const FreeParameter& parameter, double value);
+//! The bound of free parameter `parameter` that `value` lies on, if any.
+BoundSide BoundReached(const FreeParameter& parameter, double value);
 
 }  // namespace quillmere

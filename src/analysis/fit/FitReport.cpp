@@ -125,7 +125,9 @@ std::string FitReportText(const FitResult& result, char separator) {
                 " (covariance)";
       }
     }
-    if (!p.BoundReached.empty()) line += "   (on its " + p.BoundReached + " bound)";
+    if (p.BoundReached != BoundSide::None) {
+      line += "   (on its " + std::string(BoundSideName(p.BoundReached)) + " bound)";
+    }
     text += line + "\n";
   }
   text += "\n";
@@ -213,7 +215,8 @@ std::string FitReportText(const FitResult& result, char separator) {
       details.push_back(values);
     }
     for (const ConstraintCheck::BoundContact& b : c.OnBounds) {
-      details.push_back(b.Name + " lies on its " + b.Side + " bound " + number(b.Value) +
+      details.push_back(b.Name + " lies on its " + std::string(BoundSideName(b.Side)) + " bound " +
+                        number(b.Value) +
                         (b.Source == BoundSource::Order   ? ", set by the order We < Wx < Wi"
                          : b.Source == BoundSource::Given ? ", given by --bounds"
                                                           : ""));
@@ -264,7 +267,9 @@ std::string FitReportJson(const FitResult& result) {
                {"fitted", p.Fitted},
                {"lower_bound", bound(p.Lower)},
                {"upper_bound", bound(p.Upper)},
-               {"bound_reached", p.BoundReached.empty() ? json(nullptr) : json(p.BoundReached)},
+               {"bound_reached", p.BoundReached == BoundSide::None
+                                     ? json(nullptr)
+                                     : json(std::string(BoundSideName(p.BoundReached)))},
                {"identifiable", p.Identifiable},
                {"standard_error", nullptr},
                {"interval95", nullptr}};
@@ -308,7 +313,7 @@ std::string FitReportJson(const FitResult& result) {
     json bounds = json::array();
     for (const ConstraintCheck::BoundContact& b : c.OnBounds) {
       bounds.push_back({{"parameter", b.Name},
-                        {"side", b.Side},
+                        {"side", std::string(BoundSideName(b.Side))},
                         {"value", b.Value},
                         {"source", SourceName(b.Source)}});
     }

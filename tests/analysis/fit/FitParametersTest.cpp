@@ -238,13 +238,13 @@ TEST(ParameterMap, ConstraintsHeldActiveAndBoundsReached) {
   EXPECT_TRUE(onBounds[0].Active);
   ASSERT_EQ(onBounds[0].OnBounds.size(), 1u);
   EXPECT_EQ(onBounds[0].OnBounds[0].Name, "Wx");
-  EXPECT_EQ(onBounds[0].OnBounds[0].Side, "upper");
+  EXPECT_EQ(onBounds[0].OnBounds[0].Side, BoundSide::Upper);
   EXPECT_EQ(onBounds[0].OnBounds[0].Source, BoundSource::Order);
   EXPECT_TRUE(onBounds[2].Active);
   EXPECT_EQ(onBounds[2].OnBounds[0].Source, BoundSource::Given);
-  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.4), "upper");
-  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.1), "lower");
-  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.2), "");
+  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.4), BoundSide::Upper);
+  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.1), BoundSide::Lower);
+  EXPECT_EQ(BoundReached(map.Parameters()[0], 0.2), BoundSide::None);
 
   // Fixed values from a data file that break a constraint: it does not hold, for that trial.
   FittingValues broken = Defaults();

@@ -52,7 +52,7 @@ FitResult HandMadeResult() {
                             true,
                             true,
                             {{1, {{"Keff", 0.4500123}}}, {2, {{"Keff", 0.5}}}},
-                            {{"Keff", "upper", 0.4500123, BoundSource::Given}}};
+                            {{"Keff", BoundSide::Upper, 0.4500123, BoundSource::Given}}};
   r.Constraints = {order, keffCheck};
   r.Iterations = 7;
   r.ModelRuns = 123;

@@ -169,7 +169,7 @@ TEST(Fit, KeepsTheValuesWithinTheirBounds) {
   const FitResult result = FitOf(TwoTrials(nullptr, true), "Keff,Wi,We", {"Keff=0.2:0.4"});
   const FittedParameter& keff = Parameter(result, "Keff");
   EXPECT_EQ(keff.Fitted, 0.4);
-  EXPECT_EQ(keff.BoundReached, "upper");
+  EXPECT_EQ(keff.BoundReached, BoundSide::Upper);
   // Both intervals stop at the bound, and say so.
   ASSERT_TRUE(keff.Interval95 && keff.ProfileHigh);
   EXPECT_EQ((*keff.Interval95)[1], 0.4);
@@ -182,7 +182,7 @@ TEST(Fit, KeepsTheValuesWithinTheirBounds) {
   EXPECT_TRUE(keffCheck.Active);
   ASSERT_EQ(keffCheck.OnBounds.size(), 1u);
   EXPECT_EQ(keffCheck.OnBounds[0].Name, "Keff");
-  EXPECT_EQ(keffCheck.OnBounds[0].Side, "upper");
+  EXPECT_EQ(keffCheck.OnBounds[0].Side, BoundSide::Upper);
   EXPECT_EQ(keffCheck.OnBounds[0].Value, 0.4);
   EXPECT_EQ(keffCheck.OnBounds[0].Source, BoundSource::Given);
 }
