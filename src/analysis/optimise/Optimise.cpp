@@ -691,6 +691,30 @@ void ShadowPrices(const Search& search, const Point& best, OptimiseResult& resul
   }
 }
 
+//! The settings of the design, the data file's first: as many as options.DesignPoints asks
+//! for, or 96 a free input (256 to 1024).
+std::vector<std::vector<double>> DesignOf(const OptimiseProblem& problem,
+                                          const MemoryFieldTexts& base,
+                                          const OptimiseOptions& options) {
+  const int count = options.DesignPoints > 0
+                        ? options.DesignPoints
+                        : std::clamp(96 * static_cast<int>(problem.Free.size()), 256, 1024);
+  return StartPoints(problem, base, options.DecimalSeparator, count + 1, options.Seed);
+}
+
+//! The best point the search met: of the design's, then of the local searches' ends.
+std::optional<Point> BestMet(const std::vector<Point>& designed,
+                             const std::vector<LocalEnd>& ends) {
+  std::optional<Point> best;
+  for (const Point& p : designed) {
+    if (!p.X.empty() && (!best || Better(p, *best))) best = p;
+  }
+  for (const LocalEnd& e : ends) {
+    if (e.End && (!best || Better(*e.End, *best))) best = *e.End;
+  }
+  return best;
+}
+
 }  // namespace
 
 OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& base,
@@ -700,12 +724,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
   const auto began = std::chrono::steady_clock::now();
   const std::size_t runsBefore = control.Runs.load();
   OptimiseResult result;
-  const std::size_t n = problem.Free.size();
-  const int designCount = options.DesignPoints > 0
-                              ? options.DesignPoints
-                              : std::clamp(96 * static_cast<int>(n), 256, 1024);
-  std::vector<std::vector<double>> design =
-      StartPoints(problem, base, options.DecimalSeparator, designCount + 1, options.Seed);
+  const std::vector<std::vector<double>> design = DesignOf(problem, base, options);
   const std::vector<double> given = design.front();
 
   Context context{problem, options, control, 1.0, ZonesTheLineRuns(base, options.DecimalSeparator)};
@@ -729,20 +748,15 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
       RunLocalSearches(search, starts, std::vector<double>(starts.size(), kFirstRadius),
                        options.MaxRunsPerStart, true);
   result.Stopped = control.Stop.load();
-  std::optional<Point> best;
-  for (const Point& p : designed) {
-    if (!p.X.empty() && (!best || Better(p, *best))) best = p;
-  }
+  std::optional<Point> best = BestMet(designed, ends);
   CollectStarts(problem, starts, ends, result);
-  for (const LocalEnd& e : ends) {
-    if (e.End && (!best || Better(*e.End, *best))) best = *e.End;
-  }
-  if (!best) {
+  const auto counted = [&] {  // the runs and the time the search took
     result.Runs = control.Runs.load() - runsBefore;
     result.Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    return result;
-  }
+    return std::move(result);
+  };
+  if (!best) return counted();
   // Stage 3: restarts from the best until a round gains nothing.
   bool restartsConverged = false;
   const bool polished = Restart(search, *best, options.Seed, options.MaxRounds,
@@ -761,9 +775,7 @@ OptimiseResult Optimise(const OptimiseProblem& problem, const MemoryFieldTexts& 
   if (options.ShadowPrices && result.Feasible && !result.Stopped) {
     ShadowPrices(search, *best, result);
   }
-  result.Runs = control.Runs.load() - runsBefore;
-  result.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  return result;
+  return counted();
 }
 
 }  // namespace quillmere
