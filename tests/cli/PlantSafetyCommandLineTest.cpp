@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandLineFolder.h"
 #include "TestSupport.h"
 
 namespace quillmere {
@@ -15,22 +16,8 @@ namespace {
 using Outcome = test::ProgramOutcome;
 using test::ShellQuote;
 
-class PlantSafetyCommandLine : public ::testing::Test {
+class PlantSafetyCommandLine : public test::CommandLineFolder {
  protected:
-  Outcome Cli(const std::string& arguments) {
-    return test::RunShell("cd " + ShellQuote(work_.path().string()) +
-                              " && LC_ALL=C HOME=" + ShellQuote(work_.path().string()) +
-                              " XDG_DATA_HOME= " + ShellQuote(QUILLMERE_CLI) + " " + arguments +
-                              " < /dev/null",
-                          capture_);
-  }
-  //! Runs `command` in the scratch folder.
-  void Shell(const std::string& command) {
-    ASSERT_EQ(test::RunShell("cd " + ShellQuote(work_.path().string()) + " && " + command, capture_)
-                  .status,
-              0)
-        << command;
-  }
   //! The default inputs with ethyl acetate and toluene, a web width of `width` and `extra`
   //! plant lines (each ended by CR LF), as `name`.
   void LineFile(const std::string& name, const std::string& width, const std::string& extra = "") {
@@ -38,10 +25,6 @@ class PlantSafetyCommandLine : public ::testing::Test {
     Shell("sed -i 's/\\[WebWidth\\]\\( *\\)=  /[WebWidth]\\1=  " + width + "/' " + name +
           " && printf '" + extra + "' >> " + name);
   }
-  std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
-
-  test::ScratchDirectory work_;
-  test::ScratchDirectory capture_;
 };
 
 // A web of 1e308 m: the run itself finishes, its plant figures overflow; run exits 3 naming

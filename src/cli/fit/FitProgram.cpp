@@ -126,6 +126,7 @@ class FitProgram : public Program {
     FitTrial trial{dataFile, MemoryFieldTexts(separator_), {}};
     const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile, trial.Fields, messages);
     if (!loaded.Ok()) return ExitStatus(loaded.Why().Kind());
+    ShowReadingWarning(loaded.Value(), separator_, messages);
     // The solvents the data file names put their fixed constants into the trial's fields.
     const SolventOptions solvents;
     SolventLibrary library;
