@@ -111,7 +111,7 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
   BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
   BuildSolventPlantPage(*AddPage(*TabbedNotebook1, QStringLiteral("Solvents and Plant")), look,
-                        decimalSeparator_, fields_, library_);
+                        decimalSeparator_, fields_, library_, messages_);
   TabbedNotebook1->setCurrentIndex(0);
   // "Optimise..." stands beside the page tabs, where it covers no field of any page.
   OptimiseButton = new QPushButton(QStringLiteral("Optimise..."), TabbedNotebook1);

@@ -101,6 +101,9 @@ class OptimiseProgram : public Program {
     if (const int status = ExitStatusOf(
             [&] {
               *library_ = solvents_.Apply(base, separator_);
+              for (const std::string& warning : library_->UnreadWarnings()) {
+                messages.ShowWarning(warning);
+              }
               CheckPlantInputs(problem_, base, separator_);
               PrepareErrorBars(base, report);
             },
