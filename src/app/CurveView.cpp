@@ -44,6 +44,11 @@ CurveView::CurveView(plot::RunChart kind, Hover hover) : kind_(kind), hover_(std
   tip_->hide();
 }
 
+void CurveView::SetStackPlace(StackPlace place) {
+  place_ = place;
+  setMinimumHeight(kChartMinimum.height() - (place.Bottom ? 0 : kPositionAxisHeight));
+}
+
 void CurveView::ShowTip(const QString& text, QPoint at) {
   tip_->setText(text);
   tip_->adjustSize();

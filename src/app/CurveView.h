@@ -24,8 +24,12 @@ class CurveView : public QChartView {
 
   CurveView(plot::RunChart kind, Hover hover);
 
-  //! The least size at which the chart's titles, ticks and legend read whole [px].
+  //! The least size at which the chart's titles, ticks and legend read whole, the position's
+  //! labels and title below its plot included [px].
   static constexpr QSize kChartMinimum{300, 205};
+  //! The height of those labels and that title less the margin left without them [px]: a
+  //! chart with another below it is that much less high at least.
+  static constexpr int kPositionAxisHeight = 19;
 
   plot::RunChart Kind() const { return kind_; }
 
@@ -36,7 +40,7 @@ class CurveView : public QChartView {
     bool Top = true;
     bool Bottom = true;
   };
-  void SetStackPlace(StackPlace place) { place_ = place; }
+  void SetStackPlace(StackPlace place);
   //! Called each time the view has laid its chart out at a new size.
   void SetResized(std::function<void()> resized) { resized_ = std::move(resized); }
 

@@ -165,6 +165,10 @@ class CurvesWindow : public QMainWindow {
   void BuildToolBar();
   void AddViewChoices(QToolBar& bar);
   void AddRunActions(QToolBar& bar);
+  //! "Error bars": "Step error" and "Fit's uncertainty..." in its menu.
+  void AddErrorBarsMenu(QToolBar& bar);
+  //! A new action of the window named `name`, put into `menu`.
+  QAction* MenuAction(QMenu& menu, const char* name, const QString& text);
   //! Builds the four charts, the zone table, the title and the pin menu afresh.
   void Redraw();
   //! The run the charts draw solid and the tables show: the preview, else the current run.
