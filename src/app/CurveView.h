@@ -46,6 +46,10 @@ class CurveView : public QChartView {
 
   //! Shows `chart` in place of the former one, which is deleted.
   void Show(std::unique_ptr<QChart> chart);
+  //! Shows the values of `chart` in the chart shown, where the two have the same make-up
+  //! (CopyChartData): no chart is made anew nor laid out again where no range moved. False,
+  //! with nothing changed, where they differ.
+  bool Refresh(const QChart& chart);
 
   //! Out to twice the span shown, around its middle, within the whole run.
   void ZoomOut();

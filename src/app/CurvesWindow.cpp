@@ -549,7 +549,10 @@ void CurvesWindow::Redraw() {
     const int columns = former != nullptr && former->plotArea().width() >= 1
                             ? static_cast<int>(former->plotArea().width())
                             : std::max(view->width(), 300);
-    plot::RunChartOptions options{along_, solvent_, columns, logScale_};
+    // Built whole, and thinned only where it takes the place of the chart shown: where the
+    // two have the same make-up (another run of the same inputs' kinds, a preview of the
+    // next edit), the chart shown takes the new values in place.
+    plot::RunChartOptions options{along_, solvent_, 0, logScale_};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
     if (measurements_ && shown != nullptr) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *shown->Series, options);
@@ -562,6 +565,8 @@ void CurvesWindow::Redraw() {
     // The vertical axis's title names the chart: its title would take a line of the plot's
     // height. Exported files carry it (ExportChart).
     chart->setTitle(QString());
+    if (view->Refresh(*chart)) continue;
+    plot::ThinLinesToPlotWidth(*chart, columns);
     charts_->Show(view->Kind(), std::move(chart));
   }
   charts_->AlignPlots();
