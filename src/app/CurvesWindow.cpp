@@ -133,8 +133,8 @@ QWidget* CurvesWindow::BuildPages() {
 }
 
 void CurvesWindow::BuildToolBar() {
-  // Two bars, side by side where the window is wide enough, else one above the other: no
-  // button is ever put away behind a "»".
+  // Two bars, side by side where the window is wide enough, else the run's beside the pages'
+  // tabs (resizeEvent): no button is ever put away behind a "»".
   QToolBar* bar = addToolBar(QStringLiteral("Curves"));
   bar->setObjectName(QStringLiteral("CurvesToolBar"));
   bar->setMovable(false);
@@ -180,14 +180,19 @@ void CurvesWindow::BuildToolBar() {
 
 void CurvesWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  // The run's bar beside the view's where the window is wide enough, else beside the pages'
+  // tabs: never a row of its own that the charts would pay for.
   const auto* bar = findChild<QToolBar*>(QStringLiteral("CurvesToolBar"));
-  const bool twoRows = bar->sizeHint().width() + runBar_->sizeHint().width() > width();
-  if (twoRows == toolBarBreak(runBar_)) return;
-  if (twoRows) {
-    insertToolBarBreak(runBar_);
+  const bool besideTabs = bar->sizeHint().width() + runBar_->sizeHint().width() > width();
+  if (besideTabs == (pages_->cornerWidget(Qt::TopRightCorner) == runBar_)) return;
+  if (besideTabs) {
+    removeToolBar(runBar_);
+    pages_->setCornerWidget(runBar_, Qt::TopRightCorner);
   } else {
-    removeToolBarBreak(runBar_);
+    pages_->setCornerWidget(nullptr, Qt::TopRightCorner);
+    addToolBar(runBar_);
   }
+  runBar_->show();
 }
 
 void CurvesWindow::AddViewChoices(QToolBar& bar) {

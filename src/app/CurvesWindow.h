@@ -207,7 +207,7 @@ class CurvesWindow : public QMainWindow {
   PlantPanel* plant_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
   QAction* livePreview_ = nullptr;
-  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or below it in a narrow window
+  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or the pages' tabs in a narrow window
   QAction* keep_ = nullptr;
   QAction* stepErrorAction_ = nullptr;
   std::optional<StepError> stepError_;  //!< of the current run

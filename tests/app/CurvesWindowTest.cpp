@@ -514,6 +514,12 @@ class CurvesWindowTest : public QObject {
     w.curves.resize(w.curves.minimumSize());
     QCoreApplication::processEvents();
     CheckToolBarWhole(w.curves);
+    // The run's buttons share the row of the pages' tabs: the charts lose no row to them.
+    const auto* pages = w.curves.findChild<QTabWidget*>(QStringLiteral("CurvesPages"));
+    QVERIFY(pages->isAncestorOf(w.curves.findChild<QToolBar*>(QStringLiteral("RunToolBar"))));
+    QCOMPARE(
+        pages->geometry().top(),
+        w.curves.findChild<QToolBar*>(QStringLiteral("CurvesToolBar"))->geometry().bottom() + 1);
     CheckTableReads(*w.curves.findChild<QTableWidget*>("ZoneTable"), true);
   }
 
