@@ -46,7 +46,9 @@ AxisTicks RoundStep(double span, double count) {
   const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
   AxisTicks ticks;
   ticks.Step = mantissa * std::pow(10.0, power);
-  ticks.Decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
+  // 2.5 times a power of ten below 10 (0.25, 2.5) takes a decimal more; 25 and 250 are whole.
+  ticks.Decimals =
+      std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 && power <= 0 ? 1 : 0);
   return ticks;
 }
 

@@ -182,6 +182,9 @@ class LineChartTest : public QObject {
     QTest::newRow("narrow") << 100.0 << 160.0 << int(Qt::Horizontal) << 50.0 << 0;
     QTest::newRow("short") << 100.0 << 200.0 << int(Qt::Vertical) << 20.0 << 0;
     QTest::newRow("2.5") << 1.0 << 120.0 << int(Qt::Vertical) << 0.25 << 2;
+    // "750", not "750.0": 25 and 250 are whole.
+    QTest::newRow("25") << 100.0 << 120.0 << int(Qt::Vertical) << 25.0 << 0;
+    QTest::newRow("250") << 1000.0 << 120.0 << int(Qt::Vertical) << 250.0 << 0;
     QTest::newRow("tall, small values") << 0.004 << 400.0 << int(Qt::Vertical) << 0.0005 << 4;
   }
   void TicksFollowThePixels() {
