@@ -24,11 +24,13 @@ class CurveView : public QChartView {
 
   CurveView(plot::RunChart kind, Hover hover);
 
-  //! The least size at which the chart's titles, ticks and legend read whole, the position's
-  //! labels and title below its plot included [px].
-  static constexpr QSize kChartMinimum{300, 205};
+  //! The least size at which the chart's titles, ticks and legend still read whole, the
+  //! position's labels and title below its plot included (a plot about 120 px high) [px].
+  static constexpr QSize kChartMinimum{300, 180};
+  //! The height at which its plot is 150 px high: where the window has the room [px].
+  static constexpr int kRoomyHeight = 205;
   //! The height of those labels and that title less the margin left without them [px]: a
-  //! chart with another below it is that much less high at least.
+  //! chart with another below it is that much less high.
   static constexpr int kPositionAxisHeight = 19;
 
   plot::RunChart Kind() const { return kind_; }
@@ -41,6 +43,10 @@ class CurveView : public QChartView {
     bool Bottom = true;
   };
   void SetStackPlace(StackPlace place);
+  //! The chart's height at which its plot is 150 px high, in that place [px].
+  static int RoomyHeight(StackPlace place) {
+    return kRoomyHeight - (place.Bottom ? 0 : kPositionAxisHeight);
+  }
   //! Called each time the view has laid its chart out at a new size.
   void SetResized(std::function<void()> resized) { resized_ = std::move(resized); }
 
