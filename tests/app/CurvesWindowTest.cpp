@@ -521,6 +521,9 @@ class CurvesWindowTest : public QObject {
         pages->geometry().top(),
         w.curves.findChild<QToolBar*>(QStringLiteral("CurvesToolBar"))->geometry().bottom() + 1);
     CheckTableReads(*w.curves.findChild<QTableWidget*>("ZoneTable"), true);
+    // The columns' titles take three lines there, and leave the warnings the width.
+    QCOMPARE(w.curves.findChild<QTableWidget*>("ZoneTable")->horizontalHeaderItem(5)->text(),
+             QStringLiteral("Residual\nratio 1 at\nexit (-)"));
   }
 
   // The curves window opens within the screen's available area, frame included, however
