@@ -5,6 +5,7 @@
 // uncertainty of Keff, Wi and We) beside the nominal one.
 #include <benchmark/benchmark.h>
 
+#include "FitReports.h"
 #include "RecordingMessages.h"
 #include "analysis/optimise/Optimise.h"
 #include "analysis/uncertainty/ExitIntervals.h"
@@ -53,17 +54,9 @@ void BM_RunWithStepError(benchmark::State& s) {
 }
 BENCHMARK(BM_RunWithStepError)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Standard errors of the size a fit of two short trials gives (HACKING, the coverage table).
-constexpr std::string_view kFitReport = R"({"parameters": [
-  {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
-  {"name": "Wi", "fitted": 0.3, "standard_error": 0.01},
-  {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
-  "correlation": {"parameters": ["Keff", "Wi", "We"],
-                  "matrix": [[1, -0.4, 0.2], [-0.4, 1, 0.3], [0.2, 0.3, 1]]}})";
-
 void BM_RunWithIntervals(benchmark::State& s) {
   const MemoryFieldTexts fields = Line(false);
-  const FitUncertainty fit = ReadFitUncertainty(kFitReport, "fit.json");
+  const FitUncertainty fit = ReadFitUncertainty(test::kTwoTrialFitReport, "fit.json");
   FigureModel model('.', std::nullopt);
   for (auto _ : s) {
     const ExitFigures figures = model.Run(fields);
@@ -79,7 +72,7 @@ void BM_Optimum(benchmark::State& s) {
   problem.Goal = ParseObjective("Speed", true);
   problem.Free.push_back(ParseFreeInput("Speed=0.3:3"));
   problem.Limits.push_back(ParseLimit("ExitResidual2<=0.08"));
-  const FitUncertainty fit = ReadFitUncertainty(kFitReport, "fit.json");
+  const FitUncertainty fit = ReadFitUncertainty(test::kTwoTrialFitReport, "fit.json");
   if (robust) {
     problem.Margin = RobustMargin(fit, FittingCentre(fit, base, '.'), 0.1, {}, '.');
   }

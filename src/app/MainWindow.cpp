@@ -11,6 +11,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <exception>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantReport.h"
@@ -105,7 +108,7 @@ TForm1::TForm1(const WindowLook& look, UserMessages& messages, char decimalSepar
   BuildZonePage(*AddPage(*TabbedNotebook1, QStringLiteral("Zone Cond. (3)")), 9, rows);
   BuildGeneralPage(*AddPage(*TabbedNotebook1, QStringLiteral("General Cond.")), rows);
   BuildSolventPlantPage(*AddPage(*TabbedNotebook1, QStringLiteral("Solvents and Plant")), look,
-                        decimalSeparator_, fields_, library_);
+                        decimalSeparator_, fields_, library_, messages_);
   TabbedNotebook1->setCurrentIndex(0);
   // "Optimise..." stands beside the page tabs, where it covers no field of any page.
   OptimiseButton = new QPushButton(QStringLiteral("Optimise..."), TabbedNotebook1);
@@ -299,13 +302,18 @@ void TForm1::InputDataClick() {
         loaded.Ok()) {
       loadedDataFile_ = std::move(loaded.Value());
       ResetUngivenPlantInputs(*loadedDataFile_);
-      // A plant line the file holds but no input takes is said, as the command line says it.
-      if (!loadedDataFile_->PlantLineWarnings.empty()) {
-        std::string warnings;
-        for (const std::string& warning : loadedDataFile_->PlantLineWarnings) {
-          warnings += (warnings.empty() ? "" : "\n") + warning;
-        }
-        messages_.ShowMessage(warnings);
+      // A plant line the file holds but no input takes is said, as the command line says it,
+      // and so are values that seem not to read (UTF-16 text, the other decimal separator).
+      std::vector<std::string> warnings = loadedDataFile_->PlantLineWarnings;
+      if (std::string reading = DataFileReadingWarning(loadedDataFile_->Name,
+                                                       loadedDataFile_->Lines, decimalSeparator_);
+          !reading.empty()) {
+        warnings.push_back(std::move(reading));
+      }
+      if (!warnings.empty()) {
+        std::string text;
+        for (const std::string& warning : warnings) text += (text.empty() ? "" : "\n") + warning;
+        messages_.ShowMessage(text);
       }
       // The solvents the file names: their fixed constants, which no line of it can give.
       std::optional<PlantInputs> plant;

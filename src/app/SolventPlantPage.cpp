@@ -11,6 +11,9 @@
 
 #include "app/FieldRows.h"
 #include "app/LineEditFieldTexts.h"
+#include "base/Error.h"
+#include "base/PrintableText.h"
+#include "base/UserMessages.h"
 #include "params/PlantInputs.h"
 #include "report/SolventLibrary.h"
 
@@ -66,26 +69,32 @@ QLineEdit* PlantRow(QWidget& parent, const WindowLook& look, char separator,
                    QRect(strip.width() - fieldWidth, 0, fieldWidth, kFieldHeight));
 }
 
+//! A text of the solvent library as the page shows it: a user's file may hold anything, so
+//! control characters are escaped and a text too long to quote is cut with its length named,
+//! as the messages quote it.
+QString Shown(std::string_view text) {
+  return FromUtf8(text.size() > kLongestQuoted ? Quoted(text) : PrintableText(text));
+}
+
 //! What the page tells of a solvent: its LEL and flash point, and where its constants hold.
 QString SolventNote(const SolventLibrary& library, const std::string& name, int number) {
   if (name.empty() || name == kAsSpecified) {
     const Solvent* like = library.Find(number == 1 ? "MEK" : "Toluene");
     QString note = QStringLiteral("The original pair's constants.");
     if (like != nullptr) {
-      note +=
-          QStringLiteral(" LEL %1 % and flash point %2 °C of %3, which it matches.")
-              .arg(FromUtf8(like->Lel.Text), FromUtf8(like->FlashPoint.Text), FromUtf8(like->Name));
+      note += QStringLiteral(" LEL %1 % and flash point %2 °C of %3, which it matches.")
+                  .arg(Shown(like->Lel.Text), Shown(like->FlashPoint.Text), Shown(like->Name));
     }
     return note;
   }
   const Solvent* s = library.Find(name);
   if (s == nullptr) return QStringLiteral("Not in the solvent library.");
-  QString lel = s->Flammable ? (s->Lel.Value ? FromUtf8(s->Lel.Text) + QStringLiteral(" %")
+  QString lel = s->Flammable ? (s->Lel.Value ? Shown(s->Lel.Text) + QStringLiteral(" %")
                                              : QStringLiteral("not known"))
                              : QStringLiteral("not flammable");
-  QString note = QStringLiteral("CAS %1.  LEL %2").arg(FromUtf8(s->Cas), lel);
+  QString note = QStringLiteral("CAS %1.  LEL %2").arg(Shown(s->Cas), lel);
   if (s->FlashPoint.Value) {
-    note += QStringLiteral(", flash point %1 °C").arg(FromUtf8(s->FlashPoint.Text));
+    note += QStringLiteral(", flash point %1 °C").arg(Shown(s->FlashPoint.Text));
   }
   note += QStringLiteral(".  Antoine constants valid from %1 to %2 °C.")
               .arg(s->AntoineMin)
@@ -93,49 +102,80 @@ QString SolventNote(const SolventLibrary& library, const std::string& name, int 
   return note;
 }
 
+//! Whether `solvent` may be Solvent-`number`: one that lacks a property a run needs is
+//! refused as the command line refuses it, the message naming the solvent and the column.
+bool RunReady(const Solvent& solvent, int number, UserMessages& messages) {
+  try {
+    RequireRunProperties(solvent, number);
+    return true;
+  } catch (const Error& error) {
+    messages.ShowMessage(error.what());
+    if (!error.Details().empty()) messages.ShowDetail(error.Details());
+    return false;
+  }
+}
+
+//! Shows in `choice` the solvent whose name the name field holds (`text`): none for a name the
+//! library lacks.
+void ShowChoice(QComboBox& choice, const SolventLibrary& library, const QString& text) {
+  const QSignalBlocker quiet(&choice);
+  const Solvent* s = library.Find(text.toStdString());
+  choice.setCurrentIndex(s ? choice.findData(FromUtf8(s->Name))
+                           : (text.isEmpty() || text == FromUtf8(kAsSpecified) ? 0 : -1));
+}
+
+//! The choice of Solvent-`number` with its note, and the hidden name field a data file fills.
+//! The items show the names printable; each keeps the library's name as its data.
+void AddSolventChoice(QGroupBox& solvents, const WindowLook& look, char decimalSeparator,
+                      LineEditFieldTexts& fields, const SolventLibrary& library,
+                      UserMessages& messages, int number) {
+  const int top = 24 + (number - 1) * 52;
+  Strip(solvents, look, QStringLiteral("  Solvent-%1").arg(number), QRect(12, top, 110, 22));
+  auto* choice = new QComboBox(&solvents);
+  choice->setObjectName(QStringLiteral("Solvent%1Choice").arg(number));
+  choice->setFont(look.Font(kFieldPixels));
+  choice->setGeometry(126, top, 200, 22);
+  choice->addItem(FromUtf8(kAsSpecified), FromUtf8(kAsSpecified));
+  for (const Solvent& s : library.Entries()) choice->addItem(Shown(s.Name), FromUtf8(s.Name));
+  auto* note = new QLabel(&solvents);
+  note->setObjectName(QStringLiteral("Solvent%1Note").arg(number));
+  note->setTextFormat(Qt::PlainText);
+  note->setFont(look.Font(kCaptionPixels));
+  note->setGeometry(334, top - 4, 362, 44);
+  note->setWordWrap(true);
+  SetTextColour(*note, colours::kCaption);
+  QLineEdit* name = PlantEdit(solvents, look, decimalSeparator, fields, SolventNameField(number),
+                              QRect(126, top + 24, 200, kFieldHeight));
+  name->hide();
+  note->setText(SolventNote(library, name->text().toStdString(), number));
+
+  QObject::connect(choice, &QComboBox::activated, choice,
+                   [&fields, &library, &messages, number, decimalSeparator, choice, name] {
+                     const Solvent* chosen =
+                         library.Find(choice->currentData().toString().toStdString());
+                     if (chosen != nullptr && !RunReady(*chosen, number, messages)) {
+                       ShowChoice(*choice, library, name->text());  // the solvent in force stays
+                       return;
+                     }
+                     ApplySolventChoice(fields, number, chosen, decimalSeparator, true);
+                   });
+  QObject::connect(name, &QLineEdit::textChanged, choice,
+                   [&library, number, choice, note](const QString& text) {
+                     ShowChoice(*choice, library, text);
+                     note->setText(SolventNote(library, text.toStdString(), number));
+                   });
+}
+
 }  // namespace
 
 void BuildSolventPlantPage(QWidget& page, const WindowLook& look, char decimalSeparator,
-                           LineEditFieldTexts& fields, const SolventLibrary& library) {
+                           LineEditFieldTexts& fields, const SolventLibrary& library,
+                           UserMessages& messages) {
   // Solvents: a choice each, with a hidden name field that a data file fills.
   QGroupBox* solvents =
       Group(page, look, "GroupSolvents", QStringLiteral("  Solvents  "), QRect(8, 6, 705, 150));
   for (int number = 1; number <= 2; ++number) {
-    const int top = 24 + (number - 1) * 52;
-    Strip(*solvents, look, QStringLiteral("  Solvent-%1").arg(number), QRect(12, top, 110, 22));
-    auto* choice = new QComboBox(solvents);
-    choice->setObjectName(QStringLiteral("Solvent%1Choice").arg(number));
-    choice->setFont(look.Font(kFieldPixels));
-    choice->setGeometry(126, top, 200, 22);
-    choice->addItem(FromUtf8(kAsSpecified));
-    for (const Solvent& s : library.Entries()) choice->addItem(FromUtf8(s.Name));
-    auto* note = new QLabel(solvents);
-    note->setObjectName(QStringLiteral("Solvent%1Note").arg(number));
-    note->setFont(look.Font(kCaptionPixels));
-    note->setGeometry(334, top - 4, 362, 44);
-    note->setWordWrap(true);
-    SetTextColour(*note, colours::kCaption);
-    const std::string nameField = SolventNameField(number);
-    QLineEdit* name = PlantEdit(*solvents, look, decimalSeparator, fields, nameField,
-                                QRect(126, top + 24, 200, kFieldHeight));
-    name->hide();
-    note->setText(SolventNote(library, name->text().toStdString(), number));
-
-    QObject::connect(choice, &QComboBox::activated, choice,
-                     [&fields, &library, number, decimalSeparator, choice] {
-                       const std::string chosen = choice->currentText().toStdString();
-                       ApplySolventChoice(fields, number, library.Find(chosen), decimalSeparator,
-                                          true);
-                     });
-    QObject::connect(
-        name, &QLineEdit::textChanged, choice,
-        [&library, number, choice, note](const QString& text) {
-          const QSignalBlocker quiet(choice);
-          const Solvent* s = library.Find(text.toStdString());
-          choice->setCurrentIndex(s ? choice->findText(FromUtf8(s->Name))
-                                    : (text.isEmpty() || text == FromUtf8(kAsSpecified) ? 0 : -1));
-          note->setText(SolventNote(library, text.toStdString(), number));
-        });
+    AddSolventChoice(*solvents, look, decimalSeparator, fields, library, messages, number);
   }
   auto* solventNote = new QLabel(
       QStringLiteral("A choice fills the solvent's Antoine constants and molecular weight "

@@ -24,4 +24,10 @@ Outcome<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts
   return LoadDataFile(DataFileArgumentName(name), fields, messages);
 }
 
+void ShowReadingWarning(const LoadedDataFile& file, char decimalSeparator,
+                        StreamMessages& messages) {
+  const std::string warning = DataFileReadingWarning(file.Name, file.Lines, decimalSeparator);
+  if (!warning.empty()) messages.ShowWarning(warning);
+}
+
 }  // namespace quillmere

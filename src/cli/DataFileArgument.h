@@ -7,6 +7,7 @@
 
 #include "base/Error.h"
 #include "base/UserMessages.h"
+#include "cli/StreamMessages.h"
 #include "params/FieldTexts.h"
 #include "report/DataFile.h"
 
@@ -25,5 +26,11 @@ std::string DataFileArgumentName(const std::string& name);
 //! ("Data file can not open!"), ErrorKind::InputRefused when it was refused.
 Outcome<LoadedDataFile> LoadDataFileArgument(const std::string& name, FieldTexts& fields,
                                              UserMessages& messages);
+
+//! Warns, for a command that reads the loaded file's values case by case, when they seem
+//! not to read with `decimalSeparator` (DataFileReadingWarning): before the cases, whose own
+//! refusals cannot say why.
+void ShowReadingWarning(const LoadedDataFile& file, char decimalSeparator,
+                        StreamMessages& messages);
 
 }  // namespace quillmere

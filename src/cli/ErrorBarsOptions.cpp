@@ -45,7 +45,7 @@ void ErrorBarsOptions::AddTo(CLI::App& command, ErrorBarsCommand use) {
       ->type_name("FILE");
 }
 
-std::optional<FitUncertainty> ErrorBarsOptions::Validate() const {
+void ErrorBarsOptions::CheckOptions() const {
   if (Step && *Step != "auto") {
     throw Error(ErrorKind::Usage,
                 "--step takes \"auto\"; a step of its own is the Increment of z "
@@ -60,6 +60,10 @@ std::optional<FitUncertainty> ErrorBarsOptions::Validate() const {
   if (FiguresCsv && !StepError && !UncertaintyFile) {
     throw Error(ErrorKind::Usage, "--figures-csv needs --step-error or --uncertainty.");
   }
+}
+
+std::optional<FitUncertainty> ErrorBarsOptions::Validate() const {
+  CheckOptions();
   if (!UncertaintyFile) return std::nullopt;
   return ReadFitUncertaintyFile(*UncertaintyFile);
 }

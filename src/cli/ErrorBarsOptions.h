@@ -36,8 +36,10 @@ struct ErrorBarsOptions {
   bool AutoStep() const { return Step.has_value(); }
   bool Any() const { return StepError || Step || UncertaintyFile; }
 
-  //! Throws Error(Usage) for a --step other than "auto" and a tolerance or confidence out of
-  //! range; reads the fit report (Error(File) or Error(InputRefused)).
+  //! Throws Error(Usage) for a --step other than "auto", a tolerance or confidence out of
+  //! range, or --figures-csv without an error bar to write; reads no file.
+  void CheckOptions() const;
+  //! CheckOptions, then reads the fit report (Error(File) or Error(InputRefused)).
   std::optional<FitUncertainty> Validate() const;
 };
 

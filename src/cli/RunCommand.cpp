@@ -163,6 +163,7 @@ class RunCommand : public Command {
                   sentence + (onStandardOutput.size() == 2 ? " cannot both" : " cannot all") +
                       " go to standard output: write all but one of them to files.");
     }
+    errorBars_.CheckOptions();
     if (dataFile_) files.Input("data file", DataFileArgumentName(*dataFile_));
     solvents_.AddInputsTo(files);
     if (errorBars_.UncertaintyFile) files.Input("fit report", *errorBars_.UncertaintyFile);

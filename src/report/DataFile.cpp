@@ -173,8 +173,9 @@ Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName
     }
   }
   if (!fault.empty()) {
-    const std::string message =
-        "\"" + PrintableText(dataFileName) + "\" is not a correct data file!";
+    std::string message = "\"";  // appended piece by piece: GCC 12 misreads "x" + string
+    message += PrintableText(dataFileName);
+    message += "\" is not a correct data file!";
     messages.ShowMessage(message);
     messages.ShowDetail(fault);
     return Error(ErrorKind::InputRefused, message, fault);
@@ -206,6 +207,17 @@ std::string DataFileReadingHint(const DataFileLines& lines, char decimalSeparato
   if (readWithOther == 0) return {};
   return "The file seems to write its numbers with \"" + std::string(1, other) +
          "\" as the decimal separator.";
+}
+
+std::string DataFileReadingWarning(std::string_view name, const DataFileLines& lines,
+                                   char decimalSeparator) {
+  const std::string hint = DataFileReadingHint(lines, decimalSeparator);
+  if (hint.empty()) return {};
+  std::string warning = "The values of the data file \"";
+  warning += name;
+  warning += "\" may not read: ";
+  warning += hint;
+  return warning;
 }
 
 DataFileLines ReadDataFileLines(InputFile& file) {

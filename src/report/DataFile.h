@@ -75,6 +75,11 @@ Outcome<> SetInputData(const DataFileLines& lines, std::string_view dataFileName
 //! `decimalSeparator`, the one in force. Empty when neither is the case.
 std::string DataFileReadingHint(const DataFileLines& lines, char decimalSeparator);
 
+//! The same as a warning for a program that reads the file's values later, case by case:
+//! "The values of the data file "<name>" may not read: " and the hint. Empty without a hint.
+std::string DataFileReadingWarning(std::string_view name, const DataFileLines& lines,
+                                   char decimalSeparator);
+
 //! Reads a data file up to the end of its line 119 (or up to a line that is too long), and
 //! the plant lines after it.
 //! Throws FileError when reading fails.

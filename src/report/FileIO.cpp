@@ -162,8 +162,11 @@ StagedOutput StagedOutput::Begin(const std::string& name, std::string kind, std:
   // ".table.csv" becomes ".table.Ab12Cd.csv": the temporary file keeps the name's extension,
   // which says what a picture is drawn as.
   const std::string extension = target.extension().string();
-  std::string pattern =
-      (target.parent_path() / ("." + target.stem().string() + ".XXXXXX" + extension)).string();
+  std::string hidden = ".";  // appended piece by piece: GCC 12 misreads "x" + string
+  hidden += target.stem().string();
+  hidden += ".XXXXXX";
+  hidden += extension;
+  std::string pattern = (target.parent_path() / hidden).string();
   const int descriptor = ::mkostemps(pattern.data(), static_cast<int>(extension.size()), O_CLOEXEC);
   if (descriptor < 0) {
     const int reason = errno;

@@ -267,6 +267,21 @@ class MainWindowTest : public QObject {
              w.messages.messages.front().c_str());
   }
 
+  // A file whose numbers use the other decimal separator loads (as it always has), and the
+  // window says why its values will not read before OK refuses the first of them.
+  void AFileWhoseValuesMayNotReadIsSaid() {
+    const QString path = workingDirectory_->FilePath(QStringLiteral("commas.dat"));
+    QVERIFY(WriteAll(path, QByteArray::fromStdString(DataFileText(MemoryFieldTexts(',')))));
+    Window w;
+    w.chosenFile = path;
+    w.Click("InputData");
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY2(w.messages.messages.front().find("may not read: The file seems to write its numbers "
+                                              "with \",\" as the decimal separator.") !=
+                 std::string::npos,
+             w.messages.messages.front().c_str());
+  }
+
   void TypingStartsInTheFirstField() {
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));

@@ -12,6 +12,44 @@
 using namespace quillmere;
 using namespace quillmere::test;
 
+namespace {
+
+//! A user's solvent library in a temporary data folder, in force (XDG_DATA_HOME) while it
+//! lives: `rows` under the shipped library's header.
+class UserLibrary {
+ public:
+  explicit UserLibrary(const QByteArray& rows) : former_(qgetenv("XDG_DATA_HOME")) {
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("quillmere")));
+    const QByteArray shipped = ReadAll(QStringLiteral(QUILLMERE_SOURCE_DIR "/data/solvents.csv"));
+    const qsizetype header = shipped.indexOf("\nname,") + 1;
+    const QByteArray headerLine = shipped.mid(header, shipped.indexOf('\n', header) - header + 1);
+    QVERIFY(WriteAll(dir_.filePath(QStringLiteral("quillmere/solvents.csv")), headerLine + rows));
+    qputenv("XDG_DATA_HOME", dir_.path().toUtf8());
+  }
+  ~UserLibrary() {
+    if (former_.isNull()) {
+      qunsetenv("XDG_DATA_HOME");
+    } else {
+      qputenv("XDG_DATA_HOME", former_);
+    }
+  }
+
+ private:
+  QByteArray former_;
+  QTemporaryDir dir_;
+};
+
+//! A row of a user's solvent: ethyl acetate's constants under `name` and `cas`, with no
+//! specific heat where `specificHeat` is empty.
+QByteArray SolventRow(const QByteArray& name, const QByteArray& cas,
+                      const QByteArray& specificHeat) {
+  return name + "," + cas +
+         ",7.00871,1195.13,212.470,-8,99,Poling,77.11,CRC,88.105,ChemSep,0.9003,20,CRC," +
+         specificHeat + ",CRC,404,CRC,0.00000869,Fuller,2.0,NFPA497,-4,NFPA497\n";
+}
+
+}  // namespace
+
 class SolventPlantPageTest : public QObject {
   Q_OBJECT
 
@@ -38,6 +76,70 @@ class SolventPlantPageTest : public QObject {
     emit choice->activated(0);
     QCOMPARE(w.Edit("Edit224")->text(), QStringLiteral("6,38469"));
     QCOMPARE(w.Edit("Edit221")->text(), QStringLiteral("2,30"));
+  }
+
+  // A user's solvent without a property a run needs is refused as the command line refuses
+  // it (the solvent and the column named); the choice and the fields stay as they were.
+  void ChoosingASolventWithoutARunPropertyIsRefused() {
+    WorkingDirectory here;
+    UserLibrary library(SolventRow("Lacking", "1-2-3", "") +
+                        SolventRow("Complete", "4-5-6", "1.937"));
+    Window w('.');
+    auto* choice = w.Named<QComboBox>("Solvent1Choice");
+    const auto choose = [&](const QString& name) {
+      const int index = choice->findText(name);
+      QVERIFY2(index > 0, qPrintable(name));
+      choice->setCurrentIndex(index);
+      emit choice->activated(index);
+    };
+    choose(QStringLiteral("Complete"));
+    QVERIFY(w.messages.messages.empty());
+    QCOMPARE(w.form.Fields().Text("Solvent1Name"), std::string("Complete"));
+    const QString heat = w.Edit("Edit221")->text();
+
+    choose(QStringLiteral("Lacking"));
+    QCOMPARE(w.messages.messages.size(), std::size_t(1));
+    QCOMPARE(w.messages.messages[0],
+             std::string("Solvent-1 \"Lacking\" lacks a property a run needs!"));
+    QCOMPARE(w.messages.details.size(), std::size_t(1));
+    QVERIFY2(w.messages.details[0].find("specific_heat_kJ_kgK") != std::string::npos,
+             w.messages.details[0].c_str());
+    QVERIFY2(w.messages.details[0].find("quillmere/solvents.csv") != std::string::npos,
+             w.messages.details[0].c_str());
+    QCOMPARE(choice->currentText(), QStringLiteral("Complete"));
+    QCOMPARE(w.form.Fields().Text("Solvent1Name"), std::string("Complete"));
+    QCOMPARE(w.Edit("Edit221")->text(), heat);
+  }
+
+  // Names and texts of a user's library show printable: control characters escaped (no
+  // terminal or label reads them), a name too long to quote cut with its length named; the
+  // choice still makes the solvent of that name.
+  void AUsersSolventShowsPrintable() {
+    WorkingDirectory here;
+    const QByteArray longName(300, 'x');
+    UserLibrary library(SolventRow("Esc\x1b[2Jape", "1-2\x07-3", "1.9") +
+                        SolventRow(longName, "4-5-6", "1.9"));
+    Window w('.');
+    auto* choice = w.Named<QComboBox>("Solvent2Choice");
+    const int escaped = choice->findText(QStringLiteral("Esc\\x1B[2Jape"));
+    QVERIFY(escaped > 0);
+    choice->setCurrentIndex(escaped);
+    emit choice->activated(escaped);
+    QCOMPARE(w.form.Fields().Text("Solvent2Name"), std::string("Esc\x1b[2Jape"));
+    const QString note = w.Named<QLabel>("Solvent2Note")->text();
+    QVERIFY2(note.startsWith(QStringLiteral("CAS 1-2\\x07-3.")), qPrintable(note));
+    QCOMPARE(w.Named<QLabel>("Solvent2Note")->textFormat(), Qt::PlainText);
+
+    const int cut = choice->findText(
+        QStringLiteral("\"%1...\" (300 bytes)").arg(QString(QByteArray(200, 'x'))));
+    QVERIFY(cut > 0);
+    choice->setCurrentIndex(cut);
+    emit choice->activated(cut);
+    QCOMPARE(w.form.Fields().Text("Solvent2Name"), longName.toStdString());
+    // A data file's name shows in the choice as well.
+    w.form.Fields().SetText("Solvent2Name", "esc\x1b[2jape");
+    QCOMPARE(choice->currentIndex(), escaped);
+    QVERIFY(w.messages.messages.empty());
   }
 
   // "Input Data File" with plant lines sets the choices and the plant inputs; OK shows the

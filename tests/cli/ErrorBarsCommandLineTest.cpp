@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "CommandLineFolder.h"
+#include "FitReports.h"
 #include "TestSupport.h"
 
 namespace quillmere {
@@ -14,23 +16,7 @@ namespace {
 using Outcome = test::ProgramOutcome;
 using test::ShellQuote;
 
-class ErrorBarsCommandLine : public ::testing::Test {
- protected:
-  Outcome Cli(const std::string& arguments) {
-    return test::RunShell("cd " + ShellQuote(work_.path().string()) +
-                              " && LC_ALL=C HOME=" + ShellQuote(work_.path().string()) +
-                              " XDG_DATA_HOME= " + ShellQuote(QUILLMERE_CLI) + " " + arguments +
-                              " < /dev/null",
-                          capture_);
-  }
-  std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
-  void WriteWork(std::string_view name, std::string_view text) const {
-    std::ofstream(work_.File(name), std::ios::binary) << text;
-  }
-
-  test::ScratchDirectory work_;
-  test::ScratchDirectory capture_;
-};
+using ErrorBarsCommandLine = test::CommandLineFolder;
 
 // --step-error adds its table after the summary and a key to the JSON; the result file, the
 // summary's lines before the table and every other JSON member are the bytes of a plain run.
@@ -86,17 +72,10 @@ TEST_F(ErrorBarsCommandLine, IntervalsFromAFitReport) {
   EXPECT_EQ(ReadWork("f.csv").substr(0, 43), "figure,unit,value,low,high,interval_method\n");
 }
 
-constexpr std::string_view kFitReport = R"({"parameters": [
-  {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
-  {"name": "Wi", "fitted": 0.3, "standard_error": 0.01},
-  {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
-  "correlation": {"parameters": ["Keff", "Wi", "We"],
-                  "matrix": [[1, -0.4, 0.2], [-0.4, 1, 0.3], [0.2, 0.3, 1]]}})";
-
 // The sweep's table is as without the error bars; the intervals go to a table of their own, a
 // row a case.
 TEST_F(ErrorBarsCommandLine, SweepWritesEachCasesIntervals) {
-  WriteWork("fit.json", kFitReport);
+  WriteWork("fit.json", test::kTwoTrialFitReport);
   ASSERT_EQ(Cli("sweep --vary Speed=1,2 -o plain.csv").status, 0);
   const Outcome sweep =
       Cli("sweep --vary Speed=1,2 -o table.csv --uncertainty fit.json --intervals bars.csv");
@@ -124,7 +103,7 @@ TEST_F(ErrorBarsCommandLine, SweepRunsAtTheStepChosen) {
 
 // The robust optimum beside the nominal one, in the report and in its JSON.
 TEST_F(ErrorBarsCommandLine, OptimiseSaysWhatTheUncertaintyCosts) {
-  WriteWork("fit.json", kFitReport);
+  WriteWork("fit.json", test::kTwoTrialFitReport);
   ASSERT_EQ(Cli("template -o line.dat").status, 0);
   const Outcome optimise =
       Cli("optimise line.dat --maximise Speed --free Speed=0.3:3 --limit 'ExitResidual2<=0.08' "
@@ -158,6 +137,9 @@ TEST_F(ErrorBarsCommandLine, WrongOptionsAreRefused) {
       {"--step auto --step-tolerance 0", 64, "--step-tolerance must lie between 0 and 100 (%).\n"},
       {"--figures-csv f.csv", 64, "--figures-csv needs --step-error or --uncertainty.\n"},
       {"--uncertainty no-such.json", 2, nullptr},
+      // The options are checked before any input is read: a missing data file comes second.
+      {"no-such.dat --step-tolerance 100 --step auto", 64,
+       "--step-tolerance must lie between 0 and 100 (%).\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

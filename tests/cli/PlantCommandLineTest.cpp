@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "CommandLineFolder.h"
 #include "TestSupport.h"
 
 namespace quillmere {
@@ -12,20 +13,7 @@ namespace {
 using Outcome = test::ProgramOutcome;
 using test::ShellQuote;
 
-class PlantCommandLine : public ::testing::Test {
- protected:
-  Outcome Cli(const std::string& arguments) {
-    return test::RunShell("cd " + ShellQuote(work_.path().string()) +
-                              " && LC_ALL=C HOME=" + ShellQuote(work_.path().string()) +
-                              " XDG_DATA_HOME= " + ShellQuote(QUILLMERE_CLI) + " " + arguments +
-                              " < /dev/null",
-                          capture_);
-  }
-  std::string ReadWork(std::string_view name) const { return test::ReadBytes(work_.File(name)); }
-
-  test::ScratchDirectory work_;
-  test::ScratchDirectory capture_;
-};
+using PlantCommandLine = test::CommandLineFolder;
 
 // Two solvents from the library, a web width and one zone's exhaust set too low: the zone
 // table, the warning with the exhaust the zone needs, the zones CSV and the JSON's solvents.

@@ -1,5 +1,5 @@
-// What `quillmere-cli run` says when a data file's values do not read: the field and its line,
-// and what may explain it, the file's encoding or its decimal separator.
+// What the commands say when a data file's values do not read: the field and its line, and
+// what may explain it, the file's encoding or its decimal separator.
 #include "cli/StreamMessages.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +70,43 @@ TEST(StreamMessages, ARefusedValueOfADataFileSaysWhatMayExplainIt) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Input value is not correct!\n" + detail + "\n");
     EXPECT_FALSE(std::filesystem::exists(work.path() / "result.txt"));
+  }
+}
+
+// The commands that read a data file's values case by case (sweep, fit, optimise) say what
+// may explain their refusals once, before the cases, as a warning naming the file.
+TEST(StreamMessages, CommandsOfManyCasesWarnOfADataFileThatMayNotRead) {
+  const std::string points = DecodeCodePage932(DataFileText(MemoryFieldTexts('.')));
+  test::ScratchDirectory work;
+  test::ScratchDirectory capture;
+  std::ofstream(work.File("unicode.dat"), std::ios::binary) << Utf16(points, true);
+  std::ofstream(work.File("points.dat"), std::ios::binary) << points;
+  std::ofstream(work.File("m.csv")) << "position_m,quantity,value,sigma\n60,temperature,40,1\n";
+  const struct {
+    std::string file;
+    std::string separator;
+    std::string command;
+    std::string hint;
+  } cases[] = {
+      {"unicode.dat", ".", "sweep unicode.dat --vary Edit1=0.05,0.06 -o -",
+       "The file is UTF-16 (little-endian) text; save it as ANSI (Shift-JIS) or UTF-8."},
+      {"points.dat", ",", "fit --trial points.dat:m.csv --free Keff --starts 1",
+       "The file seems to write its numbers with \".\" as the decimal separator."},
+      {"unicode.dat", ".", "optimise unicode.dat --free Edit1=0.05:0.06 --minimise ExitResidual1",
+       "The file is UTF-16 (little-endian) text; save it as ANSI (Shift-JIS) or UTF-8."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    const std::string path = std::filesystem::canonical(work.File(c.file)).string();
+    const test::ProgramOutcome run =
+        test::RunShell("cd " + test::ShellQuote(work.path().string()) + " && LC_ALL=C " +
+                           test::ShellQuote(QUILLMERE_CLI) + " --decimal-separator " + c.separator +
+                           " " + c.command + " < /dev/null",
+                       capture);
+    EXPECT_NE(run.err.find("Warning: The values of the data file \"" + path +
+                           "\" may not read: " + c.hint + "\n"),
+              std::string::npos)
+        << run.err;
   }
 }
 

@@ -4,10 +4,12 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <stdexcept>
 
 #include "analysis/CaseRun.h"
 #include "analysis/FieldValueText.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/EditDistance.h"
 #include "base/Error.h"
 #include "base/FloatingPointGuard.h"
@@ -652,44 +654,186 @@ bool AllFinite(const RunEvaluation& evaluation) {
 
 }  // namespace
 
-RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<double>& values,
-                              char decimalSeparator, MemoryFieldTexts& fields, ParameterSet& params,
-                              SimulationState& state) {
-  RunEvaluation evaluation;
-  CaseResult run;
-  const bool needsPlant = NeedsPlantFigures(problem);
+namespace {
+
+//! Field texts an evaluation changes besides the free inputs (the humidities its zones' air
+//! settles to, the exhausts it sizes), each put back as it was when the evaluation ends: the
+//! next setting of the worker starts from the data file's texts, as a run of its own data file
+//! does, whatever the order of the settings.
+class ChangedTexts {
+ public:
+  explicit ChangedTexts(FieldTexts& fields) : fields_(fields) {}
+  ChangedTexts(const ChangedTexts&) = delete;
+  ChangedTexts& operator=(const ChangedTexts&) = delete;
+  ~ChangedTexts() { PutBack(); }
+
+  void Set(const std::string& field, const std::string& text) {
+    Keep(field);
+    fields_.SetText(field, text);
+  }
+
+  //! Runs of the case that put into the humidities of each zone whose air follows from its
+  //! exhaust what the exhaust carries, from the humidities as stated, as `run` does before its
+  //! run. Nothing without such a zone.
+  void SettleZoneAir(const CaseRequest& request, char decimalSeparator, ParameterSet& params,
+                     SimulationState& state) {
+    if (!request.Plant || !request.Solvents || !request.Plant->AnyAirFromExhaust()) return;
+    for (int zone = 1; zone <= kMaxZones; ++zone) {
+      if (!request.Plant->AirFromExhaust[zone]) continue;
+      for (const std::string& field : ZoneHumidityFields(zone)) {
+        Keep(field);
+        fields_.SetText(field, kept_.at(field));  // as stated, were it settled before
+      }
+    }
+    ZoneAirFromExhaust(fields_, decimalSeparator, *request.Plant, *request.Solvents, params, state);
+  }
+
+  void PutBack() {
+    for (const auto& [field, text] : kept_) fields_.SetText(field, text);
+    kept_.clear();
+  }
+
+ private:
+  void Keep(const std::string& field) {
+    if (!kept_.contains(field)) kept_.emplace(field, fields_.Text(field));
+  }
+
+  FieldTexts& fields_;
+  std::map<std::string, std::string> kept_;
+};
+
+//! Whether a zone whose exhaust an LEL<=P limit sized also takes its air from that exhaust:
+//! its drying then depends on the exhaust sized.
+bool SizedZoneAirFollows(const RunEvaluation& evaluation, const CaseRequest& request) {
+  if (!request.Plant) return false;
+  for (const auto& [field, text] : evaluation.SizedExhausts) {
+    for (int zone = 1; zone <= kMaxZones; ++zone) {
+      if (field == ExhaustFieldName(zone) && request.Plant->AirFromExhaust[zone]) return true;
+    }
+  }
+  return false;
+}
+
+//! How often the exhausts sized to an LEL<=P limit are sized again from the run they make,
+//! where a zone's air follows from its exhaust.
+constexpr int kExhaustResizings = 4;
+
+//! Runs the setting again with the exhausts an LEL<=P limit sized given in `fields`, its zones'
+//! air settled to them, as the setting's data file runs; sizes them again where a zone is above
+//! P, the vapour having changed with its air. The plant duty of the last run, nullopt where a
+//! run does not finish or has no duty (the run's ending then in `evaluation`).
+std::optional<PlantDuty> RunWithSizedExhausts(const OptimiseProblem& problem, double percent,
+                                              char decimalSeparator, ChangedTexts& changed,
+                                              FieldTexts& fields, ParameterSet& params,
+                                              SimulationState& state, CaseResult& run,
+                                              RunEvaluation& evaluation) {
+  std::optional<PlantDuty> duty;
+  for (int round = 0; round < kExhaustResizings; ++round) {
+    for (const auto& [field, text] : evaluation.SizedExhausts) changed.Set(field, text);
+    const std::optional<CaseRequest> request = problem.Plant.Request(fields, decimalSeparator);
+    if (!request) return std::nullopt;
+    changed.SettleZoneAir(*request, decimalSeparator, params, state);
+    run = RunCase(fields, decimalSeparator, params, state, *request);
+    if (!run.Finished()) {
+      evaluation.Outcome = run.OutcomeText();
+      evaluation.Ending = run.Ending;
+      return std::nullopt;
+    }
+    duty = problem.Plant.Duty(run, params);
+    // The last round's exhausts are those that ran: the data file holds what was evaluated.
+    if (!duty || round + 1 == kExhaustResizings) return duty;
+    bool within = true;
+    for (auto& [field, text] : evaluation.SizedExhausts) {
+      for (std::size_t z = 0; z < duty->Zones.size(); ++z) {
+        ZonePlantDuty zone = duty->Zones[z];
+        if (field != ExhaustFieldName(static_cast<int>(z) + 1)) continue;
+        if (zone.PercentLel <= percent || !(zone.Vapour > 0)) continue;
+        // The exhaust's %LEL at the exhaust given reads off what the vapour asks for.
+        zone.LimitPercentLel = zone.PercentLel;
+        const double exhaust = ExhaustSizedTo(zone, percent);
+        if (!std::isfinite(exhaust) || !(exhaust > 0)) continue;
+        text = FieldValueText(exhaust, decimalSeparator);
+        within = false;
+      }
+    }
+    if (within) break;
+  }
+  return duty;
+}
+
+//! The lowest bound of the LEL<=P limits, if there is one.
+std::optional<double> LelBound(const OptimiseProblem& problem) {
+  std::optional<double> percent;
+  for (const Limit& limit : problem.Limits) {
+    if (limit.What == Quantity::Lel) percent = std::min(percent.value_or(limit.Bound), limit.Bound);
+  }
+  return percent;
+}
+
+//! The run of the setting and its plant duty, as EvaluateSetting gives them without margins:
+//! false with the ending in `evaluation` where the run did not finish.
+bool RunSetting(const OptimiseProblem& problem, const std::vector<double>& values,
+                char decimalSeparator, FieldTexts& fields, ParameterSet& params,
+                SimulationState& state, ChangedTexts& changed, CaseResult& run,
+                RunEvaluation& evaluation) {
   std::optional<CaseRequest> request;
+  std::optional<CaseRequest> plantCase;
   try {
     ApplyValues(problem, values, decimalSeparator, fields);
-    if (needsPlant) request = problem.Plant.Request(fields, decimalSeparator);
+    // The plant inputs say which zones' air follows from their exhaust, whatever is limited.
+    if (problem.Plant) plantCase = problem.Plant.Request(fields, decimalSeparator);
+    if (NeedsPlantFigures(problem)) request = plantCase;
+    if (plantCase) changed.SettleZoneAir(*plantCase, decimalSeparator, params, state);
     run = RunCase(fields, decimalSeparator, params, state, request.value_or(CaseRequest{}));
   } catch (const Error& error) {
     // What ends the window's run in its error box ends only this setting.
     evaluation.Outcome = error.what();
     evaluation.Ending = error.Kind();
-    return evaluation;
+    return false;
   } catch (const std::exception& error) {
     evaluation.Outcome = error.what();
     evaluation.Ending = ErrorKind::RunFault;
-    return evaluation;
+    return false;
   }
   if (!run.Finished()) {
     evaluation.Outcome = run.OutcomeText();
     evaluation.Ending = run.Ending;
-    return evaluation;
+    return false;
   }
   evaluation.Ending = ErrorKind::RunFault;
+  if (!NeedsPlantFigures(problem)) return true;
   try {
-    if (needsPlant) {
-      if (request) {
-        evaluation.Plant =
-            SizedPlantDuty(problem, run, *request, decimalSeparator, params, state, evaluation);
-      }
-      if (!evaluation.Plant) {
-        evaluation.Outcome = "the plant inputs were refused";
-        return evaluation;
+    if (request) {
+      evaluation.Plant =
+          SizedPlantDuty(problem, run, *request, decimalSeparator, params, state, evaluation);
+      if (evaluation.Plant && SizedZoneAirFollows(evaluation, *request)) {
+        evaluation.Plant = RunWithSizedExhausts(problem, *LelBound(problem), decimalSeparator,
+                                                changed, fields, params, state, run, evaluation);
       }
     }
+  } catch (const std::exception& error) {
+    evaluation.Plant.reset();
+    evaluation.Outcome = error.what();
+    return false;
+  }
+  if (!evaluation.Plant && evaluation.Outcome.empty()) {
+    evaluation.Outcome = "the plant inputs were refused";
+  }
+  return evaluation.Plant.has_value();
+}
+
+//! The evaluation of the setting at the point estimates (EvaluateSetting without margins).
+RunEvaluation EvaluatePoint(const OptimiseProblem& problem, const std::vector<double>& values,
+                            char decimalSeparator, MemoryFieldTexts& fields, ParameterSet& params,
+                            SimulationState& state) {
+  RunEvaluation evaluation;
+  CaseResult run;
+  ChangedTexts changed(fields);
+  if (!RunSetting(problem, values, decimalSeparator, fields, params, state, changed, run,
+                  evaluation)) {
+    return evaluation;
+  }
+  try {
     SettingQuantities quantities(problem, values, params, state, run.Record, evaluation.Plant);
     TracePoint place;
     evaluation.Objective = quantities.Value(problem.Goal.What, place);
@@ -717,6 +861,17 @@ RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<
   evaluation.Ending.reset();
   evaluation.Finished = true;
   evaluation.Outcome = "finished";
+  return evaluation;
+}
+
+}  // namespace
+
+RunEvaluation EvaluateSetting(const OptimiseProblem& problem, const std::vector<double>& values,
+                              char decimalSeparator, MemoryFieldTexts& fields, ParameterSet& params,
+                              SimulationState& state) {
+  RunEvaluation evaluation =
+      EvaluatePoint(problem, values, decimalSeparator, fields, params, state);
+  if (!evaluation.Finished) return evaluation;
   if (problem.Margin) {
     OptimiseProblem plain = problem;
     plain.Margin = nullptr;

@@ -126,11 +126,17 @@ class FitProgram : public Program {
     FitTrial trial{dataFile, MemoryFieldTexts(separator_), {}};
     const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile, trial.Fields, messages);
     if (!loaded.Ok()) return ExitStatus(loaded.Why().Kind());
+    ShowReadingWarning(loaded.Value(), separator_, messages);
     // The solvents the data file names put their fixed constants into the trial's fields.
     const SolventOptions solvents;
+    SolventLibrary library;
     if (const int status =
-            ExitStatusOf([&] { solvents.Apply(trial.Fields, separator_); }, messages)) {
+            ExitStatusOf([&] { library = solvents.Apply(trial.Fields, separator_); }, messages)) {
       return status;
+    }
+    // A user's library that did not read is the same for every trial: told with the first.
+    if (trials.empty()) {
+      for (const std::string& warning : library.UnreadWarnings()) messages.ShowWarning(warning);
     }
     // --step auto: each trial's step chosen at its data file's values.
     if (const int status = ExitStatusOf(

@@ -93,15 +93,17 @@ class OptimiseProgram : public Program {
   int Work(const ProgramStreams& streams) override {
     StreamMessages messages(streams.Err);
     MemoryFieldTexts base(separator_);
-    if (const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile_, base, messages);
-        !loaded.Ok()) {
-      return ExitStatus(loaded.Why().Kind());
-    }
+    const Outcome<LoadedDataFile> loaded = LoadDataFileArgument(dataFile_, base, messages);
+    if (!loaded.Ok()) return ExitStatus(loaded.Why().Kind());
+    ShowReadingWarning(loaded.Value(), separator_, messages);
     const bool toStandardOutput = outputFile_ == kStandardStream || reportFile_ == kStandardStream;
     std::ostream& report = toStandardOutput ? streams.Err : streams.Out;
     if (const int status = ExitStatusOf(
             [&] {
               *library_ = solvents_.Apply(base, separator_);
+              for (const std::string& warning : library_->UnreadWarnings()) {
+                messages.ShowWarning(warning);
+              }
               CheckPlantInputs(problem_, base, separator_);
               PrepareErrorBars(base, report);
             },

@@ -248,6 +248,7 @@ class SweepProgram : public Program {
       throw Error(ErrorKind::Usage, error.what());
     }
     cases_ = ShardCases(grid_->CaseCount(), shard_);
+    a_.ErrorBars.CheckOptions();
     if (a_.DataFile) files.Input("data file", DataFileArgumentName(*a_.DataFile));
     a_.Solvents.AddInputsTo(files);
     files.Output("table", a_.Table);
@@ -325,6 +326,7 @@ class SweepProgram : public Program {
       if (!read.Ok()) return ExitStatus(read.Why().Kind());
       loaded = std::move(read.Value());
       for (const std::string& warning : loaded->PlantLineWarnings) messages.ShowWarning(warning);
+      ShowReadingWarning(*loaded, separator, messages);
     }
     if (const int status = ExitStatusOf(
             [&] {

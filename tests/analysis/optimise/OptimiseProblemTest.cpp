@@ -9,9 +9,12 @@
 #include <string>
 
 #include "analysis/optimise/Optimise.h"
+#include "analysis/optimise/PlantDuty.h"
 #include "analysis/plant/PlantFigures.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/Error.h"
 #include "params/MemoryFieldTexts.h"
+#include "report/SolventLibrary.h"
 
 namespace quillmere {
 namespace {
@@ -307,6 +310,39 @@ TEST(OptimiseProblem, ASizedExhaustIsSizedToTheLimit) {
     EXPECT_LE(PercentOfLel(vapour, exhaust, lel), percent) << percent;
     EXPECT_GE(PercentOfLel(vapour, exhaust, lel), percent * (1 - 1e-5)) << percent;
   }
+}
+
+// A zone whose air follows from its exhaust settles at every setting from the humidities the
+// fields state, and the worker's fields are left as they were: what a setting gives never
+// depends on the settings evaluated before it, and its zone dries into the air it makes.
+TEST(OptimiseProblem, ZoneAirSettlesFromTheStatedAirAtEverySetting) {
+  MemoryFieldTexts fields('.');
+  fields.SetText("Edit9", "10");
+  fields.SetText("Edit22", "10");
+  fields.SetText("WebWidth", "1.3");
+  fields.SetText("Zone2.AirFromExhaust", "yes");
+  OptimiseProblem problem;
+  problem.Goal = ParseObjective("Speed", true);
+  problem.Free = {ParseFreeInput("Speed=0.5:3")};
+  problem.Limits = {ParseLimit("Energy<=100000"), ParseLimit("ExitResidual1<=0.9")};
+  problem.Plant = PlantModelOf(std::make_shared<const SolventLibrary>(ShippedSolvents()));
+  auto params = std::make_unique<ParameterSet>();
+  auto state = std::make_unique<SimulationState>();
+  const MemoryFieldTexts before = fields;
+  const RunEvaluation first = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+  ASSERT_TRUE(first.Finished) << first.Outcome;
+  for (const std::string& field : ZoneHumidityFields(2)) {
+    EXPECT_EQ(fields.Text(field), before.Text(field)) << field;
+  }
+  ASSERT_TRUE(EvaluateSetting(problem, {2.5}, '.', fields, *params, *state).Finished);
+  const RunEvaluation again = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+  EXPECT_EQ(again.LimitValue, first.LimitValue);
+
+  // The air it makes dries zone 2 more slowly than the clean air stated.
+  fields.SetText("Zone2.AirFromExhaust", "no");
+  const RunEvaluation stated = EvaluateSetting(problem, {1.0}, '.', fields, *params, *state);
+  ASSERT_TRUE(stated.Finished) << stated.Outcome;
+  EXPECT_GT(first.LimitValue[1], stated.LimitValue[1]);
 }
 
 }  // namespace

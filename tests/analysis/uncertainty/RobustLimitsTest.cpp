@@ -4,19 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "FitReports.h"
 #include "analysis/FieldValueText.h"
 #include "analysis/uncertainty/ExitIntervals.h"
 
 namespace quillmere {
 namespace {
-
-// Standard errors and correlations of the size a fit of two short trials gives.
-constexpr std::string_view kFitReport = R"({"parameters": [
-  {"name": "Keff", "fitted": 0.3, "standard_error": 0.006},
-  {"name": "Wi", "fitted": 0.3, "standard_error": 0.01},
-  {"name": "We", "fitted": 0.1, "standard_error": 0.002}],
-  "correlation": {"parameters": ["Keff", "Wi", "We"],
-                  "matrix": [[1, -0.4, 0.2], [-0.4, 1, 0.3], [0.2, 0.3, 1]]}})";
 
 //! The one-sided 95 % bound of the exit residual ratio 2 at `speed`, linearised as the search's
 //! margins are (near the correction factor's knee the sampled interval, which the run reports,
@@ -39,7 +32,7 @@ double UpperBoundAt(double speed, const FitUncertainty& fit) {
 // The fastest speed of the default line with ExitResidual2<=0.08: the robust one is slower, its
 // residual's 95 % bound sits on the limit; the nominal one's bound is over it.
 TEST(RobustLimits, TheLimitHoldsAtItsConfidenceBound) {
-  const FitUncertainty fit = ReadFitUncertainty(kFitReport, "fit.json");
+  const FitUncertainty fit = ReadFitUncertainty(test::kTwoTrialFitReport, "fit.json");
   const MemoryFieldTexts base('.');
   OptimiseProblem problem;
   problem.Goal = ParseObjective("Speed", true);

@@ -12,6 +12,7 @@
 #include "analysis/CaseRun.h"
 #include "analysis/plant/PlantFigures.h"
 #include "analysis/plant/PlantReport.h"
+#include "analysis/plant/ZoneAirFromExhaust.h"
 #include "base/KeptMessages.h"
 #include "params/MemoryFieldTexts.h"
 #include "params/PlantInputs.h"
@@ -165,6 +166,56 @@ TEST_F(OptimiseProgram, AnLelLimitHoldsInEveryZoneOfTheWrittenFile) {
     ASSERT_TRUE(zone.PercentLel);
     EXPECT_LE(*zone.PercentLel, 20.0) << "zone " << zone.Zone;
   }
+}
+
+// A zone whose air follows from its exhaust runs at every setting as `run` runs it: the
+// optimum's %LEL, heat and exit residual are those of `quillmere-cli run` of the data file
+// written, the zone's air settled from the humidities stated and its exhaust sized to the
+// LEL<=P limit (which moves its air, and so its drying).
+TEST_F(OptimiseProgram, AZoneWhoseAirFollowsItsExhaustRunsAsRunDoes) {
+  std::ofstream(work_.File("air.dat"), std::ios::binary)
+      << test::ReadBytes(QUILLMERE_EXAMPLES "/plant-line4.dat")
+      << "    Zone3.AirFromExhaust = yes\r\n";
+  const auto outcome = Optimise(
+      "air.dat --maximise Speed --free Speed=0.1:5 --free Zone1.Exhaust=2000:40000 --free "
+      "Zone2.Exhaust=2000:40000 --limit 'LEL<=20' --limit 'Energy<=1200' --limit "
+      "'ExitResidual1<=0.5' -o best.dat --report best.json");
+  ASSERT_EQ(outcome.status, 0) << outcome.err << outcome.out;
+  const nlohmann::json report = nlohmann::json::parse(ReadWork("best.json"));
+  const std::string best = ReadWork("best.dat");
+  EXPECT_NE(best.find("[Zone3.AirFromExhaust] =  yes"), std::string::npos) << best;
+  // The humidities written are those stated: a run settles them again.
+  MemoryFieldTexts stated('.');
+  MemoryFieldTexts written('.');
+  std::vector<std::string> kept;
+  KeptMessages messages(kept);
+  ASSERT_TRUE(LoadDataFile(work_.File("air.dat"), stated, messages).Ok());
+  ASSERT_TRUE(LoadDataFile(work_.File("best.dat"), written, messages).Ok());
+  for (const std::string& field : ZoneHumidityFields(3)) {
+    EXPECT_EQ(written.Text(field), stated.Text(field)) << field;
+  }
+  EXPECT_FALSE(written.Text("Zone3.Exhaust").empty());  // sized to P
+
+  const test::ProgramOutcome run = test::RunShell(
+      "cd " + ShellQuote(work_.path().string()) + " && LC_ALL=C " + ShellQuote(QUILLMERE_CLI) +
+          " run best.dat -o best.txt --json run.json < /dev/null",
+      capture_);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json ran = nlohmann::json::parse(ReadWork("run.json"));
+  const nlohmann::json& zones = ran["plant"]["zones"];
+  ASSERT_EQ(zones.size(), 4u) << ran.dump();
+  double highest = 0;
+  for (const nlohmann::json& zone : zones) {
+    highest = std::max(highest, zone["percent_of_lel"].get<double>());
+  }
+  EXPECT_LE(zones[2]["percent_of_lel"].get<double>(), 20.0);
+  const nlohmann::json& limits = report["limits"];
+  ASSERT_EQ(limits.size(), 3u);
+  EXPECT_DOUBLE_EQ(limits[0]["value"].get<double>(), highest);
+  EXPECT_DOUBLE_EQ(limits[1]["value"].get<double>(),
+                   ran["plant"]["totals"]["heat_kW"].get<double>());
+  EXPECT_DOUBLE_EQ(limits[2]["value"].get<double>(),
+                   ran["zones"].back()["exit"]["solvent1_residual"].get<double>());
 }
 
 }  // namespace
