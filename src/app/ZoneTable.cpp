@@ -141,11 +141,10 @@ void ZoneTable::AppendStepErrors(const StepError& stepError, int zone, QString* 
                        : f.Figure.Kind == FigureKind::Residual2 ? kExitResidual2
                                                                 : -1;
     if (column < 0) continue;
-    const std::string error =
-        f.Status == StepErrorStatus::Estimated
-            ? (f.Error >= 0 ? "+" : "") + SignificantText(f.Error, 2, decimalSeparator_)
-        : f.Status == StepErrorStatus::Converged ? std::string("0")
-                                                 : std::string("?");
+    const std::string error = f.Status == StepErrorStatus::Estimated
+                                  ? SignedErrorText(f.Error, decimalSeparator_)
+                              : f.Status == StepErrorStatus::Converged ? std::string("0")
+                                                                       : std::string("?");
     texts[column] += QStringLiteral(" (%1)").arg(QString::fromStdString(error));
   }
 }
