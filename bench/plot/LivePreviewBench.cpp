@@ -1,8 +1,9 @@
 // Live what-if: what one preview costs, from the fields as they stand to the curves window
 // drawn again (the run without a result file, its series and plant page, the four charts
-// built, laid out and drawn), for the default line (two zones) and the largest (14 zones ×
-// 1999 steps), at a laptop's size (1366 × 700) with the run OK'd last drawn against it. The
-// preview runs after a pause of LivePreview::kPauseMs (150 ms) and must cost well under it.
+// brought up to date in place, laid out and drawn), for the default line (two zones) and the
+// largest (14 zones × 1999 steps), at a laptop's size (1366 × 700) with the run OK'd last
+// drawn against it. The preview runs after a pause of LivePreview::kPauseMs (150 ms) and must
+// cost well under it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

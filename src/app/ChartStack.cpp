@@ -45,8 +45,12 @@ ChartStack::ChartStack(const CurveView::Hover& hover, QWidget* parent) : QWidget
     views_[Place(kind)] = view;
     grid->addWidget(view, n / kColumns, n % kColumns);
   }
-  // The rows share the height and the columns the width alike.
-  for (int row = 0; row < rows; ++row) grid->setRowStretch(row, 1);
+  // The columns share the width alike; the rows the height in the shares that give every
+  // plot the same height (the bottom row has the position's labels below its plot), and
+  // where the window is short every chart gives up height down to its least.
+  for (int row = 0; row < rows; ++row) {
+    grid->setRowStretch(row, CurveView::RoomyHeight({row == 0, row == rows - 1}));
+  }
   for (int column = 0; column < kColumns; ++column) grid->setColumnStretch(column, 1);
 }
 

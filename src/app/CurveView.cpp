@@ -22,6 +22,16 @@ std::pair<double, double> WholeRange(const QValueAxis& axis) {
   return {axis.property("wholeLow").toDouble(), axis.property("wholeHigh").toDouble()};
 }
 
+// Each value axis keeps the range it was built with (zoomReset goes back to it).
+void KeepWholeRanges(const QChart& chart) {
+  for (QAbstractAxis* any : chart.axes()) {
+    if (auto* axis = qobject_cast<QValueAxis*>(any)) {
+      axis->setProperty("wholeLow", axis->min());
+      axis->setProperty("wholeHigh", axis->max());
+    }
+  }
+}
+
 }  // namespace
 
 CurveView::CurveView(plot::RunChart kind, Hover hover) : kind_(kind), hover_(std::move(hover)) {
@@ -42,6 +52,11 @@ CurveView::CurveView(plot::RunChart kind, Hover hover) : kind_(kind), hover_(std
   tip_->setFrameShape(QFrame::Box);
   tip_->setMargin(3);
   tip_->hide();
+}
+
+void CurveView::SetStackPlace(StackPlace place) {
+  place_ = place;
+  setMinimumHeight(kChartMinimum.height() - (place.Bottom ? 0 : kPositionAxisHeight));
 }
 
 void CurveView::ShowTip(const QString& text, QPoint at) {
@@ -67,14 +82,16 @@ QString CurveView::TipText() const {
   return tip_->isVisible() ? tip_->text() : QString();
 }
 
+bool CurveView::Refresh(const QChart& chart) {
+  if (this->chart() == nullptr || !plot::CopyChartData(*this->chart(), chart)) return false;
+  KeepWholeRanges(*this->chart());
+  marker_->hide();
+  return true;
+}
+
 void CurveView::Show(std::unique_ptr<QChart> chart) {
   QChart* former = this->chart();
-  for (QAbstractAxis* any : chart->axes()) {
-    if (auto* axis = qobject_cast<QValueAxis*>(any)) {
-      axis->setProperty("wholeLow", axis->min());
-      axis->setProperty("wholeHigh", axis->max());
-    }
-  }
+  KeepWholeRanges(*chart);
   // The legend in its place before the chart is first laid out: a second layout would
   // thin its lines again.
   chart->legend()->setAlignment(LegendSide());

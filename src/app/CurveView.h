@@ -24,8 +24,14 @@ class CurveView : public QChartView {
 
   CurveView(plot::RunChart kind, Hover hover);
 
-  //! The least size at which the chart's titles, ticks and legend read whole [px].
-  static constexpr QSize kChartMinimum{300, 205};
+  //! The least size at which the chart's titles, ticks and legend still read whole, the
+  //! position's labels and title below its plot included (a plot about 120 px high) [px].
+  static constexpr QSize kChartMinimum{300, 180};
+  //! The height at which its plot is 150 px high: where the window has the room [px].
+  static constexpr int kRoomyHeight = 205;
+  //! The height of those labels and that title less the margin left without them [px]: a
+  //! chart with another below it is that much less high.
+  static constexpr int kPositionAxisHeight = 19;
 
   plot::RunChart Kind() const { return kind_; }
 
@@ -36,12 +42,20 @@ class CurveView : public QChartView {
     bool Top = true;
     bool Bottom = true;
   };
-  void SetStackPlace(StackPlace place) { place_ = place; }
+  void SetStackPlace(StackPlace place);
+  //! The chart's height at which its plot is 150 px high, in that place [px].
+  static int RoomyHeight(StackPlace place) {
+    return kRoomyHeight - (place.Bottom ? 0 : kPositionAxisHeight);
+  }
   //! Called each time the view has laid its chart out at a new size.
   void SetResized(std::function<void()> resized) { resized_ = std::move(resized); }
 
   //! Shows `chart` in place of the former one, which is deleted.
   void Show(std::unique_ptr<QChart> chart);
+  //! Shows the values of `chart` in the chart shown, where the two have the same make-up
+  //! (CopyChartData): no chart is made anew nor laid out again where no range moved. False,
+  //! with nothing changed, where they differ.
+  bool Refresh(const QChart& chart);
 
   //! Out to twice the span shown, around its middle, within the whole run.
   void ZoomOut();

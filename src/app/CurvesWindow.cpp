@@ -133,8 +133,8 @@ QWidget* CurvesWindow::BuildPages() {
 }
 
 void CurvesWindow::BuildToolBar() {
-  // Two bars, side by side where the window is wide enough, else one above the other: no
-  // button is ever put away behind a "»".
+  // Two bars, side by side where the window is wide enough, else the run's beside the pages'
+  // tabs (resizeEvent): no button is ever put away behind a "»".
   QToolBar* bar = addToolBar(QStringLiteral("Curves"));
   bar->setObjectName(QStringLiteral("CurvesToolBar"));
   bar->setMovable(false);
@@ -161,29 +161,38 @@ void CurvesWindow::BuildToolBar() {
   inputs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
   inputs->setToolTip(QStringLiteral("Back to the input fields"));
   connect(inputs, &QAction::triggered, this, &CurvesWindow::InputsAsked);
-  // Every button is reached with Tab, and says its shortcut.
+  // Every button is reached with Tab, and every action says its shortcut.
+  QList<QAction*> all = actions();
   for (QToolBar* each : {bar, runBar_}) {
     for (QAction* a : each->actions()) {
       if (QWidget* button = each->widgetForAction(a)) button->setFocusPolicy(Qt::TabFocus);
-      if (!a->shortcut().isEmpty()) {
-        const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
-        a->setToolTip(tip + QStringLiteral(" (") +
-                      a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
-      }
+      all << a;
+    }
+  }
+  for (QAction* a : all) {
+    if (!a->shortcut().isEmpty()) {
+      const QString tip = a->toolTip().isEmpty() ? a->text() : a->toolTip();
+      a->setToolTip(tip + QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                    QLatin1Char(')'));
     }
   }
 }
 
 void CurvesWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  // The run's bar beside the view's where the window is wide enough, else beside the pages'
+  // tabs: never a row of its own that the charts would pay for.
   const auto* bar = findChild<QToolBar*>(QStringLiteral("CurvesToolBar"));
-  const bool twoRows = bar->sizeHint().width() + runBar_->sizeHint().width() > width();
-  if (twoRows == toolBarBreak(runBar_)) return;
-  if (twoRows) {
-    insertToolBarBreak(runBar_);
+  const bool besideTabs = bar->sizeHint().width() + runBar_->sizeHint().width() > width();
+  if (besideTabs == (pages_->cornerWidget(Qt::TopRightCorner) == runBar_)) return;
+  if (besideTabs) {
+    removeToolBar(runBar_);
+    pages_->setCornerWidget(runBar_, Qt::TopRightCorner);
   } else {
-    removeToolBarBreak(runBar_);
+    pages_->setCornerWidget(nullptr, Qt::TopRightCorner);
+    addToolBar(runBar_);
   }
+  runBar_->show();
 }
 
 void CurvesWindow::AddViewChoices(QToolBar& bar) {
@@ -230,12 +239,6 @@ void CurvesWindow::AddViewChoices(QToolBar& bar) {
   reset->setToolTip(QStringLiteral("Drag over a chart to zoom in; a right click zooms out"));
   reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   bar.addSeparator();
-  stepErrorAction_ = bar.addAction(QStringLiteral("Step error"));
-  stepErrorAction_->setObjectName(QStringLiteral("StepError"));
-  stepErrorAction_->setCheckable(true);
-  stepErrorAction_->setToolTip(
-      QStringLiteral("From the next run on, the zone table gives each exit figure's error from "
-                     "the step, estimated from runs at twice and four times the Increment of z"));
 }
 
 void CurvesWindow::AddRunActions(QToolBar& bar) {
@@ -287,15 +290,56 @@ void CurvesWindow::AddRunActions(QToolBar& bar) {
       "Show measured web temperatures and residual solvent from a CSV file (as for fitting), "
       "drawn over the run shown"));
   show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+  // "Hide them" under the arrow of the button that shows them, and the error bars in a menu
+  // of their own: the window's actions stay in one row of buttons on a 1024 px screen.
+  auto* measurementsMenu = new QMenu(this);
+  measurementsMenu->setObjectName(QStringLiteral("MeasurementsMenu"));
   hideMeasurements_ =
-      action("HideMeasurements", QStringLiteral("Hide them"), &CurvesWindow::HideMeasurements);
+      MenuAction(*measurementsMenu, "HideMeasurements", QStringLiteral("Hide them"));
+  connect(hideMeasurements_, &QAction::triggered, this, &CurvesWindow::HideMeasurements);
   hideMeasurements_->setToolTip(QStringLiteral("Hide the measurements"));
   hideMeasurements_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
-  QAction* fitReport = action("LoadFitReport", QStringLiteral("Fit's uncertainty..."),
-                              &CurvesWindow::ChooseFitReport);
+  show->setMenu(measurementsMenu);
+  if (auto* button = qobject_cast<QToolButton*>(bar.widgetForAction(show))) {
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+  }
+  bar.addSeparator();
+  AddErrorBarsMenu(bar);
+}
+
+QAction* CurvesWindow::MenuAction(QMenu& menu, const char* name, const QString& text) {
+  // Owned by the window, and one of its actions, so that its shortcut works while the menu
+  // is closed.
+  auto* a = new QAction(text, this);
+  a->setObjectName(QString::fromLatin1(name));
+  addAction(a);
+  menu.addAction(a);
+  return a;
+}
+
+void CurvesWindow::AddErrorBarsMenu(QToolBar& bar) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("ErrorBarsMenu"));
+  menu->setToolTipsVisible(true);
+  stepErrorAction_ = MenuAction(*menu, "StepError", QStringLiteral("Step error"));
+  stepErrorAction_->setCheckable(true);
+  stepErrorAction_->setToolTip(
+      QStringLiteral("From the next run on, the zone table gives each exit figure's error from "
+                     "the step, estimated from runs at twice and four times the Increment of z"));
+  QAction* fitReport = MenuAction(*menu, "LoadFitReport", QStringLiteral("Fit's uncertainty..."));
+  connect(fitReport, &QAction::triggered, this, &CurvesWindow::ChooseFitReport);
   fitReport->setToolTip(QStringLiteral(
       "A fit's report (JSON, fit --report): from the next run on, each curve gets the band of "
       "its 95 % interval"));
+  QAction* errorBars = bar.addAction(QStringLiteral("Error bars"));
+  errorBars->setObjectName(QStringLiteral("ErrorBars"));
+  errorBars->setToolTip(
+      QStringLiteral("The step's error in the zone table, a fit's "
+                     "uncertainty around the curves"));
+  errorBars->setMenu(menu);
+  if (auto* button = qobject_cast<QToolButton*>(bar.widgetForAction(errorBars))) {
+    button->setPopupMode(QToolButton::InstantPopup);
+  }
 }
 
 void CurvesWindow::ShowRun(RunSeries series, RunInputs inputs, PlantShown plant) {
@@ -510,7 +554,10 @@ void CurvesWindow::Redraw() {
     const int columns = former != nullptr && former->plotArea().width() >= 1
                             ? static_cast<int>(former->plotArea().width())
                             : std::max(view->width(), 300);
-    plot::RunChartOptions options{along_, solvent_, columns, logScale_};
+    // Built whole, and thinned only where it takes the place of the chart shown: where the
+    // two have the same make-up (another run of the same inputs' kinds, a preview of the
+    // next edit), the chart shown takes the new values in place.
+    plot::RunChartOptions options{along_, solvent_, 0, logScale_};
     std::unique_ptr<QChart> chart = plot::BuildRunChart(view->Kind(), runs, options);
     if (measurements_ && shown != nullptr) {
       plot::AddMeasuredPoints(*chart, view->Kind(), *measurements_, *shown->Series, options);
@@ -523,6 +570,8 @@ void CurvesWindow::Redraw() {
     // The vertical axis's title names the chart: its title would take a line of the plot's
     // height. Exported files carry it (ExportChart).
     chart->setTitle(QString());
+    if (view->Refresh(*chart)) continue;
+    plot::ThinLinesToPlotWidth(*chart, columns);
     charts_->Show(view->Kind(), std::move(chart));
   }
   charts_->AlignPlots();

@@ -176,6 +176,10 @@ class CurvesWindow : public QMainWindow {
   void BuildToolBar();
   void AddViewChoices(QToolBar& bar);
   void AddRunActions(QToolBar& bar);
+  //! "Error bars": "Step error" and "Fit's uncertainty..." in its menu.
+  void AddErrorBarsMenu(QToolBar& bar);
+  //! A new action of the window named `name`, put into `menu`.
+  QAction* MenuAction(QMenu& menu, const char* name, const QString& text);
   //! Builds the four charts, the zone table, the title and the pin menu afresh.
   void Redraw();
   //! The run the charts draw solid and the tables show: the preview, else the current run.
@@ -219,7 +223,7 @@ class CurvesWindow : public QMainWindow {
   PlantPanel* plant_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
   QAction* livePreview_ = nullptr;
-  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or below it in a narrow window
+  QToolBar* runBar_ = nullptr;  //!< beside the view's bar, or the pages' tabs in a narrow window
   QAction* keep_ = nullptr;
   QAction* stepErrorAction_ = nullptr;
   std::optional<StepError> stepError_;  //!< of the current run

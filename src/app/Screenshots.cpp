@@ -5,14 +5,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "analysis/CaseRun.h"
@@ -89,29 +92,138 @@ void TypePlantExample(FieldTexts& fields) {
   fields.SetText("Zone4.Exhaust", "3000");
 }
 
+//! Counts the events that change how a window looks: layouts, sizes, paints, activation,
+//! queued calls and timers (a chart's layout and a scene's repaint arrive as queued calls).
+class LookChanges : public QObject {
+ public:
+  LookChanges() { QCoreApplication::instance()->installEventFilter(this); }
+  ~LookChanges() override { QCoreApplication::instance()->removeEventFilter(this); }
+  LookChanges(const LookChanges&) = delete;
+  LookChanges& operator=(const LookChanges&) = delete;
+
+  long long Count() const { return count_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::LayoutRequest:
+      case QEvent::UpdateRequest:
+      case QEvent::UpdateLater:
+      case QEvent::Paint:
+      case QEvent::Expose:
+      case QEvent::Resize:
+      case QEvent::Move:
+      case QEvent::Show:
+      case QEvent::Hide:
+      case QEvent::Polish:
+      case QEvent::PolishRequest:
+      case QEvent::WindowStateChange:
+      case QEvent::WindowActivate:
+      case QEvent::WindowDeactivate:
+      case QEvent::ActivationChange:
+      case QEvent::FocusIn:
+      case QEvent::FocusOut:
+      case QEvent::GraphicsSceneResize:
+      case QEvent::MetaCall:
+      case QEvent::Timer:
+        ++count_;
+        break;
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  long long count_ = 0;
+};
+
+//! How long a picture may take to settle before the program gives up on it [ms]: far beyond
+//! what a loaded machine needs, so that reaching it means something is wrong.
+constexpr int kSettleLimitMs = 120000;
+//! How long the window manager is given to draw between two pictures of the screen [ms].
+constexpr int kScreenSampleMs = 100;
+//! The pause between two looks at a window that waits on the window manager [ms].
+constexpr int kWaitMs = 20;
+
+//! Handles events for `ms`: time for another process (the window manager, the X server) to
+//! do its part, without a busy loop.
+void HandleEventsFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+//! One round of events: the window system's pending events fetched (a round trip to the X
+//! server), then every event posted handled. True when nothing in it changed how a window
+//! looks.
+bool QuietRound(const LookChanges& changes) {
+  const long long before = changes.Count();
+  QGuiApplication::sync();
+  QApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents();
+  return changes.Count() == before;
+}
+
+//! Handles events until `ready` holds over a quiet round (see QuietRound). False, with a
+//! warning naming `file`, when that does not happen within kSettleLimitMs.
+bool Settle(const char* file, const std::function<bool()>& ready) {
+  const LookChanges changes;
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < kSettleLimitMs) {
+    if (QuietRound(changes) && ready()) return true;
+    if (!ready()) HandleEventsFor(kWaitMs);
+  }
+  qWarning("%s: the window did not settle within %d s; no picture taken", file,
+           kSettleLimitMs / 1000);
+  return false;
+}
+
+//! Saves the contents of `window` once its layout and paints have settled.
 bool SaveWindow(QWidget& window, const QDir& target, const char* file) {
-  QApplication::processEvents();
+  if (!Settle(file, [] { return true; })) return false;
   return window.grab().save(target.filePath(QString::fromLatin1(file)));
 }
 
-//! Maximises `window` and saves the whole screen once the window manager has framed it to the
-//! screen's work area (or after ten seconds, where no window manager does).
+//! Whether `window` is maximised in the work area of its screen as the user sees it: shown,
+//! and under X (where the window manager frames it) active, with its contents across the
+//! work area's width down to its bottom, under the frame's title bar. (The frame's own
+//! geometry is no guide: Qt learns the frame's extents in its own time.)
+bool MaximisedInFrame(QWidget& window) {
+  const QRect area = window.screen()->availableGeometry();
+  if (!window.windowHandle()->isExposed() || !window.isMaximized()) return false;
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+    return window.frameGeometry() == area;
+  }
+  const QRect contents = window.geometry();
+  return window.isActiveWindow() && contents.left() == area.left() &&
+         contents.right() == area.right() && contents.bottom() == area.bottom() &&
+         contents.top() > area.top();
+}
+
+//! Maximises `window` and saves the whole screen once it shows the window as it will stay:
+//! the window framed on the work area and active, its events settled, and two pictures of the
+//! screen kScreenSampleMs apart alike (the window manager draws the frame in its own time).
+//! False, with a warning, when that does not happen within kSettleLimitMs.
 bool SaveScreen(QWidget& window, const QDir& target, const char* file) {
   window.showMaximized();
+  window.raise();
+  window.activateWindow();
   QScreen* screen = window.screen();
-  const QRect area = screen->availableGeometry();
-  // Under X the window manager frames the window: its contents are then less than the area.
-  const bool framed = QGuiApplication::platformName() == QLatin1String("xcb");
   QElapsedTimer waited;
   waited.start();
-  while (waited.elapsed() < 10000 &&
-         !(window.windowHandle()->isExposed() && window.frameGeometry() == area &&
-           (!framed || window.geometry() != area))) {
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  QImage last;
+  while (waited.elapsed() < kSettleLimitMs) {
+    if (!Settle(file, [&window] { return MaximisedInFrame(window); })) return false;
+    QImage now = screen->grabWindow(0).toImage();
+    if (now == last) return now.save(target.filePath(QString::fromLatin1(file)));
+    last = std::move(now);
+    HandleEventsFor(kScreenSampleMs);
   }
-  // The charts lay out their axes on the first paint at the new size.
-  for (int round = 0; round < 5; ++round) QApplication::processEvents(QEventLoop::AllEvents, 50);
-  return screen->grabWindow(0).save(target.filePath(QString::fromLatin1(file)));
+  qWarning("%s: the screen did not settle within %d s; no picture taken", file,
+           kSettleLimitMs / 1000);
+  return false;
 }
 
 //! The Optimise dialog after the README's search: the default line as fast as it can run with
@@ -180,6 +292,19 @@ bool SaveCurves(TForm1& form, CurvesWindow& curves, const QDir& target) {
   return saved;
 }
 
+//! Live what-if on a laptop's screen: the plant example OK'd, then zone 2's air typed as
+//! 90 °C in its field; the preview of the fields as they stand, drawn against the run OK'd.
+bool SavePreviewScreen(TForm1& form, CurvesWindow& curves, const QDir& target) {
+  FieldTexts& fields = form.Fields();
+  TypePlantExample(fields);
+  ShowRunOfFields(form, curves);
+  fields.SetText(ZoneFieldName(2, 0), Typed("90.0"));
+  LivePreview* preview = form.Preview();
+  if (preview == nullptr) return false;
+  preview->RunNow();  // what the pause after the last key does
+  return curves.Previewing() && SaveScreen(curves, target, "curves-preview.png");
+}
+
 //! The window's pictures on a laptop's screen: the plant example at 2.5 m/s kept, against the
 //! same line at 3 m/s with zone 2's air at 110 °C; on the larger laptop also the plant
 //! example's run alone.
@@ -201,6 +326,7 @@ bool SaveLaptopScreens(TForm1& form, CurvesWindow& curves, const QDir& target,
     curves.ShowPlantPage();  // the plant figures have a page of their own
     saved = SaveScreen(curves, target, "curves-plant.png") && saved;
     curves.ShowCurvesPage();
+    saved = SavePreviewScreen(form, curves, target) && saved;
   }
   return saved;
 }

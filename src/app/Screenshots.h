@@ -19,7 +19,10 @@ class TFinishForm;
 //! With `screen` "laptop" or "small-laptop": the whole screen, which is to be a laptop's work
 //! area with a window manager, with the curves window maximised in its frame: the plant
 //! example compared with a kept run (curves-laptop.png or curves-small-laptop.png) and, on
-//! the laptop, the plant example's run alone (curves-plant.png).
+//! the laptop, the plant example's run alone (curves-plant.png) and its live preview after
+//! zone 2's air is typed (curves-preview.png).
+//! A picture is taken once the window has settled; where it does not within two minutes, a
+//! warning names the picture, and the result is false.
 bool SaveScreenshots(TForm1& form, TFinishForm& finishForm, CurvesWindow& curves,
                      const QString& directory, const QString& screen = {});
 

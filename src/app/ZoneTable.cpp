@@ -64,12 +64,7 @@ ZoneTable::ZoneTable(char decimalSeparator, QWidget* parent)
   note_->hide();
   table_ = new QTableWidget(0, kZoneColumns);
   table_->setObjectName(QStringLiteral("ZoneTable"));
-  table_->setHorizontalHeaderLabels(
-      {QStringLiteral("Zone"), QStringLiteral("Air\n(°C)"), QStringLiteral("Length\n(m)"),
-       QStringLiteral("Time at exit\n(s)"), QStringLiteral("Web at exit\n(°C)"),
-       QStringLiteral("Residual ratio 1\nat exit (-)"),
-       QStringLiteral("Residual ratio 2\nat exit (-)"), QStringLiteral("Evaporated\n(kg/m2)"),
-       QStringLiteral("Warnings")});
+  SetColumnTitles(false);
   table_->verticalHeader()->hide();
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -146,11 +141,10 @@ void ZoneTable::AppendStepErrors(const StepError& stepError, int zone, QString* 
                        : f.Figure.Kind == FigureKind::Residual2 ? kExitResidual2
                                                                 : -1;
     if (column < 0) continue;
-    const std::string error =
-        f.Status == StepErrorStatus::Estimated
-            ? (f.Error >= 0 ? "+" : "") + SignificantText(f.Error, 2, decimalSeparator_)
-        : f.Status == StepErrorStatus::Converged ? std::string("0")
-                                                 : std::string("?");
+    const std::string error = f.Status == StepErrorStatus::Estimated
+                                  ? SignedErrorText(f.Error, decimalSeparator_)
+                              : f.Status == StepErrorStatus::Converged ? std::string("0")
+                                                                       : std::string("?");
     texts[column] += QStringLiteral(" (%1)").arg(QString::fromStdString(error));
   }
 }
@@ -222,8 +216,28 @@ void ZoneTable::ShowZone(int zone) {
   }
 }
 
+void ZoneTable::SetColumnTitles(bool narrow) {
+  // In a narrow window the titles take a line more, and the warnings the width they leave.
+  narrow_ = narrow;
+  table_->setHorizontalHeaderLabels(
+      narrow ? QStringList{QStringLiteral("Zone"), QStringLiteral("Air\n(°C)"),
+                           QStringLiteral("Length\n(m)"), QStringLiteral("Time\nat exit\n(s)"),
+                           QStringLiteral("Web\nat exit\n(°C)"),
+                           QStringLiteral("Residual\nratio 1 at\nexit (-)"),
+                           QStringLiteral("Residual\nratio 2 at\nexit (-)"),
+                           QStringLiteral("Evaporated\n(kg/m2)"), QStringLiteral("Warnings")}
+             : QStringList{QStringLiteral("Zone"), QStringLiteral("Air\n(°C)"),
+                           QStringLiteral("Length\n(m)"), QStringLiteral("Time at exit\n(s)"),
+                           QStringLiteral("Web at exit\n(°C)"),
+                           QStringLiteral("Residual ratio 1\nat exit (-)"),
+                           QStringLiteral("Residual ratio 2\nat exit (-)"),
+                           QStringLiteral("Evaporated\n(kg/m2)"), QStringLiteral("Warnings")});
+}
+
 void ZoneTable::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  constexpr int kNarrow = 900;  // [px] below which the titles take three lines
+  if ((width() < kNarrow) != narrow_) SetColumnTitles(width() < kNarrow);
   // The warnings wrap in the width the table has now: their rows' heights follow it.
   table_->resizeRowsToContents();
   table_->setMinimumHeight(LeastHeight());

@@ -43,11 +43,14 @@ class ZoneTable : public QWidget {
   void FillRows(const RunSeries& run, const StepError* stepError);
   //! Appends the step's error of each exit figure of `zone` to its text in the zone's row.
   void AppendStepErrors(const StepError& stepError, int zone, QString* texts) const;
+  //! The columns' titles in two lines each, or in three where `narrow`.
+  void SetColumnTitles(bool narrow);
   void ShowNote(const RunSeries& run);
   void ShowSummary(const RunSeries& run, int plantWarnings);
   QString Number(double value, int precision, int digits) const;
 
   char decimalSeparator_;
+  bool narrow_ = false;  //!< the columns' titles in three lines
   QTableWidget* table_ = nullptr;
   QLabel* note_ = nullptr;
   QLabel* summary_ = nullptr;

@@ -1,5 +1,7 @@
 #include "plot/LineChart.h"
 
+#include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLegend>
@@ -44,7 +46,9 @@ AxisTicks RoundStep(double span, double count) {
   const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 2.5 ? 2.5 : f <= 5 ? 5 : 10;
   AxisTicks ticks;
   ticks.Step = mantissa * std::pow(10.0, power);
-  ticks.Decimals = std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 ? 1 : 0);
+  // 2.5 times a power of ten below 10 (0.25, 2.5) takes a decimal more; 25 and 250 are whole.
+  ticks.Decimals =
+      std::max(0, mantissa == 10 ? -power - 1 : -power) + (mantissa == 2.5 && power <= 0 ? 1 : 0);
   return ticks;
 }
 
@@ -141,6 +145,24 @@ class LineThinner : public QObject {
     return nullptr;
   }
 
+  //! Gives a line drawn thinned other exact points; false for a line drawn whole.
+  bool Replace(const QXYSeries& series, const QList<QPointF>& points) {
+    for (Line& line : lines_) {
+      if (line.series != &series) continue;
+      // The same points (the run a preview is drawn against) are neither thinned nor drawn
+      // again.
+      if (line.points == points) return true;
+      line.points = points;
+      if (columns_ > 0) {
+        ThinLine(line);
+      } else {
+        line.series->replace(points);
+      }
+      return true;
+    }
+    return false;
+  }
+
  private:
   struct Line {
     QPointer<QXYSeries> series;
@@ -157,17 +179,19 @@ class LineThinner : public QObject {
     columns_ = columns;
     low_ = x->min();
     high_ = x->max();
-    for (const Line& line : lines_) {
-      if (line.series.isNull()) continue;
-      const QList<QPointF>& all = line.points;
-      const auto byX = [](const QPointF& p, double v) { return p.x() < v; };
-      // The points shown, and one beyond each side so the line reaches the plot's edges.
-      auto from = std::lower_bound(all.begin(), all.end(), x->min(), byX);
-      auto to = std::lower_bound(from, all.end(), x->max(), byX);
-      if (from != all.begin()) --from;
-      if (to != all.end()) ++to;
-      line.series->replace(ThinForWidth(QList<QPointF>(from, to), columns));
-    }
+    for (const Line& line : lines_) ThinLine(line);
+  }
+
+  void ThinLine(const Line& line) const {
+    if (line.series.isNull()) return;
+    const QList<QPointF>& all = line.points;
+    const auto byX = [](const QPointF& p, double v) { return p.x() < v; };
+    // The points shown, and one beyond each side so the line reaches the plot's edges.
+    auto from = std::lower_bound(all.begin(), all.end(), low_, byX);
+    auto to = std::lower_bound(from, all.end(), high_, byX);
+    if (from != all.begin()) --from;
+    if (to != all.end()) ++to;
+    line.series->replace(ThinForWidth(QList<QPointF>(from, to), columns_));
   }
 
   QChart& chart_;
@@ -374,6 +398,91 @@ QList<QPointF> ExactPoints(const QChart& chart, const QXYSeries& series) {
     }
   }
   return series.points();
+}
+
+namespace {
+
+LineThinner* ThinnerOf(const QChart& chart) {
+  // LineThinner has no meta-object of its own: told apart from the other children by its type.
+  for (QObject* child : chart.children()) {
+    if (auto* thinner = dynamic_cast<LineThinner*>(child)) return thinner;
+  }
+  return nullptr;
+}
+
+bool SameSeries(const QAbstractSeries& a, const QAbstractSeries& b) {
+  if (a.type() != b.type() || a.name() != b.name()) return false;
+  if (const auto* line = qobject_cast<const QXYSeries*>(&a)) {
+    return line->pen() == static_cast<const QXYSeries&>(b).pen();
+  }
+  return true;
+}
+
+bool SameAxis(QAbstractAxis& a, QAbstractAxis& b) {
+  if (a.type() != b.type() || a.alignment() != b.alignment() || a.titleText() != b.titleText()) {
+    return false;
+  }
+  auto* categories = qobject_cast<QCategoryAxis*>(&a);
+  return categories == nullptr ||
+         categories->categoriesLabels() == static_cast<QCategoryAxis&>(b).categoriesLabels();
+}
+
+// The range of `from` given to `into`, an axis of the same kind.
+void CopyRange(QAbstractAxis& into, QAbstractAxis& from) {
+  if (auto* categories = qobject_cast<QCategoryAxis*>(&into)) {
+    auto& source = static_cast<QCategoryAxis&>(from);
+    const QStringList labels = categories->categoriesLabels();
+    // A boundary summed from other steps may differ in its last bits: not a move.
+    const double tolerance = 1e-9 * std::abs(source.max() - source.min());
+    const auto differ = [tolerance](double a, double b) { return std::abs(a - b) > tolerance; };
+    bool moved = differ(categories->startValue(), source.startValue());
+    for (const QString& label : labels) {
+      moved = moved || differ(categories->endValue(label), source.endValue(label));
+    }
+    if (moved) {
+      for (const QString& label : labels) categories->remove(label);
+      categories->setStartValue(source.startValue());
+      for (const QString& label : labels) categories->append(label, source.endValue(label));
+    }
+  }
+  into.setRange(from.property("min"), from.property("max"));
+}
+
+}  // namespace
+
+bool CopyChartData(QChart& into, const QChart& from) {
+  const QList<QAbstractSeries*> series = into.series();
+  const QList<QAbstractSeries*> source = from.series();
+  const QList<QAbstractAxis*> axes = into.axes();
+  const QList<QAbstractAxis*> sourceAxes = from.axes();
+  if (series.size() != source.size() || axes.size() != sourceAxes.size()) return false;
+  for (qsizetype i = 0; i < series.size(); ++i) {
+    if (!SameSeries(*series[i], *source[i])) return false;
+  }
+  for (qsizetype i = 0; i < axes.size(); ++i) {
+    if (!SameAxis(*axes[i], *sourceAxes[i])) return false;
+  }
+  LineThinner* thinner = ThinnerOf(into);
+  // The ranges first: the thinned lines follow the range shown.
+  for (qsizetype i = 0; i < axes.size(); ++i) CopyRange(*axes[i], *sourceAxes[i]);
+  for (qsizetype i = 0; i < series.size(); ++i) {
+    if (auto* area = qobject_cast<QAreaSeries*>(series[i])) {
+      const auto& other = static_cast<const QAreaSeries&>(*source[i]);
+      const auto copy = [](QLineSeries* to, const QLineSeries* points) {
+        if (to != nullptr && points != nullptr && to->points() != points->points()) {
+          to->replace(points->points());
+        }
+      };
+      copy(area->upperSeries(), other.upperSeries());
+      copy(area->lowerSeries(), other.lowerSeries());
+    } else if (auto* xy = qobject_cast<QXYSeries*>(series[i])) {
+      const QList<QPointF> exact = ExactPoints(from, static_cast<const QXYSeries&>(*source[i]));
+      if ((thinner == nullptr || !thinner->Replace(*xy, exact)) && xy->points() != exact) {
+        xy->replace(exact);
+      }
+    }
+  }
+  return true;
 }
 
 QList<QPointF> ThinForWidth(const QList<QPointF>& points, int buckets) {

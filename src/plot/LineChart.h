@@ -121,4 +121,13 @@ void ThinLinesToPlotWidth(QChart& chart, int width);
 //! The exact points of a line of the chart, whether or not it is drawn thinned.
 QList<QPointF> ExactPoints(const QChart& chart, const QXYSeries& series);
 
+//! Gives `into` the points and the axes' ranges of `from`, a chart of the same make-up (the
+//! same series in order, each of the same kind, name and pen, and the same axes, each of the
+//! same kind, title and category labels), and returns true; where the make-up differs,
+//! changes nothing and returns false. No series or axis is made anew, so the chart is laid
+//! out again only where a range or a category's boundary moved: a chart redrawn for other
+//! values of the same quantities costs its drawing alone. Lines drawn thinned
+//! (ThinLinesToPlotWidth) take `from`'s exact points, thinned for what `into` shows.
+bool CopyChartData(QChart& into, const QChart& from);
+
 }  // namespace quillmere::plot

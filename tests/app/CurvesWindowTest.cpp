@@ -65,6 +65,18 @@ void MovePointerTo(QChartView& view, QPointF value) {
 
 // The tick labels of each side of a chart's plot: the numbers drawn left of it (the
 // vertical axis) and below it (the horizontal one), each whole within the chart.
+// Whether `place` (in the widget's coordinates) shows whole: within the widget, within each
+// widget around it (a layout short of room lets a child stand out of its parent, which cuts
+// it) and within its window.
+bool ShowsWhole(const QWidget& widget, const QRectF& place) {
+  for (const QWidget* w = &widget; w != nullptr; w = w->parentWidget()) {
+    const QRectF inside = QRectF(place.translated(widget.mapTo(w, QPoint(0, 0))));
+    if (!QRectF(w->rect()).contains(inside)) return false;
+    if (w->isWindow()) break;
+  }
+  return true;
+}
+
 void CheckChartsRead(const CurvesWindow& curves) {
   for (const RunChart kind : kRunCharts) {
     QChartView& view = *View(curves, kind);
@@ -80,6 +92,16 @@ void CheckChartsRead(const CurvesWindow& curves) {
       QVERIFY2(!Elided(text.Text), qPrintable(name + QStringLiteral(": ") + text.Text));
       QVERIFY2(whole.contains(text.Place),
                qPrintable(name + QStringLiteral(": ") + text.Text + QStringLiteral(" cut")));
+      // Every title and label as the window shows it: not cut by the view or the window.
+      const QRectF shown =
+          view.mapFromScene(chart.mapRectToScene(text.Place)).boundingRect().adjusted(0, 0, -1, -1);
+      QVERIFY2(ShowsWhole(*view.viewport(), shown),
+               qPrintable(name + QStringLiteral(": ") + text.Text +
+                          QStringLiteral(" cut by the window, at %1,%2 %3x%4")
+                              .arg(shown.x())
+                              .arg(shown.y())
+                              .arg(shown.width())
+                              .arg(shown.height())));
       bool number = false;
       text.Text.toDouble(&number);
       if (!number) continue;
@@ -467,7 +489,10 @@ class CurvesWindowTest : public QObject {
     w.Click("BitBtn1");
     QVERIFY(w.curves.Plant().HasContent() && w.curves.Plant().WarningCount() > 0);
     QVERIFY(!w.curves.WarningsSummary().isEmpty());
-    w.curves.resize(workArea - FrameAllowance(w.curves));
+    // The window within the work area less its frame: a title bar and borders, as the
+    // common window managers draw them (the offscreen platform draws none).
+    constexpr QSize kUsualFrame{8, 34};
+    w.curves.resize(workArea - kUsualFrame.expandedTo(FrameAllowance(w.curves)));
     QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
     QCoreApplication::processEvents();
     CheckChartsRead(w.curves);
@@ -491,7 +516,16 @@ class CurvesWindowTest : public QObject {
     w.curves.resize(w.curves.minimumSize());
     QCoreApplication::processEvents();
     CheckToolBarWhole(w.curves);
+    // The run's buttons share the row of the pages' tabs: the charts lose no row to them.
+    const auto* pages = w.curves.findChild<QTabWidget*>(QStringLiteral("CurvesPages"));
+    QVERIFY(pages->isAncestorOf(w.curves.findChild<QToolBar*>(QStringLiteral("RunToolBar"))));
+    QCOMPARE(
+        pages->geometry().top(),
+        w.curves.findChild<QToolBar*>(QStringLiteral("CurvesToolBar"))->geometry().bottom() + 1);
     CheckTableReads(*w.curves.findChild<QTableWidget*>("ZoneTable"), true);
+    // The columns' titles take three lines there, and leave the warnings the width.
+    QCOMPARE(w.curves.findChild<QTableWidget*>("ZoneTable")->horizontalHeaderItem(5)->text(),
+             QStringLiteral("Residual\nratio 1 at\nexit (-)"));
   }
 
   // The curves window opens within the screen's available area, frame included, however

@@ -7,9 +7,11 @@
 #include <QtTest>
 #include <memory>
 
+#include "ChartParts.h"
 #include "TestSupport.h"
 #include "app/LivePreview.h"
 #include "app/PlantPanel.h"
+#include "plot/LineChart.h"
 
 using namespace quillmere;
 using namespace quillmere::test;
@@ -128,6 +130,36 @@ class LivePreviewTest : public QObject {
     w.curves.close();
     w.Type("Edit6", QStringLiteral("1.3"));
     QVERIFY(!preview.Pending());
+  }
+
+  // Edit after edit, the charts shown take the preview's values in place: the same charts,
+  // their lines the run of the fields as they stand, drawn against the run OK'd last.
+  void EachEditRedrawsTheSameChartsWithItsValues() {
+    Window w;
+    w.Click("BitBtn1");
+    LivePreview& preview = *w.form.Preview();
+    w.Type("Edit6", QStringLiteral("1.1"));
+    preview.RunNow();
+    QChart* chart = w.curves.Chart(plot::RunChart::WebTemperature);
+    const auto web = [&] { return plot::ExactPoints(*chart, *Line(*chart, 0)); };
+    const QList<QPointF> before = web();
+    const QList<QPointF> okd = plot::ExactPoints(*chart, *Line(*chart, 2));
+    w.Type("Edit6", QStringLiteral("1.2"));
+    preview.RunNow();
+    QVERIFY(w.curves.Chart(plot::RunChart::WebTemperature) == chart);
+    QVERIFY(web() != before);
+    QCOMPARE(plot::ExactPoints(*chart, *Line(*chart, 2)), okd);
+    // The same lines as a chart built afresh for the preview draws.
+    const QChart* solvent = w.curves.Chart(plot::RunChart::Solvent);
+    w.Type("Edit6", QStringLiteral("1.3"));
+    preview.RunNow();
+    QVERIFY(w.curves.Chart(plot::RunChart::Solvent) == solvent);
+    const QList<QPointF> refreshed = web();
+    w.curves.SetAlong(plot::AlongDryer::Time);  // built afresh
+    w.curves.SetAlong(plot::AlongDryer::Position);
+    QVERIFY(w.curves.Chart(plot::RunChart::WebTemperature) != chart);
+    chart = w.curves.Chart(plot::RunChart::WebTemperature);
+    QCOMPARE(web(), refreshed);
   }
 
   // The plant page follows the preview: its figures are those of the fields as typed.

@@ -1,4 +1,6 @@
 // Line charts of named series, and the thinning of long lines for drawing.
+#include <QCategoryAxis>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QLegend>
 #include <QLegendMarker>
@@ -180,6 +182,9 @@ class LineChartTest : public QObject {
     QTest::newRow("narrow") << 100.0 << 160.0 << int(Qt::Horizontal) << 50.0 << 0;
     QTest::newRow("short") << 100.0 << 200.0 << int(Qt::Vertical) << 20.0 << 0;
     QTest::newRow("2.5") << 1.0 << 120.0 << int(Qt::Vertical) << 0.25 << 2;
+    // "750", not "750.0": 25 and 250 are whole.
+    QTest::newRow("25") << 100.0 << 120.0 << int(Qt::Vertical) << 25.0 << 0;
+    QTest::newRow("250") << 1000.0 << 120.0 << int(Qt::Vertical) << 250.0 << 0;
     QTest::newRow("tall, small values") << 0.004 << 400.0 << int(Qt::Vertical) << 0.0005 << 4;
   }
   void TicksFollowThePixels() {
@@ -209,6 +214,86 @@ class LineChartTest : public QObject {
     QCOMPARE(added->chart(), chart.get());
     QCOMPARE(YAxis(*chart)->max(), high);
     QCOMPARE(added->attachedAxes().size(), 2);
+  }
+
+  // Another run of the same quantities takes the place of the values shown: the chart keeps
+  // its series and axes, its long lines their thinning, and is laid out again only where a
+  // range or a zone moved.
+  void CopiedDataTakesThePlaceOfTheValuesShown() {
+    const auto build = [](double shift, double zoneEnd) {
+      QList<QPointF> line = Wiggle(28000);
+      for (QPointF& p : line) p.ry() += shift;
+      const std::vector<NamedSeries> series{
+          {"long", line, SeriesLook::Line, Qt::red},
+          {"steps", {{0, shift}, {1, shift}}, SeriesLook::Dashed, Qt::blue}};
+      auto chart = LineChart("", "x", "y", series);
+      auto* zones = new QCategoryAxis;
+      zones->setStartValue(0);
+      zones->append(QStringLiteral("1"), zoneEnd);
+      zones->append(QStringLiteral("2"), 1);
+      zones->setRange(0, 1);
+      chart->addAxis(zones, Qt::AlignTop);
+      ThinLinesToPlotWidth(*chart, 200);
+      return chart;
+    };
+    const auto shown = build(0, 0.4);
+    QGraphicsScene scene;
+    scene.addItem(shown.get());
+    shown->setGeometry(0, 0, 600, 400);
+    QCoreApplication::processEvents();
+    // Laid out for good: the ticks and the thinning follow the first layout.
+    for (int pass = 0; pass < 3 && !shown->layout()->isActivated(); ++pass) {
+      shown->layout()->activate();
+    }
+    QVERIFY(shown->layout()->isActivated());
+    const QList<QAbstractSeries*> series = shown->series();
+    auto* line = static_cast<QXYSeries*>(series[0]);
+    const int columns = int(shown->plotArea().width());
+
+    // The same ranges and zones (a boundary a rounding error away): no layout.
+    const auto same = build(0.001, 0.4 + 1e-13);
+    QVERIFY(CopyChartData(*shown, *same));
+    QVERIFY(shown->layout()->isActivated());
+    QCOMPARE(shown->series(), series);
+    QCOMPARE(ExactPoints(*shown, *line),
+             ExactPoints(*same, *static_cast<QXYSeries*>(same->series()[0])));
+    QVERIFY(line->count() > 4 * 200 && line->count() <= 4 * columns);
+    QCOMPARE(static_cast<QXYSeries*>(series[1])->points(),
+             (QList<QPointF>{{0, 0.001}, {1, 0.001}}));
+
+    // Values beyond the range shown, a zone that ends elsewhere: their ranges and boundaries.
+    const auto higher = build(10, 0.6);
+    QVERIFY(CopyChartData(*shown, *higher));
+    QCOMPARE(YAxis(*shown)->max(), YAxis(*higher)->max());
+    auto* zones = static_cast<QCategoryAxis*>(shown->axes(Qt::Horizontal).back());
+    QCOMPARE(zones->endValue(QStringLiteral("1")), 0.6);
+    QCOMPARE(zones->categoriesLabels(), (QStringList{"1", "2"}));
+    scene.removeItem(shown.get());
+  }
+
+  // A chart of other series or axes is not the same chart: it is left as it is.
+  void ChartsOfAnotherMakeUpAreLeftAlone_data() {
+    QTest::addColumn<int>("change");
+    QTest::newRow("a series more") << 0;
+    QTest::newRow("another name") << 1;
+    QTest::newRow("another line style") << 2;
+    QTest::newRow("another axis title") << 3;
+  }
+  void ChartsOfAnotherMakeUpAreLeftAlone() {
+    QFETCH(int, change);
+    std::vector<NamedSeries> series{{"a", {{0, 0}, {1, 1}}, SeriesLook::Line, Qt::red}};
+    const auto shown = LineChart("", "x", "y", series);
+    series[0].Points = {{0, 5}, {2, 7}};
+    QString xTitle = QStringLiteral("x");
+    if (change == 0) series.push_back({"b", {{0, 1}}, SeriesLook::Line, Qt::blue});
+    if (change == 1) series[0].Name = QStringLiteral("b");
+    if (change == 2) series[0].Look = SeriesLook::Dashed;
+    if (change == 3) xTitle = QStringLiteral("t");
+    const auto other = LineChart("", xTitle, "y", series);
+    QVERIFY(!CopyChartData(*shown, *other));
+    QCOMPARE(static_cast<QXYSeries*>(shown->series()[0])->points(),
+             (QList<QPointF>{{0, 0}, {1, 1}}));
+    QCOMPARE(XAxis(*shown)->max(), 1.0);
   }
 
   void ColoursDifferAndRepeatAfterEight() {

@@ -104,16 +104,11 @@ std::string SignificantText(double value, int digits, char decimalSeparator) {
   return FieldValueText(RoundedToDigits(value, digits), decimalSeparator);
 }
 
-namespace {
-
-//! An error of two significant digits with its sign: "+0.0012", "-0.0012".
-std::string SignedText(double value, char separator) {
-  std::string text = value >= 0 ? "+" : "";  // appended: GCC 12 misreads "x" + string
-  text += SignificantText(value, 2, separator);
+std::string SignedErrorText(double error, char decimalSeparator) {
+  std::string text = error >= 0 ? "+" : "";  // appended: GCC 12 misreads "x" + string
+  text += SignificantText(error, 2, decimalSeparator);
   return text;
 }
-
-}  // namespace
 
 std::string StepErrorText(const StepError& error, char separator) {
   const auto column = [](const std::string& text, std::size_t width) {
@@ -131,7 +126,7 @@ std::string StepErrorText(const StepError& error, char separator) {
             column(FormatFixed(f.Figure.Value, 8, decimals, separator), 12);
     switch (f.Status) {
       case StepErrorStatus::Estimated:
-        text += column(SignedText(f.Error, separator), 12) +
+        text += column(SignedErrorText(f.Error, separator), 12) +
                 column(FormatFixed(*f.Order, 8, 2, separator), 8) +
                 FormatFixed(f.Extrapolated, 8, decimals, separator);
         break;

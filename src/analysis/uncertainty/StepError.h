@@ -71,6 +71,9 @@ MemoryFieldTexts AtStep(const MemoryFieldTexts& fields, double step, char decima
 //! `value` to `digits` significant digits, as CSV writes it ("0.00018", "-2.5e-06").
 std::string SignificantText(double value, int digits, char decimalSeparator);
 
+//! An error in two significant digits with its sign: "+0.0012", "-0.0012".
+std::string SignedErrorText(double error, char decimalSeparator);
+
 //! The summary's table: one line a figure with its value, the estimated error, the order and the
 //! extrapolated value, or "not in the asymptotic range".
 std::string StepErrorText(const StepError& error, char decimalSeparator);
