@@ -559,9 +559,12 @@ class SettingQuantities {
         place = *hottest_;
         return hottest_->Temperature;
       case Quantity::VapourPressure:
-        if (!pressure_) pressure_ = HighestVapourPressure(params_, state_, zones_);
-        place = pressure_->second;
-        return pressure_->first;
+        if (!pressureKnown_) {
+          std::tie(pressure_, pressurePlace_) = HighestVapourPressure(params_, state_, zones_);
+          pressureKnown_ = true;
+        }
+        place = pressurePlace_;
+        return pressure_;
       case Quantity::Lel:
       case Quantity::LelOfCode:
         return HighestLel(q, plant_->Zones, place);
@@ -594,7 +597,11 @@ class SettingQuantities {
   const TracePoint exit_;
   const std::optional<PlantDuty>& plant_;
   std::optional<TracePoint> hottest_;
-  std::optional<std::pair<double, TracePoint>> pressure_;
+  // The highest vapour pressure and where, found once when a limit or the objective asks.
+  // (Not an optional pair: GCC 12 at -O3 takes its members as possibly uninitialised.)
+  bool pressureKnown_ = false;
+  double pressure_ = 0;
+  TracePoint pressurePlace_{};
 };
 
 bool NeedsPlantFigures(const OptimiseProblem& problem) {
