@@ -4,6 +4,7 @@
 
 #include "analysis/plant/PlantReport.h"
 #include "base/KeptMessages.h"
+#include "base/Text.h"
 #include "params/AcquireParameters.h"
 #include "report/CalculationRun.h"
 #include "sim/DryerMarch.h"
@@ -65,7 +66,7 @@ CaseRequest PlantCaseRequest(const SolventLibrary& library, const FieldTexts& fi
 
 std::string CaseResult::OutcomeText() const {
   if (Finished()) return "finished";
-  return Messages.empty() ? "refused" : Messages.front();
+  return Messages.empty() ? "refused" : Joined(Messages, " ");
 }
 
 std::vector<std::string> CaseResult::LelWarnings() const {

@@ -71,7 +71,8 @@ struct CaseResult {
   bool Marched() const {
     return Finished() || (Ending == ErrorKind::RunFault && Record.Fault.has_value());
   }
-  //! "finished", or the first message the case ended with.
+  //! "finished", or what the case ended with: its message, then its details ("Input value is
+  //! not correct! Web Speed (m/s) (Edit6) holds ...").
   std::string OutcomeText() const;
   //! The zones whose exhaust exceeds its LEL limit; none without figures.
   std::vector<std::string> LelWarnings() const;

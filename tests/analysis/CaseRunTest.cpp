@@ -54,7 +54,9 @@ struct EndingCase {
 TEST(RunCase, EndsAsTheOkButtonWouldAndKeepsWhatTheUserIsTold) {
   const std::vector<EndingCase> cases{
       {"finished", "", "", std::nullopt, true, 2, ""},
-      {"refused speed", "Edit6", "fast", ErrorKind::InputRefused, false, 0, ""},
+      {"refused speed", "Edit6", "fast", ErrorKind::InputRefused, false, 0,
+       "Input value is not correct! Speed (m/s) (Edit6) holds \"fast\", which is not a number; "
+       "the decimal separator in force is \".\"."},
       {"fault in zone 1", "Edit5", "0", ErrorKind::RunFault, true, 0,
        "Invalid floating point operation."},
       {"fault in zone 2", "Edit26", "1E308", ErrorKind::RunFault, true, 1,
