@@ -44,7 +44,7 @@ class StartUpTest : public QObject {
   }
 
   // Asked for a laptop's screen, the program saves the whole screen with the curves window
-  // maximised on it: the plant example with a run kept, and alone.
+  // maximised on it: the plant example with a run kept, alone, and previewed.
   void SavesTheWholeScreenForALaptop() {
     QTemporaryDir pictures;
     QProcess program;
@@ -61,7 +61,8 @@ class StartUpTest : public QObject {
     const QImage plant(pictures.filePath(QStringLiteral("curves-plant.png")));
     QVERIFY(!laptop.isNull());
     QCOMPARE(plant.size(), laptop.size());
-    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QImage(pictures.filePath(QStringLiteral("curves-preview.png"))).size(), laptop.size());
+    QCOMPARE(QDir(pictures.path()).entryList(QDir::Files).size(), 3);
   }
 
   // --help and --version are answered before a window exists: without a display (the manual
