@@ -4,6 +4,7 @@
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QLabel>
+#include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QValueAxis>
@@ -30,6 +31,21 @@ void KeepWholeRanges(const QChart& chart) {
       axis->setProperty("wholeHigh", axis->max());
     }
   }
+}
+
+// Each legend entry keeps the size it asked for the first time the legend was laid out,
+// while the room it takes for its line or box follows the legend's side and the widest
+// marker of all entries: an entry sized before the legend went to the side of the plot, or
+// before the lines' markers had their width, is given too little room and its name is cut.
+// Every entry asks afresh, and the legend is laid out with those sizes.
+void FreshLegendSizes(QLegend& legend) {
+  QList<QGraphicsItem*> pending = legend.childItems();
+  while (!pending.isEmpty()) {
+    QGraphicsItem* next = pending.takeLast();
+    pending << next->childItems();
+    if (auto* entry = dynamic_cast<QGraphicsLayoutItem*>(next)) entry->updateGeometry();
+  }
+  if (legend.layout() != nullptr) legend.layout()->invalidate();
 }
 
 }  // namespace
@@ -102,6 +118,7 @@ void CurveView::Show(std::unique_ptr<QChart> chart) {
   delete former;
   ApplyStackPlace();
   PlaceLegend();
+  FreshLegendSizes(*this->chart()->legend());
   marker_ = new QGraphicsLineItem(this->chart());
   marker_->setPen(QPen(QColor(0x30, 0x30, 0x30), 1, Qt::SolidLine));
   marker_->setZValue(100);
@@ -209,7 +226,10 @@ Qt::Alignment CurveView::LegendSide() const {
 
 void CurveView::PlaceLegend() {
   const Qt::Alignment side = LegendSide();
-  if (chart()->legend()->alignment() != side) chart()->legend()->setAlignment(side);
+  QLegend& legend = *chart()->legend();
+  if (legend.alignment() == side) return;
+  legend.setAlignment(side);
+  FreshLegendSizes(legend);
 }
 
 void CurveView::Leave() {

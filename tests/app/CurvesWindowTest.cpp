@@ -27,6 +27,7 @@
 #include "RunSeriesOf.h"
 #include "TestSupport.h"
 #include "app/CurveView.h"
+#include "app/LivePreview.h"
 #include "app/PlantPanel.h"
 #include "app/ScreenRoom.h"
 #include "plot/ChartFile.h"
@@ -526,6 +527,33 @@ class CurvesWindowTest : public QObject {
     // The columns' titles take three lines there, and leave the warnings the width.
     QCOMPARE(w.curves.findChild<QTableWidget*>("ZoneTable")->horizontalHeaderItem(5)->text(),
              QStringLiteral("Residual\nratio 1 at\nexit (-)"));
+  }
+
+  // The plant example OK'd alone, then its live preview on the same screens (zone 2's air
+  // typed): the charts built anew for each and those the next preview fills in place. The
+  // legends beside the plots give every name its whole width ("Drying stopped").
+  void ThePreviewReadsOnLaptopScreens_data() { EverythingReadsOnLaptopScreens_data(); }
+  void ThePreviewReadsOnLaptopScreens() {
+    QFETCH(QSize, workArea);
+    Window w;
+    w.chosenFile = QStringLiteral(QUILLMERE_SOURCE_DIR "/docs/examples/plant-line4.dat");
+    w.Click("InputData");
+    constexpr QSize kUsualFrame{8, 34};
+    w.curves.resize(workArea - kUsualFrame.expandedTo(FrameAllowance(w.curves)));
+    w.Click("BitBtn1");
+    QVERIFY(QTest::qWaitForWindowExposed(&w.curves));
+    QCoreApplication::processEvents();
+    CheckChartsRead(w.curves);
+    w.Type("Edit21", QStringLiteral("90.0"));
+    w.form.Preview()->RunNow();
+    QVERIFY(w.curves.Previewing());
+    QCoreApplication::processEvents();
+    CheckChartsRead(w.curves);
+    // A second preview copies its values into the charts shown.
+    w.Type("Edit21", QStringLiteral("95.0"));
+    w.form.Preview()->RunNow();
+    QCoreApplication::processEvents();
+    CheckChartsRead(w.curves);
   }
 
   // The curves window opens within the screen's available area, frame included, however
