@@ -122,6 +122,9 @@ class CurvesWindow : public QMainWindow {
   //! Writes the current run as CSV (RunCsv: every point of every finished zone) into a file
   //! chosen in the save dialog, offered beside the result file with its name.
   void ExportCsv();
+  //! A file to read, chosen in the open dialog with `caption` and `filter` (or by the chooser
+  //! given to the window); nullopt when none was chosen.
+  std::optional<QString> ChooseFileToRead(const QString& caption, const QString& filter);
   //! "Show measurements...": the points of a measurement file (as quillmere-cli fit reads it)
   //! drawn over the current run's charts, until hidden or another file is shown.
   void ShowMeasurements();

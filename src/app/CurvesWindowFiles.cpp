@@ -100,17 +100,19 @@ void CurvesWindow::Export(const std::string& kind, std::string_view verb, const 
   }
 }
 
+std::optional<QString> CurvesWindow::ChooseFileToRead(const QString& caption,
+                                                      const QString& filter) {
+  if (chooseMeasurements_) return chooseMeasurements_();  // the tests' chooser
+  const QString chosen = QFileDialog::getOpenFileName(this, caption, QDir::currentPath(), filter);
+  return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+}
+
 void CurvesWindow::ShowMeasurements() {
-  std::optional<QString> path;
-  if (chooseMeasurements_) {
-    path = chooseMeasurements_();
-  } else {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Show measurements"), QDir::currentPath(),
-                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
-    if (!chosen.isEmpty()) path = chosen;
+  if (const std::optional<QString> path =
+          ChooseFileToRead(QStringLiteral("Show measurements"),
+                           QStringLiteral("CSV files (*.csv);;All files (*)"))) {
+    LoadMeasurements(*path);
   }
-  if (path) LoadMeasurements(*path);
 }
 
 bool CurvesWindow::LoadMeasurements(const QString& path) {
@@ -128,16 +130,11 @@ bool CurvesWindow::LoadMeasurements(const QString& path) {
 }
 
 void CurvesWindow::ChooseFitReport() {
-  std::optional<QString> path;
-  if (chooseMeasurements_) {
-    path = chooseMeasurements_();
-  } else {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Fit's uncertainty"), QDir::currentPath(),
-                                     QStringLiteral("Fit reports (*.json);;All files (*)"));
-    if (!chosen.isEmpty()) path = chosen;
+  if (const std::optional<QString> path =
+          ChooseFileToRead(QStringLiteral("Fit's uncertainty"),
+                           QStringLiteral("Fit reports (*.json);;All files (*)"))) {
+    LoadFitReport(*path);
   }
-  if (path) LoadFitReport(*path);
 }
 
 bool CurvesWindow::LoadFitReport(const QString& path) {
