@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "SolventLibraryText.h"
 #include "report/SolventLibrary.h"
 
 namespace quillmere {
@@ -13,13 +14,7 @@ namespace {
 
 //! A library of `rows` solvents of distinct names, in the shipped library's columns.
 std::string LibraryOfRows(int rows) {
-  std::string text =
-      "name,cas,antoine_a,antoine_b,antoine_c,antoine_min_C,antoine_max_C,antoine_source,"
-      "boiling_point_C,boiling_point_source,molecular_weight,molecular_weight_source,"
-      "density_g_cm3,density_temperature_C,density_source,specific_heat_kJ_kgK,"
-      "specific_heat_source,heat_of_vaporization_kJ_kg,heat_of_vaporization_source,"
-      "diffusivity_m2_s,diffusivity_source,lel_percent,lel_source,flash_point_C,"
-      "flash_point_source\n";
+  std::string text(test::kSolventLibraryHeader);
   for (int i = 0; i < rows; ++i) {
     text += "Solvent " + std::to_string(i) +
             ",1-2-3,7.0,1300,220,0,150,lab,100,lab,80,lab,0.87,20,lab,1.9,lab,400,lab,8e-6,lab,"

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "SolventLibraryText.h"
 #include "base/Error.h"
 #include "params/MemoryFieldTexts.h"
 
@@ -83,13 +84,7 @@ TEST(ShippedSolvents, CarryEachValueWithItsSource) {
   EXPECT_EQ(*library.Find("NMP")->HeatOfVaporization.Value, 533);
 }
 
-constexpr std::string_view kHeader =
-    "name,cas,antoine_a,antoine_b,antoine_c,antoine_min_C,antoine_max_C,antoine_source,"
-    "boiling_point_C,boiling_point_source,molecular_weight,molecular_weight_source,"
-    "density_g_cm3,density_temperature_C,density_source,specific_heat_kJ_kgK,"
-    "specific_heat_source,heat_of_vaporization_kJ_kg,heat_of_vaporization_source,"
-    "diffusivity_m2_s,diffusivity_source,lel_percent,lel_source,flash_point_C,"
-    "flash_point_source\n";
+constexpr std::string_view kHeader = test::kSolventLibraryHeader;
 
 TEST(ParseSolventLibrary, RefusesALibraryNamingTheLineAndTheColumn) {
   struct Case {
