@@ -72,7 +72,7 @@ CurveView::CurveView(plot::RunChart kind, Hover hover) : kind_(kind), hover_(std
 
 void CurveView::SetStackPlace(StackPlace place) {
   place_ = place;
-  setMinimumHeight(kChartMinimum.height() - (place.Bottom ? 0 : kPositionAxisHeight));
+  setMinimumHeight(place.Bottom ? kChartMinimum.height() : kStackedMinimumHeight);
 }
 
 void CurveView::ShowTip(const QString& text, QPoint at) {

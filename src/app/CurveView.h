@@ -25,8 +25,13 @@ class CurveView : public QChartView {
   CurveView(plot::RunChart kind, Hover hover);
 
   //! The least size at which the chart's titles, ticks and legend still read whole, the
-  //! position's labels and title below its plot included (a plot about 120 px high) [px].
-  static constexpr QSize kChartMinimum{300, 180};
+  //! position's labels and title below its plot included [px]. A chart gives the axes of
+  //! each side at most a fifth of its height where an axis stands on the other side too (the
+  //! zones' above the plot): below this height it cuts the position's labels short.
+  static constexpr QSize kChartMinimum{300, 205};
+  //! The least height of a chart with another below it, which leaves the position's labels
+  //! and title to that one (a plot about 120 px high) [px].
+  static constexpr int kStackedMinimumHeight = 156;
   //! The height at which its plot is 150 px high: where the window has the room [px].
   static constexpr int kRoomyHeight = 205;
   //! The height of those labels and that title less the margin left without them [px]: a

@@ -9,6 +9,7 @@
 
 #include <QActionGroup>
 #include <QChartView>
+#include <QEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
@@ -113,6 +114,8 @@ QWidget* CurvesWindow::BuildPages() {
   splitter->setCollapsible(1, false);
   // The zones take their least height at first: the charts all the rest.
   splitter->setSizes({10000, 1});
+  splitter->installEventFilter(this);
+  splitter_ = splitter;
   curvesLayout->addWidget(splitter, 1);
 
   // The plant figures on a page of their own: they never take the charts' height, and the
@@ -176,6 +179,14 @@ void CurvesWindow::BuildToolBar() {
                     QLatin1Char(')'));
     }
   }
+}
+
+bool CurvesWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter_ && event->type() == QEvent::Resize) {
+    zones_->SetRoom(splitter_->height() - splitter_->handleWidth() -
+                    charts_->minimumSizeHint().height());
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void CurvesWindow::resizeEvent(QResizeEvent* event) {

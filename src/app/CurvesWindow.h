@@ -31,6 +31,7 @@ class QChart;
 class QLabel;
 class QMenu;
 class QToolBar;
+class QSplitter;
 class QTabWidget;
 
 namespace quillmere {
@@ -166,6 +167,9 @@ class CurvesWindow : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  //! The splitter of charts and zones resized: tells the zone table the room left beside the
+  //! charts' least height.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct ShownRun {
@@ -223,6 +227,7 @@ class CurvesWindow : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   ChartStack* charts_ = nullptr;
   ZoneTable* zones_ = nullptr;
+  QSplitter* splitter_ = nullptr;  //!< the charts above, the zones below
   PlantPanel* plant_ = nullptr;
   RunKeyPanel* runKey_ = nullptr;
   QAction* livePreview_ = nullptr;

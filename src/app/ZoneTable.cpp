@@ -79,7 +79,7 @@ ZoneTable::ZoneTable(char decimalSeparator, QWidget* parent)
   layout->addWidget(summary_);
   layout->addWidget(note_);
   layout->addWidget(table_, 1);
-  table_->setMinimumHeight(LeastHeight());
+  UpdateHeights();
 }
 
 QString ZoneTable::Number(double value, int precision, int digits) const {
@@ -95,7 +95,7 @@ void ZoneTable::Show(const RunSeries* run, int plantWarnings, const StepError* s
     ShowNote(*run);
     ShowSummary(*run, plantWarnings);
   }
-  table_->setMinimumHeight(LeastHeight());
+  UpdateHeights();
 }
 
 void ZoneTable::FillRows(const RunSeries& run, const StepError* stepError) {
@@ -240,23 +240,40 @@ void ZoneTable::resizeEvent(QResizeEvent* event) {
   if ((width() < kNarrow) != narrow_) SetColumnTitles(width() < kNarrow);
   // The warnings wrap in the width the table has now: their rows' heights follow it.
   table_->resizeRowsToContents();
-  table_->setMinimumHeight(LeastHeight());
+  UpdateHeights();
 }
 
 QString ZoneTable::Summary() const {
   return summary_->isVisible() ? summary_->text() : QString();
 }
 
-int ZoneTable::LeastHeight() const {
-  // The header and one row: the first with warnings whole (it is the row shown); more
-  // rows scroll.
-  int row = table_->verticalHeader()->defaultSectionSize();
+int ZoneTable::ShownRowHeight() const {
   for (int r = 0; r < table_->rowCount(); ++r) {
-    if (table_->item(r, kWarnings)->text().isEmpty()) continue;
-    row = table_->rowHeight(r);
-    break;
+    if (!table_->item(r, kWarnings)->text().isEmpty()) return table_->rowHeight(r);
   }
-  return table_->horizontalHeader()->sizeHint().height() + row + 2 * table_->frameWidth();
+  return table_->verticalHeader()->defaultSectionSize();
+}
+
+int ZoneTable::LeastHeight() const {
+  constexpr int kLeastWarningLines = 4;  // of a long row shown where the window is short
+  const int around = table_->horizontalHeader()->sizeHint().height() + 2 * table_->frameWidth();
+  const int row = ShownRowHeight();
+  const int whole = around + row;
+  if (!room_) return whole;
+  const int lines = table_->verticalHeader()->defaultSectionSize() +
+                    (kLeastWarningLines - 1) * table_->fontMetrics().lineSpacing();
+  const int others = minimumSizeHint().height() - table_->minimumHeight();
+  return std::clamp(*room_ - others, around + std::min(row, lines), whole);
+}
+
+void ZoneTable::SetRoom(int room) {
+  if (room_ == room) return;
+  room_ = room;
+  UpdateHeights();
+}
+
+void ZoneTable::UpdateHeights() {
+  table_->setMinimumHeight(LeastHeight());
 }
 
 }  // namespace quillmere

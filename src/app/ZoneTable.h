@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "analysis/uncertainty/StepError.h"
 #include "sim/RunSeries.h"
@@ -28,9 +29,13 @@ class ZoneTable : public QWidget {
   void ShowZone(int zone);
   //! The line that counts the warnings (rich text), empty when there are none.
   QString Summary() const;
-  //! The least height that shows the header and the first row that has warnings whole
-  //! (more rows scroll) [px].
+  //! The table's least height: the header and the first row that has warnings whole (more
+  //! rows scroll); where `room` is short of it, that row gives up height down to a few lines,
+  //! and scrolls [px].
   int LeastHeight() const;
+  //! The height the panel may take at most beside the charts' least height [px]: where the
+  //! window is short, the charts keep their axes before the table shows a long row whole.
+  void SetRoom(int room);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -48,9 +53,13 @@ class ZoneTable : public QWidget {
   void ShowNote(const RunSeries& run);
   void ShowSummary(const RunSeries& run, int plantWarnings);
   QString Number(double value, int precision, int digits) const;
+  //! The first row that has warnings, whole, or a row without [px].
+  int ShownRowHeight() const;
+  void UpdateHeights();
 
   char decimalSeparator_;
-  bool narrow_ = false;  //!< the columns' titles in three lines
+  bool narrow_ = false;      //!< the columns' titles in three lines
+  std::optional<int> room_;  //!< SetRoom's [px]
   QTableWidget* table_ = nullptr;
   QLabel* note_ = nullptr;
   QLabel* summary_ = nullptr;
