@@ -45,9 +45,11 @@ void AddWhatTheRunMeans(const ParameterSet& params, const SimulationState& state
   result.Solvents = request.Solvents;
   if (!request.Solvents) return;
   const std::array<PlantSolvent, 2>& solvents = *request.Solvents;
-  result.AntoineWarnings = result.Series
-                               ? AntoineRangeWarnings(solvents, *result.Series)
-                               : AntoineRangeWarnings(solvents, params, state, result.Record);
+  result.SolventWarnings = request.UnconfirmedValues;
+  const std::vector<std::string> antoine =
+      result.Series ? AntoineRangeWarnings(solvents, *result.Series)
+                    : AntoineRangeWarnings(solvents, params, state, result.Record);
+  result.SolventWarnings.insert(result.SolventWarnings.end(), antoine.begin(), antoine.end());
   if (!result.Finished() || !request.Plant) return;
   result.Figures = result.Series
                        ? PlantFiguresOf(params, *request.Plant, solvents, *result.Series)
@@ -61,6 +63,7 @@ CaseRequest PlantCaseRequest(const SolventLibrary& library, const FieldTexts& fi
   CaseRequest request;
   request.Solvents = PlantSolventsOf(library, fields);
   request.Plant = std::move(plant);
+  request.UnconfirmedValues = UnconfirmedValueWarnings(library, fields);
   return request;
 }
 

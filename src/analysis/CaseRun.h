@@ -39,6 +39,9 @@ struct CaseRequest {
   //! Write the result file as the OK button does, the march's observer, with these options;
   //! the finish notice is shown when every zone is written.
   std::optional<ResultFileOptions> ResultFile;
+  //! The chosen solvents' values in the fields that no checked source gives
+  //! (UnconfirmedValueWarnings): said again beside the run's other solvent warnings.
+  std::vector<std::string> UnconfirmedValues;
 };
 
 //! The request of a case with the solvents the fields name in `library` and `plant`.
@@ -63,8 +66,9 @@ struct CaseResult {
   //! The plant figures of a finished case with plant inputs; their warnings are the zones
   //! whose exhaust exceeds its LEL limit.
   std::optional<PlantFigures> Figures;
-  //! Where the web leaves a solvent's Antoine range, from every zone computed.
-  std::vector<std::string> AntoineWarnings;
+  //! The request's UnconfirmedValues, then where the web leaves a solvent's Antoine range,
+  //! from every zone computed.
+  std::vector<std::string> SolventWarnings;
 
   bool Finished() const { return !Ending; }
   //! Finished, or ended by a fault in the march: its zones can be shown.

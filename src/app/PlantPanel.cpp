@@ -40,8 +40,8 @@ PlantShown PlantShownOf(const SolventLibrary& library, const FieldTexts& fields,
   PlantShown shown;
   shown.Figures = result.Figures;
   shown.Warnings = std::move(airWarnings);
-  shown.Warnings.insert(shown.Warnings.end(), result.AntoineWarnings.begin(),
-                        result.AntoineWarnings.end());
+  shown.Warnings.insert(shown.Warnings.end(), result.SolventWarnings.begin(),
+                        result.SolventWarnings.end());
   if (result.SolventsNamed(plantGiven)) {
     shown.Solvents = QString::fromStdString(SolventLines(library, fields));
   }

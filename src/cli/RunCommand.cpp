@@ -332,7 +332,7 @@ class RunCommand : public Command {
     }
     PrintWarnings(streams.Err, result.Record);
     for (const std::string& warning : result.LelWarnings()) messages.ShowWarning(warning);
-    for (const std::string& warning : result.AntoineWarnings) messages.ShowWarning(warning);
+    for (const std::string& warning : result.SolventWarnings) messages.ShowWarning(warning);
     return kExitFinished;
   }
 

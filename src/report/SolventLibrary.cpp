@@ -325,6 +325,51 @@ void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
   }
 }
 
+std::vector<std::string> UnconfirmedValueWarnings(const SolventLibrary& library,
+                                                  const FieldTexts& fields) {
+  // In the order of SolventFieldNames.
+  struct Property {
+    SolventValue Solvent::*Value;
+    std::string_view Name;
+    std::string_view Unit;
+  };
+  constexpr std::array<Property, 8> kProperties{{
+      {&Solvent::SpecificHeat, "specific heat", " kJ/kg.K"},
+      {&Solvent::HeatOfVaporization, "heat of vaporization", " kJ/kg"},
+      {&Solvent::Diffusivity, "diffusion coefficient", " m2/s"},
+      {&Solvent::AntoineA, "Antoine A", ""},
+      {&Solvent::AntoineB, "Antoine B", ""},
+      {&Solvent::AntoineC, "Antoine C", ""},
+      {&Solvent::Density, "density", " g/cm3"},
+      {&Solvent::MolecularWeight, "molecular weight", " kg/kmol"},
+  }};
+  std::vector<std::string> warnings;
+  for (int number = 1; number <= 2; ++number) {
+    const std::string name(TrimBlanks(fields.Text(SolventNameField(number))));
+    const Solvent* solvent = SameIgnoringCase(name, kAsSpecified) ? nullptr : library.Find(name);
+    if (solvent == nullptr) continue;
+    const std::array<std::string, 8> names = SolventFieldNames(number);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const Property& property = kProperties[i];
+      const SolventValue& value = (*solvent).*property.Value;
+      const std::string text(TrimBlanks(fields.Text(names[i])));
+      std::string written = text;  // as the library writes it, with "."
+      std::replace(written.begin(), written.end(), ',', '.');
+      if (value.Source != kUnconfirmedSource || written != value.Text) continue;
+      std::string warning = "Solvent-" + std::to_string(number) + " ";
+      warning += Quoted(solvent->Name);
+      warning += ": its ";
+      warning += property.Name;
+      warning += ", " + text;
+      warning += property.Unit;
+      warning += " (" + names[i] + "), is the solvent library's value, not yet checked against ";
+      warning += "a printed source; where it matters, type a value of your own.";
+      warnings.push_back(std::move(warning));
+    }
+  }
+  return warnings;
+}
+
 std::string_view MissingRunProperty(const Solvent& solvent) {
   for (const auto& [value, column] : kRunProperties) {
     if (!(solvent.*value).Value) return column;

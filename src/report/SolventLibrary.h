@@ -131,6 +131,16 @@ void ApplySolventNames(const SolventLibrary& library, FieldTexts& fields, char d
 //! Solvent-2); nullptr when the library lacks it.
 const Solvent* SafetyEntry(const SolventLibrary& library, const FieldTexts& fields, int number);
 
+//! The source column's word for a value recalled but not yet checked against a printed source.
+inline constexpr std::string_view kUnconfirmedSource = "unconfirmed";
+
+//! One warning for each property of a chosen solvent whose field holds the library's value as
+//! written there (with either decimal separator) while that value's source is
+//! kUnconfirmedSource: the solvent, the property, its value and field, and that a value of the
+//! user's own may be given. A value the user typed over the library's gives none.
+std::vector<std::string> UnconfirmedValueWarnings(const SolventLibrary& library,
+                                                  const FieldTexts& fields);
+
 //! The column of the first property a run takes from the library that `solvent` lacks
 //! (specific heat, heat of vaporization, diffusion coefficient, density), or "" when it has
 //! them all.

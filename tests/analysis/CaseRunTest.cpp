@@ -112,7 +112,24 @@ TEST(RunCase, APlantCaseHasItsFiguresAndTheZoneOverItsLimit) {
   EXPECT_EQ(withSeries.Figures->TotalHeat, result.Figures->TotalHeat);
   EXPECT_EQ(withSeries.Figures->WorstPercentLel, result.Figures->WorstPercentLel);
   EXPECT_EQ(withSeries.LelWarnings(), lel);
-  EXPECT_EQ(withSeries.AntoineWarnings, result.AntoineWarnings);
+  EXPECT_EQ(withSeries.SolventWarnings, result.SolventWarnings);
+}
+
+// A chosen solvent's property that the library takes from no checked source is said first
+// among the solvents' warnings of the run that uses it.
+TEST(RunCase, AValueFromNoCheckedSourceIsWarnedBeforeTheAntoineRanges) {
+  PlantCase plant = PlantExample();
+  ApplySolventChoice(plant.Fields, 2, plant.Library.Find("PGME"), '.', true);
+  plant.Request =
+      PlantCaseRequest(plant.Library, plant.Fields, AcquirePlantInputs(plant.Fields, '.'));
+  test::Model model;
+  const CaseResult result = RunCase(plant.Fields, '.', *model.params, *model.state, plant.Request);
+  ASSERT_TRUE(result.Finished()) << result.OutcomeText();
+  ASSERT_GE(result.SolventWarnings.size(), 2u);
+  EXPECT_EQ(result.SolventWarnings[0].rfind("Solvent-2 \"PGME\": its specific heat, 2.32", 0), 0u)
+      << result.SolventWarnings[0];
+  EXPECT_NE(result.SolventWarnings[1].find("vapour pressure constants"), std::string::npos)
+      << result.SolventWarnings[1];
 }
 
 TEST(RunCase, APlantCaseThatDoesNotFinishHasNoFigures) {

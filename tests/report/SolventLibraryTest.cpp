@@ -214,6 +214,41 @@ TEST(ApplySolventChoice, FillsTheFixedConstantsAndWithThemTheProperties) {
   }
 }
 
+// A value the library marks "unconfirmed" is warned of while the field holds it as the library
+// writes it (either separator), not once the user typed a value of their own, and never for the
+// pair as specified.
+TEST(UnconfirmedValueWarnings, NameTheValueTheRunTakesFromNoCheckedSource) {
+  const SolventLibrary library(ShippedSolvents());
+  struct Case {
+    const char* name;
+    char separator;
+    const char* solvent;
+    const char* typed;  // into Solvent-1's specific heat after the choice, or nullptr
+    std::size_t warnings;
+  };
+  const std::vector<Case> cases{
+      {"chosen, point", '.', "NMP", nullptr, 1},
+      {"chosen, comma", ',', "NMP", nullptr, 1},
+      {"typed over", '.', "NMP", "1.70", 0},
+      {"all confirmed", '.', "Ethyl acetate", nullptr, 0},
+      {"as specified", '.', nullptr, nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    MemoryFieldTexts fields(c.separator);
+    ApplySolventChoice(fields, 1, c.solvent ? library.Find(c.solvent) : nullptr, c.separator, true);
+    if (c.typed != nullptr) fields.SetText("Edit221", c.typed);
+    const std::vector<std::string> warnings = UnconfirmedValueWarnings(library, fields);
+    ASSERT_EQ(warnings.size(), c.warnings) << c.name;
+    if (c.warnings == 0) continue;
+    EXPECT_EQ(warnings.front(),
+              std::string("Solvent-1 \"NMP\": its specific heat, ") +
+                  (c.separator == ',' ? "1,68" : "1.68") +
+                  " kJ/kg.K (Edit221), is the solvent library's value, not yet checked against "
+                  "a printed source; where it matters, type a value of your own.")
+        << c.name;
+  }
+}
+
 TEST(ApplySolventNames, RefusesANameTheLibraryLacksWithTheClosestOnes) {
   const SolventLibrary library(ShippedSolvents());
   MemoryFieldTexts fields;

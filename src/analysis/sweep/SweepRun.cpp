@@ -131,7 +131,7 @@ SweepRow RunOneCase(const SweepGrid& grid, std::size_t caseIndex, const SweepOpt
                             std::move(inputWarnings));
   row.ResultFileFailed = !resultFileError.empty();
   row.ResultFileError = std::move(resultFileError);
-  for (std::string& warning : result.AntoineWarnings) row.Warnings.push_back(std::move(warning));
+  for (std::string& warning : result.SolventWarnings) row.Warnings.push_back(std::move(warning));
   if (row.Finished && plantRefused) row.Warnings.push_back(std::move(*plantRefused));
   for (std::string& warning : result.LelWarnings()) row.Warnings.push_back(std::move(warning));
   row.Plant = std::move(result.Figures);
