@@ -46,6 +46,184 @@ std::string SettingText(const OptimiseProblem& problem, const std::vector<double
   return text;
 }
 
+//! The first lines: the optimum, the best setting found with the doubts about it, or the
+//! nearest setting where none meets every limit.
+std::string HeadlineText(const Objective& goal, const OptimiseResult& result) {
+  const std::string verb = goal.Maximise ? "maximised" : "minimised";
+  if (result.Values.empty()) return "No run finished: no setting could be judged.\n";
+  if (result.Feasible && result.Doubts.empty()) {
+    return "Optimum: " + goal.Name + " " + verb + " to " + WithUnit(result.Objective, goal.Unit) +
+           ", every limit met.\n";
+  }
+  if (result.Feasible) {
+    std::string text = "Best setting found, not shown to be the optimum: " + goal.Name + " " +
+                       verb + " to " + WithUnit(result.Objective, goal.Unit) +
+                       ", every limit met, but\n";
+    for (const std::string& doubt : result.Doubts) text += "  - " + doubt + "\n";
+    return text;
+  }
+  if (!result.AnyFinished) {
+    return "No setting found that meets every limit: no run finished at any setting tried. "
+           "The last ended: " +
+           result.Outcome + "\n";
+  }
+  return "No setting found that meets every limit. The nearest, listed below, gives " + goal.Name +
+         " " + WithUnit(result.Objective, goal.Unit) + ".\n";
+}
+
+//! "Inputs:", each free input's value and range, and whether it sits at either end.
+std::string InputsText(const OptimiseProblem& problem, const OptimiseResult& result) {
+  if (result.Values.empty()) return "";
+  std::string text = "Inputs:\n";
+  for (std::size_t i = 0; i < problem.Free.size(); ++i) {
+    const FreeInput& f = problem.Free[i];
+    const double v = result.Values[i];
+    const double tolerance = 1e-6 * (f.High - f.Low);
+    const std::string_view end = v >= f.High - tolerance  ? ", at the top of its range"
+                                 : v <= f.Low + tolerance ? ", at the bottom of its range"
+                                                          : "";
+    text += "  " + f.Name + " = " + WithUnit(v, f.Unit) + "  (free from " + ReportNumber(f.Low) +
+            " to " + ReportNumber(f.High) + std::string(end) + ")\n";
+  }
+  return text;
+}
+
+//! One limit's lines: its value, its margin or how far it is over, where, and what relaxing
+//! it by 1 % would gain.
+std::string LimitText(const Objective& goal, const LimitAtOptimum& limit) {
+  const std::string_view unit = LimitUnit(limit.What);
+  std::string text = "  " + limit.What.Text + ": " + WithUnit(limit.Value, unit);
+  if (limit.Margin >= 0) {
+    text += ", margin " + WithUnit(limit.Margin, unit);
+    text += limit.Binding ? ", binding: " : "; ";
+  } else {
+    text += ", over by " + WithUnit(-limit.Margin, unit) + " (" +
+            ReportNumber(100 * -limit.Margin /
+                         (limit.What.Bound == 0 ? 1.0 : std::fabs(limit.What.Bound))) +
+            " % of the limit): ";
+  }
+  text += LimitPlaceText(limit) + "\n";
+  if (limit.ShadowGain) {
+    text += "    relaxed by 1 %: " + goal.Name + " " + (*limit.ShadowGain >= 0 ? "+" : "") +
+            WithUnit(goal.Maximise ? *limit.ShadowGain : -*limit.ShadowGain, goal.Unit) + "\n";
+  } else if (limit.ShadowNotEstimated) {
+    text +=
+        "    relaxed by 1 %: not estimated (the searches with it relaxed by 1 % and by "
+        "0.5 % do not agree)\n";
+  }
+  return text;
+}
+
+//! "Limits:" and each limit's lines.
+std::string LimitsText(const Objective& goal, const OptimiseResult& result) {
+  std::string text;
+  if (!result.Limits.empty()) text += "Limits:\n";
+  for (const LimitAtOptimum& limit : result.Limits) text += LimitText(goal, limit);
+  return text;
+}
+
+//! The exhausts left empty that an LEL limit sized, which -o writes into the data file.
+std::string SizedExhaustsText(const OptimiseResult& result) {
+  std::string text;
+  for (const auto& [name, exhaust] : result.SizedExhausts) {
+    text += "Exhaust sized to the LEL limit: " + name + " = " + exhaust + " Nm3/h" +
+            " (left empty in the data file; -o writes it)\n";
+  }
+  return text;
+}
+
+//! Where no setting meets every limit: the limits missed at the end of every local search
+//! (cannot be met), apart from those the nearest setting alone misses.
+std::string MissedLimitsText(const OptimiseResult& result) {
+  if (result.Feasible || !result.AnyFinished) return "";
+  std::string everywhere;
+  std::string somewhere;
+  for (std::size_t i = 0; i < result.Limits.size(); ++i) {
+    const LimitAtOptimum& limit = result.Limits[i];
+    if (limit.Margin >= 0) continue;
+    const bool always = i < result.MissedEverywhere.size() && result.MissedEverywhere[i];
+    std::string& list = always ? everywhere : somewhere;
+    list += (list.empty() ? "" : ", ") + limit.What.Text;
+  }
+  std::string text;
+  if (!everywhere.empty()) {
+    text +=
+        "Cannot be met within the free inputs' ranges (missed at the end of every local "
+        "search): " +
+        everywhere + ".\n";
+  }
+  if (!somewhere.empty()) {
+    text +=
+        "Missed by the nearest setting, though met at the end of some local search: " + somewhere +
+        ".\n";
+  }
+  return text;
+}
+
+//! The starts (0-based) whose local search ended at a setting that misses a limit.
+std::vector<std::size_t> StartsEndedOutside(const OptimiseResult& result) {
+  std::vector<std::size_t> outside;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    if (!result.Starts[i].To.empty() && !result.Starts[i].Feasible) outside.push_back(i);
+  }
+  return outside;
+}
+
+//! The starts (0-based) that ended within every limit, not at the optimum, because their run
+//! budget ran out rather than by the tolerance.
+std::vector<std::size_t> StartsOutOfRuns(const OptimiseResult& result) {
+  std::vector<std::size_t> unfinished;
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    const StartOutcome& s = result.Starts[i];
+    const bool reached =
+        std::find(result.ReachedBy.begin(), result.ReachedBy.end(), i) != result.ReachedBy.end();
+    if (!s.To.empty() && s.Feasible && !s.Converged && !reached) unfinished.push_back(i);
+  }
+  return unfinished;
+}
+
+//! "Starts: ..." in one line: how many, which reached the best, which ended outside a limit
+//! and which used up their runs.
+std::string StartsText(const OptimiseResult& result) {
+  std::string text = "Starts: " + std::to_string(result.Starts.size());
+  if (result.Feasible && !result.ReachedBy.empty()) {
+    text += "; the best reached from " + StartList(result.ReachedBy);
+  } else if (result.Feasible) {
+    text += "; the best reached only by the restarts from the best end";
+  }
+  const std::vector<std::size_t> outside = StartsEndedOutside(result);
+  if (!outside.empty() && result.Feasible) {
+    text += "; " + StartList(outside) + " ended outside a limit";
+  }
+  const std::vector<std::size_t> unfinished = StartsOutOfRuns(result);
+  if (!unfinished.empty()) {
+    text += "; " + StartList(unfinished) + " used up " + (unfinished.size() > 1 ? "their" : "its") +
+            " runs (--max-runs) on the way";
+  }
+  return text + ".\n";
+}
+
+//! A line for each other local optimum: its objective, setting and starts.
+std::string OtherOptimaText(const OptimiseProblem& problem, const OptimiseResult& result) {
+  const Objective& goal = problem.Goal;
+  std::string text;
+  for (const OtherOptimum& other : result.OtherOptima) {
+    text += "Another local optimum: " + goal.Name + " " + WithUnit(other.Objective, goal.Unit) +
+            " at " + SettingText(problem, other.Values) + " (from start" +
+            (other.Starts.size() > 1 ? "s " : " ") + StartList(other.Starts) + ").\n";
+  }
+  return text;
+}
+
+//! The design, the rounds of restarts, the model runs and the time they took.
+std::string EffortText(const OptimiseResult& result) {
+  return "Design: " + std::to_string(result.DesignRuns) +
+         " settings; restarts from the best: " + std::to_string(result.Rounds) +
+         (result.Rounds == 1 ? " round" : " rounds") + ".\n" +
+         "Model runs: " + std::to_string(result.Runs) + " in " +
+         FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
+}
+
 }  // namespace
 
 std::string ReportNumber(double value) {
@@ -82,124 +260,16 @@ std::string LimitPlaceText(const LimitAtOptimum& limit) {
 }
 
 std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseResult& result) {
-  const Objective& goal = problem.Goal;
   std::string text;
-  const std::string verb = goal.Maximise ? "maximised" : "minimised";
   if (result.Stopped) text += "The search was stopped before it ended.\n";
-  if (result.Values.empty()) {
-    text += "No run finished: no setting could be judged.\n";
-  } else if (result.Feasible && result.Doubts.empty()) {
-    text += "Optimum: " + goal.Name + " " + verb + " to " + WithUnit(result.Objective, goal.Unit) +
-            ", every limit met.\n";
-  } else if (result.Feasible) {
-    text += "Best setting found, not shown to be the optimum: " + goal.Name + " " + verb + " to " +
-            WithUnit(result.Objective, goal.Unit) + ", every limit met, but\n";
-    for (const std::string& doubt : result.Doubts) text += "  - " + doubt + "\n";
-  } else if (!result.AnyFinished) {
-    text +=
-        "No setting found that meets every limit: no run finished at any setting tried. "
-        "The last ended: " +
-        result.Outcome + "\n";
-  } else {
-    text += "No setting found that meets every limit. The nearest, listed below, gives " +
-            goal.Name + " " + WithUnit(result.Objective, goal.Unit) + ".\n";
-  }
-  if (!result.Values.empty()) {
-    text += "Inputs:\n";
-    for (std::size_t i = 0; i < problem.Free.size(); ++i) {
-      const FreeInput& f = problem.Free[i];
-      const double v = result.Values[i];
-      const double tolerance = 1e-6 * (f.High - f.Low);
-      const std::string_view end = v >= f.High - tolerance  ? ", at the top of its range"
-                                   : v <= f.Low + tolerance ? ", at the bottom of its range"
-                                                            : "";
-      text += "  " + f.Name + " = " + WithUnit(v, f.Unit) + "  (free from " + ReportNumber(f.Low) +
-              " to " + ReportNumber(f.High) + std::string(end) + ")\n";
-    }
-  }
-  if (!result.Limits.empty()) text += "Limits:\n";
-  for (const LimitAtOptimum& limit : result.Limits) {
-    const std::string_view unit = LimitUnit(limit.What);
-    text += "  " + limit.What.Text + ": " + WithUnit(limit.Value, unit);
-    if (limit.Margin >= 0) {
-      text += ", margin " + WithUnit(limit.Margin, unit);
-      text += limit.Binding ? ", binding: " : "; ";
-    } else {
-      text += ", over by " + WithUnit(-limit.Margin, unit) + " (" +
-              ReportNumber(100 * -limit.Margin /
-                           (limit.What.Bound == 0 ? 1.0 : std::fabs(limit.What.Bound))) +
-              " % of the limit): ";
-    }
-    text += LimitPlaceText(limit) + "\n";
-    if (limit.ShadowGain) {
-      text += "    relaxed by 1 %: " + goal.Name + " " + (*limit.ShadowGain >= 0 ? "+" : "") +
-              WithUnit(goal.Maximise ? *limit.ShadowGain : -*limit.ShadowGain, goal.Unit) + "\n";
-    } else if (limit.ShadowNotEstimated) {
-      text +=
-          "    relaxed by 1 %: not estimated (the searches with it relaxed by 1 % and by "
-          "0.5 % do not agree)\n";
-    }
-  }
-  for (const auto& [name, exhaust] : result.SizedExhausts) {
-    text += "Exhaust sized to the LEL limit: " + name + " = " + exhaust + " Nm3/h" +
-            " (left empty in the data file; -o writes it)\n";
-  }
-  if (!result.Feasible && result.AnyFinished) {
-    std::string everywhere;
-    std::string somewhere;
-    for (std::size_t i = 0; i < result.Limits.size(); ++i) {
-      const LimitAtOptimum& limit = result.Limits[i];
-      if (limit.Margin >= 0) continue;
-      const bool always = i < result.MissedEverywhere.size() && result.MissedEverywhere[i];
-      std::string& list = always ? everywhere : somewhere;
-      list += (list.empty() ? "" : ", ") + limit.What.Text;
-    }
-    if (!everywhere.empty()) {
-      text +=
-          "Cannot be met within the free inputs' ranges (missed at the end of every local "
-          "search): " +
-          everywhere + ".\n";
-    }
-    if (!somewhere.empty()) {
-      text += "Missed by the nearest setting, though met at the end of some local search: " +
-              somewhere + ".\n";
-    }
-  }
-  text += "Starts: " + std::to_string(result.Starts.size());
-  if (result.Feasible && !result.ReachedBy.empty()) {
-    text += "; the best reached from " + StartList(result.ReachedBy);
-  } else if (result.Feasible) {
-    text += "; the best reached only by the restarts from the best end";
-  }
-  std::vector<std::size_t> outside;
-  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
-    if (!result.Starts[i].To.empty() && !result.Starts[i].Feasible) outside.push_back(i);
-  }
-  if (!outside.empty() && result.Feasible) {
-    text += "; " + StartList(outside) + " ended outside a limit";
-  }
-  std::vector<std::size_t> unfinished;
-  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
-    const StartOutcome& s = result.Starts[i];
-    const bool reached =
-        std::find(result.ReachedBy.begin(), result.ReachedBy.end(), i) != result.ReachedBy.end();
-    if (!s.To.empty() && s.Feasible && !s.Converged && !reached) unfinished.push_back(i);
-  }
-  if (!unfinished.empty()) {
-    text += "; " + StartList(unfinished) + " used up " + (unfinished.size() > 1 ? "their" : "its") +
-            " runs (--max-runs) on the way";
-  }
-  text += ".\n";
-  for (const OtherOptimum& other : result.OtherOptima) {
-    text += "Another local optimum: " + goal.Name + " " + WithUnit(other.Objective, goal.Unit) +
-            " at " + SettingText(problem, other.Values) + " (from start" +
-            (other.Starts.size() > 1 ? "s " : " ") + StartList(other.Starts) + ").\n";
-  }
-  text += "Design: " + std::to_string(result.DesignRuns) +
-          " settings; restarts from the best: " + std::to_string(result.Rounds) +
-          (result.Rounds == 1 ? " round" : " rounds") + ".\n";
-  text += "Model runs: " + std::to_string(result.Runs) + " in " +
-          FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
+  text += HeadlineText(problem.Goal, result);
+  text += InputsText(problem, result);
+  text += LimitsText(problem.Goal, result);
+  text += SizedExhaustsText(result);
+  text += MissedLimitsText(result);
+  text += StartsText(result);
+  text += OtherOptimaText(problem, result);
+  text += EffortText(result);
   return text;
 }
 
