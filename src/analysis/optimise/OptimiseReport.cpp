@@ -224,6 +224,117 @@ std::string EffortText(const OptimiseResult& result) {
          FormatFixed(result.Seconds, 18, 2, '.') + " s.\n";
 }
 
+using nlohmann::ordered_json;
+
+ordered_json ObjectiveJson(const Objective& goal) {
+  return {{"name", goal.Name},
+          {"direction", goal.Maximise ? "maximise" : "minimise"},
+          {"unit", goal.Unit}};
+}
+
+//! Each free input with its field, unit, value and range.
+ordered_json InputsJson(const OptimiseProblem& problem, const OptimiseResult& result) {
+  ordered_json inputs = ordered_json::array();
+  for (std::size_t i = 0; i < problem.Free.size() && i < result.Values.size(); ++i) {
+    const FreeInput& f = problem.Free[i];
+    inputs.push_back({{"name", f.Name},
+                      {"field", f.FieldName},
+                      {"unit", f.Unit},
+                      {"value", result.Values[i]},
+                      {"low", f.Low},
+                      {"high", f.High}});
+  }
+  return inputs;
+}
+
+//! The limit `index` of the result: its value, margin and place, what relaxing it would gain,
+//! and, where no setting meets every limit, whether it was missed at every start.
+ordered_json LimitJson(const OptimiseResult& result, std::size_t index) {
+  const LimitAtOptimum& limit = result.Limits[index];
+  ordered_json l{
+      {"limit", limit.What.Text},  {"quantity", std::string(QuantityName(limit.What.What))},
+      {"bound", limit.What.Bound}, {"value", limit.Value},
+      {"margin", limit.Margin},    {"met", limit.Margin >= 0},
+      {"binding", limit.Binding},  {"where", LimitPlaceText(limit)}};
+  if (limit.Place.Zone > 0) {
+    l["zone"] = limit.Place.Zone;
+    if (limit.What.What != Quantity::Lel && limit.What.What != Quantity::LelOfCode) {
+      l["position_m"] = limit.Place.DryerPosition;
+      l["zone_position_m"] = limit.Place.ZonePosition;
+    }
+  }
+  if (limit.ShadowGain) l["gain_if_relaxed_1_percent"] = *limit.ShadowGain;
+  if (limit.ShadowNotEstimated) {
+    l["gain_if_relaxed_1_percent"] = nullptr;  // the searches relaxed by 1 % and 0.5 % disagree
+    l["gain_not_estimated"] = true;
+  }
+  if (!result.Feasible && index < result.MissedEverywhere.size()) {
+    l["missed_at_every_start"] = static_cast<bool>(result.MissedEverywhere[index]);
+  }
+  return l;
+}
+
+ordered_json LimitsJson(const OptimiseResult& result) {
+  ordered_json limits = ordered_json::array();
+  for (std::size_t i = 0; i < result.Limits.size(); ++i) limits.push_back(LimitJson(result, i));
+  return limits;
+}
+
+//! Each local search: where it started and ended, its runs, and how it ended.
+ordered_json StartsJson(const OptimiseResult& result) {
+  ordered_json starts = ordered_json::array();
+  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
+    const StartOutcome& s = result.Starts[i];
+    ordered_json start{
+        {"start", i + 1}, {"from", s.From}, {"runs", s.Runs}, {"converged", s.Converged}};
+    if (!s.To.empty()) {
+      start["to"] = s.To;
+      start["finished"] = s.Finished;
+      start["feasible"] = s.Feasible;
+      if (s.Finished) {
+        start["value"] = s.Objective;
+        start["largest_violation"] = s.Violation;
+      }
+    }
+    starts.push_back(start);
+  }
+  return starts;
+}
+
+//! Starts (0-based) as the report numbers them, from 1.
+ordered_json StartNumbers(const std::vector<std::size_t>& starts) {
+  ordered_json numbers = ordered_json::array();
+  for (const std::size_t s : starts) numbers.push_back(s + 1);
+  return numbers;
+}
+
+ordered_json OtherOptimaJson(const OptimiseResult& result) {
+  ordered_json others = ordered_json::array();
+  for (const OtherOptimum& other : result.OtherOptima) {
+    others.push_back({{"value", other.Objective},
+                      {"inputs", other.Values},
+                      {"starts", StartNumbers(other.Starts)}});
+  }
+  return others;
+}
+
+//! Each zone's %LEL, its limit and its heat, and the line's heat.
+ordered_json PlantJson(const PlantDuty& plant) {
+  ordered_json zones = ordered_json::array();
+  for (const ZonePlantDuty& z : plant.Zones) {
+    zones.push_back({{"percent_lel", z.PercentLel},
+                     {"limit_percent_lel", z.LimitPercentLel},
+                     {"heat_kw", z.HeatKw}});
+  }
+  return {{"zones", zones}, {"total_kw", plant.TotalKw}};
+}
+
+ordered_json SizedExhaustsJson(const OptimiseResult& result) {
+  ordered_json sized = ordered_json::object();
+  for (const auto& [name, exhaust] : result.SizedExhausts) sized[name] = exhaust;
+  return sized;
+}
+
 }  // namespace
 
 std::string ReportNumber(double value) {
@@ -274,12 +385,8 @@ std::string OptimiseReportText(const OptimiseProblem& problem, const OptimiseRes
 }
 
 std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseResult& result) {
-  using nlohmann::ordered_json;
   ordered_json json;
-  const Objective& goal = problem.Goal;
-  json["objective"] = {{"name", goal.Name},
-                       {"direction", goal.Maximise ? "maximise" : "minimise"},
-                       {"unit", goal.Unit}};
+  json["objective"] = ObjectiveJson(problem.Goal);
   json["feasible"] = result.Feasible;
   json["optimum"] = result.Feasible && result.Doubts.empty() && !result.Stopped;
   json["doubts"] = result.Doubts;
@@ -287,82 +394,13 @@ std::string OptimiseReportJson(const OptimiseProblem& problem, const OptimiseRes
   if (!result.Values.empty()) json["value"] = result.Objective;
   // An interrupted search has no outcome to speak of, whatever its last run did.
   json["outcome"] = result.Stopped ? "interrupted" : result.Outcome;
-  ordered_json inputs = ordered_json::array();
-  for (std::size_t i = 0; i < problem.Free.size() && i < result.Values.size(); ++i) {
-    const FreeInput& f = problem.Free[i];
-    inputs.push_back({{"name", f.Name},
-                      {"field", f.FieldName},
-                      {"unit", f.Unit},
-                      {"value", result.Values[i]},
-                      {"low", f.Low},
-                      {"high", f.High}});
-  }
-  json["inputs"] = inputs;
-  ordered_json limits = ordered_json::array();
-  for (std::size_t i = 0; i < result.Limits.size(); ++i) {
-    const LimitAtOptimum& limit = result.Limits[i];
-    ordered_json l{
-        {"limit", limit.What.Text},  {"quantity", std::string(QuantityName(limit.What.What))},
-        {"bound", limit.What.Bound}, {"value", limit.Value},
-        {"margin", limit.Margin},    {"met", limit.Margin >= 0},
-        {"binding", limit.Binding},  {"where", LimitPlaceText(limit)}};
-    if (limit.Place.Zone > 0) {
-      l["zone"] = limit.Place.Zone;
-      if (limit.What.What != Quantity::Lel && limit.What.What != Quantity::LelOfCode) {
-        l["position_m"] = limit.Place.DryerPosition;
-        l["zone_position_m"] = limit.Place.ZonePosition;
-      }
-    }
-    if (limit.ShadowGain) l["gain_if_relaxed_1_percent"] = *limit.ShadowGain;
-    if (limit.ShadowNotEstimated) {
-      l["gain_if_relaxed_1_percent"] = nullptr;  // the searches relaxed by 1 % and 0.5 % disagree
-      l["gain_not_estimated"] = true;
-    }
-    if (!result.Feasible && i < result.MissedEverywhere.size()) {
-      l["missed_at_every_start"] = static_cast<bool>(result.MissedEverywhere[i]);
-    }
-    limits.push_back(l);
-  }
-  json["limits"] = limits;
-  ordered_json starts = ordered_json::array();
-  for (std::size_t i = 0; i < result.Starts.size(); ++i) {
-    const StartOutcome& s = result.Starts[i];
-    ordered_json start{
-        {"start", i + 1}, {"from", s.From}, {"runs", s.Runs}, {"converged", s.Converged}};
-    if (!s.To.empty()) {
-      start["to"] = s.To;
-      start["finished"] = s.Finished;
-      start["feasible"] = s.Feasible;
-      if (s.Finished) {
-        start["value"] = s.Objective;
-        start["largest_violation"] = s.Violation;
-      }
-    }
-    starts.push_back(start);
-  }
-  json["starts"] = starts;
-  ordered_json reached = ordered_json::array();
-  for (const std::size_t s : result.ReachedBy) reached.push_back(s + 1);
-  json["reached_by"] = reached;
-  ordered_json others = ordered_json::array();
-  for (const OtherOptimum& other : result.OtherOptima) {
-    ordered_json starters = ordered_json::array();
-    for (const std::size_t s : other.Starts) starters.push_back(s + 1);
-    others.push_back({{"value", other.Objective}, {"inputs", other.Values}, {"starts", starters}});
-  }
-  json["other_optima"] = others;
-  if (result.Plant) {
-    ordered_json zones = ordered_json::array();
-    for (const ZonePlantDuty& z : result.Plant->Zones) {
-      zones.push_back({{"percent_lel", z.PercentLel},
-                       {"limit_percent_lel", z.LimitPercentLel},
-                       {"heat_kw", z.HeatKw}});
-    }
-    json["plant"] = {{"zones", zones}, {"total_kw", result.Plant->TotalKw}};
-  }
-  ordered_json sized = ordered_json::object();
-  for (const auto& [name, exhaust] : result.SizedExhausts) sized[name] = exhaust;
-  json["sized_exhausts"] = sized;
+  json["inputs"] = InputsJson(problem, result);
+  json["limits"] = LimitsJson(result);
+  json["starts"] = StartsJson(result);
+  json["reached_by"] = StartNumbers(result.ReachedBy);
+  json["other_optima"] = OtherOptimaJson(result);
+  if (result.Plant) json["plant"] = PlantJson(*result.Plant);
+  json["sized_exhausts"] = SizedExhaustsJson(result);
   json["design_runs"] = result.DesignRuns;
   json["restart_rounds"] = result.Rounds;
   json["model_runs"] = result.Runs;
