@@ -22,94 +22,134 @@ double AxisTop(double highest) {
   return std::max(1.0, highest * 1.05);
 }
 
-}  // namespace
+//! The bars of each zone, the zones' names under them, and what the axes must reach.
+struct ZoneBars {
+  QStringList Zones;
+  QBarSet* Lel = nullptr;
+  QBarSet* WebHeat = nullptr;
+  QBarSet* AirHeat = nullptr;
+  double HighestLel = 0;
+  double HighestHeat = 0;
+  double Limit = 25;  //!< the last zone's limit [% of the LEL]
+};
 
-std::unique_ptr<QChart> PlantChart(const PlantFigures& figures) {
-  auto chart = std::make_unique<QChart>();
-  chart->setTitle(QStringLiteral("Exhaust (% of the LEL) and heat (kW) by zone"));
-
-  QStringList zones;
-  auto* lel = new QBarSet(QStringLiteral("Exhaust (% of the LEL)"));
-  auto* webHeat = new QBarSet(QStringLiteral("Qweb (kW)"));
-  auto* airHeat = new QBarSet(QStringLiteral("Qair (kW)"));
-  lel->setColor(kLelColour);
-  webHeat->setColor(kWebHeatColour);
-  airHeat->setColor(kAirHeatColour);
-  double highestLel = 0;
-  double highestHeat = 0;
-  double limit = 25;
+ZoneBars BarsByZone(const PlantFigures& figures) {
+  ZoneBars bars;
+  bars.Lel = new QBarSet(QStringLiteral("Exhaust (% of the LEL)"));
+  bars.WebHeat = new QBarSet(QStringLiteral("Qweb (kW)"));
+  bars.AirHeat = new QBarSet(QStringLiteral("Qair (kW)"));
+  bars.Lel->setColor(kLelColour);
+  bars.WebHeat->setColor(kWebHeatColour);
+  bars.AirHeat->setColor(kAirHeatColour);
   for (const ZonePlant& z : figures.Zones) {
     // A figure that cannot be formed has no bar; the zone's name says which is unknown, so an
     // empty place never reads as 0 % of the LEL.
     QString name = QStringLiteral("Zone %1").arg(z.Zone);
     if (!z.PercentLel) name += QStringLiteral("\n%LEL unknown");
     if (!z.AirHeat) name += QStringLiteral("\nQair unknown");
-    zones << name;
+    bars.Zones << name;
     const double percent = z.PercentLel.value_or(0);
-    *lel << percent;
-    *webHeat << z.WebHeat;
-    *airHeat << z.AirHeat.value_or(0);
-    highestLel = std::max({highestLel, percent, z.LimitPercent});
-    highestHeat = std::max({highestHeat, z.WebHeat, z.AirHeat.value_or(0)});
-    limit = z.LimitPercent;
+    *bars.Lel << percent;
+    *bars.WebHeat << z.WebHeat;
+    *bars.AirHeat << z.AirHeat.value_or(0);
+    bars.HighestLel = std::max({bars.HighestLel, percent, z.LimitPercent});
+    bars.HighestHeat = std::max({bars.HighestHeat, z.WebHeat, z.AirHeat.value_or(0)});
+    bars.Limit = z.LimitPercent;
   }
-  // Two bar series side by side: %LEL on the left axis, the heats on the right.
-  auto* lelSeries = new QBarSeries;
-  lelSeries->append(lel);
-  auto* blank = new QBarSet(QString());
-  auto* blank2 = new QBarSet(QString());
-  for (qsizetype i = 0; i < zones.size(); ++i) {
-    *blank << 0;
-    *blank2 << 0;
-  }
-  lelSeries->append(blank);  // keeps the %LEL bar left of the heat bars
-  lelSeries->append(blank2);
-  auto* heatSeries = new QBarSeries;
-  auto* none = new QBarSet(QString());
-  for (qsizetype i = 0; i < zones.size(); ++i) *none << 0;
-  heatSeries->append(none);
-  heatSeries->append(webHeat);
-  heatSeries->append(airHeat);
-  chart->addSeries(lelSeries);
-  chart->addSeries(heatSeries);
+  return bars;
+}
 
-  auto* limitLine = new QLineSeries;
-  limitLine->setName(QStringLiteral("Limit (% of the LEL)"));
-  limitLine->setColor(kLimitColour);
-  limitLine->append(-0.5, limit);
-  limitLine->append(static_cast<double>(zones.size()) - 0.5, limit);
-  chart->addSeries(limitLine);
+//! A nameless set of zero bars, one a zone: it holds a place beside the bars drawn.
+QBarSet* Spacer(qsizetype zones) {
+  auto* spacer = new QBarSet(QString());
+  for (qsizetype i = 0; i < zones; ++i) *spacer << 0;
+  return spacer;
+}
 
+//! The %LEL bars, then two spacers: they keep the %LEL bar left of the heat bars.
+QBarSeries* LelSeries(const ZoneBars& bars) {
+  auto* series = new QBarSeries;
+  series->append(bars.Lel);
+  series->append(Spacer(bars.Zones.size()));
+  series->append(Spacer(bars.Zones.size()));
+  return series;
+}
+
+//! A spacer where the %LEL bar stands, then Qweb and Qair.
+QBarSeries* HeatSeries(const ZoneBars& bars) {
+  auto* series = new QBarSeries;
+  series->append(Spacer(bars.Zones.size()));
+  series->append(bars.WebHeat);
+  series->append(bars.AirHeat);
+  return series;
+}
+
+//! The limit as a line across every zone.
+QLineSeries* LimitLine(const ZoneBars& bars) {
+  auto* line = new QLineSeries;
+  line->setName(QStringLiteral("Limit (% of the LEL)"));
+  line->setColor(kLimitColour);
+  line->append(-0.5, bars.Limit);
+  line->append(static_cast<double>(bars.Zones.size()) - 0.5, bars.Limit);
+  return line;
+}
+
+//! A value axis from 0 to a nice number above `highest`.
+QValueAxis* ValueAxis(const QString& title, double highest) {
+  auto* axis = new QValueAxis;
+  axis->setTitleText(title);
+  axis->setRange(0, AxisTop(highest));
+  axis->applyNiceNumbers();
+  return axis;
+}
+
+//! The zones below, % of the LEL on the left and the heat on the right, and a hidden axis for
+//! the limit line.
+void AddAxes(QChart& chart, const ZoneBars& bars, QBarSeries& lelSeries, QBarSeries& heatSeries,
+             QLineSeries& limitLine) {
   auto* zoneAxis = new QBarCategoryAxis;
-  zoneAxis->append(zones);
-  chart->addAxis(zoneAxis, Qt::AlignBottom);
-  auto* lelAxis = new QValueAxis;
-  lelAxis->setTitleText(QStringLiteral("% of the LEL"));
-  lelAxis->setRange(0, AxisTop(highestLel));
-  lelAxis->applyNiceNumbers();
-  chart->addAxis(lelAxis, Qt::AlignLeft);
-  auto* heatAxis = new QValueAxis;
-  heatAxis->setTitleText(QStringLiteral("Heat (kW)"));
-  heatAxis->setRange(0, AxisTop(highestHeat));
-  heatAxis->applyNiceNumbers();
-  chart->addAxis(heatAxis, Qt::AlignRight);
-  lelSeries->attachAxis(zoneAxis);
-  lelSeries->attachAxis(lelAxis);
-  heatSeries->attachAxis(zoneAxis);
-  heatSeries->attachAxis(heatAxis);
+  zoneAxis->append(bars.Zones);
+  chart.addAxis(zoneAxis, Qt::AlignBottom);
+  QValueAxis* lelAxis = ValueAxis(QStringLiteral("% of the LEL"), bars.HighestLel);
+  chart.addAxis(lelAxis, Qt::AlignLeft);
+  QValueAxis* heatAxis = ValueAxis(QStringLiteral("Heat (kW)"), bars.HighestHeat);
+  chart.addAxis(heatAxis, Qt::AlignRight);
+  lelSeries.attachAxis(zoneAxis);
+  lelSeries.attachAxis(lelAxis);
+  heatSeries.attachAxis(zoneAxis);
+  heatSeries.attachAxis(heatAxis);
   // The limit line runs across the category axis's range of -0.5 to n - 0.5.
   auto* lineAxis = new QValueAxis;
-  lineAxis->setRange(-0.5, static_cast<double>(zones.size()) - 0.5);
+  lineAxis->setRange(-0.5, static_cast<double>(bars.Zones.size()) - 0.5);
   lineAxis->setVisible(false);
-  chart->addAxis(lineAxis, Qt::AlignBottom);
-  limitLine->attachAxis(lineAxis);
-  limitLine->attachAxis(lelAxis);
+  chart.addAxis(lineAxis, Qt::AlignBottom);
+  limitLine.attachAxis(lineAxis);
+  limitLine.attachAxis(lelAxis);
+}
 
-  // The legend names the three quantities and the limit, not the spacers.
-  for (QLegendMarker* marker : chart->legend()->markers()) {
+//! The legend at the bottom names the three quantities and the limit, not the spacers.
+void PlaceLegend(QChart& chart) {
+  for (QLegendMarker* marker : chart.legend()->markers()) {
     if (marker->label().isEmpty()) marker->setVisible(false);
   }
-  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart.legend()->setAlignment(Qt::AlignBottom);
+}
+
+}  // namespace
+
+std::unique_ptr<QChart> PlantChart(const PlantFigures& figures) {
+  auto chart = std::make_unique<QChart>();
+  chart->setTitle(QStringLiteral("Exhaust (% of the LEL) and heat (kW) by zone"));
+  const ZoneBars bars = BarsByZone(figures);
+  // Two bar series side by side: %LEL on the left axis, the heats on the right.
+  QBarSeries* lelSeries = LelSeries(bars);
+  QBarSeries* heatSeries = HeatSeries(bars);
+  chart->addSeries(lelSeries);
+  chart->addSeries(heatSeries);
+  QLineSeries* limitLine = LimitLine(bars);
+  chart->addSeries(limitLine);
+  AddAxes(*chart, bars, *lelSeries, *heatSeries, *limitLine);
+  PlaceLegend(*chart);
   return chart;
 }
 
