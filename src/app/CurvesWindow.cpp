@@ -56,6 +56,21 @@ std::size_t Place(RunChart chart) {
   return static_cast<std::size_t>(chart);
 }
 
+//! A new button of `bar` named `name`.
+QAction* BarAction(QToolBar& bar, const char* name, const QString& text) {
+  QAction* a = bar.addAction(text);
+  a->setObjectName(QString::fromLatin1(name));
+  return a;
+}
+
+//! Gives the button of `action` the menu `menu`, which opens on a click anywhere on it.
+void DropDown(QToolBar& bar, QAction& action, QMenu& menu) {
+  action.setMenu(&menu);
+  if (auto* button = qobject_cast<QToolButton*>(bar.widgetForAction(&action))) {
+    button->setPopupMode(QToolButton::InstantPopup);
+  }
+}
+
 }  // namespace
 
 CurvesWindow::CurvesWindow(const WindowLook& look, UserMessages& messages, char decimalSeparator,
@@ -253,27 +268,27 @@ void CurvesWindow::AddViewChoices(QToolBar& bar) {
 }
 
 void CurvesWindow::AddRunActions(QToolBar& bar) {
-  const auto action = [this, &bar](const char* name, const QString& text, auto slot) {
-    QAction* a = bar.addAction(text);
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
-  const auto dropDown = [&bar](QAction* a, QMenu* menu) {
-    a->setMenu(menu);
-    if (auto* button = qobject_cast<QToolButton*>(bar.widgetForAction(a))) {
-      button->setPopupMode(QToolButton::InstantPopup);
-    }
-  };
-  keep_ = action("KeepRun", QStringLiteral("Keep"), &CurvesWindow::KeepRun);
+  AddKeepActions(bar);
+  bar.addSeparator();
+  AddExportActions(bar);
+  bar.addSeparator();
+  AddMeasurementActions(bar);
+  bar.addSeparator();
+  AddErrorBarsMenu(bar);
+}
+
+void CurvesWindow::AddKeepActions(QToolBar& bar) {
+  keep_ = BarAction(bar, "KeepRun", QStringLiteral("Keep"));
+  connect(keep_, &QAction::triggered, this, &CurvesWindow::KeepRun);
   keep_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
   keep_->setToolTip(QStringLiteral("Keep this run drawn with the next runs, to compare them"));
   pinMenu_ = new QMenu(this);
   pinMenu_->setObjectName(QStringLiteral("KeptRunsMenu"));
-  removePins_ = bar.addAction(QStringLiteral("Remove kept"));
-  removePins_->setObjectName(QStringLiteral("RemoveKept"));
-  dropDown(removePins_, pinMenu_);
-  bar.addSeparator();
+  removePins_ = BarAction(bar, "RemoveKept", QStringLiteral("Remove kept"));
+  DropDown(bar, *removePins_, *pinMenu_);
+}
+
+void CurvesWindow::AddExportActions(QToolBar& bar) {
   auto* exportMenu = new QMenu(this);
   exportMenu->setObjectName(QStringLiteral("ExportChartMenu"));
   for (const RunChart kind : plot::kRunCharts) {
@@ -281,9 +296,8 @@ void CurvesWindow::AddRunActions(QToolBar& bar) {
     a->setObjectName(QStringLiteral("ExportChart%1").arg(Place(kind)));
     connect(a, &QAction::triggered, this, [this, kind] { ExportChart(kind); });
   }
-  QAction* exportChart = bar.addAction(QStringLiteral("Export chart"));
-  exportChart->setObjectName(QStringLiteral("ExportChart"));
-  dropDown(exportChart, exportMenu);
+  QAction* exportChart = BarAction(bar, "ExportChart", QStringLiteral("Export chart"));
+  DropDown(bar, *exportChart, *exportMenu);
   exportChart->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   connect(exportChart, &QAction::triggered, this, [&bar, exportChart] {
     // The shortcut opens the menu under its button.
@@ -291,12 +305,15 @@ void CurvesWindow::AddRunActions(QToolBar& bar) {
       exportChart->menu()->popup(button->mapToGlobal(QPoint(0, button->height())));
     }
   });
-  exportCsv_ = action("ExportCsv", QStringLiteral("Export CSV..."), &CurvesWindow::ExportCsv);
+  exportCsv_ = BarAction(bar, "ExportCsv", QStringLiteral("Export CSV..."));
+  connect(exportCsv_, &QAction::triggered, this, &CurvesWindow::ExportCsv);
   exportCsv_->setToolTip(QStringLiteral("Every point of the run shown, as CSV"));
   exportCsv_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
-  bar.addSeparator();
-  QAction* show = action("ShowMeasurements", QStringLiteral("Measurements..."),
-                         &CurvesWindow::ShowMeasurements);
+}
+
+void CurvesWindow::AddMeasurementActions(QToolBar& bar) {
+  QAction* show = BarAction(bar, "ShowMeasurements", QStringLiteral("Measurements..."));
+  connect(show, &QAction::triggered, this, &CurvesWindow::ShowMeasurements);
   show->setToolTip(QStringLiteral(
       "Show measured web temperatures and residual solvent from a CSV file (as for fitting), "
       "drawn over the run shown"));
@@ -314,8 +331,6 @@ void CurvesWindow::AddRunActions(QToolBar& bar) {
   if (auto* button = qobject_cast<QToolButton*>(bar.widgetForAction(show))) {
     button->setPopupMode(QToolButton::MenuButtonPopup);
   }
-  bar.addSeparator();
-  AddErrorBarsMenu(bar);
 }
 
 QAction* CurvesWindow::MenuAction(QMenu& menu, const char* name, const QString& text) {

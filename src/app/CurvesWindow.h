@@ -183,6 +183,12 @@ class CurvesWindow : public QMainWindow {
   void BuildToolBar();
   void AddViewChoices(QToolBar& bar);
   void AddRunActions(QToolBar& bar);
+  //! "Keep", and "Remove kept" with the runs kept in its menu.
+  void AddKeepActions(QToolBar& bar);
+  //! "Export chart" with a line a chart in its menu, and "Export CSV...".
+  void AddExportActions(QToolBar& bar);
+  //! "Measurements...", with "Hide them" under its arrow.
+  void AddMeasurementActions(QToolBar& bar);
   //! "Error bars": "Step error" and "Fit's uncertainty..." in its menu.
   void AddErrorBarsMenu(QToolBar& bar);
   //! A new action of the window named `name`, put into `menu`.
