@@ -64,7 +64,7 @@ std::size_t MeasurementCount(const FitResult& result) {
   return count;
 }
 
-//! "measurement" or "measurements": `count` of `noun`.
+//! "1 trial", "2 trials": `count` and its `noun`, plural but for one.
 std::string Counted(long long count, const std::string& noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
@@ -417,11 +417,17 @@ nlohmann::json ArrayOf(const std::vector<Item>& items, ToJson toJson) {
 
 std::string FitReportText(const FitResult& result, char separator) {
   const bool profiled = std::any_of(result.Parameters.begin(), result.Parameters.end(), Profiled);
-  return SolverText(result, separator) + SearchText(result, separator) + "\n" +
-         ParameterTable(result, separator) + "\n" + IntervalsText(result, separator, profiled) +
-         CorrelationTable(result, separator) + SumOfSquaresText(result, separator) +
-         RmsTable(result, separator) + ConstraintsText(result, separator) + DoubtsText(result) +
-         UnidentifiableText(result);
+  std::string text = SolverText(result, separator);
+  text += SearchText(result, separator) + "\n";
+  text += ParameterTable(result, separator) + "\n";
+  text += IntervalsText(result, separator, profiled);
+  text += CorrelationTable(result, separator);
+  text += SumOfSquaresText(result, separator);
+  text += RmsTable(result, separator);
+  text += ConstraintsText(result, separator);
+  text += DoubtsText(result);
+  text += UnidentifiableText(result);
+  return text;
 }
 
 std::string FitReportJson(const FitResult& result) {
