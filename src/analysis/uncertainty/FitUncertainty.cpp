@@ -30,7 +30,10 @@ nlohmann::json ParsedReport(std::string_view text, const std::string& fileName) 
 //! Adds a fitted parameter with its standard error to `fit`, or notes it as exact when it has
 //! none; the fit's own interval gives the factor of its intervals.
 void ReadParameter(const nlohmann::json& p, const std::string& fileName, FitUncertainty& fit) {
-  const std::string name = p.value("name", "");
+  if (!p.is_object() || !p.contains("name") || !p["name"].is_string()) {
+    Refuse(fileName, "a parameter has no name.");
+  }
+  const std::string name = p["name"].get<std::string>();
   const FieldSpec* field = FindInput(name);
   if (field == nullptr) Refuse(fileName, "\"" + PrintableText(name) + "\" is no input.");
   if (!p.contains("fitted") || !p["fitted"].is_number()) {
@@ -44,9 +47,13 @@ void ReadParameter(const nlohmann::json& p, const std::string& fileName, FitUnce
   if (!(se >= 0) || !std::isfinite(se)) Refuse(fileName, name + "'s standard error is not valid.");
   fit.Parameters.push_back({name, field, p["fitted"].get<double>(), se});
   // The fit's own interval gives its factor (unless it was clipped at a bound).
-  if (se > 0 && p.contains("interval95") && p["interval95"].is_array() &&
-      !p.value("interval95_clipped", true)) {
-    fit.Factor95 = (p["interval95"][1].get<double>() - p["interval95"][0].get<double>()) / (2 * se);
+  if (se > 0 && p.contains("interval95") && !p.value("interval95_clipped", true)) {
+    const nlohmann::json& interval = p["interval95"];
+    if (!interval.is_array() || interval.size() != 2 || !interval[0].is_number() ||
+        !interval[1].is_number()) {
+      Refuse(fileName, PrintableText(name) + "'s 95 % interval is not two numbers.");
+    }
+    fit.Factor95 = (interval[1].get<double>() - interval[0].get<double>()) / (2 * se);
   }
 }
 
@@ -64,8 +71,12 @@ std::vector<std::vector<double>> KeptCorrelation(const nlohmann::json& correlati
                                                  const std::vector<UncertainParameter>& kept,
                                                  const std::string& fileName) {
   using nlohmann::json;
+  if (!correlation.is_object()) Refuse(fileName, "its \"correlation\" is not an object.");
   const json& order = correlation.value("parameters", json::array());
   const json& matrix = correlation.value("matrix", json::array());
+  if (!order.is_array() || !matrix.is_array()) {
+    Refuse(fileName, "its \"correlation\" has no list of parameters and matrix.");
+  }
   const std::size_t n = kept.size();
   std::vector<std::vector<double>> result(n, std::vector<double>(n, 0.0));
   for (std::size_t i = 0; i < n; ++i) {
@@ -126,13 +137,19 @@ double NormalQuantile(double probability) {
 
 FitUncertainty ReadFitUncertainty(std::string_view text, const std::string& fileName) {
   using nlohmann::json;
-  const json report = ParsedReport(text, fileName);
-  FitUncertainty fit;
-  for (const json& p : report["parameters"]) ReadParameter(p, fileName, fit);
-  if (fit.Parameters.empty()) Refuse(fileName, "no free parameter has a standard error.");
-  fit.Correlation =
-      KeptCorrelation(report.value("correlation", json::object()), fit.Parameters, fileName);
-  return fit;
+  try {
+    const json report = ParsedReport(text, fileName);
+    FitUncertainty fit;
+    for (const json& p : report["parameters"]) ReadParameter(p, fileName, fit);
+    if (fit.Parameters.empty()) Refuse(fileName, "no free parameter has a standard error.");
+    fit.Correlation =
+        KeptCorrelation(report.value("correlation", json::object()), fit.Parameters, fileName);
+    return fit;
+  } catch (const json::exception&) {
+    // A value of another kind than the report writes there (a number for a name, text for a
+    // flag): refused like any report that is not one.
+    Refuse(fileName, "a value in it is not of the kind a fit report writes there.");
+  }
 }
 
 }  // namespace quillmere
