@@ -97,6 +97,75 @@ std::string HintFor(const std::vector<std::string>& names) {
          " out of --free)";
 }
 
+//! Scales the Jacobian's columns alike: 1 / each column's norm into `scales`. A parameter that
+//! moves no residual at all (a zero column) cannot be determined: a group of its own.
+std::vector<std::vector<std::size_t>> UnmovingParameters(const Eigen::MatrixXd& jacobian,
+                                                         std::vector<double>& scales,
+                                                         std::vector<bool>& identifiable) {
+  const Eigen::VectorXd norms = jacobian.colwise().norm();
+  std::vector<std::vector<std::size_t>> groups;
+  for (std::size_t i = 0; i < identifiable.size(); ++i) {
+    if (norms(static_cast<Eigen::Index>(i)) > 0) {
+      scales[i] = 1 / norms(static_cast<Eigen::Index>(i));
+    } else {
+      identifiable[i] = false;
+      groups.push_back({i});
+    }
+  }
+  return groups;
+}
+
+//! Parameters whose effects cancel: each direction of the scaled Jacobian's null space (over
+//! the parameters that move the residuals) gives the group of parameters that take part in it.
+std::vector<std::vector<std::size_t>> CancellingParameters(const Eigen::MatrixXd& jacobian,
+                                                           const std::vector<double>& scales,
+                                                           std::vector<bool>& identifiable) {
+  std::vector<Eigen::Index> moving;
+  for (std::size_t i = 0; i < identifiable.size(); ++i) {
+    if (identifiable[i]) moving.push_back(static_cast<Eigen::Index>(i));
+  }
+  std::vector<std::vector<std::size_t>> groups;
+  if (moving.empty()) return groups;
+  Eigen::MatrixXd scaled(jacobian.rows(), static_cast<Eigen::Index>(moving.size()));
+  for (std::size_t k = 0; k < moving.size(); ++k) {
+    scaled.col(static_cast<Eigen::Index>(k)) =
+        jacobian.col(moving[k]) * scales[static_cast<std::size_t>(moving[k])];
+  }
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeFullV);
+  const Eigen::VectorXd& singular = svd.singularValues();
+  const Eigen::MatrixXd& v = svd.matrixV();
+  for (Eigen::Index d = 0; d < v.cols(); ++d) {
+    const double s = d < singular.size() ? singular(d) : 0.0;
+    if (s >= kIdentifiableRatio * singular(0)) continue;
+    std::vector<std::size_t> group;
+    for (Eigen::Index k = 0; k < v.rows(); ++k) {
+      if (std::abs(v(k, d)) < kNullComponent) continue;
+      const auto i = static_cast<std::size_t>(moving[static_cast<std::size_t>(k)]);
+      group.push_back(i);
+      identifiable[i] = false;
+    }
+    if (!group.empty()) groups.push_back(group);
+  }
+  return groups;
+}
+
+//! Names the groups of parameters the measurements cannot determine, with what would. A
+//! parameter stalled in a flat strip is named as such, not as one the measurements cannot
+//! determine.
+void RecordUnidentifiable(const std::vector<std::vector<std::size_t>>& groups,
+                          const ParameterMap& map, FitResult& result) {
+  for (const std::vector<std::size_t>& indices : groups) {
+    std::vector<std::string> group;
+    for (const std::size_t i : indices) group.push_back(map.Parameters()[i].Name);
+    std::erase_if(group, [&](const std::string& name) {
+      return std::any_of(
+          result.Parameters.begin(), result.Parameters.end(),
+          [&](const FittedParameter& p) { return p.Name == name && !p.Stalled.empty(); });
+    });
+    if (!group.empty()) result.Unidentifiable.push_back({group, HintFor(group)});
+  }
+}
+
 //! The residuals of one trial as a function of the parameters' values, each divided by a
 //! scale (so that every column of the Jacobian has about the same size).
 struct ScaledResiduals {
@@ -596,54 +665,12 @@ void FitSolve::Diagnose() {
         "that the derivatives need";
     std::fill(identifiable_.begin(), identifiable_.end(), false);
   } else {
-    const Eigen::VectorXd norms = jacobian.colwise().norm();
-    std::vector<std::vector<std::string>> groups;
-    // A parameter that moves no residual at all.
-    for (std::size_t i = 0; i < n; ++i) {
-      if (norms(static_cast<Eigen::Index>(i)) > 0) {
-        scales_[i] = 1 / norms(static_cast<Eigen::Index>(i));
-      } else {
-        identifiable_[i] = false;
-        groups.push_back({map_.Parameters()[i].Name});
-      }
+    std::vector<std::vector<std::size_t>> groups =
+        UnmovingParameters(jacobian, scales_, identifiable_);
+    for (std::vector<std::size_t>& group : CancellingParameters(jacobian, scales_, identifiable_)) {
+      groups.push_back(std::move(group));
     }
-    // Parameters whose effects cancel: directions of the scaled Jacobian's null space.
-    std::vector<Eigen::Index> moving;
-    for (std::size_t i = 0; i < n; ++i) {
-      if (identifiable_[i]) moving.push_back(static_cast<Eigen::Index>(i));
-    }
-    if (!moving.empty()) {
-      Eigen::MatrixXd scaled(jacobian.rows(), static_cast<Eigen::Index>(moving.size()));
-      for (std::size_t k = 0; k < moving.size(); ++k) {
-        scaled.col(static_cast<Eigen::Index>(k)) =
-            jacobian.col(moving[k]) * scales_[static_cast<std::size_t>(moving[k])];
-      }
-      const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeFullV);
-      const Eigen::VectorXd& singular = svd.singularValues();
-      const Eigen::MatrixXd& v = svd.matrixV();
-      for (Eigen::Index d = 0; d < v.cols(); ++d) {
-        const double s = d < singular.size() ? singular(d) : 0.0;
-        if (s >= kIdentifiableRatio * singular(0)) continue;
-        std::vector<std::string> group;
-        for (Eigen::Index k = 0; k < v.rows(); ++k) {
-          if (std::abs(v(k, d)) < kNullComponent) continue;
-          const auto i = static_cast<std::size_t>(moving[static_cast<std::size_t>(k)]);
-          group.push_back(map_.Parameters()[i].Name);
-          identifiable_[i] = false;
-        }
-        if (!group.empty()) groups.push_back(group);
-      }
-    }
-    // A parameter stalled in a flat strip is named as such, not as one the measurements
-    // cannot determine.
-    for (auto group : groups) {
-      std::erase_if(group, [&](const std::string& name) {
-        return std::any_of(
-            result_.Parameters.begin(), result_.Parameters.end(),
-            [&](const FittedParameter& p) { return p.Name == name && !p.Stalled.empty(); });
-      });
-      if (!group.empty()) result_.Unidentifiable.push_back({group, HintFor(group)});
-    }
+    RecordUnidentifiable(groups, map_, result_);
   }
   for (std::size_t i = 0; i < n; ++i) result_.Parameters[i].Identifiable = identifiable_[i];
 }

@@ -54,6 +54,19 @@ TEST(FitUncertainty, RefusesWhatIsNoFitReport) {
                           {"name": "Wi", "fitted": 0.3, "standard_error": 0.1}],
            "correlation": {"parameters": ["Keff", "Wi"], "matrix": [[1, 2], [2, 1]]}})",
        "the correlation matrix holds 2.000000."},
+      // Values of the wrong kind or length, which once ended the program.
+      {R"({"parameters": [{"name": 3}]})", "a parameter has no name."},
+      {R"({"parameters": [3]})", "a parameter has no name."},
+      {R"({"parameters": [{"name": "Keff", "fitted": 0.4, "standard_error": 0.1},
+                          {"name": "Wi", "fitted": 0.3, "standard_error": 0.1}],
+           "correlation": [1]})",
+       "its \"correlation\" is not an object."},
+      {R"({"parameters": [{"name": "Keff", "fitted": 0.4, "standard_error": 0.1,
+                           "interval95": [0.2], "interval95_clipped": false}]})",
+       "Keff's 95 % interval is not two numbers."},
+      {R"({"parameters": [{"name": "Keff", "fitted": 0.4, "standard_error": 0.1,
+                           "interval95": [0.2, 0.6], "interval95_clipped": "no"}]})",
+       "a value in it is not of the kind a fit report writes there."},
   };
   for (const Case& c : cases) {
     try {
