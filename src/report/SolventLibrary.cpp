@@ -36,6 +36,26 @@ constexpr std::array<std::pair<SolventValue Solvent::*, std::string_view>, 4> kR
     {&Solvent::Density, "density_g_cm3"},
 }};
 
+//! A solvent's value that a field of the main window holds, in the order of SolventFieldNames:
+//! its member, its name and unit as warnings give them, and whether it is a fixed constant (its
+//! field disabled, filled by every choice).
+struct FieldProperty {
+  SolventValue Solvent::*Value;
+  std::string_view Name;
+  std::string_view Unit;
+  bool Fixed;
+};
+constexpr std::array<FieldProperty, 8> kFieldProperties{{
+    {&Solvent::SpecificHeat, "specific heat", " kJ/kg.K", false},
+    {&Solvent::HeatOfVaporization, "heat of vaporization", " kJ/kg", false},
+    {&Solvent::Diffusivity, "diffusion coefficient", " m2/s", false},
+    {&Solvent::AntoineA, "Antoine A", "", true},
+    {&Solvent::AntoineB, "Antoine B", "", true},
+    {&Solvent::AntoineC, "Antoine C", "", true},
+    {&Solvent::Density, "density", " g/cm3", false},
+    {&Solvent::MolecularWeight, "molecular weight", " kg/kmol", true},
+}};
+
 //! A name as the index keys it: ASCII letters in lower case, as SameIgnoringCase compares.
 std::string IndexKey(std::string_view name) {
   std::string key(name);
@@ -306,20 +326,16 @@ void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
                         char decimalSeparator, bool properties) {
   const std::array<std::string, 8> names = SolventFieldNames(number);
   fields.SetText(SolventNameField(number), solvent ? solvent->Name : std::string(kAsSpecified));
-  // Specific heat, heat of vaporization, diffusion coefficient, A, B, C, density, weight.
-  constexpr std::array<bool, 8> kFixed{false, false, false, true, true, true, false, true};
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (!kFixed[i] && !properties) continue;
+    const FieldProperty& property = kFieldProperties[i];
+    if (!property.Fixed && !properties) continue;
     std::string text;
     if (solvent == nullptr) {
       text = DefaultText(*FindField(names[i]), decimalSeparator);
     } else {
-      const std::array<const SolventValue*, 8> values{
-          &solvent->SpecificHeat, &solvent->HeatOfVaporization, &solvent->Diffusivity,
-          &solvent->AntoineA,     &solvent->AntoineB,           &solvent->AntoineC,
-          &solvent->Density,      &solvent->MolecularWeight};
-      if (values[i]->Text.empty()) continue;
-      text = FieldText(values[i]->Text, decimalSeparator);
+      const SolventValue& value = solvent->*property.Value;
+      if (value.Text.empty()) continue;
+      text = FieldText(value.Text, decimalSeparator);
     }
     fields.SetText(names[i], text);
   }
@@ -327,22 +343,6 @@ void ApplySolventChoice(FieldTexts& fields, int number, const Solvent* solvent,
 
 std::vector<std::string> UnconfirmedValueWarnings(const SolventLibrary& library,
                                                   const FieldTexts& fields) {
-  // In the order of SolventFieldNames.
-  struct Property {
-    SolventValue Solvent::*Value;
-    std::string_view Name;
-    std::string_view Unit;
-  };
-  constexpr std::array<Property, 8> kProperties{{
-      {&Solvent::SpecificHeat, "specific heat", " kJ/kg.K"},
-      {&Solvent::HeatOfVaporization, "heat of vaporization", " kJ/kg"},
-      {&Solvent::Diffusivity, "diffusion coefficient", " m2/s"},
-      {&Solvent::AntoineA, "Antoine A", ""},
-      {&Solvent::AntoineB, "Antoine B", ""},
-      {&Solvent::AntoineC, "Antoine C", ""},
-      {&Solvent::Density, "density", " g/cm3"},
-      {&Solvent::MolecularWeight, "molecular weight", " kg/kmol"},
-  }};
   std::vector<std::string> warnings;
   for (int number = 1; number <= 2; ++number) {
     const std::string name(TrimBlanks(fields.Text(SolventNameField(number))));
@@ -350,8 +350,8 @@ std::vector<std::string> UnconfirmedValueWarnings(const SolventLibrary& library,
     if (solvent == nullptr) continue;
     const std::array<std::string, 8> names = SolventFieldNames(number);
     for (std::size_t i = 0; i < names.size(); ++i) {
-      const Property& property = kProperties[i];
-      const SolventValue& value = (*solvent).*property.Value;
+      const FieldProperty& property = kFieldProperties[i];
+      const SolventValue& value = solvent->*property.Value;
       const std::string text(TrimBlanks(fields.Text(names[i])));
       std::string written = text;  // as the library writes it, with "."
       std::replace(written.begin(), written.end(), ',', '.');
